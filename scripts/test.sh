@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and
+# UndefinedBehaviorSanitizer (clang, so the fuzz targets build too) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+BUILD=${BUILD_DIR:-build-test}
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DVELMORA_SANITIZE=ON -DVELMORA_FUZZ=ON -DVELMORA_BENCH=OFF >/dev/null
+cmake --build "$BUILD" -j"$(nproc)"
+
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
+cd "$BUILD"
+ctest --output-on-failure -j"$(nproc)" "$@"

@@ -1,0 +1,60 @@
+#include "variables/Code_Function.h"
+
+#include <unordered_map>
+#include <vector>
+
+#include "variables/Function_Modules.h"
+
+namespace {
+
+struct RFunctionEntry {
+  std::string name;
+  BuiltinCallback callback;
+  int32_t argc;
+};
+
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
+std::vector<RFunctionEntry>& Entries() {
+  static std::vector<RFunctionEntry> entries;
+  return entries;
+}
+
+// Name -> first id registered under it.
+std::unordered_map<std::string, int32_t, NameHash, std::equal_to<>>& Index() {
+  static std::unordered_map<std::string, int32_t, NameHash, std::equal_to<>> index;
+  return index;
+}
+
+}  // namespace
+
+void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc) {
+  auto& entries = Entries();
+  entries.push_back({name, callback, argc});
+  Index().emplace(name, static_cast<int32_t>(entries.size() - 1));
+}
+
+void RegisterFunctions(std::span<const RFunctionDef> table) {
+  for (const RFunctionDef& def : table) RegisterFunction(def.name, def.callback, def.argc);
+}
+
+void RegisterAllFunctions() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  for (void (*reg)() : kFunctionModules) reg();
+}
+
+int32_t Function_Count() { return static_cast<int32_t>(Entries().size()); }
+
+int32_t Function_BuiltinIdOf(std::string_view name) {
+  auto it = Index().find(name);
+  return it == Index().end() ? -1 : it->second;
+}
+
+const std::string& Function_Name(int32_t id) { return Entries()[id].name; }
+int32_t Function_ArgCount(int32_t id) { return Entries()[id].argc; }
+BuiltinCallback Function_Callback(int32_t id) { return Entries()[id].callback; }

@@ -1,0 +1,64 @@
+// Code_Function: the registry of built-in functions.
+//
+// Every built-in is a callback registered by name with a fixed argument count
+// (-1 for any number from 0 to 16). A function's id is its position in the
+// registry. Modules register their functions from tables at program start,
+// before any game data is read.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "code/RValue.h"
+
+class CInstance;
+
+// Argument slots of one call: 16 values, the first argc hold the arguments.
+constexpr int MAX_ARGUMENTS = 16;
+
+// The call convention of every built-in. `result` is a fresh real 0 on entry.
+// A callback never fails the calling code: it reports its own problems through
+// ReportActionError and leaves a result.
+using BuiltinCallback = void (*)(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result);
+
+// One row of a module's registration table.
+struct RFunctionDef {
+  const char* name;
+  BuiltinCallback callback;
+  int32_t argc;
+};
+
+// Appends one entry; its id is its position.
+void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc);
+// Appends a module's whole table in order.
+void RegisterFunctions(std::span<const RFunctionDef> table);
+// Registers every module's functions, in the engine's fixed module order. Safe
+// to call more than once: only the first call registers.
+void RegisterAllFunctions();
+
+// Number of registered built-ins.
+int32_t Function_Count();
+// Registry id of a built-in name (first registered wins), or -1.
+int32_t Function_BuiltinIdOf(std::string_view name);
+// Name, argument count and callback of a registry id (valid ids only).
+const std::string& Function_Name(int32_t id);
+int32_t Function_ArgCount(int32_t id);
+BuiltinCallback Function_Callback(int32_t id);
+
+// Function ids by number space: built-ins from 0, scripts from 100000,
+// extension functions from 500000.
+constexpr int32_t SCRIPT_ID_BASE = 100000;
+constexpr int32_t EXTENSION_ID_BASE = 500000;
+
+// Argument helpers shared by every built-in module. A callback reads the field
+// it needs without checking the kind: a string where a real is expected reads
+// its real field, a real where a string is expected reads its string field.
+inline double ArgReal(const RValue* args, int i) { return args[i].real; }
+// Rounded to the nearest integer, ties to even, low 32 bits.
+inline int32_t ArgInt(const RValue* args, int i) { return RoundToInt32(args[i].real); }
+inline int64_t ArgInt64(const RValue* args, int i) { return RoundToInt64(args[i].real); }
+// A flag argument: true when >= 0.5.
+inline bool ArgBool(const RValue* args, int i) { return args[i].real >= 0.5; }
+inline const std::string& ArgString(const RValue* args, int i) { return args[i].str; }
