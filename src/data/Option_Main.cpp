@@ -1,0 +1,3 @@
+#include "data/Option_Main.h"
+
+RSettings Settings;

@@ -1,0 +1,104 @@
+#include "platform/Platform.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/Platform_Internal.h"
+
+namespace {
+
+bool g_Initialised = false;
+bool g_CloseRequested = false;
+std::vector<PlatformEventHandler> g_Handlers;
+
+void PrintToStderr(const std::string& text) {
+  std::string line = text;
+  for (char& c : line)
+    if (c == '\r') c = '\n';
+  std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+}  // namespace
+
+bool Platform_Init() {
+  if (g_Initialised) return true;
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return false;
+  SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+  g_Initialised = true;
+  return true;
+}
+
+void Platform_Quit() {
+  if (!g_Initialised) return;
+  SDL_Quit();
+  g_Initialised = false;
+}
+
+bool Platform_HasDisplay() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr) return false;
+  return std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+}
+
+void Platform_ShowMessage(const std::string& text) {
+  PrintToStderr(text);
+  if (!Platform_HasDisplay()) return;
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "", text.c_str(), nullptr);
+}
+
+bool Platform_AskYesNo(const std::string& text, bool default_answer) {
+  PrintToStderr(text);
+  if (!Platform_HasDisplay()) return default_answer;
+  const SDL_MessageBoxButtonData buttons[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+  };
+  SDL_MessageBoxData data{SDL_MESSAGEBOX_INFORMATION, nullptr, "", text.c_str(), 2, buttons, nullptr};
+  int chosen = default_answer ? 1 : 0;
+  if (SDL_ShowMessageBox(&data, &chosen) != 0) return default_answer;
+  return chosen == 1;
+}
+
+void Platform_AddEventHandler(PlatformEventHandler handler) { g_Handlers.push_back(handler); }
+
+void Platform_ProcessMessages() {
+  if (!g_Initialised) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    bool consumed = false;
+    for (PlatformEventHandler handler : g_Handlers)
+      if (handler(event)) {
+        consumed = true;
+        break;
+      }
+    if (!consumed && event.type == SDL_QUIT) g_CloseRequested = true;
+  }
+}
+
+bool Platform_TakeCloseRequest() {
+  bool requested = g_CloseRequested;
+  g_CloseRequested = false;
+  return requested;
+}
+
+int64_t Platform_Microseconds() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void Platform_SleepMilliseconds(int32_t ms) {
+  if (ms > 0) SDL_Delay(static_cast<Uint32>(ms));
+}
+
+std::string Platform_ExecutablePath() {
+  std::vector<char> buffer(4096);
+  ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return {};
+  return std::string(buffer.data(), static_cast<size_t>(n));
+}
