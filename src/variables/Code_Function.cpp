@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/Resource_Names.h"
 #include "variables/Function_Modules.h"
 
 namespace {
@@ -58,3 +59,9 @@ int32_t Function_BuiltinIdOf(std::string_view name) {
 const std::string& Function_Name(int32_t id) { return Entries()[id].name; }
 int32_t Function_ArgCount(int32_t id) { return Entries()[id].argc; }
 BuiltinCallback Function_Callback(int32_t id) { return Entries()[id].callback; }
+
+int32_t FunctionIdOf(std::string_view name) {
+  int32_t script = Resource_IndexOf(RESOURCE_SCRIPT, name);
+  if (script >= 0) return SCRIPT_ID_BASE + script;
+  return Function_BuiltinIdOf(name);
+}

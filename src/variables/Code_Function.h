@@ -62,3 +62,7 @@ inline int64_t ArgInt64(const RValue* args, int i) { return RoundToInt64(args[i]
 // A flag argument: true when >= 0.5.
 inline bool ArgBool(const RValue* args, int i) { return args[i].real >= 0.5; }
 inline const std::string& ArgString(const RValue* args, int i) { return args[i].str; }
+
+// The function id of a name as the compiler resolves it: a script of that
+// name, else an extension function, else a built-in; -1 when there is none.
+int32_t FunctionIdOf(std::string_view name);

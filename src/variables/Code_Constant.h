@@ -1,0 +1,21 @@
+// Code_Constant: the constant table. Built-in constants first, then those of
+// the extension packages, then the game's user constants; a lookup finds the
+// latest definition of a name, so later ones hide earlier ones.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "code/RValue.h"
+
+// Appends a constant.
+void DefineConstant(std::string_view name, const RValue& value);
+// The latest definition of the name; true when found.
+bool ConstantOf(std::string_view name, RValue& value);
+// Number of constants and the i-th in definition order (for listings).
+int32_t Constant_Count();
+const std::string& Constant_Name(int32_t i);
+const RValue& Constant_Value(int32_t i);
+// Drops every constant defined after the first `count` (tests, restarts).
+void Constant_Truncate(int32_t count);
