@@ -1,3 +1,4 @@
 #include "data/Option_Main.h"
 
 RSettings Settings;
+bool SecureMode = false;

@@ -51,3 +51,8 @@ struct RSettings {
 
 // The settings of the running game.
 extern RSettings Settings;
+
+// Secure mode: forbids file writing outside the game's folders, program
+// execution, libraries, registry writing and the like. Read from the
+// registry at start.
+extern bool SecureMode;
