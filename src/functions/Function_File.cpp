@@ -244,7 +244,7 @@ std::string FileRealText(double value) {
   }
   std::snprintf(buffer, sizeof buffer, "%.9e", value);
   double rounded = std::strtod(buffer, nullptr);
-  if (rounded == 0) rounded = 0;  // no "-0.0000"
+  if (std::fabs(rounded) < 0.00005) rounded = 0;  // no "-0.0000"
   std::snprintf(buffer, sizeof buffer, " %.4f", rounded);
   return buffer;
 }
