@@ -17,6 +17,12 @@ void Trim(std::string_view text, size_t& begin, size_t& end) {
   while (end > begin && IsBlank(text[end - 1])) end--;
 }
 
+// Appends text with its line breaks turned into blanks: nothing a game
+// writes can add lines of its own to the file.
+void AppendOneLine(std::string& out, std::string_view text) {
+  for (char c : text) out += (c == '\r' || c == '\n') ? ' ' : c;
+}
+
 bool IsBlankLine(std::string_view text) {
   for (char c : text)
     if (!IsBlank(c)) return false;
@@ -127,14 +133,16 @@ bool CIniDocument::SectionExists(std::string_view section) const { return FindSe
 void CIniDocument::Write(std::string_view section, std::string_view key, std::string_view value) {
   std::string text;
   text.reserve(key.size() + value.size() + 1);
-  text.append(key);
+  AppendOneLine(text, key);
   text += '=';
-  for (char c : value) text += (c == '\r' || c == '\n') ? ' ' : c;
+  AppendOneLine(text, value);
   RLine line = MakeLine(std::move(text));
 
   int64_t header = FindSection(section);
   if (header < 0) {
-    m_Lines.push_back(MakeLine("[" + std::string(section) + "]"));
+    std::string title = "[";
+    AppendOneLine(title, section);
+    m_Lines.push_back(MakeLine(title + "]"));
     m_Lines.push_back(std::move(line));
     return;
   }

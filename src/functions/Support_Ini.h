@@ -27,8 +27,8 @@ class CIniDocument {
   bool SectionExists(std::string_view section) const;
   // Sets a key: an existing key line is rewritten in place, a new key goes
   // after the last non-blank line of its section, a new section is appended
-  // at the end. Line breaks inside the value become blanks, so a value can
-  // never add lines of its own.
+  // at the end. Line breaks inside the names or the value become blanks, so
+  // a write can never add lines of its own.
   void Write(std::string_view section, std::string_view key, std::string_view value);
   // Removes the key's line; false when there was none.
   bool DeleteKey(std::string_view section, std::string_view key);
