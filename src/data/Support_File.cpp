@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "code/Code_Error.h"
+#include "data/DataNew_Class.h"
 #include "data/Option_Main.h"
 #include "functions/Support_Path.h"
 #include "platform/Platform.h"
@@ -112,6 +113,26 @@ bool WriteContent(const CDataFile& file, const std::string& native_path) {
 }
 
 }  // namespace
+
+void DataFile_LoadTable(std::vector<RIncludedFile>&& records) {
+  g_DataFiles.clear();
+  g_DataFiles.reserve(records.size());
+  for (RIncludedFile& record : records) {
+    CDataFile file;
+    file.FileName = std::move(record.fileName);
+    file.SourcePath = std::move(record.sourcePath);
+    file.Stored = record.stored;
+    file.Size = record.size;
+    file.HasData = record.hasData;
+    if (record.stored && record.hasData) file.Data = std::move(record.data);
+    file.ExportMode = record.exportMode;
+    file.ExportFolder = std::move(record.exportFolder);
+    file.Overwrite = record.overwrite;
+    file.FreeAfterExport = record.freeAfterExport;
+    file.RemoveAtEnd = record.removeAtEnd;
+    g_DataFiles.push_back(std::move(file));
+  }
+}
 
 void DataFile_Add(CDataFile file) { g_DataFiles.push_back(std::move(file)); }
 void DataFile_Clear() { g_DataFiles.clear(); }

@@ -49,7 +49,12 @@ class CDataFile {
   std::string ExportedPath;
 };
 
+struct RIncludedFile;
+
 // The table, in the order of the game file.
+// Fills the table from the records of the included files section; their
+// contents are moved, not copied.
+void DataFile_LoadTable(std::vector<RIncludedFile>&& records);
 void DataFile_Add(CDataFile file);
 void DataFile_Clear();
 int32_t DataFile_Count();

@@ -1,3 +1,4 @@
+#include "data/DataNew_Class.h"
 #include "functions/File_Fixture.h"
 
 namespace {
@@ -120,4 +121,23 @@ TEST_F(FileTest, ExecuteProgramAndShell) {
   EXPECT_EQ(ReadWhole("shell.txt"), "two words\n");
   Call("execute_shell", {S("missing.doc"), S("")});
   EXPECT_EQ(TakeError(), "Cannot execute missing.doc");
+}
+
+TEST_F(FileTest, TableFromTheGameFileRecords) {
+  std::vector<RIncludedFile> records(2);
+  records[0].fileName = "a.txt";
+  records[0].hasData = true;
+  records[0].data = {'h', 'i'};
+  records[0].exportMode = EXPORT_WORKING_DIR;
+  records[1].fileName = "b.txt";
+  records[1].stored = false;
+  records[1].exportMode = EXPORT_WORKING_DIR;
+  DataFile_LoadTable(std::move(records));
+  ASSERT_EQ(DataFile_Count(), 2);
+  EXPECT_TRUE(DataFile_Get(0)->RemoveAtEnd);
+  DataFile_ExportAll();
+  EXPECT_EQ(ReadWhole("a.txt"), "hi");
+  EXPECT_FALSE(std::filesystem::exists("b.txt"));  // not stored: nothing to write
+  DataFile_RemoveAll();
+  EXPECT_FALSE(std::filesystem::exists("a.txt"));
 }
