@@ -81,7 +81,8 @@ bool OpenText(int slot, const std::string& name, int how) {
                                              "In secure mode you cannot append to file "};
   static constexpr const char* kFailure[] = {"Error opening file for reading.", "Error opening file for writing.",
                                              "Error opening file for appending."};
-  static constexpr const char* kMode[] = {"rb", "wb", "ab"};
+  // "e": programs the game starts do not inherit its open files.
+  static constexpr const char* kMode[] = {"rbe", "wbe", "abe"};
   if (how != OPEN_READ && SecureRefuses(name, kRefusal[how])) return false;
   std::string native = Path_Resolve(name);
   if (how == OPEN_READ && !IsFile(native)) return false;

@@ -128,7 +128,7 @@ bool Path_ReplaceFile(const std::string& path, std::string_view data) {
   if (realpath(path.c_str(), real) != nullptr) target = real;
 
   std::string temp = target + ".vl_tmp_XXXXXX";  // same folder, so rename cannot cross devices
-  int fd = mkstemp(temp.data());
+  int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
 
   struct stat st;
