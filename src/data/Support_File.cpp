@@ -156,11 +156,11 @@ bool DataFile_Export(CDataFile& file) {
     ReportActionError("In secure mode you cannot export a data file to " + file.FileName);
     return false;
   }
-  bool written = false;
   if (file.ExportMode == EXPORT_FOLDER && SecureMode) {
     ReportActionError("In secure mode you cannot export a data file to an indicated directory.");
     return false;
   }
+  bool written = false;
   std::string path = ExportPath(file);
   if (!path.empty()) {
     if (file.ExportMode == EXPORT_FOLDER) {

@@ -4,10 +4,8 @@
 // touching the disk.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // Whether a game's file name carries a folder part ("\" or "/"); secure mode
 // refuses such names for writing.
