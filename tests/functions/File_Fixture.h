@@ -58,6 +58,9 @@ class FileTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(name), nullptr);
     m_Dir = name;
     std::filesystem::current_path(m_Dir);
+    const char* data_home = std::getenv("XDG_DATA_HOME");
+    m_HadDataHome = data_home != nullptr;
+    if (m_HadDataHome) m_OldDataHome = data_home;
     setenv("XDG_DATA_HOME", m_Dir.c_str(), 1);
     Registry_Close();
     Settings.DisplayErrors = false;
@@ -72,6 +75,10 @@ class FileTest : public ::testing::Test {
     DataFile_Clear();
     Registry_Close();
     SecureMode = false;
+    if (m_HadDataHome)
+      setenv("XDG_DATA_HOME", m_OldDataHome.c_str(), 1);
+    else
+      unsetenv("XDG_DATA_HOME");
     std::filesystem::current_path(m_OldDir);
     std::error_code ec;
     std::filesystem::permissions(m_Dir, std::filesystem::perms::owner_all, ec);
@@ -86,4 +93,6 @@ class FileTest : public ::testing::Test {
   }
 
   std::filesystem::path m_Dir, m_OldDir;
+  std::string m_OldDataHome;
+  bool m_HadDataHome = false;
 };
