@@ -4,6 +4,8 @@
 
 #include <array>
 
+void Function_File_Register();
+
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
-inline constexpr std::array<void (*)(), 0> kFunctionModules{};
+inline constexpr std::array<void (*)(), 1> kFunctionModules{Function_File_Register};
