@@ -3,6 +3,9 @@
 #include <memory>
 
 #include "data/Resource_Names.h"
+#include "data/Support_File.h"
+#include "functions/Function_File.h"
+#include "runner/Runner_Load.h"
 #include "world/Room_Main.h"
 
 namespace {
@@ -50,6 +53,7 @@ const RSectionProgressText kSectionProgress[SECTION_COUNT] = {
 };
 
 void InstallResources(RGameData& data) {
+  File_SetGameId(data.gameId);
   InstallNames(RESOURCE_OBJECT, data.objects);
   InstallNames(RESOURCE_SPRITE, data.sprites);
   InstallNames(RESOURCE_SOUND, data.sounds);
@@ -62,8 +66,22 @@ void InstallResources(RGameData& data) {
   InstallRooms(data);
 }
 
-const std::span<const RPreparationStep> kPreparationSteps{};
+namespace {
+
+bool ExtractIncludedFiles() {
+  DataFile_LoadTable(std::move(g_GameData.includedFiles));
+  DataFile_ExportAll();
+  return true;
+}
+
+const RPreparationStep kSteps[] = {
+    {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
+};
+
+}  // namespace
+
+const std::span<const RPreparationStep> kPreparationSteps{kSteps};
 
 void FinishPreparation() {}
 
-void ReleaseGame() {}
+void ReleaseGame() { DataFile_RemoveAll(); }
