@@ -235,6 +235,14 @@ TEST(Parser, MessagesNameLinesAndExpressions) {
   EXPECT_EQ(r.error, "Error in expression:(1\r position 2: Symbol ) expected.");
 }
 
+TEST(Parser, LongTextsAreLeftForRunTime) {
+  EXPECT_EQ(Tree("512 * 'ab'", true).size(), 1026u);
+  EXPECT_EQ(Tree("513 * 'ab'", true), "212(513 'ab')");
+  EXPECT_EQ(Tree("1000000000 * 'ab'", true), "212(1000000000 'ab')");
+  std::string half(600, 'a');
+  EXPECT_EQ(Tree("'" + half + "' + '" + half + "'", true), "210('" + half + "' '" + half + "')");
+}
+
 TEST(Parser, CompilesOnlyOnce) {
   codetest::RCompiled r = Compile("x = 1", false);
   ASSERT_TRUE(r.ok);

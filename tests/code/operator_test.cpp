@@ -104,8 +104,15 @@ TEST(Operator, RealArithmeticFaultsInsteadOfInfinities) {
 }
 
 TEST(Operator, HugeRepetitionIsRefused) {
-  EXPECT_EQ(Fold("1000000000 * 'ab'"), "!String too long.");
-  EXPECT_EQ(Fold("1000 * 'ab'").size(), 2002u);
+  CCode code("x", true);
+  RValue left(1e9), right(std::string("ab"));
+  ClearRecordedError();
+  EXPECT_FALSE(BinaryOperation(code, 1, OP_MULTIPLY, left, right));
+  EXPECT_EQ(RecordedError(), "Error in expression:x\r position 1: String too long.");
+  EXPECT_EQ(left.real, 1e9);
+  left.SetReal(3e5);
+  ASSERT_TRUE(BinaryOperation(code, 1, OP_MULTIPLY, left, right));
+  EXPECT_EQ(left.str.size(), 600000u);
 }
 
 TEST(Operator, ArithmeticCarriesA64BitMantissa) {
