@@ -1,5 +1,6 @@
 #include "code/Code_Operator.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cstdio>
@@ -86,11 +87,9 @@ std::string RealToText(double real, char separator) {
 namespace {
 
 // Checks the shape of a decimal number: [sign] digits [. digits] [e [sign]
-// digits], with at least one mantissa digit. Reports where the exponent
-// starts (or npos) so that an out-of-range result can be told apart.
-bool IsDecimalNumber(std::string_view s, size_t& exponent_at) {
+// digits], with at least one mantissa digit.
+bool IsDecimalNumber(std::string_view s) {
   size_t i = 0, n = s.size();
-  exponent_at = std::string_view::npos;
   if (i < n && (s[i] == '+' || s[i] == '-')) i++;
   size_t mantissa_digits = 0;
   while (i < n && s[i] >= '0' && s[i] <= '9') i++, mantissa_digits++;
@@ -100,7 +99,6 @@ bool IsDecimalNumber(std::string_view s, size_t& exponent_at) {
   }
   if (mantissa_digits == 0) return false;
   if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-    exponent_at = i;
     i++;
     if (i < n && (s[i] == '+' || s[i] == '-')) i++;
     size_t exponent_digits = 0;
@@ -108,6 +106,27 @@ bool IsDecimalNumber(std::string_view s, size_t& exponent_at) {
     if (exponent_digits == 0) return false;
   }
   return i == n;
+}
+
+// The decimal order of magnitude of a well-formed number without its sign,
+// roughly: enough to tell a number too large for any real from one too small.
+int64_t DecimalMagnitude(std::string_view s) {
+  size_t i = 0, n = s.size();
+  while (i < n && s[i] == '0') i++;
+  int64_t magnitude = 0;
+  while (i < n && s[i] >= '0' && s[i] <= '9') i++, magnitude++;
+  if (magnitude == 0 && i < n && s[i] == '.') {
+    for (i++; i < n && s[i] == '0'; i++) magnitude--;
+  }
+  size_t e = s.find_first_of("eE");
+  if (e != std::string_view::npos) {
+    bool negative = s[e + 1] == '-';
+    int64_t exponent = 0;
+    for (size_t k = e + 1; k < n; k++)
+      if (s[k] >= '0' && s[k] <= '9') exponent = std::min<int64_t>(exponent * 10 + (s[k] - '0'), 1000000000);
+    magnitude += negative ? -exponent : exponent;
+  }
+  return magnitude;
 }
 
 }  // namespace
@@ -121,8 +140,7 @@ double TextToReal(std::string_view text) {
   size_t start = text.find_first_not_of(' ');
   size_t end = text.find_last_not_of(' ');
   std::string_view number = text.substr(start, end - start + 1);
-  size_t exponent_at;
-  if (!IsDecimalNumber(number, exponent_at)) {
+  if (!IsDecimalNumber(number)) {
     ReportActionError("Error in function real().");
     return 0.0;
   }
@@ -132,9 +150,8 @@ double TextToReal(std::string_view text) {
   Extended value = 0;
   auto [ptr, error] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (error == std::errc::result_out_of_range) {
-    bool tiny = exponent_at != std::string_view::npos && text[start + exponent_at + 1] == '-';
-    if (!tiny) throw CFloatFault{};
-    value = 0;
+    if (DecimalMagnitude(number) > 0) throw CFloatFault{};
+    value = 0;  // underflow is silent
   }
   return Store(negative ? -value : value);
 }

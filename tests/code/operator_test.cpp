@@ -164,7 +164,7 @@ TEST(Operator, TextToRealParsesDecimalsAndReportsTheRest) {
   Settings.DisplayErrors = false;
   const std::pair<const char*, double> good[] = {
       {" 12.5 ", 12.5}, {"", 0}, {" \t\r\n", 0}, {"-3e2", -300}, {"+.5", 0.5}, {"1.", 1}, {"2E-1", 0.2},
-      {"1e-999", 0}, {"007", 7},
+      {"1e-999", 0}, {"007", 7}, {"1e-99999", 0}, {"0.000000000000000000000001e-9999", 0},
   };
   for (const auto& [text, value] : good) EXPECT_EQ(TextToReal(text), value) << text;
   EXPECT_FALSE(Error_Occurred());
@@ -174,7 +174,8 @@ TEST(Operator, TextToRealParsesDecimalsAndReportsTheRest) {
     EXPECT_TRUE(Error_Occurred()) << text;
     EXPECT_NE(Error_Last().find("\r\n\r\nError in function real()."), std::string::npos);
   }
-  EXPECT_THROW(TextToReal("1e999"), CFloatFault);
+  for (const char* text : {"1e999", "-1e99999", "100000000e4930", "1e99999999999999999999"})
+    EXPECT_THROW(TextToReal(text), CFloatFault) << text;
   Settings.DisplayErrors = true;
 }
 
