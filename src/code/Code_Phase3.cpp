@@ -47,7 +47,7 @@ size_t ChildrenOf(int32_t keyword) {
   }
 }
 
-RToken OwnerConstant(double owner, int32_t position) {
+RToken RealConstant(double owner, int32_t position) {
   RToken node = Leaf(NODE_CONSTANT, position);
   node.value.SetReal(owner);
   return node;
@@ -132,7 +132,7 @@ bool CParser::Program(RToken& root) {
 
 bool CParser::ExpressionCode(RToken& root) {
   if (Kind() == TOKEN_END) {
-    root = OwnerConstant(0, Position());
+    root = RealConstant(0, Position());
     return true;
   }
   return Expression(root);
@@ -225,7 +225,7 @@ bool CParser::Declaration(RToken& node, int32_t kind) {
   while (Kind() == TOKEN_VARIABLE) {
     if (Tok().id < USER_VARIABLE_BASE) return Fail(Position(), "Cannot redeclare a builtin variable.");
     if (kind == TOKEN_VAR && ++m_Locals > CODE_MAX_LOCALS) return Fail(Position(), "Too many local variables.");
-    RToken& name = node.children.emplace_back(OwnerConstant(0, Position()));
+    RToken& name = node.children.emplace_back(RealConstant(0, Position()));
     name.id = Tok().id;
     m_Pos++;
     Accept(TOKEN_COMMA);
@@ -308,7 +308,7 @@ bool CParser::Primary(RToken& node) {
 bool CParser::Variable(RToken& node) {
   node = Leaf(NODE_VARIABLE, Position(), 1);
   node.id = Tok().id;
-  node.children.push_back(OwnerConstant(OWNER_UNSPECIFIED, Position()));
+  node.children.push_back(RealConstant(OWNER_UNSPECIFIED, Position()));
   m_Pos++;
   if (!Accept(TOKEN_OPEN_INDEX)) return true;
   if (!List(node, TOKEN_CLOSE_INDEX, "Symbol , or ] expected.", "Symbol ] expected.")) return false;
