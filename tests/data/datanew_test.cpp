@@ -388,3 +388,20 @@ TEST(DataNew, SubstitutionInversesUndoTheReaderSteps) {
     EXPECT_EQ(s.Bytes(), original);
   }
 }
+
+// Empty font slots are large in memory and 4 bytes in the file: a corrupt
+// count stops at the memory budget instead of exhausting memory.
+TEST(DataNew, HugeSlotCountsStopAtTheMemoryBudget) {
+  CStream s;
+  s.WriteInteger(DATA_FONT_SECTION);
+  s.WriteInteger(2000000000);
+  s.Bytes().resize(1 << 20);
+  s.SetPosition(0);
+  RGameData d;
+  try {
+    ReadSection(s, d, SECTION_FONTS);
+    ADD_FAILURE() << "read two billion fonts";
+  } catch (const CStreamError& e) {
+    EXPECT_NE(std::string(e.what()).find("more records than the data can hold"), std::string::npos) << e.what();
+  }
+}
