@@ -70,7 +70,14 @@ RGameData Gamepack_LoadProject(const fs::path& folder) {
   }
   RGameData game;
   try {
-    Json_ReadProject(project, game, [&](const std::string& name) { return ReadFileBytes(ProjectFile(folder, name)); });
+    Json_ReadProject(project, game, [&](const std::string& name) {
+      fs::path file = ProjectFile(folder, name);
+      try {
+        return ReadFileBytes(file);
+      } catch (const CGamepackError&) {
+        throw CGamepackError("cannot read the file '" + name + "'");
+      }
+    });
     // The format's own rules (counts, event types) are checked by writing it once.
     CStream check;
     WriteMainBlock(check, game);

@@ -216,7 +216,8 @@ class CJsonWriter {
     if (!fresh.is_object()) return;  // a list element of code kept in a file
     for (auto it = fresh.begin(); it != fresh.end(); ++it) {
       auto same = target.find(it.key());
-      if (same != target.end() && *same == *it) target.erase(same);
+      // Compared as text: -0.0 equals 0.0 as a number but is another value.
+      if (same != target.end() && same->dump() == it->dump()) target.erase(same);
     }
   }
 
