@@ -70,6 +70,11 @@ TEST_F(Gamepack, ProjectRoundTripIsByteIdentical) {
   RBytes again = Gamepack_GameBytes(back);
   EXPECT_TRUE(again == bytes) << DumpDifference(bytes, again);
   EXPECT_EQ(back.rooms[0]->caption, "Caf\xE9 \"first\"");
+  // Code files have plain line feeds; text that would not convert back is raw.
+  std::ifstream script(m_Dir / "sample" / "scripts" / "scr_hello" / "text.vsc", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(script), {}), "show_message('hello');\nreturn 1;");
+  std::ifstream manifest(m_Dir / "sample" / "project.json");
+  EXPECT_NE(std::string(std::istreambuf_iterator<char>(manifest), {}).find("\"raw\": true"), std::string::npos);
 }
 
 TEST_F(Gamepack, DemoBuildsAndUnpacksToTheSameGame) {
@@ -126,16 +131,33 @@ TEST_F(Gamepack, BadProjectsGiveClearErrors) {
       {R"({ "scripts": [ { "name": "s", "text": "\u0101" } ])" + order, "expected a text of 8-bit characters"},
       {R"({ "sprites": [ { "name": "s", "version": 541 } ])" + order, "sprites[0].version: expected 542"},
       {"{\n  \"rooms\": [\n    { \"name\": \"r\", }\n  ]\n}", "project.json:3: "},
+      {R"({ "scripts": [ { "name": "s", "text": { "file": "s.vsc" } } ])" + order,
+       "scripts[0].text (s.vsc): Error in code at line 2:\n   b = (2;\n\nat position 8: Symbol ) expected."},
+      {R"({ "rooms": [ { "name": "r", "instances": [ { "creation_code": "x = ;" } ] } ], "room_order": [0] })",
+       "rooms[0].instances[0].creation_code: Error in code at line 1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.manifest);
-    std::string error = LoadError(Project(c.manifest));
+    std::string error = LoadError(Project(c.manifest, {{"s.vsc", "a = 1;\nb = (2;\n"}}));
     EXPECT_NE(error.find("project.json"), std::string::npos) << error;
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
   }
   std::string error = LoadError(Project(R"({ "backgrounds": [ { "name": "b", "image": { "pixels": "b.png" } } ])" + order,
                                         {{"b.png", "not a picture"}}));
   EXPECT_NE(error.find("backgrounds[0].image.pixels: 'b.png' is not a picture"), std::string::npos) << error;
+}
+
+TEST_F(Gamepack, CodeFilesGetTheGamesLineEndsAndUnknownFunctionsAreWarnings) {
+  std::vector<std::string> warnings;
+  RGameData game = Gamepack_LoadProject(
+      Project(R"({ "scripts": [ { "name": "s", "text": { "file": "s.vsc" } } ], "rooms": [ { "name": "r" } ], "room_order": [0] })",
+              {{"s.vsc", "a = not_yet_a_function(1);\nb = 2;\r\nc = 3;"}}),
+      &warnings);
+  EXPECT_EQ(game.scripts[0]->text, "a = not_yet_a_function(1);\r\nb = 2;\r\nc = 3;");
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find("scripts[0].text: 'not_yet_a_function' is not a function of the engine yet"),
+            std::string::npos)
+      << warnings[0];
 }
 
 TEST_F(Gamepack, CommandLineWritesNothingForABadProject) {

@@ -70,7 +70,10 @@ RGameData SampleGame() {
   RScriptRecord script;
   script.name = "scr_hello";
   script.text = "show_message('hello');\r\nreturn 1;";
-  d.scripts = {script};
+  RScriptRecord unix = script;
+  unix.name = "scr_plain_feeds";
+  unix.text = "a = 1;\nb = 2;\n";
+  d.scripts = {script, unix};
 
   RFontRecord font;
   font.name = "fnt_main";

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "data/DataNew_Main.h"
+#include "gamepack/Gamepack_Check.h"
 #include "gamepack/Gamepack_Json.h"
 
 namespace fs = std::filesystem;
@@ -57,7 +58,7 @@ int64_t GameFileStart(const RBytes& bytes) {
 
 }  // namespace
 
-RGameData Gamepack_LoadProject(const fs::path& folder) {
+RGameData Gamepack_LoadProject(const fs::path& folder, std::vector<std::string>* warnings) {
   const fs::path manifest = folder / kProjectManifest;
   RBytes raw = ReadFileBytes(manifest);
   const std::string text(raw.begin(), raw.end());
@@ -69,6 +70,8 @@ RGameData Gamepack_LoadProject(const fs::path& folder) {
                          e.what());
   }
   RGameData game;
+  std::map<std::string, std::string> codeFiles;
+  std::vector<std::string> unknownFunctions;
   try {
     Json_ReadProject(project, game, [&](const std::string& name) {
       fs::path file = ProjectFile(folder, name);
@@ -77,7 +80,8 @@ RGameData Gamepack_LoadProject(const fs::path& folder) {
       } catch (const CGamepackError&) {
         throw CGamepackError("cannot read the file '" + name + "'");
       }
-    });
+    }, &codeFiles);
+    Check_CompileCode(game, codeFiles, unknownFunctions);
     // The format's own rules (counts, event types) are checked by writing it once.
     CStream check;
     WriteMainBlock(check, game);
@@ -86,6 +90,8 @@ RGameData Gamepack_LoadProject(const fs::path& folder) {
   } catch (const CDataError& e) {
     throw CGamepackError(manifest.string() + ": " + e.what());
   }
+  if (warnings)
+    for (std::string& w : unknownFunctions) warnings->push_back(manifest.string() + ": " + w);
   return game;
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -23,8 +24,9 @@ struct CGamepackError : std::runtime_error {
 // The manifest's file name inside a project folder.
 inline constexpr const char* kProjectManifest = "project.json";
 
-// Reads a project folder.
-RGameData Gamepack_LoadProject(const std::filesystem::path& folder);
+// Reads a project folder and compiles its code. Calls of functions the engine
+// does not provide yet are added to `warnings` (when given) instead of failing.
+RGameData Gamepack_LoadProject(const std::filesystem::path& folder, std::vector<std::string>* warnings = nullptr);
 // Writes a project folder that builds back into the same game; the folder
 // must not exist or be empty.
 void Gamepack_SaveProject(const RGameData& game, const std::filesystem::path& folder);

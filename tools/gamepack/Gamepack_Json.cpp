@@ -1,6 +1,7 @@
 #include "gamepack/Gamepack_Json.h"
 
 #include <cmath>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -101,11 +102,25 @@ class CJsonWriter {
       Slot(name) = std::isnan(v) ? "nan" : v > 0 ? "inf" : "-inf";
   }
 
+  // Code in a file is a text file with plain line feeds; the game holds
+  // carriage return and line feed. Text that does not convert back exactly
+  // is kept raw.
   void Code(const char* name, const std::string& v) {
-    if (Files() && (v.find('\n') != std::string::npos || v.size() > 80))
-      Slot(name) = json{{"file", Emit(name, ".vsc", {reinterpret_cast<const uint8_t*>(v.data()), v.size()})}};
-    else
+    if (!Files() || (v.find('\n') == std::string::npos && v.size() <= 80)) {
       Slot(name) = Latin1ToUtf8(v);
+      return;
+    }
+    std::string lines;
+    bool pairs = true;
+    for (size_t i = 0; i < v.size(); i++) {
+      if (v[i] == '\r' && i + 1 < v.size() && v[i + 1] == '\n') continue;
+      pairs &= v[i] != '\r' && (v[i] != '\n' || (i > 0 && v[i - 1] == '\r'));
+      lines.push_back(v[i]);
+    }
+    const std::string& content = pairs ? lines : v;
+    json file{{"file", Emit(name, ".vsc", {reinterpret_cast<const uint8_t*>(content.data()), content.size()})}};
+    if (!pairs) file["raw"] = true;
+    Slot(name) = std::move(file);
   }
 
   void Data(const char* name, const RBytes& v, const char* ext) {
@@ -256,7 +271,10 @@ class CJsonReader {
   static constexpr bool kReading = true;
   static constexpr bool kBinary = false;
 
-  CJsonReader(const json& root, const RFileSource& source) : m_Source(source) { m_Stack.push_back({&root, {}, ""}); }
+  CJsonReader(const json& root, const RFileSource& source, std::map<std::string, std::string>* codeFiles)
+      : m_Source(source), m_CodeFiles(codeFiles) {
+    m_Stack.push_back({&root, {}, ""});
+  }
 
   void Int(const char* name, int32_t& v) {
     const json* j = Find(name);
@@ -294,17 +312,25 @@ class CJsonReader {
   void Code(const char* name, std::string& v) {
     const json* j = Find(name);
     if (!j) return;
-    if (j->is_object()) {
-      // {"file": NAME}; a list element is already the current scope.
-      if (name) m_Stack.push_back({j, {}, name});
-      const json* file = Find("file");
-      if (!file || !file->is_string()) Fail(nullptr, "expected a text or {\"file\": NAME}");
-      RBytes bytes = Load("file", *file);
-      v.assign(bytes.begin(), bytes.end());
-      CheckUnknown();
-      if (name) m_Stack.pop_back();
-    } else {
+    if (!j->is_object()) {
       Text(name, *j, v);
+      return;
+    }
+    // {"file": NAME} or {"file": NAME, "raw": true}; a list element is
+    // already the current scope.
+    if (name) m_Stack.push_back({j, {}, name});
+    const json* file = Find("file");
+    if (!file || !file->is_string()) Fail(nullptr, "expected a text or {\"file\": NAME}");
+    bool raw = false;
+    Bool("raw", raw);
+    RBytes bytes = Load("file", *file);
+    CheckUnknown();
+    if (m_CodeFiles) (*m_CodeFiles)[PathText(nullptr)] = file->get<std::string>();
+    if (name) m_Stack.pop_back();
+    v.clear();
+    for (size_t i = 0; i < bytes.size(); i++) {
+      if (!raw && bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) v.push_back('\r');
+      v.push_back(static_cast<char>(bytes[i]));
     }
   }
 
@@ -500,15 +526,22 @@ class CJsonReader {
     return (name ? name : "") + ("[" + std::to_string(i) + "]");
   }
 
-  [[noreturn]] void Fail(const char* name, const std::string& what) const {
+  // "rooms[0].instances[2].x"
+  std::string PathText(const char* name) const {
     std::string path;
     for (const Scope& scope : m_Stack)
       if (!scope.label.empty()) path += (path.empty() || scope.label[0] == '[' ? "" : ".") + scope.label;
     if (name) path += (path.empty() ? "" : ".") + std::string(name);
+    return path;
+  }
+
+  [[noreturn]] void Fail(const char* name, const std::string& what) const {
+    std::string path = PathText(name);
     throw CGamepackError((path.empty() ? "" : path + ": ") + what);
   }
 
   const RFileSource& m_Source;
+  std::map<std::string, std::string>* m_CodeFiles;  // field path -> file name
   std::vector<Scope> m_Stack;
 };
 
@@ -531,8 +564,9 @@ json Json_Project(const RGameData& game, const RFileSink& sink) {
   return out;
 }
 
-void Json_ReadProject(const json& project, RGameData& game, const RFileSource& source) {
+void Json_ReadProject(const json& project, RGameData& game, const RFileSource& source,
+                      std::map<std::string, std::string>* codeFiles) {
   if (!project.is_object()) throw CGamepackError("expected an object at the top");
-  CJsonReader reader(project, source);
+  CJsonReader reader(project, source, codeFiles);
   reader.Record(nullptr, game, [&](RGameData& d) { Data_TransferGame(reader, d); });
 }

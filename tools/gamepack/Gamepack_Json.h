@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <span>
 #include <string>
 
@@ -26,5 +27,7 @@ nlohmann::ordered_json Json_Dump(const RGameData& game, bool header, int32_t sec
 // The project form; every file it refers to goes to `sink`.
 nlohmann::ordered_json Json_Project(const RGameData& game, const RFileSink& sink);
 // Fills `game` from the project form. Throws CGamepackError naming the field
-// ("rooms[0].instances[2].x: expected an integer").
-void Json_ReadProject(const nlohmann::ordered_json& project, RGameData& game, const RFileSource& source);
+// ("rooms[0].instances[2].x: expected an integer"). `codeFiles`, when given,
+// receives the file each piece of code came from, by field path.
+void Json_ReadProject(const nlohmann::ordered_json& project, RGameData& game, const RFileSource& source,
+                      std::map<std::string, std::string>* codeFiles = nullptr);

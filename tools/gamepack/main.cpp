@@ -49,7 +49,10 @@ int main(int argc, char** argv) {
   if (input.empty() || (command != "dump" && output.empty())) return Usage();
   try {
     if (command == "build") {
-      Gamepack_WriteGame(Gamepack_LoadProject(input), output, executable);
+      std::vector<std::string> warnings;
+      RGameData game = Gamepack_LoadProject(input, &warnings);
+      for (const std::string& w : warnings) std::fprintf(stderr, "gamepack: warning: %s\n", w.c_str());
+      Gamepack_WriteGame(game, output, executable);
     } else if (command == "dump") {
       std::string text = Gamepack_Dump(ReadAll(input)).dump(2) + "\n";
       std::fwrite(text.data(), 1, text.size(), stdout);
