@@ -314,6 +314,7 @@ RGameReadStatus ReadGameHeader(CStream& stream, RGameData& data) {
       return;
     }
     reader.Bool("debug mode", data.debugMode);
+    data.settings = RSettings{};  // fields the block leaves out keep their initial values
     reader.Record("settings", data.settings, [&](RSettings& s) { Data_TransferSettings(reader, s); });
     reader.Str("library name", data.libraryName);
     reader.Data("library image", data.libraryImage, "");

@@ -1,8 +1,8 @@
 // Gamepack: the authoring companion's library. It builds game files from
 // project folders or from code, and describes or unpacks any game file.
 //
-// A project folder holds "project.json" (settings and resources, see
-// docs in examples/README.md) and the files it names: code as ".vsc" text,
+// A project folder holds "project.json" (settings and resources, described
+// in tools/gamepack/README.md) and the files it names: code as ".vsc" text,
 // pictures as PNG, BMP, GIF or JPEG, sounds and other data as they are.
 #pragma once
 
