@@ -85,11 +85,13 @@ class FileTest : public ::testing::Test {
     std::filesystem::remove_all(m_Dir, ec);
   }
 
-  // The last reported message since the previous call, "" when none.
+  // The last reported message since the previous call without the place it
+  // is wrapped in (event, object, action), "" when none.
   std::string TakeError() {
     std::string last = Error_Occurred() ? Error_Last() : std::string();
     Error_Reset();
-    return last;
+    size_t body = last.find("\r\n\r\n");
+    return body == std::string::npos ? last : last.substr(body + 4);
   }
 
   std::filesystem::path m_Dir, m_OldDir;
