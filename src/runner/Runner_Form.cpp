@@ -142,6 +142,12 @@ int Runner_Main(int argc, char** argv) {
   TempDir_Remove();
   Registry_Close();
   Platform_Quit();
-  if (!ok) return EXIT_LOAD_FAILED;
-  return Error_Aborting() ? EXIT_GAME_ERROR : EXIT_GAME_ENDED;
+  int status = !ok ? EXIT_LOAD_FAILED : Error_Aborting() ? EXIT_GAME_ERROR : EXIT_GAME_ENDED;
+  if (RunnerOptions.report)
+    std::printf("runner: %s after %lld steps\n",
+                status == EXIT_GAME_ENDED  ? "game ended"
+                : status == EXIT_GAME_ERROR ? "game stopped by an error"
+                                            : "game did not load",
+                static_cast<long long>(Run_StepCount));
+  return status;
 }
