@@ -12,6 +12,7 @@
 #include "code/Code_Operator.h"
 #include "code/Script_Main.h"
 #include "data/Option_Main.h"
+#include "data/Support_Stream.h"
 #include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
 #include "variables/Code_Variable.h"
@@ -358,6 +359,67 @@ TEST_F(ExecTest, FastArithmeticMatchesFolding) {
       }
     }
   }
+}
+
+// A scripts section as the game file stores it.
+CStream ScriptSection(const std::vector<std::pair<std::string, std::string>>& slots, int32_t record_version = 400) {
+  RSubstitution table = BuildSubstitution(SCRIPT_TEXT_SEED);
+  CStream s;
+  s.WriteInteger(400);
+  s.WriteInteger(static_cast<int32_t>(slots.size()));
+  for (const auto& [name, text] : slots) {
+    s.WriteBoolean(!name.empty());
+    if (name.empty()) continue;
+    s.WriteString(name);
+    s.WriteInteger(record_version);
+    CStream plain;
+    plain.WriteString(text);
+    for (uint8_t& b : plain.Bytes()) b = table.backward[b];
+    s.WriteCompressedBlock(plain.Bytes());
+  }
+  s.SetPosition(0);
+  return s;
+}
+
+TEST_F(ExecTest, ScriptTableAndItsBuiltins) {
+  CStream section = ScriptSection({{"alpha", "return argument0 * 2"}, {"", ""}, {"beta", "return alpha(argument0) + 1"}});
+  ASSERT_TRUE(ReadScripts(section));
+  ASSERT_TRUE(CompileScripts());
+  EXPECT_EQ(ScriptCount(), 3);
+  EXPECT_EQ(ScriptIndexOf("beta"), 2);
+  EXPECT_EQ(ScriptIndexOf("gamma"), -1);
+  EXPECT_FALSE(ScriptExists(1));
+  EXPECT_EQ(ScriptNameOf(1), "<undefined>");
+  EXPECT_EQ(Run("print(beta(4), script_exists(0), script_exists(1), script_exists(3), script_exists(-1))"),
+            "9 1 0 0 0\n");
+  g_Output.clear();
+  EXPECT_EQ(Run("print(script_get_name(2), script_name(0), script_get_name(1)); print(script_get_text(0), "
+                "script_get_text(7) == '')"),
+            "beta alpha <undefined>\nreturn argument0 * 2 1\n");
+  // CallScript fails without a message for a missing script.
+  RValue dest, args[1] = {RValue(3.0)};
+  EXPECT_FALSE(CallScript(1, &self, &other, dest, args, 1));
+  EXPECT_FALSE(ErrorRecorded());
+  EXPECT_TRUE(CallScript(0, &self, &other, dest, args, 1));
+  EXPECT_EQ(dest.real, 6);
+
+  CStream bad = ScriptSection({{"alpha", "x = 1"}}, 401);
+  EXPECT_FALSE(ReadScripts(bad));
+  CStream truncated = ScriptSection({{"alpha", "x = 1"}});
+  truncated.Bytes().resize(truncated.Bytes().size() - 3);
+  EXPECT_THROW(ReadScripts(truncated), CStreamError);
+}
+
+TEST_F(ExecTest, CompileScriptsStopsAtTheFirstFailure) {
+  AddScript("good", "x = 1");
+  AddScript("broken", "x = ");
+  AddScript("later", "y = ");
+  EXPECT_FALSE(CompileScripts());
+  EXPECT_EQ(Shown(Error_Last()),
+            "COMPILATION ERROR in Script: broken|Error in code at line 1:|   x = ||at position 4: Unexpected symbol in "
+            "expression.");
+  EXPECT_TRUE(Error_Aborting());
+  Error_Reset();
 }
 
 }  // namespace
