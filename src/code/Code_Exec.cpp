@@ -34,14 +34,19 @@ struct XContext;
 // Runs a node. For an expression `out` receives its value; for a statement
 // it is the code's result value. Returns a status code.
 using XFn = int (*)(const XNode& n, XContext& cx, RValue& out);
-// Decides a condition without making a value where it can: 1 true, 0 false,
-// or TEST_UNDECIDED when the node has to be run.
-using XTest = int (*)(const XNode& n, XContext& cx);
-constexpr int TEST_UNDECIDED = 1000;
+// The numeric path of an expression made only of reals: constants, plain
+// locals, local array elements and operators on them. It computes the value
+// as a double, in the same order and with the same arithmetic as running the
+// node, and returns false, before anything has changed, when it meets
+// anything else (a string, a missing variable, a bad index, a division by
+// zero); the node is then run and gives the value or the error. Leaves with
+// a leftover text (a real that was a string comparison) are refused, so the
+// value made from a double is exactly the one running would make.
+using XNum = bool (*)(const XNode& n, XContext& cx, double& out);
 
 struct XNode {
   XFn fn = nullptr;
-  XTest test = nullptr;  // comparisons only
+  XNum num = nullptr;  // the numeric path, when the node has one
   int32_t kind = 0;      // the tree node's kind
   int32_t position = 0;  // source position for errors
   int32_t id = 0;        // variable id, function id or operator code
@@ -111,6 +116,17 @@ inline void CopyValue(RValue& dst, const RValue& src) {
   if (!src.str.empty() || !dst.str.empty()) dst.str = src.str;
 }
 
+// A real without leftover text.
+inline bool PlainReal(const RValue& v) { return v.kind == VALUE_REAL && v.str.empty(); }
+
+// Stores a double computed by the numeric path as the value running the
+// node would have made: a real without text.
+inline void SetPlainReal(RValue& out, double v) {
+  out.kind = VALUE_REAL;
+  out.real = v;
+  if (!out.str.empty()) out.str.clear();
+}
+
 // ---------------------------------------------------------------------------
 // Stack guard: script recursion has no limit of its own, so every call
 // checks that the thread's stack has room left for another level.
@@ -165,6 +181,8 @@ inline int64_t IndexOf(double v) {
   return RoundToInt64(v);
 }
 
+inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
+
 int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) {
   if (!v.IsReal()) return Fail(cx, e.position, "Wrong type of array index");
   out = IndexOf(v.real);
@@ -174,6 +192,7 @@ int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) 
 }
 
 int EvalSubscript(const XNode& e, XContext& cx, int64_t& out) {
+  if (e.num && NumSubscript(e, cx, out)) return EXEC_OK;
   if (const RValue* v = Peek(e, cx)) return CheckSubscript(e, cx, *v, out);
   RValue v;
   if (int st = Run(e, cx, v)) return st;
@@ -302,16 +321,18 @@ using Extended = long double;
 
 inline double Store(Extended x) { return CheckReal(static_cast<double>(x)); }
 
-// Integers below 2^53 divide exactly in int64: the extended quotient of
-// such operands never rounds across an integer, so its truncation is the
-// integer quotient.
-inline bool SmallIntegers(double l, double r) {
-  constexpr double kLimit = 9007199254740992.0;
-  return std::fabs(l) < kLimit && std::fabs(r) < kLimit && l == static_cast<double>(static_cast<int64_t>(l)) &&
+// Whether both reals are integers below `limit` in magnitude.
+inline bool Integers(double l, double r, double limit) {
+  return std::fabs(l) < limit && std::fabs(r) < limit && l == static_cast<double>(static_cast<int64_t>(l)) &&
          r == static_cast<double>(static_cast<int64_t>(r));
 }
 
-inline int32_t Quotient(double l, double r) {
+// Integers below 2^53 divide exactly in int64: the extended quotient of
+// such operands never rounds across an integer, so its truncation is the
+// integer quotient.
+inline bool SmallIntegers(double l, double r) { return Integers(l, r, 9007199254740992.0); }
+
+[[gnu::always_inline]] inline int32_t Quotient(double l, double r) {
   if (SmallIntegers(l, r)) {
     int64_t q = static_cast<int64_t>(l) / static_cast<int64_t>(r);
     if (q < INT32_MIN || q > INT32_MAX) throw CFloatFault{};
@@ -324,11 +345,18 @@ inline int32_t Quotient(double l, double r) {
 
 // Applies operator Op to two reals in place; false when BinaryOperation has
 // to decide (a failure or an operator without fast path).
+// Sums of integers below 2^62 and products of integers below 2^31 are exact
+// in the extended type, so storing them rounds once, as plain double
+// arithmetic does: the common integer case skips the extended unit.
+constexpr double kExactSum = 4611686018427387904.0;
+constexpr double kExactProduct = 2147483648.0;
+
 template <int32_t Op>
 inline bool RealOperation(double& l, double r) {
-  if constexpr (Op == OP_PLUS) l = Store(static_cast<Extended>(l) + r);
-  else if constexpr (Op == OP_MINUS) l = Store(static_cast<Extended>(l) - r);
-  else if constexpr (Op == OP_MULTIPLY) l = Store(static_cast<Extended>(l) * r);
+  if constexpr (Op == OP_PLUS) l = Integers(l, r, kExactSum) ? l + r : Store(static_cast<Extended>(l) + r);
+  else if constexpr (Op == OP_MINUS) l = Integers(l, r, kExactSum) ? l - r : Store(static_cast<Extended>(l) - r);
+  else if constexpr (Op == OP_MULTIPLY)
+    l = Integers(l, r, kExactProduct) ? l * r : Store(static_cast<Extended>(l) * r);
   else if constexpr (Op == OP_DIVIDE) {
     if (r == 0) return false;
     l = Store(static_cast<Extended>(l) / r);
@@ -377,7 +405,16 @@ template <int32_t Op>
 
 template <int32_t Op>
 int EvalBinary(const XNode& n, XContext& cx, RValue& out) {
-  if (int st = Run(*n.kid[0], cx, out)) return st;
+  double v;
+  if (n.num && n.num(n, cx, v)) {
+    SetPlainReal(out, v);
+    return EXEC_OK;
+  }
+  if (const RValue* left = Peek(*n.kid[0], cx)) {
+    CopyValue(out, *left);
+  } else if (int st = Run(*n.kid[0], cx, out)) {
+    return st;
+  }
   if (const RValue* right = Peek(*n.kid[1], cx))
     return Apply<Op>(cx, n.kid[1]->position, out, *right) ? EXEC_OK : EXEC_ERROR;
   return ApplyEvaluated<Op>(n, cx, out);
@@ -407,6 +444,67 @@ int EvalConstant(const XNode& n, XContext& cx, RValue& out) {
 int EvalNotExpression(const XNode& n, XContext& cx, RValue& out) {
   return Fail(cx, n.position, "(Sub-)expression expected.");
 }
+
+// ---------------------------------------------------------------------------
+// The numeric path (see XNum)
+
+
+bool NumConstant(const XNode& n, XContext& cx, double& out) {
+  out = n.value.real;
+  return true;
+}
+
+bool NumLocal(const XNode& n, XContext& cx, double& out) {
+  if (!cx.locals) return false;
+  const RVariable* var = cx.locals->FindVariable(n.id, n.hint);
+  if (!var || !PlainReal(var->value)) return false;
+  out = var->value.real;
+  return true;
+}
+
+inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
+  double v;
+  if (!e.num(e, cx, v)) return false;
+  out = IndexOf(v);
+  return out >= 0 && out < VARIABLE_ARRAY_SIZE;
+}
+
+bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
+  int64_t first, second = 0;
+  if (!NumSubscript(*n.kid[1], cx, first)) return false;
+  if (n.count == 2 && !NumSubscript(*n.kid[2], cx, second)) return false;
+  int32_t index = static_cast<int32_t>(n.count == 2 ? first * VARIABLE_ARRAY_SIZE + second : first);
+  const RValue* v = FindLocal(n, cx, index);
+  if (!v || !PlainReal(*v)) return false;
+  out = v->real;
+  return true;
+}
+
+template <int32_t Op>
+bool NumBinary(const XNode& n, XContext& cx, double& out) {
+  double r;
+  if (!n.kid[0]->num(*n.kid[0], cx, out) || !n.kid[1]->num(*n.kid[1], cx, r)) return false;
+  return RealOperation<Op>(out, r);
+}
+
+// The same with a real constant on the right, read in place.
+template <int32_t Op>
+bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
+  return n.kid[0]->num(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+}
+
+bool NumNegate(const XNode& n, XContext& cx, double& out) {
+  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  out = -out;
+  return true;
+}
+
+bool NumNot(const XNode& n, XContext& cx, double& out) {
+  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  out = out < 0.5 ? 1.0 : 0.0;
+  return true;
+}
+
 
 // ---------------------------------------------------------------------------
 // Calls
@@ -559,6 +657,22 @@ int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& val
 // Compound assignment to a plain local: combined in place in its slot.
 template <int32_t Op>
 int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& rhs = *n.kid[1];
+  if (rhs.fn == EvalConstant) return CombineLocal<Op>(n, cx, result, rhs.value);
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    const XNode& var = *n.kid[0];
+    RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
+    if (found && found->value.kind == VALUE_REAL) {
+      double r = found->value.real;
+      if (RealOperation<Op>(r, v)) {
+        found->value.real = r;
+        CopyValue(result, found->value);
+        return EXEC_OK;
+      }
+    }
+    return CombineLocal<Op>(n, cx, result, RValue(v));
+  }
   if (const RValue* value = Peek(*n.kid[1], cx)) return CombineLocal<Op>(n, cx, result, *value);
   RValue value;
   if (int st = Run(*n.kid[1], cx, value)) return st;
@@ -568,6 +682,13 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
 // Plain assignment to a plain local. A peeked value goes to the result
 // first and from there to the slot: adding the local may move it.
 int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    SetPlainReal(result, v);
+    SetPlainReal(LocalSlot(*n.kid[0], cx, 0), v);
+    return EXEC_OK;
+  }
   if (const RValue* value = Peek(*n.kid[1], cx)) {
     CopyValue(result, *value);
     CopyValue(LocalSlot(*n.kid[0], cx, 0), result);
@@ -583,25 +704,14 @@ int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
 // Evaluates a condition: 1 true, 0 false, or a failing status. `strict` is
 // the if statement's test (> 0.5), else the loops' (>= 0.5).
 int Condition(const XNode& e, XContext& cx, std::string_view message, bool strict = false) {
-  if (e.test) {
-    int t = e.test(e, cx);
-    if (t != TEST_UNDECIDED) return t;
+  double v;
+  if (!(e.num && e.num(e, cx, v))) {
+    RValue c;
+    if (int st = Run(e, cx, c)) return st;
+    if (!c.IsReal()) return Fail(cx, e.position, message);
+    v = c.real;
   }
-  RValue c;
-  if (int st = Run(e, cx, c)) return st;
-  if (!c.IsReal()) return Fail(cx, e.position, message);
-  return (strict ? c.real > 0.5 : IsTrue(c.real)) ? 1 : 0;
-}
-
-// A comparison of two peekable reals gives 1 or 0 at once.
-template <int32_t Op>
-int TestComparison(const XNode& e, XContext& cx) {
-  const RValue* l = Peek(*e.kid[0], cx);
-  const RValue* r = Peek(*e.kid[1], cx);
-  if (!l || !r || l->kind != VALUE_REAL || r->kind != VALUE_REAL) return TEST_UNDECIDED;
-  double x = l->real;
-  RealOperation<Op>(x, r->real);
-  return x != 0 ? 1 : 0;
+  return (strict ? v > 0.5 : IsTrue(v)) ? 1 : 0;
 }
 
 int ExecIf(const XNode& n, XContext& cx, RValue& result) {
@@ -793,17 +903,32 @@ XFn BinaryFn(int32_t op) {
 #undef VELMORA_BINARY
 }
 
-XTest TestFn(int32_t op) {
+XNum NumBinaryFn(int32_t op, bool constant_right) {
+#define VELMORA_NUM(OP) \
+  case OP: return constant_right ? NumBinaryConstant<OP> : NumBinary<OP>;
   switch (op) {
-    case OP_LESS: return TestComparison<OP_LESS>;
-    case OP_LESS_EQUAL: return TestComparison<OP_LESS_EQUAL>;
-    case OP_EQUAL: return TestComparison<OP_EQUAL>;
-    case OP_EQUAL_SIGN: return TestComparison<OP_EQUAL_SIGN>;
-    case OP_NOT_EQUAL: return TestComparison<OP_NOT_EQUAL>;
-    case OP_GREATER_EQUAL: return TestComparison<OP_GREATER_EQUAL>;
-    case OP_GREATER: return TestComparison<OP_GREATER>;
+    VELMORA_NUM(OP_PLUS)
+    VELMORA_NUM(OP_MINUS)
+    VELMORA_NUM(OP_MULTIPLY)
+    VELMORA_NUM(OP_DIVIDE)
+    VELMORA_NUM(OP_DIV)
+    VELMORA_NUM(OP_MOD)
+    VELMORA_NUM(OP_LESS)
+    VELMORA_NUM(OP_LESS_EQUAL)
+    VELMORA_NUM(OP_EQUAL)
+    VELMORA_NUM(OP_EQUAL_SIGN)
+    VELMORA_NUM(OP_NOT_EQUAL)
+    VELMORA_NUM(OP_GREATER_EQUAL)
+    VELMORA_NUM(OP_GREATER)
+    VELMORA_NUM(OP_AND)
+    VELMORA_NUM(OP_OR)
+    VELMORA_NUM(OP_XOR)
+    VELMORA_NUM(OP_BIT_OR)
+    VELMORA_NUM(OP_BIT_AND)
+    VELMORA_NUM(OP_BIT_XOR)
     default: return nullptr;
   }
+#undef VELMORA_NUM
 }
 
 XFn LocalCompoundFn(int32_t op) {
@@ -884,19 +1009,24 @@ class CPreparer {
   const XNode* Expression(const RToken& t) {
     XNode& n = Make(t);
     switch (t.kind) {
-      case NODE_CONSTANT: n.fn = EvalConstant; break;
+      case NODE_CONSTANT:
+        n.fn = EvalConstant;
+        if (PlainReal(n.value)) n.num = NumConstant;
+        break;
       case NODE_CALL: Call(t, n); break;
       case NODE_VARIABLE:
       case NODE_VARIABLE_FIXED: Variable(t, n); break;
       case NODE_UNARY:
         n.fn = EvalUnary;
         n.kid[0] = Expression(t.children[0]);
+        if (n.kid[0]->num && t.id == OP_MINUS) n.num = NumNegate;
+        if (n.kid[0]->num && t.id == OP_NOT) n.num = NumNot;
         break;
       case NODE_BINARY:
         n.kid[0] = Expression(t.children[0]);
         n.kid[1] = Expression(t.children[1]);
         n.fn = BinaryFn(t.id);
-        n.test = TestFn(t.id);
+        if (n.kid[0]->num && n.kid[1]->num) n.num = NumBinaryFn(t.id, n.kid[1]->num == NumConstant);
         break;
       default: n.fn = EvalNotExpression; break;
     }
@@ -963,8 +1093,13 @@ class CPreparer {
       n.count = static_cast<int32_t>(t.children.size()) - 1;
       for (int32_t i = 0; i < n.count; i++) n.kid[1 + i] = Expression(t.children[1 + i]);
     }
+    if (n.fixed_owner && n.owner == OWNER_LOCAL && n.count > 0 && n.kid[1]->num && (n.count == 1 || n.kid[2]->num))
+      n.num = NumLocalElement;
     if (n.count != 0 || !n.fixed_owner) return;
-    if (n.owner == OWNER_LOCAL) n.fn = EvalLocal;
+    if (n.owner == OWNER_LOCAL) {
+      n.fn = EvalLocal;
+      n.num = NumLocal;
+    }
     if (n.owner == OWNER_UNSPECIFIED && n.id >= USER_VARIABLE_BASE) n.fn = EvalUserVariable;
     bool builtin = n.id >= 0 && n.id < Variable_BuiltinCount();
     if (builtin && (n.owner == OWNER_UNSPECIFIED || n.owner == OWNER_SELF || n.owner == OWNER_OTHER)) {
