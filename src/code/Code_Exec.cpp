@@ -714,6 +714,24 @@ int Condition(const XNode& e, XContext& cx, std::string_view message, bool stric
   return (strict ? v > 0.5 : IsTrue(v)) ? 1 : 0;
 }
 
+// Plain assignment to an element of a local array (fixed owner local).
+int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  XRef ref;
+  if (int st = Resolve(var, cx, ref)) return st;
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    SetPlainReal(result, v);
+  } else {
+    RValue value;  // fresh, as for any assignment
+    if (int st = Run(rhs, cx, value)) return st;
+    CopyValue(result, value);
+  }
+  CopyValue(LocalSlot(var, cx, ref.index), result);
+  return EXEC_OK;
+}
+
 int ExecIf(const XNode& n, XContext& cx, RValue& result) {
   int c = Condition(*n.kid[0], cx, "Expression expected", true);
   if (c < 0) return c;
@@ -1116,6 +1134,7 @@ class CPreparer {
     n.kid[0] = &var;
     n.kid[1] = Expression(t.children[1]);
     if (var.fn == EvalLocal) n.fn = n.op == 0 ? ExecSetLocal : LocalCompoundFn(n.op);
+    if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) n.fn = ExecSetLocalElement;
   }
 
   CExecForm& m_Form;
