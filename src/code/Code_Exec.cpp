@@ -313,13 +313,11 @@ int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
 }
 
 // ---------------------------------------------------------------------------
-// Operators. Reals take the fast path here with the very arithmetic of
-// BinaryOperation (extended intermediate, stored as a checked double);
-// everything else, and every failure, goes to BinaryOperation itself.
-
-using Extended = long double;
-
-inline double Store(Extended x) { return CheckReal(static_cast<double>(x)); }
+// Operators. Reals take the fast path here through Operator_Real, the very
+// arithmetic of BinaryOperation; everything else, and every failure, goes to
+// BinaryOperation itself. On top of it, integer operands whose result the
+// extended type holds exactly skip the extended unit: storing an exact result
+// rounds once, as plain double arithmetic does.
 
 // Whether both reals are integers below `limit` in magnitude.
 inline bool Integers(double l, double r, double limit) {
@@ -327,66 +325,38 @@ inline bool Integers(double l, double r, double limit) {
          r == static_cast<double>(static_cast<int64_t>(r));
 }
 
-// Integers below 2^53 divide exactly in int64: the extended quotient of
-// such operands never rounds across an integer, so its truncation is the
-// integer quotient.
-inline bool SmallIntegers(double l, double r) { return Integers(l, r, 9007199254740992.0); }
-
-[[gnu::always_inline]] inline int32_t Quotient(double l, double r) {
-  if (SmallIntegers(l, r)) {
-    int64_t q = static_cast<int64_t>(l) / static_cast<int64_t>(r);
-    if (q < INT32_MIN || q > INT32_MAX) throw CFloatFault{};
-    return static_cast<int32_t>(q);
-  }
-  Extended q = std::trunc(static_cast<Extended>(l) / r);
-  if (!(q >= INT32_MIN && q <= INT32_MAX)) throw CFloatFault{};
-  return static_cast<int32_t>(q);
-}
+// Sums below 2^63 and products below 2^62 are exact in a 64-bit mantissa;
+// quotients of integers below 2^53 never round across an integer, so their
+// truncation is the integer quotient.
+constexpr double kExactSum = 4611686018427387904.0;  // 2^62
+constexpr double kExactProduct = 2147483648.0;       // 2^31
+constexpr double kExactQuotient = 9007199254740992.0;  // 2^53
 
 // Applies operator Op to two reals in place; false when BinaryOperation has
-// to decide (a failure or an operator without fast path).
-// Sums of integers below 2^62 and products of integers below 2^31 are exact
-// in the extended type, so storing them rounds once, as plain double
-// arithmetic does: the common integer case skips the extended unit.
-constexpr double kExactSum = 4611686018427387904.0;
-constexpr double kExactProduct = 2147483648.0;
-
+// to decide (a zero divisor, or an operator without fast path).
 template <int32_t Op>
 inline bool RealOperation(double& l, double r) {
-  if constexpr (Op == OP_PLUS) l = Integers(l, r, kExactSum) ? l + r : Store(static_cast<Extended>(l) + r);
-  else if constexpr (Op == OP_MINUS) l = Integers(l, r, kExactSum) ? l - r : Store(static_cast<Extended>(l) - r);
-  else if constexpr (Op == OP_MULTIPLY)
-    l = Integers(l, r, kExactProduct) ? l * r : Store(static_cast<Extended>(l) * r);
-  else if constexpr (Op == OP_DIVIDE) {
-    if (r == 0) return false;
-    l = Store(static_cast<Extended>(l) / r);
-  } else if constexpr (Op == OP_DIV) {
-    if (r == 0) return false;
-    l = Quotient(l, r);
-  } else if constexpr (Op == OP_MOD) {
-    if (r == 0) return false;
-    // The remainder of integers is exact (a zero left operand keeps the
-    // sign rules of the extended formula).
-    if (l != 0 && SmallIntegers(l, r)) {
-      int32_t q = Quotient(l, r);
-      l = static_cast<double>(static_cast<int64_t>(l) - static_cast<int64_t>(q) * static_cast<int64_t>(r));
+  if constexpr (Op == OP_PLUS || Op == OP_MINUS) {
+    if (Integers(l, r, kExactSum)) {
+      l = Op == OP_PLUS ? l + r : l - r;
       return true;
     }
-    l = Store(l - static_cast<Extended>(Quotient(l, r)) * r);
-  } else if constexpr (Op == OP_LESS) l = l < r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_LESS_EQUAL) l = l <= r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_EQUAL || Op == OP_EQUAL_SIGN) l = l == r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_NOT_EQUAL) l = l != r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_GREATER_EQUAL) l = l >= r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_GREATER) l = l > r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_AND) l = IsTrue(l) && IsTrue(r) ? 1.0 : 0.0;
-  else if constexpr (Op == OP_OR) l = IsTrue(l) || IsTrue(r) ? 1.0 : 0.0;
-  else if constexpr (Op == OP_XOR) l = IsTrue(l) != IsTrue(r) ? 1.0 : 0.0;
-  else if constexpr (Op == OP_BIT_OR) l = static_cast<double>(RoundToInt64(l) | RoundToInt64(r));
-  else if constexpr (Op == OP_BIT_AND) l = static_cast<double>(RoundToInt64(l) & RoundToInt64(r));
-  else if constexpr (Op == OP_BIT_XOR) l = static_cast<double>(RoundToInt64(l) ^ RoundToInt64(r));
-  else return false;
-  return true;
+  } else if constexpr (Op == OP_MULTIPLY) {
+    if (Integers(l, r, kExactProduct)) {
+      l = l * r;
+      return true;
+    }
+  } else if constexpr (Op == OP_DIV || Op == OP_MOD) {
+    // A zero left operand of mod keeps the sign rules of the extended formula.
+    if (r != 0 && (Op == OP_DIV || l != 0) && Integers(l, r, kExactQuotient)) {
+      int64_t a = static_cast<int64_t>(l), b = static_cast<int64_t>(r);
+      int64_t q = a / b;
+      if (q < INT32_MIN || q > INT32_MAX) throw CFloatFault{};
+      l = static_cast<double>(Op == OP_DIV ? q : a - q * b);
+      return true;
+    }
+  }
+  return Operator_Real(Op, l, r);
 }
 
 template <int32_t Op>
@@ -916,6 +886,8 @@ XFn BinaryFn(int32_t op) {
     VELMORA_BINARY(OP_BIT_OR)
     VELMORA_BINARY(OP_BIT_AND)
     VELMORA_BINARY(OP_BIT_XOR)
+    VELMORA_BINARY(OP_SHIFT_LEFT)
+    VELMORA_BINARY(OP_SHIFT_RIGHT)
     default: return EvalBinaryOther;
   }
 #undef VELMORA_BINARY
@@ -944,6 +916,8 @@ XNum NumBinaryFn(int32_t op, bool constant_right) {
     VELMORA_NUM(OP_BIT_OR)
     VELMORA_NUM(OP_BIT_AND)
     VELMORA_NUM(OP_BIT_XOR)
+    VELMORA_NUM(OP_SHIFT_LEFT)
+    VELMORA_NUM(OP_SHIFT_RIGHT)
     default: return nullptr;
   }
 #undef VELMORA_NUM

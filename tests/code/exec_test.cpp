@@ -2,6 +2,7 @@
 // print through a test built-in, and their errors.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -332,8 +333,12 @@ TEST_F(ExecTest, GlobalvarTakesEffectWhenRun) {
 // The fast paths of the interpreter give the very values of the folded
 // constants, which go through BinaryOperation.
 TEST_F(ExecTest, FastArithmeticMatchesFolding) {
-  const char* ops[] = {"+", "-", "*", "/", "div", "mod", "<", "<=", "==", "!=", ">=", ">", "&&", "||", "^^", "&", "|", "^"};
-  const double values[] = {0.1, 0.2, 3, -7, 2.5, 1e15 + 0.3, 1.0 / 3, -0.5, 123456.789};
+  const char* ops[] = {"+", "-",  "*",  "/",  "div", "mod", "<", "<=", "==", "!=", ">=",
+                       ">", "&&", "||", "^^", "&",   "|",   "^", "<<", ">>"};
+  // Integers (the exact fast paths) next to fractions and huge values
+  // (the extended arithmetic), of both signs.
+  const double values[] = {0.1, 0.2, 3, -7, 0, 2.5, 1e15 + 0.3, 1.0 / 3, -0.5, 123456.789, 4611686018427387904.0,
+                           -2147483647, 9007199254740993.0, 3e300};
   // Both sides read the same literal texts; a fault must happen in both.
   auto value = [&](CCode& code) -> std::optional<double> {
     RValue v;
@@ -351,14 +356,18 @@ TEST_F(ExecTest, FastArithmeticMatchesFolding) {
   for (const char* op : ops) {
     for (double l : values) {
       for (double r : values) {
-        char lt[64], rt[64];
-        std::snprintf(lt, sizeof lt, "%.17g", l);
-        std::snprintf(rt, sizeof rt, "%.17g", r);
+        // Literals have no exponent: integers are written out in full.
+        char lt[400], rt[400];
+        std::snprintf(lt, sizeof lt, l == std::trunc(l) ? "%.0f" : "%.17g", l);
+        std::snprintf(rt, sizeof rt, r == std::trunc(r) ? "%.0f" : "%.17g", r);
         CCode assign(std::string("a = ") + lt + "; b = " + rt, false);
         ASSERT_TRUE(value(assign));
         CCode folded(std::string("(") + lt + ") " + op + " (" + rt + ")", true);
         CCode computed(std::string("a ") + op + " b", true);
-        EXPECT_EQ(value(folded), value(computed)) << lt << " " << op << " " << rt;
+        CCode local(std::string("var a, b; a = ") + lt + "; b = " + rt + "; c = a " + op + " b", false);
+        std::optional<double> expected = value(folded);
+        EXPECT_EQ(expected, value(computed)) << lt << " " << op << " " << rt;
+        EXPECT_EQ(expected, value(local)) << lt << " " << op << " " << rt;
       }
     }
   }
