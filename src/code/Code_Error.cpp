@@ -65,3 +65,9 @@ void Error_Reset() {
   g_Aborting = false;
   g_LogWritten = false;
 }
+
+// Until the event dispatcher stores the place being run, the message goes out
+// without the event, object and action wrapping.
+void ReportActionError(const std::string& message, bool fatal) {
+  ReportError(message, fatal);
+}

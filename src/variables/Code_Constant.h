@@ -9,6 +9,9 @@
 
 #include "code/RValue.h"
 
+// Defines the built-in constants in their fixed order. Only the first call
+// defines them; run at program start, before any game data is read.
+void Constant_RegisterBuiltins();
 // Appends a constant.
 void DefineConstant(std::string_view name, const RValue& value);
 // The latest definition of the name; true when found.

@@ -1,0 +1,33 @@
+// Calling registered built-ins by name from tests, and reading what they
+// reported.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+
+#include "code/Code_Error.h"
+#include "variables/Code_Function.h"
+
+inline RValue Str(const char* text) { return RValue(std::string(text)); }
+
+// Runs the built-in `name` with the arguments; the argument count must be one
+// the registry accepts.
+inline RValue CallByName(const char* name, std::initializer_list<RValue> args = {}) {
+  RegisterAllFunctions();
+  int32_t id = Function_BuiltinIdOf(name);
+  EXPECT_GE(id, 0) << name << " is not registered";
+  if (id < 0) return RValue();
+  int32_t argc = Function_ArgCount(id);
+  if (argc >= 0) EXPECT_EQ(argc, static_cast<int32_t>(args.size())) << name;
+  RValue slots[MAX_ARGUMENTS];
+  std::copy(args.begin(), args.end(), slots);
+  RValue result;
+  CallBuiltin(id, nullptr, nullptr, static_cast<int>(args.size()), slots, result);
+  return result;
+}
+
+// The message reported since the last Error_Reset(), or "".
+inline std::string ReportedError() { return Error_Occurred() ? Error_Last() : std::string(); }
