@@ -26,8 +26,10 @@ bool EndsWithDll(const std::string& name) {
   return tail == ".dll";
 }
 
+// A relative path is first taken from the game's folder; then as given, so
+// that a bare name also finds a system library.
 void* OpenOne(const std::string& path, const std::string& folder) {
-  if (path.find('/') == std::string::npos) {
+  if (path[0] != '/') {
     if (void* handle = dlopen((folder.empty() ? "./" + path : folder + "/" + path).c_str(), RTLD_NOW | RTLD_LOCAL))
       return handle;
   }

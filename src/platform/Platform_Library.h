@@ -9,8 +9,9 @@
 
 // Loads a library a game names, or returns null. Backslashes count as folder
 // separators. A name ending in ".dll" (any case) also finds stem + ".so" and
-// "lib" + stem + ".so" in the same folder. A name without a folder is looked
-// for in `folder` first, then in the system's library path.
+// "lib" + stem + ".so" in the same folder. A relative name is looked for
+// from `folder` first, then as given (a bare name in the system's library
+// path).
 void* Platform_LoadLibrary(const std::string& name, const std::string& folder);
 void Platform_FreeLibrary(void* handle);
 // The address of an exported function by its exact name, or null.
