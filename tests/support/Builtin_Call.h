@@ -35,5 +35,11 @@ inline RValue CallByName(const char* name, std::initializer_list<RValue> args = 
   return CallWithSlots(name, slots, static_cast<int>(args.size()));
 }
 
-// The message reported since the last Error_Reset(), or "".
-inline std::string ReportedError() { return Error_Occurred() ? Error_Last() : std::string(); }
+// The message reported since the last Error_Reset(), without the event and
+// action that an action error names first; "" when nothing was reported.
+inline std::string ReportedError() {
+  if (!Error_Occurred()) return {};
+  const std::string& text = Error_Last();
+  size_t at = text.find(":\r\n\r\n");
+  return at == std::string::npos ? text : text.substr(at + 5);
+}
