@@ -1,5 +1,13 @@
 #include "variables/Code_Constant.h"
 
+#include "code/Code_Error.h"
+#include "code/Code_Exec.h"
+#include "code/Code_Main.h"
+#include "data/Option_Main.h"
+#include "platform/Platform.h"
+#include "world/Instance_Class.h"
+
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <unordered_map>
@@ -113,6 +121,56 @@ void Constant_RegisterBuiltins() {
     for (int k = 0; k < def.count; k++)
       DefineConstant(def.name + std::to_string(def.first + k), RValue(def.value + k));
   }
+}
+
+namespace {
+
+std::string_view TrimControls(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
+  return s;
+}
+
+bool IsIdentifier(std::string_view s) {
+  auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+  if (s.empty() || !letter(s[0])) return false;
+  for (char c : s)
+    if (!letter(c) && !(c >= '0' && c <= '9')) return false;
+  return true;
+}
+
+}  // namespace
+
+bool DefineUserConstant(std::string_view raw_name, std::string_view value_text) {
+  std::string name(TrimControls(raw_name));
+  if (!IsIdentifier(name)) {
+    Platform_ShowMessage("Constant name " + name + "  is not valid.");
+    return false;
+  }
+  CCode code(value_text, true);
+  RValue value;
+  bool ok = code.Compile();
+  if (ok) {
+    // A stand-in for the instance that no room has yet.
+    CInstance temporary;
+    temporary.id = 0;
+    temporary.object_index = 0;
+    ok = ExecuteValue(&temporary, &temporary, code, value);
+  }
+  if (!ok) {
+    ClearRecordedError();
+    Platform_ShowMessage("Value for constant " + name + "  is not valid.");
+    return false;
+  }
+  DefineConstant(name, value);
+  return true;
+}
+
+bool DefineUserConstants() {
+  size_t count = std::min(Settings.ConstantNames.size(), Settings.ConstantValues.size());
+  for (size_t i = 0; i < count; i++)
+    if (!DefineUserConstant(Settings.ConstantNames[i], Settings.ConstantValues[i])) return false;
+  return true;
 }
 
 void DefineConstant(std::string_view name, const RValue& value) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "code/Code_Error.h"
+#include "code/Code_Operator.h"
 #include "platform/Platform.h"
 #include "variables/Code_Function.h"
 #include "variables/Function_Modules.h"
@@ -280,6 +281,17 @@ std::string FormatFixed(double x, int64_t dec) {
   return text;
 }
 
+void FnReal(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(args[0].IsString() ? TextToReal(args[0].str) : args[0].real);
+}
+
+void FnString(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  if (args[0].IsString())
+    result = args[0];
+  else
+    result.SetString(RealToText(args[0].real));
+}
+
 void FnStringFormat(CInstance*, CInstance*, int, RValue* args, RValue& result) {
   if (args[0].IsString()) {
     result = args[0];
@@ -442,6 +454,8 @@ const RFunctionDef kMathFunctions[] = {
     {"arctan2", Checked2<MathArctan2, kErrArctan2>, 2},
     {"degtorad", Real1<MathDegToRad>, 1},
     {"radtodeg", Real1<MathRadToDeg>, 1},
+    {"real", FnReal, 1},
+    {"string", FnString, 1},
     {"string_format", FnStringFormat, 3},
     {"chr", FnChr, 1},
     {"ord", FnOrd, 1},

@@ -1,12 +1,18 @@
-// Function_Misc: dates and times, the clipboard, external functions, debug
-// messages and the program's priority.
+// Function_Misc: code run from texts and files, scripts by index, dates and
+// times, the clipboard, external functions, debug messages and the program's
+// priority.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <string>
+#include <utility>
 
 #include "code/Code_Error.h"
+#include "code/Code_Exec.h"
+#include "code/Code_Main.h"
+#include "code/Script_Main.h"
 #include "data/Option_Main.h"
 #include "platform/Platform_System.h"
 #include "variables/Code_Function.h"
@@ -14,6 +20,69 @@
 #include "variables/Support_DLL.h"
 
 namespace {
+
+// ---------------------------------------------------------------------------
+// Dynamic code
+
+// Compiles `text` as a program and runs it with the arguments after the
+// first as argument0 onward (the other slots real 0); `return` in the text
+// gives the result. The caller's argument slots are back afterwards, unless
+// a fault ends the run.
+void ExecuteText(CInstance* self, CInstance* other, int argc, const RValue* args, std::string_view text,
+                 const char* compile_prefix, RValue& result) {
+  CCode code(text, false);
+  RValue* slots = Exec_Arguments();
+  RValue saved[MAX_ARGUMENTS];
+  std::copy(slots, slots + MAX_ARGUMENTS, saved);
+  for (int i = 0; i < MAX_ARGUMENTS; i++) slots[i] = i + 1 < argc ? args[i + 1] : RValue();
+  if (code.Compile()) {
+    ExecuteReporting(self, other, code, result);
+  } else {
+    ReportError(compile_prefix + RecordedError(), false);
+    ClearRecordedError();
+  }
+  std::move(saved, saved + MAX_ARGUMENTS, slots);
+}
+
+void FnExecuteString(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result) {
+  if (argc == 0) return;
+  ExecuteText(self, other, argc, args, ArgString(args, 0), "COMPILATION ERROR in string to be executed\r", result);
+}
+
+// The file's lines, each followed by a carriage return.
+void FnExecuteFile(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result) {
+  if (argc == 0) return;
+  std::string path = ArgString(args, 0);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    ReportActionError("Trying to execute non-existing file.");
+    return;
+  }
+  std::string text, line;
+  while (std::getline(file, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    text += line;
+    text += '\r';
+  }
+  ExecuteText(self, other, argc, args, text, "COMPILATION ERROR in file to be executed\r", result);
+}
+
+void FnScriptExecute(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result) {
+  int32_t index = argc > 0 ? ArgInt(args, 0) : -1;
+  if (!ScriptExists(index)) {
+    ReportActionError("Trying to execute non-existing script.");
+    return;
+  }
+  RValue value;
+  if (CallScript(index, self, other, value, args + 1, argc - 1)) {
+    result = std::move(value);
+    return;
+  }
+  ReportActionError(RecordedError());
+  ClearRecordedError();
+  result.SetString("ERROR");
+}
 
 // ---------------------------------------------------------------------------
 // Date-times: days since 30 December 1899 with the time of day as fraction.
@@ -344,6 +413,9 @@ void FnExternalFree(CInstance*, CInstance*, int, RValue* args, RValue&) {
 }
 
 const RFunctionDef kMiscFunctions[] = {
+    {"execute_string", FnExecuteString, -1},
+    {"execute_file", FnExecuteFile, -1},
+    {"script_execute", FnScriptExecute, -1},
     {"date_current_datetime", FnDateCurrentDatetime, 0},
     {"date_current_date", FnDateCurrentDate, 0},
     {"date_current_time", FnDateCurrentTime, 0},
