@@ -248,8 +248,7 @@ void FnMedian(CInstance*, CInstance*, int argc, RValue* args, RValue& result) {
 // 18 significant decimal digits: rounded half up at the last kept digit,
 // zeros beyond the 18th.
 std::string FormatFixed(double x, int64_t dec) {
-  // Beyond this the text could not be held in memory anyway.
-  dec = std::clamp<int64_t>(dec, 0, int64_t{1} << 30);
+  dec = std::max<int64_t>(dec, 0);
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.17e", std::fabs(x));  // "d.ddddddddddddddddde+XX"
   std::string digits = std::string(1, buffer[0]) + std::string(buffer + 2, 17);
@@ -292,13 +291,22 @@ void FnString(CInstance*, CInstance*, int, RValue* args, RValue& result) {
     result.SetString(RealToText(args[0].real));
 }
 
+// Texts that built-ins would make longer than the operators may make are
+// refused with the operators' message rather than exhausting memory.
+bool WithinTextLimit(int64_t length) {
+  if (length <= static_cast<int64_t>(OPERATOR_MAX_REPEAT_LENGTH)) return true;
+  ReportActionError("String too long.");
+  return false;
+}
+
 void FnStringFormat(CInstance*, CInstance*, int, RValue* args, RValue& result) {
   if (args[0].IsString()) {
     result = args[0];
     return;
   }
-  std::string text = FormatFixed(args[0].real, ArgInt64(args, 2));
-  int64_t total = ArgInt64(args, 1);
+  int64_t total = ArgInt64(args, 1), dec = ArgInt64(args, 2);
+  if (!WithinTextLimit(total) || !WithinTextLimit(dec)) return;
+  std::string text = FormatFixed(args[0].real, dec);
   if (total > static_cast<int64_t>(text.size())) text.insert(0, static_cast<size_t>(total) - text.size(), ' ');
   result.SetString(std::move(text));
 }
@@ -379,6 +387,7 @@ void FnStringFilter(CInstance*, CInstance*, int, RValue* args, RValue& result) {
 void FnStringRepeat(CInstance*, CInstance*, int, RValue* args, RValue& result) {
   const std::string& s = ArgString(args, 0);
   int64_t n = ArgInt64(args, 1);
+  if (n > 0 && !WithinTextLimit(static_cast<int64_t>(s.size()) * std::min<int64_t>(n, INT32_MAX))) return;
   std::string text;
   if (n > 0 && !s.empty()) {
     text.reserve(s.size() * static_cast<size_t>(n));

@@ -206,7 +206,7 @@ struct ErrorCase {
   const char* message;
 };
 
-TEST_F(FunctionMath, FaultsOfCheckedFunctionsReportTheirMessage) {
+TEST_F(FunctionMath, FailuresReportTheirMessageAndLeaveZero) {
   const ErrorCase cases[] = {
       {"sqrt", {RValue(-1)}, "Cannot apply sqrt to negative number."},
       {"exp", {RValue(710)}, "Error in function exp()."},
@@ -223,6 +223,9 @@ TEST_F(FunctionMath, FaultsOfCheckedFunctionsReportTheirMessage) {
       {"power", {RValue(0.1), RValue(-400)}, "Error in function power()."},
       {"arcsin", {RValue(1.5)}, "Error in function arcsin()."},
       {"arccos", {RValue(-2)}, "Error in function arccos()."},
+      {"string_repeat", {Str("ab"), RValue(268435456)}, "String too long."},
+      {"string_format", {RValue(1), RValue(1e12), RValue(0)}, "String too long."},
+      {"string_format", {RValue(1), RValue(0), RValue(1e12)}, "String too long."},
   };
   for (const ErrorCase& c : cases) {
     Error_Reset();
