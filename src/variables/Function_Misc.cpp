@@ -161,6 +161,7 @@ struct RDateParts {
 };
 
 RDateParts Decode(double d) {
+  if (!std::isfinite(d)) d = 0;  // only an external function can hand one over
   double whole = std::clamp(std::trunc(d), -kDayLimit, kDayLimit);
   int64_t ms = std::llround(std::min(std::fabs(d - std::trunc(d)), 1.0) * kMsPerDay);
   RDateParts p{};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "platform/Platform.h"
@@ -72,6 +73,7 @@ TEST(FunctionDate, Parts) {
   EXPECT_EQ(Get("date_get_hour", Date(2008, 1, 1) - 0.1 / 86400000), 0);
   // Absurd values decode without overflow.
   EXPECT_GT(Get("date_get_year", 1e300), 0);
+  EXPECT_EQ(Get("date_get_year", NAN), 1899);
 }
 
 TEST(FunctionDate, Arithmetic) {
