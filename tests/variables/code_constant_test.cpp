@@ -62,7 +62,11 @@ TEST(CodeConstant, LaterDefinitionHidesEarlier) {
 
 TEST(CodeFunction, RegistryCountsAndLookupOrder) {
   RegisterAllFunctions();
-  for (const char* name : {"min", "max", "mean", "median", "choose", "external_define", "external_call"}) {
+  int32_t variadic = 0;
+  for (int32_t id = 0; id < Function_Count(); id++) variadic += Function_ArgCount(id) == -1;
+  EXPECT_EQ(variadic, 10);
+  for (const char* name : {"min", "max", "mean", "median", "choose", "external_define", "external_call",
+                           "execute_string", "execute_file", "script_execute"}) {
     int32_t id = Function_BuiltinIdOf(name);
     ASSERT_GE(id, 0) << name;
     EXPECT_EQ(ArgumentCountOf(id), -1) << name;
