@@ -34,9 +34,19 @@ struct XContext;
 // Runs a node. For an expression `out` receives its value; for a statement
 // it is the code's result value. Returns a status code.
 using XFn = int (*)(const XNode& n, XContext& cx, RValue& out);
+// The numeric path of an expression made only of reals: constants, plain
+// locals, local array elements and operators on them. It computes the value
+// as a double, in the same order and with the same arithmetic as running the
+// node, and returns false, before anything has changed, when it meets
+// anything else (a string, a missing variable, a bad index, a division by
+// zero); the node is then run and gives the value or the error. Leaves with
+// a leftover text (a real that was a string comparison) are refused, so the
+// value made from a double is exactly the one running would make.
+using XNum = bool (*)(const XNode& n, XContext& cx, double& out);
 
 struct XNode {
   XFn fn = nullptr;
+  XNum num = nullptr;  // the numeric path, when the node has one
   int32_t kind = 0;      // the tree node's kind
   int32_t position = 0;  // source position for errors
   int32_t id = 0;        // variable id, function id or operator code
@@ -44,7 +54,9 @@ struct XNode {
   int32_t op = 0;        // operator of a compound assignment (0 plain)
   int32_t count = 0;     // number of index or argument children
   bool fixed_owner = false;
+  mutable int32_t hint = 0;  // where a local was found last (FindHinted)
   BuiltinCallback callback = nullptr;
+  BuiltinGetter getter = nullptr;  // a built-in variable's
   const XNode* kid[4] = {};
   std::vector<const XNode*> list;  // statements, arguments, switch body, declared ids
   RValue value;                    // constant
@@ -104,6 +116,17 @@ inline void CopyValue(RValue& dst, const RValue& src) {
   if (!src.str.empty() || !dst.str.empty()) dst.str = src.str;
 }
 
+// A real without leftover text.
+inline bool PlainReal(const RValue& v) { return v.kind == VALUE_REAL && v.str.empty(); }
+
+// Stores a double computed by the numeric path as the value running the
+// node would have made: a real without text.
+inline void SetPlainReal(RValue& out, double v) {
+  out.kind = VALUE_REAL;
+  out.real = v;
+  if (!out.str.empty()) out.str.clear();
+}
+
 // ---------------------------------------------------------------------------
 // Stack guard: script recursion has no limit of its own, so every call
 // checks that the thread's stack has room left for another level.
@@ -119,8 +142,9 @@ uintptr_t ComputeStackLimit() {
   return reinterpret_cast<uintptr_t>(base) + reserve;
 }
 
+// Scripts run on the game thread only; its limit is taken at the first call.
 inline bool StackExhausted() {
-  thread_local uintptr_t limit = ComputeStackLimit();
+  static const uintptr_t limit = ComputeStackLimit();
   return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < limit;
 }
 
@@ -134,14 +158,45 @@ struct XRef {
   int32_t index;
 };
 
-int EvalSubscript(const XNode& e, XContext& cx, int64_t& out) {
-  RValue v;
-  if (int st = Run(e, cx, v)) return st;
+int EvalLocal(const XNode& n, XContext& cx, RValue& out);
+int EvalConstant(const XNode& n, XContext& cx, RValue& out);
+
+// The value of a constant or of a plain local that exists, without copying;
+// null when the node has to be run. Running those two nodes has no effect
+// besides their value, so peeking them is the same as running them.
+inline const RValue* Peek(const XNode& e, XContext& cx) {
+  if (e.fn == EvalConstant) return &e.value;
+  if (e.fn == EvalLocal && cx.locals) {
+    if (const RVariable* var = cx.locals->FindVariable(e.id, e.hint)) return &var->value;
+  }
+  return nullptr;
+}
+
+// A real used as an index: integral reals skip the rounding call.
+inline int64_t IndexOf(double v) {
+  if (v > -9007199254740992.0 && v < 9007199254740992.0) {
+    int64_t i = static_cast<int64_t>(v);
+    if (static_cast<double>(i) == v) return i;
+  }
+  return RoundToInt64(v);
+}
+
+inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
+
+int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) {
   if (!v.IsReal()) return Fail(cx, e.position, "Wrong type of array index");
-  out = RoundToInt64(v.real);
+  out = IndexOf(v.real);
   if (out < 0) return Fail(cx, e.position, "Negative array index");
   if (out >= VARIABLE_ARRAY_SIZE) return Fail(cx, e.position, "Array index >= 32000");
   return EXEC_OK;
+}
+
+int EvalSubscript(const XNode& e, XContext& cx, int64_t& out) {
+  if (e.num && NumSubscript(e, cx, out)) return EXEC_OK;
+  if (const RValue* v = Peek(e, cx)) return CheckSubscript(e, cx, *v, out);
+  RValue v;
+  if (int st = Run(e, cx, v)) return st;
+  return CheckSubscript(e, cx, v, out);
 }
 
 // The owner and combined index of a variable node; its owner and index
@@ -174,18 +229,29 @@ inline bool CopyFound(const RValue* found, RValue& out) {
   return true;
 }
 
-// Reads a variable by owner code; false when the read fails.
-bool ReadVariable(XContext& cx, int32_t owner, int32_t id, int32_t index, RValue& out) {
-  switch (owner) {
-    case OWNER_LOCAL: return cx.locals && CopyFound(cx.locals->Find(id, index), out);
+// A local's element, or null; the variable node keeps the hint.
+inline const RValue* FindLocal(const XNode& var, XContext& cx, int32_t index) {
+  if (!cx.locals) return nullptr;
+  const RVariable* v = cx.locals->FindVariable(var.id, var.hint);
+  return v ? CVariableList::Element(*v, index) : nullptr;
+}
+
+inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
+  return CVariableList::GrowTo(cx.Locals().Variable(var.id, var.hint), index);
+}
+
+// Reads the variable of node `var` by owner code; false when it fails.
+bool ReadVariable(const XNode& var, XContext& cx, const XRef& ref, RValue& out) {
+  switch (ref.owner) {
+    case OWNER_LOCAL: return CopyFound(FindLocal(var, cx, ref.index), out);
     case OWNER_UNSPECIFIED:
-      if (IsGlobalvar(id)) return CopyFound(Variable_Globals().Find(id, index), out);
-      return GetInstanceVariable(cx.self, id, index, out);
-    case OWNER_GLOBAL: return CopyFound(Variable_Globals().Find(id, index), out);
+      if (IsGlobalvar(var.id)) return CopyFound(Variable_Globals().Find(var.id, ref.index), out);
+      return GetInstanceVariable(cx.self, var.id, ref.index, out);
+    case OWNER_GLOBAL: return CopyFound(Variable_Globals().Find(var.id, ref.index), out);
     case OWNER_NOONE: return false;
-    case OWNER_OTHER: return GetInstanceVariable(cx.other, id, index, out);
-    case OWNER_SELF: return GetInstanceVariable(cx.self, id, index, out);
-    default: return GetOwnerVariable(owner, id, index, out);
+    case OWNER_OTHER: return GetInstanceVariable(cx.other, var.id, ref.index, out);
+    case OWNER_SELF: return GetInstanceVariable(cx.self, var.id, ref.index, out);
+    default: return GetOwnerVariable(ref.owner, var.id, ref.index, out);
   }
 }
 
@@ -200,33 +266,33 @@ int ReadFailed(XContext& cx, int32_t position, int32_t id, int32_t index, RValue
   return Fail(cx, position, message);
 }
 
-bool WriteVariable(XContext& cx, int32_t owner, int32_t id, int32_t index, const RValue& value) {
-  switch (owner) {
-    case OWNER_LOCAL: CopyValue(cx.Locals().Slot(id, index), value); return true;
+bool WriteVariable(const XNode& var, XContext& cx, const XRef& ref, const RValue& value) {
+  switch (ref.owner) {
+    case OWNER_LOCAL: CopyValue(LocalSlot(var, cx, ref.index), value); return true;
     case OWNER_UNSPECIFIED:
-      if (IsGlobalvar(id)) {
-        CopyValue(Variable_Globals().Slot(id, index), value);
+      if (IsGlobalvar(var.id)) {
+        CopyValue(Variable_Globals().Slot(var.id, ref.index), value);
         return true;
       }
-      return SetInstanceVariable(cx.self, id, index, value);
-    case OWNER_GLOBAL: CopyValue(Variable_Globals().Slot(id, index), value); return true;
+      return SetInstanceVariable(cx.self, var.id, ref.index, value);
+    case OWNER_GLOBAL: CopyValue(Variable_Globals().Slot(var.id, ref.index), value); return true;
     case OWNER_NOONE: return false;
-    case OWNER_OTHER: return SetInstanceVariable(cx.other, id, index, value);
-    case OWNER_SELF: return SetInstanceVariable(cx.self, id, index, value);
-    default: return SetOwnerVariable(owner, id, index, value);
+    case OWNER_OTHER: return SetInstanceVariable(cx.other, var.id, ref.index, value);
+    case OWNER_SELF: return SetInstanceVariable(cx.self, var.id, ref.index, value);
+    default: return SetOwnerVariable(ref.owner, var.id, ref.index, value);
   }
 }
 
 int EvalVariable(const XNode& n, XContext& cx, RValue& out) {
   XRef ref;
   if (int st = Resolve(n, cx, ref)) return st;
-  if (ReadVariable(cx, ref.owner, n.id, ref.index, out)) return EXEC_OK;
+  if (ReadVariable(n, cx, ref, out)) return EXEC_OK;
   return ReadFailed(cx, n.position, n.id, ref.index, out);
 }
 
 // A plain local (declared with var, no owner, no index).
 int EvalLocal(const XNode& n, XContext& cx, RValue& out) {
-  if (cx.locals && CopyFound(cx.locals->Find(n.id, 0), out)) return EXEC_OK;
+  if (CopyFound(FindLocal(n, cx, 0), out)) return EXEC_OK;
   return ReadFailed(cx, n.position, n.id, 0, out);
 }
 
@@ -235,6 +301,14 @@ int EvalLocal(const XNode& n, XContext& cx, RValue& out) {
 int EvalUserVariable(const XNode& n, XContext& cx, RValue& out) {
   const CVariableList& store = IsGlobalvar(n.id) ? Variable_Globals() : cx.self->variables;
   if (CopyFound(store.Find(n.id, 0), out)) return EXEC_OK;
+  return ReadFailed(cx, n.position, n.id, 0, out);
+}
+
+// A built-in variable of self or other without index (owner none, self or
+// other): its getter, looked up once.
+int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
+  CInstance* inst = n.owner == OWNER_OTHER ? cx.other : cx.self;
+  if (n.getter(inst, 0, out)) return EXEC_OK;
   return ReadFailed(cx, n.position, n.id, 0, out);
 }
 
@@ -247,7 +321,23 @@ using Extended = long double;
 
 inline double Store(Extended x) { return CheckReal(static_cast<double>(x)); }
 
-inline int32_t Quotient(double l, double r) {
+// Whether both reals are integers below `limit` in magnitude.
+inline bool Integers(double l, double r, double limit) {
+  return std::fabs(l) < limit && std::fabs(r) < limit && l == static_cast<double>(static_cast<int64_t>(l)) &&
+         r == static_cast<double>(static_cast<int64_t>(r));
+}
+
+// Integers below 2^53 divide exactly in int64: the extended quotient of
+// such operands never rounds across an integer, so its truncation is the
+// integer quotient.
+inline bool SmallIntegers(double l, double r) { return Integers(l, r, 9007199254740992.0); }
+
+[[gnu::always_inline]] inline int32_t Quotient(double l, double r) {
+  if (SmallIntegers(l, r)) {
+    int64_t q = static_cast<int64_t>(l) / static_cast<int64_t>(r);
+    if (q < INT32_MIN || q > INT32_MAX) throw CFloatFault{};
+    return static_cast<int32_t>(q);
+  }
   Extended q = std::trunc(static_cast<Extended>(l) / r);
   if (!(q >= INT32_MIN && q <= INT32_MAX)) throw CFloatFault{};
   return static_cast<int32_t>(q);
@@ -255,11 +345,18 @@ inline int32_t Quotient(double l, double r) {
 
 // Applies operator Op to two reals in place; false when BinaryOperation has
 // to decide (a failure or an operator without fast path).
+// Sums of integers below 2^62 and products of integers below 2^31 are exact
+// in the extended type, so storing them rounds once, as plain double
+// arithmetic does: the common integer case skips the extended unit.
+constexpr double kExactSum = 4611686018427387904.0;
+constexpr double kExactProduct = 2147483648.0;
+
 template <int32_t Op>
 inline bool RealOperation(double& l, double r) {
-  if constexpr (Op == OP_PLUS) l = Store(static_cast<Extended>(l) + r);
-  else if constexpr (Op == OP_MINUS) l = Store(static_cast<Extended>(l) - r);
-  else if constexpr (Op == OP_MULTIPLY) l = Store(static_cast<Extended>(l) * r);
+  if constexpr (Op == OP_PLUS) l = Integers(l, r, kExactSum) ? l + r : Store(static_cast<Extended>(l) + r);
+  else if constexpr (Op == OP_MINUS) l = Integers(l, r, kExactSum) ? l - r : Store(static_cast<Extended>(l) - r);
+  else if constexpr (Op == OP_MULTIPLY)
+    l = Integers(l, r, kExactProduct) ? l * r : Store(static_cast<Extended>(l) * r);
   else if constexpr (Op == OP_DIVIDE) {
     if (r == 0) return false;
     l = Store(static_cast<Extended>(l) / r);
@@ -268,6 +365,13 @@ inline bool RealOperation(double& l, double r) {
     l = Quotient(l, r);
   } else if constexpr (Op == OP_MOD) {
     if (r == 0) return false;
+    // The remainder of integers is exact (a zero left operand keeps the
+    // sign rules of the extended formula).
+    if (l != 0 && SmallIntegers(l, r)) {
+      int32_t q = Quotient(l, r);
+      l = static_cast<double>(static_cast<int64_t>(l) - static_cast<int64_t>(q) * static_cast<int64_t>(r));
+      return true;
+    }
     l = Store(l - static_cast<Extended>(Quotient(l, r)) * r);
   } else if constexpr (Op == OP_LESS) l = l < r ? 1.0 : 0.0;
   else if constexpr (Op == OP_LESS_EQUAL) l = l <= r ? 1.0 : 0.0;
@@ -291,19 +395,29 @@ inline bool Apply(const XContext& cx, int32_t position, RValue& l, const RValue&
   return BinaryOperation(*cx.code, position, Op, l, r);
 }
 
+// The right operand evaluated into a temporary value, then applied.
 template <int32_t Op>
-int EvalBinary(const XNode& n, XContext& cx, RValue& out) {
-  if (int st = Run(*n.kid[0], cx, out)) return st;
+[[gnu::noinline]] int ApplyEvaluated(const XNode& n, XContext& cx, RValue& out) {
   RValue right;
   if (int st = Run(*n.kid[1], cx, right)) return st;
   return Apply<Op>(cx, n.kid[1]->position, out, right) ? EXEC_OK : EXEC_ERROR;
 }
 
-// The right operand is a constant: no temporary value.
 template <int32_t Op>
-int EvalBinaryConstant(const XNode& n, XContext& cx, RValue& out) {
-  if (int st = Run(*n.kid[0], cx, out)) return st;
-  return Apply<Op>(cx, n.kid[1]->position, out, n.kid[1]->value) ? EXEC_OK : EXEC_ERROR;
+int EvalBinary(const XNode& n, XContext& cx, RValue& out) {
+  double v;
+  if (n.num && n.num(n, cx, v)) {
+    SetPlainReal(out, v);
+    return EXEC_OK;
+  }
+  if (const RValue* left = Peek(*n.kid[0], cx)) {
+    CopyValue(out, *left);
+  } else if (int st = Run(*n.kid[0], cx, out)) {
+    return st;
+  }
+  if (const RValue* right = Peek(*n.kid[1], cx))
+    return Apply<Op>(cx, n.kid[1]->position, out, *right) ? EXEC_OK : EXEC_ERROR;
+  return ApplyEvaluated<Op>(n, cx, out);
 }
 
 int EvalBinaryOther(const XNode& n, XContext& cx, RValue& out) {
@@ -332,7 +446,90 @@ int EvalNotExpression(const XNode& n, XContext& cx, RValue& out) {
 }
 
 // ---------------------------------------------------------------------------
+// The numeric path (see XNum)
+
+
+bool NumConstant(const XNode& n, XContext& cx, double& out) {
+  out = n.value.real;
+  return true;
+}
+
+bool NumLocal(const XNode& n, XContext& cx, double& out) {
+  if (!cx.locals) return false;
+  const RVariable* var = cx.locals->FindVariable(n.id, n.hint);
+  if (!var || !PlainReal(var->value)) return false;
+  out = var->value.real;
+  return true;
+}
+
+inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
+  double v;
+  if (!e.num(e, cx, v)) return false;
+  out = IndexOf(v);
+  return out >= 0 && out < VARIABLE_ARRAY_SIZE;
+}
+
+bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
+  int64_t first, second = 0;
+  if (!NumSubscript(*n.kid[1], cx, first)) return false;
+  if (n.count == 2 && !NumSubscript(*n.kid[2], cx, second)) return false;
+  int32_t index = static_cast<int32_t>(n.count == 2 ? first * VARIABLE_ARRAY_SIZE + second : first);
+  const RValue* v = FindLocal(n, cx, index);
+  if (!v || !PlainReal(*v)) return false;
+  out = v->real;
+  return true;
+}
+
+template <int32_t Op>
+bool NumBinary(const XNode& n, XContext& cx, double& out) {
+  double r;
+  if (!n.kid[0]->num(*n.kid[0], cx, out) || !n.kid[1]->num(*n.kid[1], cx, r)) return false;
+  return RealOperation<Op>(out, r);
+}
+
+// The same with a real constant on the right, read in place.
+template <int32_t Op>
+bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
+  return n.kid[0]->num(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+}
+
+bool NumNegate(const XNode& n, XContext& cx, double& out) {
+  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  out = -out;
+  return true;
+}
+
+bool NumNot(const XNode& n, XContext& cx, double& out) {
+  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  out = out < 0.5 ? 1.0 : 0.0;
+  return true;
+}
+
+
+// ---------------------------------------------------------------------------
 // Calls
+
+// The 16 fresh argument slots of a call in progress. Frames are kept per
+// nesting level and reused, so a call constructs no values.
+std::vector<std::unique_ptr<RValue[]>> g_FramePool;
+size_t g_FrameDepth = 0;
+
+struct XFrame {
+  RValue* slots;
+
+  XFrame() {
+    if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RValue[]>(MAX_ARGUMENTS));
+    slots = g_FramePool[g_FrameDepth++].get();
+    for (int i = 0; i < MAX_ARGUMENTS; i++) {
+      slots[i].kind = VALUE_REAL;
+      slots[i].real = 0;
+      slots[i].str.clear();
+    }
+  }
+  ~XFrame() { --g_FrameDepth; }
+  XFrame(const XFrame&) = delete;
+  XFrame& operator=(const XFrame&) = delete;
+};
 
 int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
   for (int32_t i = 0; i < n.count; i++)
@@ -342,28 +539,28 @@ int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
 
 int EvalBuiltinCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
-  RValue args[MAX_ARGUMENTS];
-  if (int st = EvalArguments(n, cx, args)) return st;
+  XFrame args;
+  if (int st = EvalArguments(n, cx, args.slots)) return st;
   RValue result;
-  n.callback(cx.self, cx.other, n.count, args, result);
+  n.callback(cx.self, cx.other, n.count, args.slots, result);
   out = std::move(result);
   return EXEC_OK;
 }
 
 int EvalScriptCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
-  RValue frame[MAX_ARGUMENTS];
-  if (int st = EvalArguments(n, cx, frame)) return st;
-  return Script_CallFrame(n.id - SCRIPT_ID_BASE, cx.self, cx.other, out, frame) ? EXEC_OK : EXEC_ERROR;
+  XFrame frame;
+  if (int st = EvalArguments(n, cx, frame.slots)) return st;
+  return Script_CallFrame(n.id - SCRIPT_ID_BASE, cx.self, cx.other, out, frame.slots) ? EXEC_OK : EXEC_ERROR;
 }
 
 int EvalExtensionCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
-  RValue args[MAX_ARGUMENTS];
-  if (int st = EvalArguments(n, cx, args)) return st;
+  XFrame args;
+  if (int st = EvalArguments(n, cx, args.slots)) return st;
   if (!g_ExtensionCaller) return EXEC_ERROR;
-  return g_ExtensionCaller(n.id - EXTENSION_ID_BASE, cx.self, cx.other, out, args, n.count) ? EXEC_OK
-                                                                                              : EXEC_ERROR;
+  return g_ExtensionCaller(n.id - EXTENSION_ID_BASE, cx.self, cx.other, out, args.slots, n.count) ? EXEC_OK
+                                                                                                    : EXEC_ERROR;
 }
 
 // ---------------------------------------------------------------------------
@@ -411,28 +608,36 @@ int ExecAssign(const XNode& n, XContext& cx, RValue& result) {
   if (int st = Run(*n.kid[1], cx, value)) return st;
   if (n.op != 0) {
     RValue current;
-    if (!ReadVariable(cx, ref.owner, var.id, ref.index, current))
+    if (!ReadVariable(var, cx, ref, current))
       if (int st = ReadFailed(cx, n.position, var.id, ref.index, current)) return st;
     if (!CombinerOf(n.op)(cx, n.position, current, value)) return EXEC_ERROR;
     value = std::move(current);
   }
   CopyValue(result, value);
-  if (!WriteVariable(cx, ref.owner, var.id, ref.index, value))
+  if (!WriteVariable(var, cx, ref, value))
     return Fail(cx, n.position, "Cannot assign to the variable");
   return EXEC_OK;
 }
 
 // Compound assignment to a plain local: combined in place in its slot.
 template <int32_t Op>
-int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
+int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& value) {
   const XNode& var = *n.kid[0];
-  RValue value;
-  if (int st = Run(*n.kid[1], cx, value)) return st;
-  RValue* slot = cx.locals ? const_cast<RValue*>(cx.locals->Find(var.id, 0)) : nullptr;
+  RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
+  RValue* slot = found ? &found->value : nullptr;
   if (slot && slot->kind == VALUE_REAL && value.kind == VALUE_REAL) {
     double r = slot->real;
     if (RealOperation<Op>(r, value.real)) {
       slot->real = r;
+      CopyValue(result, *slot);
+      return EXEC_OK;
+    }
+  }
+  if constexpr (Op == OP_PLUS) {
+    // Text built up piece by piece grows in place instead of being copied
+    // out and back for every piece.
+    if (slot && slot->kind == VALUE_STRING && value.kind == VALUE_STRING) {
+      slot->str += value.str;
       CopyValue(result, *slot);
       return EXEC_OK;
     }
@@ -445,33 +650,75 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   }
   if (!Apply<Op>(cx, n.position, current, value)) return EXEC_ERROR;
   CopyValue(result, current);
-  CopyValue(cx.Locals().Slot(var.id, 0), current);
+  CopyValue(LocalSlot(var, cx, 0), current);
   return EXEC_OK;
 }
 
-// Plain assignment to a plain local.
-int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
+// Compound assignment to a plain local: combined in place in its slot.
+template <int32_t Op>
+int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& rhs = *n.kid[1];
+  if (rhs.fn == EvalConstant) return CombineLocal<Op>(n, cx, result, rhs.value);
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    const XNode& var = *n.kid[0];
+    RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
+    if (found && found->value.kind == VALUE_REAL) {
+      double r = found->value.real;
+      if (RealOperation<Op>(r, v)) {
+        found->value.real = r;
+        CopyValue(result, found->value);
+        return EXEC_OK;
+      }
+    }
+    return CombineLocal<Op>(n, cx, result, RValue(v));
+  }
+  if (const RValue* value = Peek(*n.kid[1], cx)) return CombineLocal<Op>(n, cx, result, *value);
   RValue value;
   if (int st = Run(*n.kid[1], cx, value)) return st;
+  return CombineLocal<Op>(n, cx, result, value);
+}
+
+// Plain assignment to a plain local. A peeked value goes to the result
+// first and from there to the slot: adding the local may move it.
+int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    SetPlainReal(result, v);
+    SetPlainReal(LocalSlot(*n.kid[0], cx, 0), v);
+    return EXEC_OK;
+  }
+  if (const RValue* value = Peek(*n.kid[1], cx)) {
+    CopyValue(result, *value);
+    CopyValue(LocalSlot(*n.kid[0], cx, 0), result);
+    return EXEC_OK;
+  }
+  RValue value;  // fresh: a script that assigns nothing leaves it real 0
+  if (int st = Run(*n.kid[1], cx, value)) return st;
   CopyValue(result, value);
-  CopyValue(cx.Locals().Slot(n.kid[0]->id, 0), value);
+  CopyValue(LocalSlot(*n.kid[0], cx, 0), value);
   return EXEC_OK;
+}
+
+// Evaluates a condition: 1 true, 0 false, or a failing status. `strict` is
+// the if statement's test (> 0.5), else the loops' (>= 0.5).
+int Condition(const XNode& e, XContext& cx, std::string_view message, bool strict = false) {
+  double v;
+  if (!(e.num && e.num(e, cx, v))) {
+    RValue c;
+    if (int st = Run(e, cx, c)) return st;
+    if (!c.IsReal()) return Fail(cx, e.position, message);
+    v = c.real;
+  }
+  return (strict ? v > 0.5 : IsTrue(v)) ? 1 : 0;
 }
 
 int ExecIf(const XNode& n, XContext& cx, RValue& result) {
-  RValue c;
-  if (int st = Run(*n.kid[0], cx, c)) return st;
-  if (!c.IsReal()) return Fail(cx, n.kid[0]->position, "Expression expected");
-  if (c.real > 0.5) return Run(*n.kid[1], cx, result);
+  int c = Condition(*n.kid[0], cx, "Expression expected", true);
+  if (c < 0) return c;
+  if (c) return Run(*n.kid[1], cx, result);
   return n.kid[2] ? Run(*n.kid[2], cx, result) : EXEC_OK;
-}
-
-// Evaluates a loop condition: 1 true, 0 false, or a failing status.
-int Condition(const XNode& e, XContext& cx, std::string_view message) {
-  RValue c;
-  if (int st = Run(e, cx, c)) return st;
-  if (!c.IsReal()) return Fail(cx, e.position, message);
-  return IsTrue(c.real) ? 1 : 0;
 }
 
 // After a loop body: true to go on; otherwise `st` is the loop's status.
@@ -628,9 +875,9 @@ int ExecSwitch(const XNode& n, XContext& cx, RValue& result) {
 // ---------------------------------------------------------------------------
 // Preparing the form from the tree
 
-XFn BinaryFn(int32_t op, bool constant_right) {
+XFn BinaryFn(int32_t op) {
 #define VELMORA_BINARY(OP) \
-  case OP: return constant_right ? EvalBinaryConstant<OP> : EvalBinary<OP>;
+  case OP: return EvalBinary<OP>;
   switch (op) {
     VELMORA_BINARY(OP_PLUS)
     VELMORA_BINARY(OP_MINUS)
@@ -654,6 +901,34 @@ XFn BinaryFn(int32_t op, bool constant_right) {
     default: return EvalBinaryOther;
   }
 #undef VELMORA_BINARY
+}
+
+XNum NumBinaryFn(int32_t op, bool constant_right) {
+#define VELMORA_NUM(OP) \
+  case OP: return constant_right ? NumBinaryConstant<OP> : NumBinary<OP>;
+  switch (op) {
+    VELMORA_NUM(OP_PLUS)
+    VELMORA_NUM(OP_MINUS)
+    VELMORA_NUM(OP_MULTIPLY)
+    VELMORA_NUM(OP_DIVIDE)
+    VELMORA_NUM(OP_DIV)
+    VELMORA_NUM(OP_MOD)
+    VELMORA_NUM(OP_LESS)
+    VELMORA_NUM(OP_LESS_EQUAL)
+    VELMORA_NUM(OP_EQUAL)
+    VELMORA_NUM(OP_EQUAL_SIGN)
+    VELMORA_NUM(OP_NOT_EQUAL)
+    VELMORA_NUM(OP_GREATER_EQUAL)
+    VELMORA_NUM(OP_GREATER)
+    VELMORA_NUM(OP_AND)
+    VELMORA_NUM(OP_OR)
+    VELMORA_NUM(OP_XOR)
+    VELMORA_NUM(OP_BIT_OR)
+    VELMORA_NUM(OP_BIT_AND)
+    VELMORA_NUM(OP_BIT_XOR)
+    default: return nullptr;
+  }
+#undef VELMORA_NUM
 }
 
 XFn LocalCompoundFn(int32_t op) {
@@ -734,18 +1009,24 @@ class CPreparer {
   const XNode* Expression(const RToken& t) {
     XNode& n = Make(t);
     switch (t.kind) {
-      case NODE_CONSTANT: n.fn = EvalConstant; break;
+      case NODE_CONSTANT:
+        n.fn = EvalConstant;
+        if (PlainReal(n.value)) n.num = NumConstant;
+        break;
       case NODE_CALL: Call(t, n); break;
       case NODE_VARIABLE:
       case NODE_VARIABLE_FIXED: Variable(t, n); break;
       case NODE_UNARY:
         n.fn = EvalUnary;
         n.kid[0] = Expression(t.children[0]);
+        if (n.kid[0]->num && t.id == OP_MINUS) n.num = NumNegate;
+        if (n.kid[0]->num && t.id == OP_NOT) n.num = NumNot;
         break;
       case NODE_BINARY:
         n.kid[0] = Expression(t.children[0]);
         n.kid[1] = Expression(t.children[1]);
-        n.fn = BinaryFn(t.id, n.kid[1]->kind == NODE_CONSTANT);
+        n.fn = BinaryFn(t.id);
+        if (n.kid[0]->num && n.kid[1]->num) n.num = NumBinaryFn(t.id, n.kid[1]->num == NumConstant);
         break;
       default: n.fn = EvalNotExpression; break;
     }
@@ -812,9 +1093,19 @@ class CPreparer {
       n.count = static_cast<int32_t>(t.children.size()) - 1;
       for (int32_t i = 0; i < n.count; i++) n.kid[1 + i] = Expression(t.children[1 + i]);
     }
+    if (n.fixed_owner && n.owner == OWNER_LOCAL && n.count > 0 && n.kid[1]->num && (n.count == 1 || n.kid[2]->num))
+      n.num = NumLocalElement;
     if (n.count != 0 || !n.fixed_owner) return;
-    if (n.owner == OWNER_LOCAL) n.fn = EvalLocal;
+    if (n.owner == OWNER_LOCAL) {
+      n.fn = EvalLocal;
+      n.num = NumLocal;
+    }
     if (n.owner == OWNER_UNSPECIFIED && n.id >= USER_VARIABLE_BASE) n.fn = EvalUserVariable;
+    bool builtin = n.id >= 0 && n.id < Variable_BuiltinCount();
+    if (builtin && (n.owner == OWNER_UNSPECIFIED || n.owner == OWNER_SELF || n.owner == OWNER_OTHER)) {
+      n.fn = EvalBuiltinVariable;
+      n.getter = Variable_Getter(n.id);
+    }
   }
 
   void Assignment(const RToken& t, XNode& n) {
@@ -893,7 +1184,9 @@ RValue* Exec_Arguments() { return g_Arguments; }
 
 void Exec_SetExtensionCaller(ExtensionCaller caller) { g_ExtensionCaller = caller; }
 
-bool Execute(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
+namespace {
+
+bool RunCode(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
   ClearRecordedError();
   if (!code.IsCompiled()) {
     RecordError(code, 1, "Internal Error: Executing non-compiled code.");
@@ -912,6 +1205,10 @@ bool Execute(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
   return Run(root, cx, dest) != EXEC_ERROR;
 }
 
+}  // namespace
+
+bool Execute(CInstance* self, CInstance* other, CCode& code, RValue& dest) { return RunCode(self, other, code, dest); }
+
 bool ExecuteReporting(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
   if (Execute(self, other, code, dest)) return true;
   ReportActionError(RecordedError());
@@ -920,7 +1217,7 @@ bool ExecuteReporting(CInstance* self, CInstance* other, CCode& code, RValue& de
 }
 
 bool ExecuteValue(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
-  if (Execute(self, other, code, dest)) return true;
+  if (RunCode(self, other, code, dest)) return true;
   dest.SetString("ERROR");
   return false;
 }
@@ -930,7 +1227,8 @@ bool Exec_RunWithArguments(CCode& code, CInstance* self, CInstance* other, RValu
   g_Arguments = frame;
   bool ok;
   try {
-    ok = ExecuteValue(self, other, code, dest);
+    ok = RunCode(self, other, code, dest);
+    if (!ok) dest.SetString("ERROR");
   } catch (...) {
     // A fault leaves what it found: the slots keep the call's values.
     for (int i = 0; i < MAX_ARGUMENTS; i++) saved[i] = frame[i];

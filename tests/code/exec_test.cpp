@@ -213,6 +213,9 @@ TEST_F(ExecTest, ScriptResultValueAndArguments) {
       {"sum", "return argument0 + argument1"},
   });
   EXPECT_EQ(Run("print(five(), relay(), nothing())"), "5 5 0\n");
+  // A call that assigns nothing gives a fresh 0, not the last result.
+  g_Output.clear();
+  EXPECT_EQ(Run("x = 5; y = nothing(); var z; z = 4; z = nothing(); print(y, z)"), "0 0\n");
   SetUp();
   AddScripts({{"args", "print(argument0, argument1, argument[0]); argument0 = 'changed'"}});
   Exec_Arguments()[0].SetString("mine");
