@@ -54,10 +54,7 @@ void RegisterOnce() {
   RegisterFunctions(kTestFunctions);
   for (const RVariableDef& def : EXEC_ARGUMENT_VARIABLES) RegisterVariable(def.name, def.getter, def.setter);
   RegisterVariable("id", GetId, nullptr);
-  const std::pair<const char*, double> constants[] = {{"true", 1},    {"false", 0},  {"self", -1},
-                                                      {"other", -2},  {"all", -3},   {"noone", -4},
-                                                      {"global", -5}, {"local", -7}};
-  for (const auto& [name, value] : constants) DefineConstant(name, RValue(value));
+  Constant_RegisterBuiltins();
 }
 
 // The recorded message with its carriage returns shown as '|'.
