@@ -54,7 +54,7 @@ struct XNode {
   int32_t op = 0;        // operator of a compound assignment (0 plain)
   int32_t count = 0;     // number of index or argument children
   bool fixed_owner = false;
-  mutable int32_t hint = 0;  // where a local was found last (FindHinted)
+  mutable int32_t hint = 0;  // where a local was found last (FindVariable)
   BuiltinCallback callback = nullptr;
   BuiltinGetter getter = nullptr;  // a built-in variable's
   const XNode* kid[4] = {};
