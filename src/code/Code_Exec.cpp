@@ -54,9 +54,11 @@ struct XNode {
   int32_t op = 0;        // operator of a compound assignment (0 plain)
   int32_t count = 0;     // number of index or argument children
   bool fixed_owner = false;
+  int32_t argument = -1;  // the argument slot an `argumentN` node reads
   mutable int32_t hint = 0;  // where a local was found last (FindVariable)
   BuiltinCallback callback = nullptr;
   BuiltinGetter getter = nullptr;  // a built-in variable's
+  CCode* script = nullptr;         // a called script's code, once compiled
   const XNode* kid[4] = {};
   std::vector<const XNode*> list;  // statements, arguments, switch body, declared ids
   RValue value;                    // constant
@@ -99,6 +101,7 @@ struct XContext {
 };
 
 RValue g_BaseArguments[MAX_ARGUMENTS];
+// The argument slots of the running script: a call points this at its frame.
 RValue* g_Arguments = g_BaseArguments;
 ExtensionCaller g_ExtensionCaller = nullptr;
 
@@ -166,6 +169,7 @@ int EvalConstant(const XNode& n, XContext& cx, RValue& out);
 // besides their value, so peeking them is the same as running them.
 inline const RValue* Peek(const XNode& e, XContext& cx) {
   if (e.fn == EvalConstant) return &e.value;
+  if (e.argument >= 0) return &g_Arguments[e.argument];
   if (e.fn == EvalLocal && cx.locals) {
     if (const RVariable* var = cx.locals->FindVariable(e.id, e.hint)) return &var->value;
   }
@@ -424,6 +428,12 @@ bool NumConstant(const XNode& n, XContext& cx, double& out) {
   return true;
 }
 
+bool NumArgument(const XNode& n, XContext& cx, double& out) {
+  const RValue& v = g_Arguments[n.argument];
+  out = v.real;
+  return PlainReal(v);
+}
+
 bool NumLocal(const XNode& n, XContext& cx, double& out) {
   if (!cx.locals) return false;
   const RVariable* var = cx.locals->FindVariable(n.id, n.hint);
@@ -480,21 +490,32 @@ bool NumNot(const XNode& n, XContext& cx, double& out) {
 // Calls
 
 // The 16 fresh argument slots of a call in progress. Frames are kept per
-// nesting level and reused, so a call constructs no values.
-std::vector<std::unique_ptr<RValue[]>> g_FramePool;
+// nesting level and reused, so a call constructs no values; a frame knows
+// how many of its slots may hold something since its last use.
+struct RFrame {
+  RValue slots[MAX_ARGUMENTS];
+  int32_t used = 0;  // slots from here on are fresh
+};
+std::vector<std::unique_ptr<RFrame>> g_FramePool;
 size_t g_FrameDepth = 0;
+// Counts writes to argument slots that bypass the evaluation of a call's
+// arguments (the argument variables, and whoever asks for the slots).
+uint64_t g_ArgumentWrites = 0;
 
 struct XFrame {
+  RFrame* frame;
   RValue* slots;
 
   XFrame() {
-    if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RValue[]>(MAX_ARGUMENTS));
-    slots = g_FramePool[g_FrameDepth++].get();
-    for (int i = 0; i < MAX_ARGUMENTS; i++) {
+    if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RFrame>());
+    frame = g_FramePool[g_FrameDepth++].get();
+    slots = frame->slots;
+    for (int32_t i = 0; i < frame->used; i++) {
       slots[i].kind = VALUE_REAL;
       slots[i].real = 0;
       slots[i].str.clear();
     }
+    frame->used = MAX_ARGUMENTS;  // until the call shows otherwise
   }
   ~XFrame() { --g_FrameDepth; }
   XFrame(const XFrame&) = delete;
@@ -521,7 +542,13 @@ int EvalScriptCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
   XFrame frame;
   if (int st = EvalArguments(n, cx, frame.slots)) return st;
-  return Script_CallFrame(n.id - SCRIPT_ID_BASE, cx.self, cx.other, out, frame.slots) ? EXEC_OK : EXEC_ERROR;
+  int32_t index = n.id - SCRIPT_ID_BASE;
+  uint64_t writes = g_ArgumentWrites;
+  bool ok = n.script ? Exec_CallScript(index, *n.script, cx.self, cx.other, out, frame.slots)
+                     : Script_CallFrame(index, cx.self, cx.other, out, frame.slots);
+  // Nobody wrote the slots behind the arguments' back: only those are used.
+  if (writes == g_ArgumentWrites) frame.frame->used = n.count;
+  return ok ? EXEC_OK : EXEC_ERROR;
 }
 
 int EvalExtensionCall(const XNode& n, XContext& cx, RValue& out) {
@@ -1061,6 +1088,8 @@ class CPreparer {
       n.fn = EvalExtensionCall;
     } else if (t.id >= SCRIPT_ID_BASE) {
       n.fn = EvalScriptCall;
+      CScript* script = Script_Get(t.id - SCRIPT_ID_BASE);
+      if (script && script->Code() && script->Code()->IsCompiled()) n.script = script->Code();
     } else {
       n.fn = EvalBuiltinCall;
       n.callback = Function_Callback(t.id);
@@ -1097,6 +1126,13 @@ class CPreparer {
     if (builtin && (n.owner == OWNER_UNSPECIFIED || n.owner == OWNER_SELF || n.owner == OWNER_OTHER)) {
       n.fn = EvalBuiltinVariable;
       n.getter = Variable_Getter(n.id);
+      // The argument variables read a slot and nothing else.
+      for (int32_t k = 0; k < MAX_ARGUMENTS; k++) {
+        if (n.getter == EXEC_ARGUMENT_VARIABLES[k + 1].getter) {
+          n.argument = k;
+          n.num = NumArgument;
+        }
+      }
     }
   }
 
@@ -1135,6 +1171,7 @@ bool GetArgument(CInstance*, int32_t, RValue& out) {
 
 template <int Slot>
 bool SetArgument(CInstance*, int32_t, const RValue& value) {
+  ++g_ArgumentWrites;
   CopyValue(g_Arguments[Slot], value);
   return true;
 }
@@ -1147,6 +1184,7 @@ bool GetArgumentArray(CInstance*, int32_t index, RValue& out) {
 }
 
 bool SetArgumentArray(CInstance*, int32_t index, const RValue& value) {
+  ++g_ArgumentWrites;
   CopyValue(g_Arguments[ArgumentSlot(index)], value);
   return true;
 }
@@ -1173,7 +1211,10 @@ const RVariableDef EXEC_ARGUMENT_VARIABLES[17] = {
     {"argument15", GetArgument<15>, SetArgument<15>},
 };
 
-RValue* Exec_Arguments() { return g_Arguments; }
+RValue* Exec_Arguments() {
+  ++g_ArgumentWrites;  // the caller may write them
+  return g_Arguments;
+}
 
 void Exec_SetExtensionCaller(ExtensionCaller caller) { g_ExtensionCaller = caller; }
 
@@ -1215,13 +1256,12 @@ bool ExecuteValue(CInstance* self, CInstance* other, CCode& code, RValue& dest) 
   return false;
 }
 
-bool Exec_RunWithArguments(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
+bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
   RValue* saved = g_Arguments;
   g_Arguments = frame;
   bool ok;
   try {
     ok = RunCode(self, other, code, dest);
-    if (!ok) dest.SetString("ERROR");
   } catch (...) {
     // A fault leaves what it found: the slots keep the call's values.
     for (int i = 0; i < MAX_ARGUMENTS; i++) saved[i] = frame[i];
@@ -1229,5 +1269,8 @@ bool Exec_RunWithArguments(CCode& code, CInstance* self, CInstance* other, RValu
     throw;
   }
   g_Arguments = saved;
-  return ok;
+  if (ok) return true;
+  dest.SetString("ERROR");
+  SetRecordedError("In script " + ScriptNameOf(index) + ":\r" + RecordedError());
+  return false;
 }

@@ -31,8 +31,9 @@ std::string CScript::Text() const {
 }
 
 bool CScript::Compile() {
-  m_Code = std::make_unique<CCode>(Text(), false);
-  return m_Code->Compile();
+  // Made once: prepared calls keep a pointer to the script's code.
+  if (!m_Code) m_Code = std::make_unique<CCode>(Text(), false);
+  return m_Code->IsCompiled() || m_Code->Compile();
 }
 
 void ClearScripts() {
@@ -98,9 +99,7 @@ CScript* Script_Get(int32_t index) { return ScriptExists(index) ? g_Scripts[inde
 bool Script_CallFrame(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
   CScript* script = Script_Get(index);
   if (!script || !script->Code()) return false;
-  if (Exec_RunWithArguments(*script->Code(), self, other, dest, frame)) return true;
-  SetRecordedError("In script " + ScriptNameOf(index) + ":\r" + RecordedError());
-  return false;
+  return Exec_CallScript(index, *script->Code(), self, other, dest, frame);
 }
 
 bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& dest, const RValue* args, int count) {

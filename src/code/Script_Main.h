@@ -24,7 +24,7 @@ class CScript {
   std::string Text() const;
   // The compiled code; made by Compile.
   CCode* Code() const { return m_Code.get(); }
-  // Creates the code from the text and compiles it as a program.
+  // Creates the code from the text (once) and compiles it as a program.
   bool Compile();
 
  private:
