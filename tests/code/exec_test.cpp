@@ -225,6 +225,18 @@ TEST_F(ExecTest, ScriptResultValueAndArguments) {
   EXPECT_EQ(last_result.real, 5);
 }
 
+// Argument frames are reused between calls: every call still sees fresh
+// slots, whatever the previous call at the same depth left in them.
+TEST_F(ExecTest, EveryCallSeesFreshArgumentSlots) {
+  AddScripts({{"w", "argument5 = 9; argument[7] = 'x'; return argument0"},
+              {"r", "return argument5"},
+              {"r7", "return argument7"},
+              {"nothing", "if (false) y = 1;"},
+              {"two", "return argument0 + argument1"}});
+  EXPECT_EQ(Run("print(w(1), r(), w(2), r7(), two(1, 2), two(nothing(), 3), count_args(w(4)), r())"),
+            "1 0 2 0 3 3 1 0\n");
+}
+
 TEST_F(ExecTest, ErrorsInNestedScriptsArePrefixed) {
   AddScripts({{"a", "b()"}, {"b", "c()"}, {"c", "x = 1 +\r\n  nope"}});
   CCode code("a()", false);
