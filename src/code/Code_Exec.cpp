@@ -329,12 +329,12 @@ inline bool Integers(double l, double r, double limit) {
          r == static_cast<double>(static_cast<int64_t>(r));
 }
 
-// Sums below 2^63 and products below 2^62 are exact in a 64-bit mantissa;
-// quotients of integers below 2^53 never round across an integer, so their
-// truncation is the integer quotient.
+// Sums below 2^63 and products below 2^62 are exact in a 64-bit mantissa.
+// A quotient of integers below 2^31 lies at least 2^-31 of itself away from
+// the next integer, far more than a double's rounding, so its truncation is
+// the integer quotient in either type.
 constexpr double kExactSum = 4611686018427387904.0;  // 2^62
-constexpr double kExactProduct = 2147483648.0;       // 2^31
-constexpr double kExactQuotient = 9007199254740992.0;  // 2^53
+constexpr double kExactSmall = 2147483648.0;         // 2^31
 
 // Applies operator Op to two reals in place; false when BinaryOperation has
 // to decide (a zero divisor, or an operator without fast path).
@@ -346,17 +346,15 @@ inline bool RealOperation(double& l, double r) {
       return true;
     }
   } else if constexpr (Op == OP_MULTIPLY) {
-    if (Integers(l, r, kExactProduct)) {
+    if (Integers(l, r, kExactSmall)) {
       l = l * r;
       return true;
     }
   } else if constexpr (Op == OP_DIV || Op == OP_MOD) {
     // A zero left operand of mod keeps the sign rules of the extended formula.
-    if (r != 0 && (Op == OP_DIV || l != 0) && Integers(l, r, kExactQuotient)) {
-      int64_t a = static_cast<int64_t>(l), b = static_cast<int64_t>(r);
-      int64_t q = a / b;
-      if (q < INT32_MIN || q > INT32_MAX) throw CFloatFault{};
-      l = static_cast<double>(Op == OP_DIV ? q : a - q * b);
+    if (r != 0 && (Op == OP_DIV || l != 0) && Integers(l, r, kExactSmall)) {
+      double q = static_cast<double>(static_cast<int32_t>(l / r));
+      l = Op == OP_DIV ? q : l - q * r;
       return true;
     }
   }
