@@ -71,6 +71,13 @@ int32_t AddScript(const std::string& name, const std::string& text) {
   return index;
 }
 
+int32_t AddEmptyScript() {
+  int32_t index = static_cast<int32_t>(g_Scripts.size());
+  g_Scripts.emplace_back();
+  Resource_SetName(RESOURCE_SCRIPT, index, "");
+  return index;
+}
+
 bool CompileScripts() {
   for (int32_t i = 0; i < ScriptCount(); i++) {
     if (!g_Scripts[i] || g_Scripts[i]->Compile()) continue;

@@ -431,6 +431,16 @@ TEST_F(ExecTest, ScriptTableAndItsBuiltins) {
   EXPECT_THROW(ReadScripts(truncated), CStreamError);
 }
 
+TEST_F(ExecTest, TablesBuiltSlotBySlot) {
+  EXPECT_EQ(AddScript("first", "return 1"), 0);
+  EXPECT_EQ(AddEmptyScript(), 1);
+  EXPECT_EQ(AddScript("third", "return first() + 2"), 2);
+  ASSERT_TRUE(CompileScripts());
+  EXPECT_FALSE(ScriptExists(1));
+  EXPECT_EQ(ScriptIndexOf("third"), 2);
+  EXPECT_EQ(Run("print(third(), script_get_text(2))"), "3 return first() + 2\n");
+}
+
 TEST_F(ExecTest, CompileScriptsStopsAtTheFirstFailure) {
   AddScript("good", "x = 1");
   AddScript("broken", "x = ");
