@@ -164,9 +164,9 @@ struct XRef {
 int EvalLocal(const XNode& n, XContext& cx, RValue& out);
 int EvalConstant(const XNode& n, XContext& cx, RValue& out);
 
-// The value of a constant or of a plain local that exists, without copying;
-// null when the node has to be run. Running those two nodes has no effect
-// besides their value, so peeking them is the same as running them.
+// The value of a constant, an argument variable or a plain local that
+// exists, without copying; null when the node has to be run. Running these
+// nodes has no effect besides their value, so peeking is the same as running.
 inline const RValue* Peek(const XNode& e, XContext& cx) {
   if (e.fn == EvalConstant) return &e.value;
   if (e.argument >= 0) return &g_Arguments[e.argument];
@@ -573,22 +573,17 @@ int ExecNotStatement(const XNode& n, XContext& cx, RValue& result) {
   return Fail(cx, n.position, "Statement expected.");
 }
 
-template <int32_t Op>
-bool Combine(const XContext& cx, int32_t position, RValue& current, const RValue& value) {
-  return Apply<Op>(cx, position, current, value);
-}
-
 using CombineFn = bool (*)(const XContext& cx, int32_t position, RValue& current, const RValue& value);
 
 CombineFn CombinerOf(int32_t op) {
   switch (op) {
-    case OP_PLUS: return Combine<OP_PLUS>;
-    case OP_MINUS: return Combine<OP_MINUS>;
-    case OP_MULTIPLY: return Combine<OP_MULTIPLY>;
-    case OP_DIVIDE: return Combine<OP_DIVIDE>;
-    case OP_BIT_OR: return Combine<OP_BIT_OR>;
-    case OP_BIT_AND: return Combine<OP_BIT_AND>;
-    default: return Combine<OP_BIT_XOR>;
+    case OP_PLUS: return Apply<OP_PLUS>;
+    case OP_MINUS: return Apply<OP_MINUS>;
+    case OP_MULTIPLY: return Apply<OP_MULTIPLY>;
+    case OP_DIVIDE: return Apply<OP_DIVIDE>;
+    case OP_BIT_OR: return Apply<OP_BIT_OR>;
+    case OP_BIT_AND: return Apply<OP_BIT_AND>;
+    default: return Apply<OP_BIT_XOR>;
   }
 }
 
