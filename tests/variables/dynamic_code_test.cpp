@@ -120,6 +120,22 @@ TEST_F(DynamicCode, ScriptExecute) {
   EXPECT_EQ(ReportedError(), "Trying to execute non-existing script.");
 }
 
+TEST_F(DynamicCode, ArgumentCountsAreCheckedWhenCompiling) {
+  const char* sixteen = "return max(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16)";
+  EXPECT_EQ(Run(sixteen).real, 16);
+  EXPECT_EQ(Run("return min() + mean()").real, 0);
+  for (const char* wrong : {"x = point_direction(1, 2)", "x = random()", "x = string_copy('a', 1)",
+                            "x = max(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17)"}) {
+    CCode code(wrong, false);
+    EXPECT_FALSE(code.Compile()) << wrong;
+    EXPECT_NE(RecordedError().find("Wrong number of arguments"), std::string::npos) << RecordedError();
+  }
+  // A script named like a built-in is called instead.
+  AddScript("random", "return 'mine'");
+  ASSERT_TRUE(CompileScripts());
+  EXPECT_EQ(Run("return random()").str, "mine");
+}
+
 TEST_F(DynamicCode, RealAndString) {
   EXPECT_EQ(CallByName("real", {Str(" 12.5 ")}).real, 12.5);
   EXPECT_EQ(CallByName("real", {Str("")}).real, 0);
