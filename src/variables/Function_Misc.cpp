@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -54,8 +55,10 @@ void FnExecuteFile(CInstance* self, CInstance* other, int argc, RValue* args, RV
   if (argc == 0) return;
   std::string path = ArgString(args, 0);
   std::replace(path.begin(), path.end(), '\\', '/');
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  std::error_code error;
+  std::ifstream file;
+  if (std::filesystem::is_regular_file(path, error)) file.open(path, std::ios::binary);
+  if (!file.is_open()) {
     ReportActionError("Trying to execute non-existing file.");
     return;
   }

@@ -98,6 +98,9 @@ TEST_F(DynamicCode, ExecuteFileRunsTheFilesLines) {
   Error_Reset();
   EXPECT_EQ(Run("return execute_file('" + path + "')").real, 0);
   EXPECT_EQ(ReportedError(), "Trying to execute non-existing file.");
+  Error_Reset();
+  Run("execute_file('" + ::testing::TempDir() + "')");
+  EXPECT_EQ(ReportedError(), "Trying to execute non-existing file.");
 }
 
 TEST_F(DynamicCode, ScriptExecute) {
