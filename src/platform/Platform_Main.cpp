@@ -27,6 +27,8 @@ void PrintToStderr(const std::string& text) {
 bool Platform_Init() {
   if (g_Initialised) return true;
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // The loading window paints with the CPU; no GL context is needed for it.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return false;
   SDL_InitSubSystem(SDL_INIT_JOYSTICK);
