@@ -132,9 +132,3 @@ void Error_Reset() {
   g_Aborting = false;
   g_LogWritten = false;
 }
-
-// The event dispatcher owns the place of the running action; until it
-// records one, the message goes out as it is.
-void ReportActionError(const std::string& message, bool fatal) {
-  ReportError(fatal ? "FATAL " + message : message, fatal);
-}

@@ -15,6 +15,7 @@
 #include "code/Code_Main.h"
 #include "code/Script_Main.h"
 #include "data/Option_Main.h"
+#include "functions/Support_Path.h"
 #include "platform/Platform_System.h"
 #include "variables/Code_Function.h"
 #include "variables/Function_Modules.h"
@@ -53,8 +54,7 @@ void FnExecuteString(CInstance* self, CInstance* other, int argc, RValue* args, 
 // The file's lines, each followed by a carriage return.
 void FnExecuteFile(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result) {
   if (argc == 0) return;
-  std::string path = ArgString(args, 0);
-  std::replace(path.begin(), path.end(), '\\', '/');
+  std::string path = Path_Resolve(ArgString(args, 0));
   std::error_code error;
   std::ifstream file;
   if (std::filesystem::is_regular_file(path, error)) file.open(path, std::ios::binary);

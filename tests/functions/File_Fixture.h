@@ -85,9 +85,12 @@ class FileTest : public ::testing::Test {
     std::filesystem::remove_all(m_Dir, ec);
   }
 
-  // The last reported message since the previous call, "" when none.
+  // The last reported message since the previous call, without the event
+  // and action an action error names first; "" when none.
   std::string TakeError() {
     std::string last = Error_Occurred() ? Error_Last() : std::string();
+    size_t at = last.find(":\r\n\r\n");
+    if (at != std::string::npos) last.erase(0, at + 5);
     Error_Reset();
     return last;
   }

@@ -85,6 +85,9 @@ TEST_F(DynamicCode, ExecuteFileRunsTheFilesLines) {
     out << "a = argument0 * 2\r\n// a comment\nreturn a + argument1";
   }
   EXPECT_EQ(Run("return execute_file('" + path + "', 10, 1)").real, 21);
+  // Names are found in any letter case.
+  std::string upper = path.substr(0, path.size() - 4) + ".TXT";
+  EXPECT_EQ(Run("return execute_file('" + upper + "', 1, 1)").real, 3);
   EXPECT_FALSE(Error_Occurred());
   {
     std::ofstream out(path, std::ios::binary);
