@@ -186,6 +186,7 @@ inline int64_t IndexOf(double v) {
 }
 
 inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
+bool NumLocal(const XNode& n, XContext& cx, double& out);
 
 int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) {
   if (!v.IsReal()) return Fail(cx, e.position, "Wrong type of array index");
@@ -442,7 +443,14 @@ bool NumLocal(const XNode& n, XContext& cx, double& out) {
 
 inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
   double v;
-  if (!e.num(e, cx, v)) return false;
+  // A plain local index, the common case, is read without a call.
+  if (e.num == NumLocal && cx.locals) {
+    const RVariable* var = cx.locals->FindVariable(e.id, e.hint);
+    if (!var || !PlainReal(var->value)) return false;
+    v = var->value.real;
+  } else if (!e.num(e, cx, v)) {
+    return false;
+  }
   out = IndexOf(v);
   return out >= 0 && out < VARIABLE_ARRAY_SIZE;
 }
@@ -708,7 +716,12 @@ int Condition(const XNode& e, XContext& cx, std::string_view message, bool stric
 int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
   const XNode& var = *n.kid[0];
   XRef ref;
-  if (int st = Resolve(var, cx, ref)) return st;
+  int64_t single;
+  if (var.count == 1 && var.kid[1]->num && NumSubscript(*var.kid[1], cx, single)) {
+    ref.index = static_cast<int32_t>(single);
+  } else if (int st = Resolve(var, cx, ref)) {
+    return st;
+  }
   const XNode& rhs = *n.kid[1];
   double v;
   if (rhs.num && rhs.num(rhs, cx, v)) {
