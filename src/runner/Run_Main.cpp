@@ -7,6 +7,7 @@
 #include "runner/Runner_Form.h"
 #include "platform/Platform.h"
 #include "step/Run_Step.h"
+#include "variables/Function_Math.h"
 #include "world/Room_Main.h"
 
 bool GameRunning = false;
@@ -110,6 +111,7 @@ void SingleStep() {
 }
 
 void StartGame() {
+  Random_Randomize();
   Room_RuntimeCopies().clear();
   Room_RuntimeCopies().resize(static_cast<size_t>(Room_TableSize()));
   const std::vector<int32_t>& order = Room_Order();

@@ -2,10 +2,12 @@
 
 #include <memory>
 
+#include "code/Script_Main.h"
 #include "data/Resource_Names.h"
 #include "data/Support_File.h"
 #include "functions/Function_File.h"
 #include "runner/Runner_Load.h"
+#include "variables/Code_Constant.h"
 #include "world/Room_Main.h"
 
 namespace {
@@ -18,6 +20,18 @@ void InstallNames(RResourceKind kind, const RSlots<T>& slots) {
   Resource_ClearNames(kind);
   for (size_t i = 0; i < slots.size(); i++)
     Resource_SetName(kind, static_cast<int32_t>(i), slots[i] ? std::string_view(slots[i]->name) : "");
+}
+
+// Scripts keep their text in the table; the names go with it.
+void InstallScripts(RGameData& data) {
+  ClearScripts();
+  for (std::optional<RScriptRecord>& script : data.scripts) {
+    if (script)
+      AddScript(script->name, script->text);
+    else
+      AddEmptyScript();
+  }
+  data.scripts.clear();
 }
 
 void InstallRooms(RGameData& data) {
@@ -61,8 +75,8 @@ void InstallResources(RGameData& data) {
   InstallNames(RESOURCE_PATH, data.paths);
   InstallNames(RESOURCE_FONT, data.fonts);
   InstallNames(RESOURCE_TIMELINE, data.timelines);
-  InstallNames(RESOURCE_SCRIPT, data.scripts);
   InstallNames(RESOURCE_ROOM, data.rooms);
+  InstallScripts(data);
   InstallRooms(data);
 }
 
@@ -76,6 +90,8 @@ bool ExtractIncludedFiles() {
 
 const RPreparationStep kSteps[] = {
     {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
+    {56, "Preparing constants", DefineUserConstants, "Failed to define the constants."},
+    {58, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
 };
 
 }  // namespace
