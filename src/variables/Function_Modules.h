@@ -2,8 +2,6 @@
 // module defines its Register function next to its table.
 #pragma once
 
-#include <array>
-
 void Function_Math_Register();
 void Function_File_Register();
 void Function_Misc_Register();
@@ -11,7 +9,7 @@ void Function_Resource_Register();
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
-inline constexpr std::array<void (*)(), 4> kFunctionModules{
+inline constexpr void (*const kFunctionModules[])() = {
     Function_Math_Register,
     Function_File_Register,
     Function_Misc_Register,
