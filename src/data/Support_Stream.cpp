@@ -197,25 +197,33 @@ RSubstitution BuildSubstitution(int32_t seed) {
 
 namespace {
 
-// The byte range start .. start+count-1 clipped to the stream.
-std::pair<int64_t, int64_t> SubstitutionRange(const CStream& stream, int64_t start, int64_t count) {
+// Applies op(tables, byte, position) to bytes start .. start+count-1, clipped
+// to the stream; count <= 0 means to the end.
+template <class Op>
+void Substitute(CStream& stream, int32_t seed, int64_t start, int64_t count, Op op) {
+  RSubstitution t = BuildSubstitution(seed);
   if (count <= 0) count = stream.Size() - start;
-  int64_t end = std::min(stream.Size(), start + count);
-  return {std::max<int64_t>(start, 0), end};
+  int64_t to = std::min(stream.Size(), start + count);
+  uint8_t* bytes = stream.Bytes().data();
+  for (int64_t k = std::max<int64_t>(start, 0); k < to; k++) bytes[k] = op(t, bytes[k], k);
 }
 
 }  // namespace
 
 void SubstituteForward(CStream& stream, int32_t seed, int64_t start, int64_t count) {
-  RSubstitution t = BuildSubstitution(seed);
-  auto [from, to] = SubstitutionRange(stream, start, count);
-  uint8_t* bytes = stream.Bytes().data();
-  for (int64_t k = from; k < to; k++) bytes[k] = t.forward[bytes[k]];
+  Substitute(stream, seed, start, count, [](const RSubstitution& t, uint8_t b, int64_t) { return t.forward[b]; });
 }
 
 void SubstituteBackward(CStream& stream, int32_t seed, int64_t start, int64_t count) {
-  RSubstitution t = BuildSubstitution(seed);
-  auto [from, to] = SubstitutionRange(stream, start, count);
-  uint8_t* bytes = stream.Bytes().data();
-  for (int64_t k = from; k < to; k++) bytes[k] = static_cast<uint8_t>(t.backward[bytes[k]] - k);
+  Substitute(stream, seed, start, count,
+             [](const RSubstitution& t, uint8_t b, int64_t k) { return static_cast<uint8_t>(t.backward[b] - k); });
+}
+
+void SubstituteForwardInverse(CStream& stream, int32_t seed, int64_t start, int64_t count) {
+  Substitute(stream, seed, start, count, [](const RSubstitution& t, uint8_t b, int64_t) { return t.backward[b]; });
+}
+
+void SubstituteBackwardInverse(CStream& stream, int32_t seed, int64_t start, int64_t count) {
+  Substitute(stream, seed, start, count,
+             [](const RSubstitution& t, uint8_t b, int64_t k) { return t.forward[static_cast<uint8_t>(b + k)]; });
 }

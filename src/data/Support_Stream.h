@@ -87,3 +87,7 @@ RSubstitution BuildSubstitution(int32_t seed);
 void SubstituteForward(CStream& stream, int32_t seed, int64_t start, int64_t count);
 // Replaces the byte at position k by (R[byte] - k) mod 256.
 void SubstituteBackward(CStream& stream, int32_t seed, int64_t start, int64_t count);
+// The inverses, used by writers: a byte becomes R[byte], and the byte at
+// position k becomes F[(byte + k) mod 256].
+void SubstituteForwardInverse(CStream& stream, int32_t seed, int64_t start, int64_t count);
+void SubstituteBackwardInverse(CStream& stream, int32_t seed, int64_t start, int64_t count);

@@ -3,7 +3,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "code/Code_Tree.h"
+#include "data/Support_Stream.h"
 #include "platform/Platform.h"
+#include "variables/Code_Variable.h"
+#include "variables/Variable_Class.h"
+#include "world/Instance_Class.h"
+#include "world/Room_Main.h"
 
 namespace {
 
@@ -52,3 +58,111 @@ const std::string& BuiltinNameOf(int32_t id) {
 
 BuiltinGetter Variable_Getter(int32_t id) { return Table()[id].getter; }
 BuiltinSetter Variable_Setter(int32_t id) { return Table()[id].setter; }
+
+// ---- Variable stores and owners ----
+
+namespace {
+
+constexpr int32_t kGlobalsVersion = 700;
+constexpr size_t kInitialFlags = 10000;
+
+CVariableList g_Globals;
+std::vector<bool> g_GlobalvarFlags(kInitialFlags, false);
+
+// Applies `fn` to every live instance an owner of 0 or more (or `all`)
+// names, the count taken once: instances added meanwhile are not visited.
+template <typename Fn>
+void ForOwnerInstances(int32_t owner, Fn fn) {
+  if (owner >= USER_VARIABLE_BASE) {
+    if (CInstance* inst = Room_FindInstance(owner)) fn(inst);
+    return;
+  }
+  auto list = [owner]() -> const std::vector<CInstance*>& {
+    return owner == OWNER_ALL ? Room_Instances() : Room_ObjectInstances(owner);
+  };
+  size_t count = list().size();
+  for (size_t i = 0; i < count; i++) {
+    const std::vector<CInstance*>& now = list();
+    if (i >= now.size()) break;
+    if (!now[i]->destroyed && !fn(now[i])) return;
+  }
+}
+
+}  // namespace
+
+void ResetGlobals() {
+  g_Globals.Clear();
+  g_GlobalvarFlags.assign(kInitialFlags, false);
+}
+
+void DeclareGlobalvar(int32_t id) {
+  if (id < USER_VARIABLE_BASE) return;
+  size_t slot = static_cast<size_t>(id - USER_VARIABLE_BASE);
+  if (slot >= g_GlobalvarFlags.size()) g_GlobalvarFlags.resize(slot + 1, false);
+  g_GlobalvarFlags[slot] = true;
+  g_Globals.Declare(id);
+}
+
+bool IsGlobalvar(int32_t id) {
+  if (id < USER_VARIABLE_BASE) return false;
+  size_t slot = static_cast<size_t>(id - USER_VARIABLE_BASE);
+  return slot < g_GlobalvarFlags.size() && g_GlobalvarFlags[slot];
+}
+
+bool GetGlobal(int32_t id, int32_t index, RValue& out) { return g_Globals.Get(id, index, out); }
+void SetGlobal(int32_t id, int32_t index, const RValue& value) { g_Globals.Set(id, index, value); }
+CVariableList& Variable_Globals() { return g_Globals; }
+
+void WriteGlobals(CStream& s) {
+  s.WriteInteger(kGlobalsVersion);
+  g_Globals.WriteTo(s);
+  s.WriteInteger(static_cast<int32_t>(g_GlobalvarFlags.size()));
+  for (bool flag : g_GlobalvarFlags) s.WriteBoolean(flag);
+}
+
+void ReadGlobals(CStream& s) {
+  if (s.ReadInteger() != kGlobalsVersion) return;
+  g_Globals.ReadFrom(s);
+  int32_t count = s.ReadInteger();
+  std::vector<bool> flags;
+  for (int32_t i = 0; i < count; i++) flags.push_back(s.ReadBoolean());
+  g_GlobalvarFlags = std::move(flags);
+}
+
+bool GetInstanceVariable(CInstance* inst, int32_t id, int32_t index, RValue& out) {
+  if (id < BUILTIN_VARIABLE_LIMIT) {
+    if (id < 0 || id >= Variable_BuiltinCount()) return false;
+    return Variable_Getter(id)(inst, index, out);
+  }
+  return inst->variables.Get(id, index, out);
+}
+
+bool SetInstanceVariable(CInstance* inst, int32_t id, int32_t index, const RValue& value) {
+  if (id < BUILTIN_VARIABLE_LIMIT) {
+    if (id < 0 || id >= Variable_BuiltinCount()) return false;
+    BuiltinSetter setter = Variable_Setter(id);
+    return setter != nullptr && setter(inst, index, value);
+  }
+  inst->variables.Set(id, index, value);
+  return true;
+}
+
+bool GetOwnerVariable(int32_t owner, int32_t id, int32_t index, RValue& out) {
+  if (owner < 0 && owner != OWNER_ALL) return false;
+  bool ok = false;
+  ForOwnerInstances(owner, [&](CInstance* inst) {
+    ok = GetInstanceVariable(inst, id, index, out);
+    return false;  // the first live instance only
+  });
+  return ok;
+}
+
+bool SetOwnerVariable(int32_t owner, int32_t id, int32_t index, const RValue& value) {
+  if (owner < 0 && owner != OWNER_ALL) return false;
+  bool ok = true;
+  ForOwnerInstances(owner, [&](CInstance* inst) {
+    ok = SetInstanceVariable(inst, id, index, value);
+    return true;
+  });
+  return ok;
+}

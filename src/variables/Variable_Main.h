@@ -36,3 +36,45 @@ const std::string& BuiltinNameOf(int32_t id);
 // Getter and setter of a valid id (setter may be null).
 BuiltinGetter Variable_Getter(int32_t id);
 BuiltinSetter Variable_Setter(int32_t id);
+
+// ---- Variable stores and owners ----
+
+class CVariableList;
+class CStream;
+
+// Owner codes (OWNER_SELF ... OWNER_LOCAL) are those of code/Code_Tree.h; 0 to
+// 99999 name an object, 100000 and above an instance id.
+
+// Ids below this reach the built-in table instead of a store.
+constexpr int32_t BUILTIN_VARIABLE_LIMIT = 10000;
+
+// A new empty global store and 10000 cleared globalvar flags (program start,
+// game restart).
+void ResetGlobals();
+// The globalvar statement: flags a user id (growing the flags) and declares
+// it in the global store. Ids below 100000 are ignored.
+void DeclareGlobalvar(int32_t id);
+// Whether the id was declared globalvar.
+bool IsGlobalvar(int32_t id);
+// Get and Set on the global store; any id, built-in ids included.
+bool GetGlobal(int32_t id, int32_t index, RValue& out);
+void SetGlobal(int32_t id, int32_t index, const RValue& value);
+// The global store itself (the interpreter reads it without copying).
+CVariableList& Variable_Globals();
+// Stream form of the global store inside saved games: 700, the list, the
+// flags. Reading a wrong version changes nothing.
+void WriteGlobals(CStream& stream);
+void ReadGlobals(CStream& stream);
+
+// Built-in ids call the getter; other ids read the instance's store.
+bool GetInstanceVariable(CInstance* inst, int32_t id, int32_t index, RValue& out);
+// Built-in ids call the setter (false for a read-only entry); other ids set
+// the instance's store and succeed.
+bool SetInstanceVariable(CInstance* inst, int32_t id, int32_t index, const RValue& value);
+// Owners 0 and above and `all`: read from the first live instance named.
+// False when there is none or for any other negative owner.
+bool GetOwnerVariable(int32_t owner, int32_t id, int32_t index, RValue& out);
+// Owners 0 and above and `all`: write to every live instance named; the
+// result of the last write, true when there was none. False for any other
+// negative owner.
+bool SetOwnerVariable(int32_t owner, int32_t id, int32_t index, const RValue& value);
