@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <fstream>
@@ -106,7 +107,10 @@ bool ReadHeader(std::span<const uint8_t> b, RBmpHeader& h) {
 bool ReadPalette(std::span<const uint8_t> b, const RBmpHeader& h, std::vector<uint32_t>& palette) {
   if (h.bits > 8) return true;
   const uint32_t max = 1u << h.bits;
-  const uint32_t count = h.colours_used == 0 || h.colours_used > max ? max : h.colours_used;
+  uint32_t count = h.colours_used == 0 || h.colours_used > max ? max : h.colours_used;
+  // Writers often store fewer entries than the depth allows; the room up to
+  // the pixel data says how many there are. Missing entries are black.
+  if (h.data_at >= h.palette_at) count = std::min<uint32_t>(count, (h.data_at - h.palette_at) / h.palette_entry);
   palette.assign(max, 0xFF000000u);
   for (uint32_t i = 0; i < count; ++i) {
     const size_t at = h.palette_at + i * h.palette_entry;
