@@ -4,6 +4,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -32,24 +33,31 @@ void main() {
 }
 )";
 
-const char* const kFragmentShader = R"(#version 330 core
+// Texture blending on and off are two programs: a branch on a uniform keeps
+// Mesa's software renderer off its fast path for simple textured quads.
+const char* const kFragmentShaders[2] = {
+    R"(#version 330 core
 in vec4 v_colour;
 in vec2 v_uv;
 uniform sampler2D u_texture;
-uniform bool u_modulate;
 out vec4 o_colour;
-void main() {
-  vec4 t = texture(u_texture, v_uv);
-  o_colour = u_modulate ? t * v_colour : t;
-}
-)";
+void main() { o_colour = texture(u_texture, v_uv); }
+)",
+    R"(#version 330 core
+in vec4 v_colour;
+in vec2 v_uv;
+uniform sampler2D u_texture;
+out vec4 o_colour;
+void main() { o_colour = texture(u_texture, v_uv) * v_colour; }
+)"};
 
 struct RDevice {
   SDL_GLContext context = nullptr;
   GLuint framebuffer = 0, colour = 0;
   int32_t back_width = 0, back_height = 0;
-  GLuint program = 0, vao = 0, vbo = 0, ibo = 0, sampler = 0, white = 0;
-  GLint u_projection = -1, u_modulate = -1;
+  GLuint programs[2] = {0, 0};  // texture only, texture x colour
+  GLuint vao = 0, vbo = 0, ibo = 0, sampler = 0, white = 0;
+  float projection[16] = {};
   std::vector<RVertex> batch;
   // Current state, so that unchanged settings do not end a batch.
   GLuint texture = 0;
@@ -75,31 +83,44 @@ GLuint CompileShader(GLenum kind, const char* source, std::string& error) {
   return shader;
 }
 
-bool BuildProgram(std::string& error) {
+GLuint LinkProgram(const char* fragment_source, std::string& error) {
   GLuint vs = CompileShader(GL_VERTEX_SHADER, kVertexShader, error);
-  GLuint fs = vs ? CompileShader(GL_FRAGMENT_SHADER, kFragmentShader, error) : 0;
+  GLuint fs = vs ? CompileShader(GL_FRAGMENT_SHADER, fragment_source, error) : 0;
   if (!fs) {
     if (vs) glDeleteShader(vs);
-    return false;
+    return 0;
   }
-  g_Dev.program = glCreateProgram();
-  glAttachShader(g_Dev.program, vs);
-  glAttachShader(g_Dev.program, fs);
-  glLinkProgram(g_Dev.program);
+  GLuint program = glCreateProgram();
+  glAttachShader(program, vs);
+  glAttachShader(program, fs);
+  glLinkProgram(program);
   glDeleteShader(vs);
   glDeleteShader(fs);
   GLint ok = 0;
-  glGetProgramiv(g_Dev.program, GL_LINK_STATUS, &ok);
+  glGetProgramiv(program, GL_LINK_STATUS, &ok);
   if (!ok) {
     error = "shader link failed";
-    return false;
+    glDeleteProgram(program);
+    return 0;
   }
-  glUseProgram(g_Dev.program);
-  g_Dev.u_projection = glGetUniformLocation(g_Dev.program, "u_projection");
-  g_Dev.u_modulate = glGetUniformLocation(g_Dev.program, "u_modulate");
-  glUniform1i(glGetUniformLocation(g_Dev.program, "u_texture"), 0);
-  glUniform1i(g_Dev.u_modulate, 1);
+  glUseProgram(program);
+  glUniform1i(glGetUniformLocation(program, "u_texture"), 0);
+  return program;
+}
+
+bool BuildPrograms(std::string& error) {
+  for (int i = 0; i < 2; ++i) {
+    g_Dev.programs[i] = LinkProgram(kFragmentShaders[i], error);
+    if (g_Dev.programs[i] == 0) return false;
+  }
   return true;
+}
+
+// The current program with the current projection.
+void UseProgram() {
+  const GLuint program = g_Dev.programs[g_Dev.modulate || g_Dev.texture == 0 ? 1 : 0];
+  glUseProgram(program);
+  glUniformMatrix4fv(glGetUniformLocation(program, "u_projection"), 1, GL_FALSE, g_Dev.projection);
 }
 
 void BuildBuffers() {
@@ -203,7 +224,7 @@ bool PlatformGL_Create(int32_t back_width, int32_t back_height, std::string& err
     PlatformGL_Destroy();
     return false;
   }
-  if (!BuildProgram(error)) {
+  if (!BuildPrograms(error)) {
     PlatformGL_Destroy();
     return false;
   }
@@ -220,6 +241,7 @@ bool PlatformGL_Create(int32_t back_width, int32_t back_height, std::string& err
   g_Dev.texture = 0;
   g_Dev.modulate = true;
   g_Dev.draw_calls = 0;
+  UseProgram();
   return true;
 }
 
@@ -232,7 +254,8 @@ void PlatformGL_Destroy() {
   glDeleteBuffers(1, &g_Dev.vbo);
   glDeleteBuffers(1, &g_Dev.ibo);
   glDeleteVertexArrays(1, &g_Dev.vao);
-  if (g_Dev.program) glDeleteProgram(g_Dev.program);
+  for (GLuint program : g_Dev.programs)
+    if (program) glDeleteProgram(program);
   SDL_GL_DeleteContext(g_Dev.context);
   g_Dev = RDevice{};
 }
@@ -290,8 +313,11 @@ void PlatformGL_FreeTexture(uint32_t handle) {
 void PlatformGL_SetTexture(uint32_t handle) {
   if (g_Dev.context == nullptr || g_Dev.texture == handle) return;
   PlatformGL_Flush();
+  const bool was_untextured = g_Dev.texture == 0;
   g_Dev.texture = handle;
   glBindTexture(GL_TEXTURE_2D, handle ? handle : g_Dev.white);
+  // Untextured drawing always takes the vertex colour.
+  if (!g_Dev.modulate && was_untextured != (handle == 0)) UseProgram();
 }
 
 void PlatformGL_SetBlend(int32_t source, int32_t destination) {
@@ -320,7 +346,7 @@ void PlatformGL_SetTextureBlending(bool modulate) {
   if (g_Dev.context == nullptr || g_Dev.modulate == modulate) return;
   PlatformGL_Flush();
   g_Dev.modulate = modulate;
-  glUniform1i(g_Dev.u_modulate, modulate ? 1 : 0);
+  UseProgram();
 }
 
 void PlatformGL_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -332,7 +358,8 @@ void PlatformGL_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height)
 void PlatformGL_SetProjection(const float matrix[16]) {
   if (g_Dev.context == nullptr) return;
   PlatformGL_Flush();
-  glUniformMatrix4fv(g_Dev.u_projection, 1, GL_FALSE, matrix);
+  std::copy(matrix, matrix + 16, g_Dev.projection);
+  UseProgram();
 }
 
 void PlatformGL_AddQuad(const RVertex quad[4]) {
