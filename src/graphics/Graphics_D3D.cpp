@@ -100,6 +100,8 @@ bool D3D_CreateDevice(int32_t width, int32_t height, bool synchronisation) {
   Texture_ClearTable();
   g_PrimitiveTexture = -1;
   ApplyRenderState();
+  // Uncovered or resized: bands in the window colour and the last frame again.
+  PlatformWindow_SetRepaintHandler(D3D_Refresh);
   return true;
 }
 

@@ -24,6 +24,8 @@ struct RWindowState {
   std::string caption;
   int32_t cursor = 0;
   int32_t colour = 0xFFFFFF;
+  // The window rectangle (client origin and size) to return to from full screen.
+  int32_t saved_x = 0, saved_y = 0, saved_width = 0, saved_height = 0;
 };
 RWindowState g_Win;
 
@@ -211,23 +213,41 @@ RRegionRect Window_CurrentRegionRectangle() {
   return Window_RegionRectangle(cw, ch, g_Win.region_width, g_Win.region_height, g_Win.scale);
 }
 
+bool Window_IsActive() { return PlatformWindow_HasFocus(); }
+
 void Window_SetVisible(bool visible) {
   g_Win.visible = visible;
   PlatformWindow_SetVisible(visible);
 }
 bool Window_GetVisible() { return g_Win.visible; }
 
+// Full screen is a borderless window covering the display, which every window
+// manager honours; leaving it restores the border and the remembered rectangle.
 void Window_SetFullScreen(bool full) {
   if (g_Win.full_screen == full) return;
+  RDisplayMode mode;
+  if (full && !PlatformDisplay_GetMode(mode)) return;
   g_Win.full_screen = full;
-  PlatformWindow_SetFullScreen(full);
+  if (full) {
+    PlatformWindow_GetPosition(g_Win.saved_x, g_Win.saved_y);
+    ClientSize(g_Win.saved_width, g_Win.saved_height);
+    PlatformWindow_SetBorder(false);
+    PlatformWindow_SetResizable(false);
+    PlatformWindow_SetClientSize(mode.width, mode.height);
+    PlatformWindow_SetPosition(0, 0);
+  } else {
+    PlatformWindow_SetBorder(g_Win.border);
+    PlatformWindow_SetResizable(g_Win.sizeable);
+    PlatformWindow_SetClientSize(g_Win.saved_width, g_Win.saved_height);
+    PlatformWindow_SetPosition(g_Win.saved_x, g_Win.saved_y);
+  }
 }
 bool Window_GetFullScreen() { return g_Win.full_screen; }
 void Window_ToggleFullScreen() { Window_SetFullScreen(!g_Win.full_screen); }
 
 void Window_SetShowBorder(bool border) {
   g_Win.border = border;
-  PlatformWindow_SetBorder(border);
+  PlatformWindow_SetBorder(border && !g_Win.full_screen);
 }
 bool Window_GetShowBorder() { return g_Win.border; }
 
@@ -236,7 +256,7 @@ bool Window_GetShowIcons() { return g_Win.icons; }
 
 void Window_SetSizeable(bool sizeable) {
   g_Win.sizeable = sizeable;
-  PlatformWindow_SetResizable(sizeable);
+  PlatformWindow_SetResizable(sizeable && !g_Win.full_screen);
 }
 bool Window_GetSizeable() { return g_Win.sizeable; }
 

@@ -66,6 +66,8 @@ void Window_SetRegionForRoom(int32_t width, int32_t height);
 // The region rectangle in the current client area.
 RRegionRect Window_CurrentRegionRectangle();
 
+// Whether the game window is the active one (FreezeOnLoseFocus).
+bool Window_IsActive();
 void Window_SetVisible(bool visible);
 bool Window_GetVisible();
 void Window_SetFullScreen(bool full);

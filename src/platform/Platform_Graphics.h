@@ -27,15 +27,16 @@ bool PlatformWindow_Create(int32_t width, int32_t height);
 // Destroys the drawing device and the window.
 void PlatformWindow_Destroy();
 bool PlatformWindow_Exists();
+// Whether the game window has the keyboard focus (the program is active).
+bool PlatformWindow_HasFocus();
+// Called when the window must be painted again (uncovered or resized).
+void PlatformWindow_SetRepaintHandler(void (*repaint)());
 
 void PlatformWindow_SetVisible(bool visible);
 void PlatformWindow_SetCaption(const std::string& caption);
 void PlatformWindow_SetBorder(bool border);
 void PlatformWindow_SetResizable(bool resizable);
 void PlatformWindow_SetStayOnTop(bool on_top);
-// Full screen covers the whole display; leaving it restores the window's
-// previous rectangle.
-void PlatformWindow_SetFullScreen(bool full);
 void PlatformWindow_SetCursorVisible(bool visible);
 // Client area origin on the screen and size.
 void PlatformWindow_SetPosition(int32_t x, int32_t y);

@@ -10,15 +10,30 @@ namespace {
 SDL_Window* g_Window = nullptr;
 int32_t g_MouseX = 0;
 int32_t g_MouseY = 0;
+bool g_Focused = true;
+void (*g_Repaint)() = nullptr;
 
-// Mouse motion over the game window; SDL's own mouse state follows the focus,
-// which an offscreen window never gets.
-bool TrackMouse(const SDL_Event& event) {
-  if (g_Window == nullptr || event.type != SDL_MOUSEMOTION) return false;
-  if (event.motion.windowID != SDL_GetWindowID(g_Window)) return false;
-  g_MouseX = event.motion.x;
-  g_MouseY = event.motion.y;
-  return false;  // input handlers see the motion as well
+// Mouse motion, focus and repaints of the game window. SDL's own mouse state
+// follows the focus, which an offscreen window never gets. Nothing is
+// consumed: the input handlers see the same events.
+bool TrackWindow(const SDL_Event& event) {
+  if (g_Window == nullptr) return false;
+  const uint32_t id = SDL_GetWindowID(g_Window);
+  if (event.type == SDL_MOUSEMOTION && event.motion.windowID == id) {
+    g_MouseX = event.motion.x;
+    g_MouseY = event.motion.y;
+  } else if (event.type == SDL_WINDOWEVENT && event.window.windowID == id) {
+    switch (event.window.event) {
+      case SDL_WINDOWEVENT_FOCUS_GAINED: g_Focused = true; break;
+      case SDL_WINDOWEVENT_FOCUS_LOST: g_Focused = false; break;
+      case SDL_WINDOWEVENT_EXPOSED:
+      case SDL_WINDOWEVENT_SIZE_CHANGED:
+        if (g_Repaint != nullptr) g_Repaint();
+        break;
+      default: break;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -48,7 +63,7 @@ bool PlatformWindow_Create(int32_t width, int32_t height) {
   if (g_Window != nullptr) return true;
   static bool tracking = false;
   if (!tracking) {
-    Platform_AddEventHandler(TrackMouse);
+    Platform_AddEventHandler(TrackWindow);
     tracking = true;
   }
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -59,6 +74,7 @@ bool PlatformWindow_Create(int32_t width, int32_t height) {
   g_Window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                               SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   g_MouseX = g_MouseY = 0;
+  g_Focused = true;
   return g_Window != nullptr;
 }
 
@@ -69,6 +85,8 @@ void PlatformWindow_Destroy() {
 }
 
 bool PlatformWindow_Exists() { return g_Window != nullptr; }
+bool PlatformWindow_HasFocus() { return g_Focused; }
+void PlatformWindow_SetRepaintHandler(void (*repaint)()) { g_Repaint = repaint; }
 
 void PlatformWindow_SetVisible(bool visible) {
   if (g_Window == nullptr) return;
@@ -92,10 +110,6 @@ void PlatformWindow_SetResizable(bool resizable) {
 
 void PlatformWindow_SetStayOnTop(bool on_top) {
   if (g_Window != nullptr) SDL_SetWindowAlwaysOnTop(g_Window, on_top ? SDL_TRUE : SDL_FALSE);
-}
-
-void PlatformWindow_SetFullScreen(bool full) {
-  if (g_Window != nullptr) SDL_SetWindowFullscreen(g_Window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 }
 
 void PlatformWindow_SetCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }

@@ -155,10 +155,23 @@ TEST_F(GraphicsTest, SettingsAreAppliedToTheWindow) {
   EXPECT_FALSE(Window_GetShowIcons());
   EXPECT_EQ(Window_GetColour(), 0x00FF00);
   EXPECT_EQ(Window_GetCursor(), -1);
+  // Full screen covers the display without a border; leaving restores the rectangle.
+  Window_SetRectangle(30, 40, 200, 100);
   Window_SetFullScreen(true);
   EXPECT_TRUE(Window_GetFullScreen());
+  EXPECT_EQ(Window_GetX(), 0);
+  EXPECT_EQ(Window_GetY(), 0);
+  EXPECT_EQ(Window_GetWidth(), Display_GetWidth());
+  EXPECT_EQ(Window_GetHeight(), Display_GetHeight());
+  EXPECT_FALSE(Window_GetShowBorder());  // the setting itself is kept
+  Window_SetRegionSize(10, 10, true);    // no adapting while full screen
+  EXPECT_EQ(Window_GetWidth(), Display_GetWidth());
   Window_ToggleFullScreen();
   EXPECT_FALSE(Window_GetFullScreen());
+  EXPECT_EQ(Window_GetX(), 30);
+  EXPECT_EQ(Window_GetY(), 40);
+  EXPECT_EQ(Window_GetWidth(), 200);
+  EXPECT_EQ(Window_GetHeight(), 100);
   Window_SetCaption("Score: 10");
   EXPECT_EQ(Window_GetCaption(), "Score: 10");
 }
