@@ -113,6 +113,8 @@ void D3D_ReleaseDevice() {
 
 bool D3D_DeviceExists() { return PlatformGL_Exists(); }
 
+// OpenGL has no scene bracket: a frame begins with the first drawing after a
+// present. The call stays so that the frame sequence reads the same everywhere.
 void D3D_BeginFrame() {}
 
 void D3D_Present() {
@@ -120,7 +122,6 @@ void D3D_Present() {
   const RRegionRect r = Window_CurrentRegionRectangle();
   const uint32_t band = D3D_ConvertColour(Window_GetColour(), 1.0) & 0x00FFFFFFu;
   PlatformGL_Present(g_DrawingWidth, g_DrawingHeight, r.left, r.top, r.width, r.height, band, g_State.interpolation);
-  D3D_BeginFrame();
 }
 
 void D3D_Refresh() { D3D_Present(); }
@@ -202,8 +203,8 @@ void D3D_SetTextureBlending(bool on) {
 
 void D3D_SetTextureRepeat(bool on) {
   g_State.texture_repeat = on;
-  g_DeviceRepeat = !on;  // force the device call
-  SetDeviceRepeat(on);
+  g_DeviceRepeat = on;
+  PlatformGL_SetRepeat(on);
 }
 
 void D3D_SetSynchronisation(bool on) {

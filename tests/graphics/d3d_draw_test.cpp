@@ -289,3 +289,28 @@ TEST_F(GraphicsTest, ScreenSaveWritesTheDrawingArea) {
   EXPECT_FALSE(D3D_SaveScreen(path, 700, 0, 10, 10));  // nothing left of it
   std::remove(path.c_str());
 }
+
+TEST_F(GraphicsTest, RepeatHoldsForPrimitivesUntilAnImageIsDrawn) {
+  CBitmap32 halves(4, 4, kRed);
+  for (int32_t y = 0; y < 4; ++y) halves.pixels[y * 4 + 2] = halves.pixels[y * 4 + 3] = kGreen;
+  const int32_t id = TextureFromImage(halves);
+  // A 16-pixel strip with u from 0 to 2.
+  const RVertex fan[4] = {{-0.5f, -0.5f, 0, ~0u, 0, 0}, {15.5f, -0.5f, 0, ~0u, 2, 0},
+                          {15.5f, 3.5f, 0, ~0u, 2, 1}, {-0.5f, 3.5f, 0, ~0u, 0, 1}};
+  D3D_Clear(kGameBlack);
+  D3D_SetTextureRepeat(true);
+  D3D_SetPrimitiveTexture(id);
+  D3D_DrawPrimitive(PRIM_TRIANGLEFAN, fan, 4);
+  CBitmap32 shot = Grab(16, 4);
+  EXPECT_EQ(shot.Pixel(1, 1), kRed);
+  EXPECT_EQ(shot.Pixel(5, 1), kGreen);
+  EXPECT_EQ(shot.Pixel(9, 1), kRed);  // wrapped
+  EXPECT_EQ(shot.Pixel(13, 1), kGreen);
+
+  DrawTexture(id, 100, 100);  // images clamp, and primitives after them too
+  D3D_DrawPrimitive(PRIM_TRIANGLEFAN, fan, 4);
+  shot = Grab(16, 4);
+  EXPECT_EQ(shot.Pixel(9, 1), kGreen);
+  EXPECT_EQ(shot.Pixel(13, 1), kGreen);
+  EXPECT_TRUE(D3D_RenderState().texture_repeat);  // the script's choice is kept
+}
