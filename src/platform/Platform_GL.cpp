@@ -5,6 +5,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -57,6 +58,7 @@ struct RDevice {
   int32_t back_width = 0, back_height = 0;
   GLuint programs[2] = {0, 0};  // texture only, texture x colour
   GLuint vao = 0, vbo = 0, ibo = 0, sampler = 0, white = 0;
+  GLsizeiptr vbo_offset = 0;  // where the next upload goes
   float projection[16] = {};
   std::vector<RVertex> batch;
   // Current state, so that unchanged settings do not end a batch.
@@ -167,7 +169,8 @@ void BuildBuffers() {
 bool BuildBackBuffer(int32_t width, int32_t height) {
   glGenTextures(1, &g_Dev.colour);
   glBindTexture(GL_TEXTURE_2D, g_Dev.colour);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  // Like a desktop back buffer the colour has no alpha: destination alpha reads 1.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
   glGenFramebuffers(1, &g_Dev.framebuffer);
   glBindFramebuffer(GL_FRAMEBUFFER, g_Dev.framebuffer);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, g_Dev.colour, 0);
@@ -198,11 +201,25 @@ GLenum BlendFactor(int32_t code) {
   return kFactors[code - 1];
 }
 
-void UploadVertices(const RVertex* vertices, int32_t count) {
+// Streams vertices into the vertex buffer as a ring: each upload goes after
+// the last one, so no draw in flight is waited for; only a wrap orphans the
+// storage. Returns the index of the first vertex written.
+int32_t UploadVertices(const RVertex* vertices, int32_t count) {
+  constexpr GLsizeiptr kCapacity = static_cast<GLsizeiptr>(sizeof(RVertex)) * kMaxPrimitiveVertices;
   const GLsizeiptr bytes = static_cast<GLsizeiptr>(sizeof(RVertex)) * count;
-  // Orphan the old storage so the driver need not wait for the last draw.
-  glBufferData(GL_ARRAY_BUFFER, sizeof(RVertex) * kMaxPrimitiveVertices, nullptr, GL_STREAM_DRAW);
-  glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices);
+  if (g_Dev.vbo_offset + bytes > kCapacity) {
+    glBufferData(GL_ARRAY_BUFFER, kCapacity, nullptr, GL_STREAM_DRAW);
+    g_Dev.vbo_offset = 0;
+  }
+  void* target = glMapBufferRange(GL_ARRAY_BUFFER, g_Dev.vbo_offset, bytes,
+                                  GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+  const int32_t first = static_cast<int32_t>(g_Dev.vbo_offset / static_cast<GLsizeiptr>(sizeof(RVertex)));
+  if (target != nullptr) {
+    std::memcpy(target, vertices, static_cast<size_t>(bytes));
+    glUnmapBuffer(GL_ARRAY_BUFFER);
+  }
+  g_Dev.vbo_offset += bytes;
+  return first;
 }
 
 }  // namespace
@@ -371,8 +388,8 @@ void PlatformGL_AddQuad(const RVertex quad[4]) {
 void PlatformGL_Flush() {
   if (g_Dev.batch.empty()) return;
   const int32_t count = static_cast<int32_t>(g_Dev.batch.size());
-  UploadVertices(g_Dev.batch.data(), count);
-  glDrawElements(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, nullptr);
+  const int32_t first = UploadVertices(g_Dev.batch.data(), count);
+  glDrawElementsBaseVertex(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, nullptr, first);
   ++g_Dev.draw_calls;
   g_Dev.batch.clear();
 }
@@ -382,8 +399,8 @@ void PlatformGL_DrawPrimitive(int32_t kind, const RVertex* vertices, int32_t cou
   if (g_Dev.context == nullptr || kind < PRIM_POINTLIST || kind > PRIM_TRIANGLEFAN || count <= 0) return;
   PlatformGL_Flush();
   if (count > kMaxPrimitiveVertices) count = kMaxPrimitiveVertices;
-  UploadVertices(vertices, count);
-  glDrawArrays(kModes[kind - 1], 0, count);
+  const int32_t first = UploadVertices(vertices, count);
+  glDrawArrays(kModes[kind - 1], first, count);
   ++g_Dev.draw_calls;
 }
 
