@@ -17,15 +17,8 @@ if [ ! -x "$BUILD/bench/bunnymark_bench" ]; then
   nice cmake --build "$BUILD" -j2 --target bunnymark_bench
 fi
 
-both() {
-  "$BUILD/bench/bunnymark_bench" "$FRAMES"
-  love bench/love/bunnymark "$FRAMES" 2>&1 | grep '^love:'
-}
-
-if [ "${SDL_VIDEODRIVER:-}" = offscreen ]; then
-  both
-else
-  export -f both
-  export BUILD FRAMES SDL_VIDEODRIVER=x11
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c both
+if [ "${SDL_VIDEODRIVER:-}" != offscreen ] && [ -z "${VELMORA_BUNNYMARK_INSIDE:-}" ]; then
+  VELMORA_BUNNYMARK_INSIDE=1 SDL_VIDEODRIVER=x11 exec xvfb-run -a -s "-screen 0 1024x768x24" "$PWD/bench/run_bunnymark.sh" "$BUILD" "$FRAMES"
 fi
+"$BUILD/bench/bunnymark_bench" "$FRAMES"
+love bench/love/bunnymark "$FRAMES" 2>&1 | grep '^love:'

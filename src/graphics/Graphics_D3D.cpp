@@ -288,8 +288,11 @@ void DrawTextureTiled(int32_t id, double x, double y, double ox, double oy, doub
     if (!tile) return p;
     p %= size;
     if (p > 0) p -= size;
-    // Step forward in whole tiles until the tile reaches the area.
+    // Step forward in whole tiles until the tile reaches the area; an area
+    // starting left of the first tile (a view at negative coordinates) gets
+    // tiles stepped back so that it is covered too.
     if (p + size < area_start) p += static_cast<int64_t>(std::ceil((area_start - size - p) / size)) * size;
+    if (p > area_start) p -= static_cast<int64_t>(std::ceil((p - area_start) / size)) * size;
     return p;
   };
   const int64_t x0 = start(x, tw, tile_h, area_left), y0 = start(y, th, tile_v, area_top);

@@ -213,6 +213,14 @@ TEST_F(GraphicsTest, TiledDrawingStartsLeftOfTheArea) {
   for (int32_t x : {10, 42, 74}) EXPECT_EQ(shot.Pixel(x, 2), 0xFFFFFF00u) << x;
   EXPECT_EQ(shot.Pixel(9, 2), kGreen);  // the right half of the tile at -22
   EXPECT_EQ(shot.Pixel(5, 35), kBlack);  // one row only
+  // An area reaching left of the first tile is covered as well: tiles step
+  // back from -22 to -86 for an area starting at -70 (a view at x = -70).
+  D3D_Clear(kGameBlack);
+  D3D_Set2DProjection(-70, 0, 640, 480, 0);
+  DrawTextureTiled(id, 10, 0, 0, 0, 1, 1, true, false, -70, 0, 100, 100, kGameWhite, 1);
+  const CBitmap32 shifted = Grab(100, 4);
+  EXPECT_EQ(shifted.Pixel(0, 2), kGreen);             // room x -70: column 16 of the tile at -86
+  EXPECT_EQ(shifted.Pixel(-54 + 70, 2), 0xFFFFFF00u);  // the tile at -54 starts at screen x 16
   // A scale that makes tiles vanish draws nothing.
   D3D_Clear(kGameBlack);
   DrawTextureTiled(id, 0, 0, 0, 0, 0.01, 1, true, true, 0, 0, 100, 100, kGameWhite, 1);
