@@ -27,6 +27,8 @@ void PrintToStderr(const std::string& text) {
 bool Platform_Init() {
   if (g_Initialised) return true;
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // The loading window paints with the CPU; no GL context is needed for it.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return false;
   SDL_InitSubSystem(SDL_INIT_JOYSTICK);
@@ -62,6 +64,20 @@ bool Platform_AskYesNo(const std::string& text, bool default_answer) {
   SDL_MessageBoxData data{SDL_MESSAGEBOX_INFORMATION, nullptr, "", text.c_str(), 2, buttons, nullptr};
   int chosen = default_answer ? 1 : 0;
   if (SDL_ShowMessageBox(&data, &chosen) != 0) return default_answer;
+  return chosen == 1;
+}
+
+bool Platform_ShowErrorWindow(const std::string& text, bool offer_ignore) {
+  PrintToStderr(text);
+  if (!Platform_HasDisplay()) return false;
+  const SDL_MessageBoxButtonData buttons[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "Abort"},
+      {0, 1, "Ignore"},
+  };
+  SDL_MessageBoxData data{SDL_MESSAGEBOX_ERROR, nullptr, "Error Messages", text.c_str(), offer_ignore ? 2 : 1,
+                          buttons, nullptr};
+  int chosen = 0;
+  if (SDL_ShowMessageBox(&data, &chosen) != 0) return false;
   return chosen == 1;
 }
 

@@ -25,3 +25,23 @@ extern std::string PendingLoadFile;
 extern int32_t Run_Fps;
 // Whether the room is drawn and shown each step (set_automatic_draw).
 extern bool AutomaticDraw;
+
+// Carries out the room changes and game requests between steps.
+// Starts (if needed) and runs the game until it ends or is paused.
+void RunGame();
+// The loop of steps at the room's speed.
+void MainLoop();
+// One step with its request, for the debugger's Step command.
+void SingleStep();
+// Carries out PendingRoom; true when the game must stop (end or error).
+bool CarryOutRequest();
+
+void StartGame();
+void EndGame();
+// Leaves the current room and enters another.
+void ChangeRoom(int32_t index);
+void LeaveRoom(bool game_ending);
+void GotoRoom(int32_t index, bool first_room);
+
+// Steps run since the game started (all rooms, restarts included).
+extern int64_t Run_StepCount;

@@ -4,9 +4,11 @@
 
 #include <array>
 
+void Function_File_Register();
 void Function_Input_Register();
 void Function_Graphics_Register();
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
-inline constexpr std::array<void (*)(), 2> kFunctionModules{Function_Input_Register, Function_Graphics_Register};
+inline constexpr std::array<void (*)(), 3> kFunctionModules{Function_File_Register, Function_Input_Register,
+                                                            Function_Graphics_Register};

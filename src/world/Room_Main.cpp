@@ -50,3 +50,47 @@ void Room_ClearInstances() {
   g_ByObject.clear();
   g_CacheA = g_CacheB = 0;
 }
+
+
+namespace {
+
+std::vector<std::unique_ptr<CRoom>> g_Rooms;
+std::vector<int32_t> g_Order;
+std::vector<std::unique_ptr<CRoom>> g_Runtime;
+CRoom* g_Current = nullptr;
+
+}  // namespace
+
+int32_t RoomIndex = -1;
+
+void Room_SetTable(std::vector<std::unique_ptr<CRoom>> rooms) { g_Rooms = std::move(rooms); }
+int32_t Room_TableSize() { return static_cast<int32_t>(g_Rooms.size()); }
+bool Room_Exists(int32_t index) { return Room_Resource(index) != nullptr; }
+
+CRoom* Room_Resource(int32_t index) {
+  if (index < 0 || index >= static_cast<int32_t>(g_Rooms.size())) return nullptr;
+  return g_Rooms[index].get();
+}
+
+void Room_SetOrder(std::vector<int32_t> order) { g_Order = std::move(order); }
+const std::vector<int32_t>& Room_Order() { return g_Order; }
+
+int32_t Room_OrderPrevious(int32_t n) {
+  for (size_t i = 1; i < g_Order.size(); i++)
+    if (g_Order[i] == n) return g_Order[i - 1];
+  return -1;
+}
+
+int32_t Room_OrderNext(int32_t n) {
+  for (size_t i = g_Order.size(); i-- > 1;)
+    if (g_Order[i - 1] == n) return g_Order[i];
+  return -1;
+}
+
+CRoom* Room_Current() { return g_Current; }
+std::vector<std::unique_ptr<CRoom>>& Room_RuntimeCopies() { return g_Runtime; }
+
+void Room_SetCurrent(int32_t index, CRoom* room) {
+  RoomIndex = index;
+  g_Current = room;
+}

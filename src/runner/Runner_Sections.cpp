@@ -1,0 +1,87 @@
+#include "runner/Runner_Sections.h"
+
+#include <memory>
+
+#include "data/Resource_Names.h"
+#include "data/Support_File.h"
+#include "functions/Function_File.h"
+#include "runner/Runner_Load.h"
+#include "world/Room_Main.h"
+
+namespace {
+
+RGameData g_GameData;
+
+// Every resource kind's names, so the compiler can turn them into indices.
+template <class T>
+void InstallNames(RResourceKind kind, const RSlots<T>& slots) {
+  Resource_ClearNames(kind);
+  for (size_t i = 0; i < slots.size(); i++)
+    Resource_SetName(kind, static_cast<int32_t>(i), slots[i] ? std::string_view(slots[i]->name) : "");
+}
+
+void InstallRooms(RGameData& data) {
+  std::vector<std::unique_ptr<CRoom>> rooms(data.rooms.size());
+  for (size_t i = 0; i < data.rooms.size(); i++) {
+    if (!data.rooms[i]) continue;
+    rooms[i] = std::make_unique<CRoom>();
+    rooms[i]->LoadFrom(*data.rooms[i]);
+  }
+  Room_SetTable(std::move(rooms));
+  Room_SetOrder(data.roomOrder);
+}
+
+}  // namespace
+
+RGameData& Runner_GameData() { return g_GameData; }
+
+const RSectionProgressText kSectionProgress[SECTION_COUNT] = {
+    {0, "Loading extension packages"},
+    {5, "Loading sounds"},
+    {10, "Loading sprites"},
+    {23, "Loading backgrounds"},
+    {30, "Loading paths"},
+    {32, "Loading scripts"},
+    {34, "Loading fonts"},
+    {36, "Loading time lines"},
+    {38, "Loading objects"},
+    {40, "Loading rooms"},
+    {43, "Loading included files"},
+    {45, "Loading help"},
+    {47, "Loading library init code"},
+    {49, "Loading room order"},
+};
+
+void InstallResources(RGameData& data) {
+  File_SetGameId(data.gameId);
+  InstallNames(RESOURCE_OBJECT, data.objects);
+  InstallNames(RESOURCE_SPRITE, data.sprites);
+  InstallNames(RESOURCE_SOUND, data.sounds);
+  InstallNames(RESOURCE_BACKGROUND, data.backgrounds);
+  InstallNames(RESOURCE_PATH, data.paths);
+  InstallNames(RESOURCE_FONT, data.fonts);
+  InstallNames(RESOURCE_TIMELINE, data.timelines);
+  InstallNames(RESOURCE_SCRIPT, data.scripts);
+  InstallNames(RESOURCE_ROOM, data.rooms);
+  InstallRooms(data);
+}
+
+namespace {
+
+bool ExtractIncludedFiles() {
+  DataFile_LoadTable(std::move(g_GameData.includedFiles));
+  DataFile_ExportAll();
+  return true;
+}
+
+const RPreparationStep kSteps[] = {
+    {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
+};
+
+}  // namespace
+
+const std::span<const RPreparationStep> kPreparationSteps{kSteps};
+
+void FinishPreparation() {}
+
+void ReleaseGame() { DataFile_RemoveAll(); }

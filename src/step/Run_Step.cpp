@@ -1,0 +1,3 @@
+#include "step/Run_Step.h"
+
+void DoStep() {}

@@ -1,0 +1,10 @@
+#include "variables/Builtins_Main.h"
+
+#include "variables/Code_Function.h"
+
+void Builtins_RegisterAll() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  RegisterAllFunctions();
+}
