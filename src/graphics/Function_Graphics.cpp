@@ -65,7 +65,7 @@ void F_TextureHint(CInstance*, CInstance*, int, RValue*, RValue&) {}
 void F_ScreenSave(CInstance*, CInstance*, int argc, RValue* args, RValue&) {
   const std::string& file = ArgString(args, 0);
   if (file.empty()) {
-    ReportError("Trying to save screen to empty image file name.", false);
+    ReportActionError("Trying to save screen to empty image file name.");
     return;
   }
   if (argc == 1)
