@@ -3,7 +3,9 @@
 #pragma once
 
 void Function_Math_Register();
+void Function_Graphics_Register();
 void Function_File_Register();
+void Function_Input_Register();
 void Function_Misc_Register();
 void Function_Resource_Register();
 
@@ -11,7 +13,9 @@ void Function_Resource_Register();
 // Add a module's Register function here when the module lands.
 inline constexpr void (*const kFunctionModules[])() = {
     Function_Math_Register,
+    Function_Graphics_Register,
     Function_File_Register,
+    Function_Input_Register,
     Function_Misc_Register,
     Function_Resource_Register,
 };
