@@ -6,7 +6,10 @@
 #include "data/Resource_Names.h"
 #include "data/Support_File.h"
 #include "functions/Function_File.h"
+#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Display.h"
 #include "runner/Runner_Load.h"
+#include "step/IO_Main.h"
 #include "variables/Code_Constant.h"
 #include "world/Room_Main.h"
 
@@ -88,16 +91,30 @@ bool ExtractIncludedFiles() {
   return true;
 }
 
+// The game window and drawing device, then the first frame.
+bool PrepareGraphics() {
+  if (!Display_Prepare()) return false;
+  D3D_BeginFrame();
+  return true;
+}
+
 const RPreparationStep kSteps[] = {
     {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
     {56, "Preparing constants", DefineUserConstants, "Failed to define the constants."},
     {58, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
+    {90, "Preparing graphics", PrepareGraphics, nullptr},
 };
 
 }  // namespace
 
 const std::span<const RPreparationStep> kPreparationSteps{kSteps};
 
-void FinishPreparation() {}
+void FinishPreparation() {
+  IO_InstallHandlers();
+  IO_ClearAll();
+}
 
-void ReleaseGame() { DataFile_RemoveAll(); }
+void ReleaseGame() {
+  D3D_ReleaseDevice();
+  DataFile_RemoveAll();
+}
