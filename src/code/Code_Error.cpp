@@ -1,11 +1,15 @@
 #include "code/Code_Error.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <fstream>
 
+#include "code/Code_Main.h"
 #include "data/Option_Main.h"
+#include "data/Resource_Names.h"
 #include "platform/Platform.h"
 #include "runner/Run_Main.h"
+#include "world/Event_Context.h"
+#include "world/Event_Name.h"
 
 namespace {
 
@@ -18,25 +22,86 @@ bool g_LogWritten = false;
 
 }  // namespace
 
+void RecordError(const CCode& code, int position, std::string_view message) {
+  if (g_Recorded) return;
+  g_Recorded = true;
+  std::string text = code.Text();
+  int length = static_cast<int>(text.size());
+  position = std::min(std::max(position, 1), length);
+
+  // Each carriage return starts a line; every other character, a line feed
+  // included, is a column.
+  int line = 1, column = 0;
+  for (int i = 0; i < position; i++) {
+    if (text[i] == '\r') {
+      line++;
+      column = 0;
+    } else {
+      column++;
+    }
+  }
+
+  std::string& out = g_RecordedMessage;
+  if (code.IsExpression()) {
+    out = "Error in expression:";
+    out += text;
+    out += "\r position ";
+  } else {
+    size_t start = position >= 2 ? text.rfind('\r', position - 2) : std::string::npos;
+    start = start == std::string::npos ? 0 : start + 1;
+    size_t end = text.find('\r', std::max(start, static_cast<size_t>(position > 0 ? position - 1 : 0)));
+    if (end == std::string::npos) end = text.size();
+    out = "Error in code at line ";
+    out += std::to_string(line);
+    out += ":\r   ";
+    out.append(text, start, end - start);
+    out += "\r\rat position ";
+  }
+  out += std::to_string(column);
+  out += ": ";
+  out += message;
+}
+
 void ClearRecordedError() { g_Recorded = false; }
 bool ErrorRecorded() { return g_Recorded; }
 const std::string& RecordedError() { return g_RecordedMessage; }
+void SetRecordedError(std::string text) { g_RecordedMessage = std::move(text); }
 
-void Error_SetRecorded(const std::string& message) {
-  if (g_Recorded) return;
-  g_Recorded = true;
-  g_RecordedMessage = message;
+void ReportActionError(const std::string& message, bool fatal) {
+  const REventContext& event = EventContext;
+  std::string text = fatal ? "FATAL ERROR in\r\n" : "ERROR in\r\n";
+  text += "action number ";
+  text += std::to_string(event.action + 1);
+  text += "\r\n";
+  if (event.type == EVENT_TIMELINE) {
+    text += "at time step ";
+    text += std::to_string(event.number);
+    text += "\r\nof time line ";
+    text += Resource_Name(RESOURCE_TIMELINE, event.object);
+  } else {
+    text += "of ";
+    text += Event_DisplayName(event.type, event.number);
+    text += "\r\nfor object ";
+    text += Resource_Name(RESOURCE_OBJECT, event.object);
+  }
+  text += ":\r\n\r\n";
+  text += message;
+  ReportError(text, fatal);
 }
 
 void ReportError(const std::string& message, bool abort) {
   if (g_Aborting) return;
   if (Settings.AbortOnError) abort = true;
   if (Settings.DisplayErrors) {
-    // Without a display the error window takes its default button at once:
-    // Abort when Ignore is not offered, otherwise the game goes on.
-    Platform_ShowMessage(message);
+    // Shown with Ignore only when the game may go on; any answer but Ignore
+    // ends it. Without a display the default button, Abort, is taken at once.
+    std::string shown;
+    for (char c : message)
+      if (c != '\n') shown += c == '\r' ? '\n' : c;
+    if (!Platform_ShowErrorWindow(shown, !abort) && !abort) abort = true;
   }
   if (Settings.WriteErrorLog) {
+    // The first write of a run starts the file afresh; failures are ignored.
     std::ofstream log("game_errors.log", g_LogWritten ? std::ios::app : std::ios::trunc);
     if (log) {
       log << message << "\n\n\n";

@@ -3,23 +3,28 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class CCode;
 
 // Records an error of the code being compiled or run at a 1-based source
-// position. Only the first error since the flag was cleared is kept.
-void RecordError(const CCode& code, int position, const std::string& message);
+// position, as a message naming the line and column (a program) or quoting
+// the expression. Only the first error since the flag was cleared is kept.
+void RecordError(const CCode& code, int position, std::string_view message);
 // Clears the recorded-error flag (start of every compile phase and execution).
 void ClearRecordedError();
 // Whether an error has been recorded since the flag was cleared, and its text.
 bool ErrorRecorded();
 const std::string& RecordedError();
+// Replaces the recorded text (the interpreter prefixes "In script ...").
+void SetRecordedError(std::string text);
 
 // Reports a run-time error of an action or a built-in, wrapped with the event,
-// object and action being run. Fatal errors end the game.
+// object and action of the event context. Fatal errors end the game.
 void ReportActionError(const std::string& message, bool fatal = false);
-// The one place errors reach the player: error window, log file, or both, as
-// the settings say; with abort the game ends.
+// The one place errors reach the player: the error window, the log file
+// "game_errors.log", both or neither, as the settings say; with abort (or when
+// the player chooses Abort) the game ends and later reports are ignored.
 void ReportError(const std::string& message, bool abort);
 
 // The script-visible traces of errors: error_occurred and error_last.

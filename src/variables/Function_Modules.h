@@ -6,4 +6,8 @@
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
-inline constexpr std::array<void (*)(), 0> kFunctionModules{};
+void Function_Resource_Register();
+
+inline constexpr std::array<void (*)(), 1> kFunctionModules{
+    Function_Resource_Register,
+};
