@@ -4,10 +4,14 @@
 
 #include <array>
 
-// Called by RegisterAllFunctions in this order; a function's id depends on it.
-// Add a module's Register function here when the module lands.
+void Function_Math_Register();
+void Function_Misc_Register();
 void Function_Resource_Register();
 
-inline constexpr std::array<void (*)(), 1> kFunctionModules{
+// Called by RegisterAllFunctions in this order; a function's id depends on it.
+// Add a module's Register function here when the module lands.
+inline constexpr std::array<void (*)(), 3> kFunctionModules{
+    Function_Math_Register,
+    Function_Misc_Register,
     Function_Resource_Register,
 };
