@@ -3,6 +3,9 @@
 #include <memory>
 
 #include "data/Resource_Names.h"
+#include "runner/Run_Main.h"
+#include "world/Instance_Class.h"
+#include "world/Object_Main.h"
 #include "world/Room_Main.h"
 
 namespace {
@@ -17,16 +20,11 @@ void InstallNames(RResourceKind kind, const RSlots<T>& slots) {
     Resource_SetName(kind, static_cast<int32_t>(i), slots[i] ? std::string_view(slots[i]->name) : "");
 }
 
-void InstallRooms(RGameData& data) {
-  std::vector<std::unique_ptr<CRoom>> rooms(data.rooms.size());
-  for (size_t i = 0; i < data.rooms.size(); i++) {
-    if (!data.rooms[i]) continue;
-    rooms[i] = std::make_unique<CRoom>();
-    rooms[i]->LoadFrom(*data.rooms[i]);
-  }
-  Room_SetTable(std::move(rooms));
-  Room_SetOrder(data.roomOrder);
-}
+bool CompileObjects() { return Object_CompileAll(); }
+
+constexpr RPreparationStep kSteps[] = {
+    {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
+};
 
 }  // namespace
 
@@ -59,10 +57,15 @@ void InstallResources(RGameData& data) {
   InstallNames(RESOURCE_TIMELINE, data.timelines);
   InstallNames(RESOURCE_SCRIPT, data.scripts);
   InstallNames(RESOURCE_ROOM, data.rooms);
-  InstallRooms(data);
+  // Objects first: the rooms' instances take their defaults from them.
+  Object_Install(data.objects);
+  Room_Install(data.rooms, data.roomOrder);
+  Instance_LastId = data.lastInstanceId;
+  Tile_LastId = data.lastTileId;
+  Run_SetLibraryInitCode(data.libraryInitCode);
 }
 
-const std::span<const RPreparationStep> kPreparationSteps{};
+const std::span<const RPreparationStep> kPreparationSteps{kSteps};
 
 void FinishPreparation() {}
 
