@@ -28,6 +28,10 @@ const std::vector<CInstance*>& Room_ObjectInstances(int32_t object) {
 
 CInstance* Room_FindInstance(int32_t id) { return g_Current ? g_Current->FindInstance(id) : nullptr; }
 
+bool Room_BackgroundExists(int32_t index) {
+  return index >= 0 && index < Resource_Count(RESOURCE_BACKGROUND) && !Resource_Name(RESOURCE_BACKGROUND, index).empty();
+}
+
 // ---- The room table ----
 
 void Room_Install(const RSlots<RRoomRecord>& records, std::vector<int32_t> order) {

@@ -25,6 +25,10 @@ const std::vector<CInstance*>& Room_ObjectInstances(int32_t object);
 // The live active instance with that id, or null.
 CInstance* Room_FindInstance(int32_t id);
 
+// Whether a background exists, for tiles and layers. Until the background
+// table arrives, the loaded names tell which slots hold one.
+bool Room_BackgroundExists(int32_t index);
+
 // ---- The room table and the room order (names in the resource names) ----
 
 // Replaces the table with rooms made from the records, and the order.
