@@ -133,6 +133,7 @@ int Runner_Main(int argc, char** argv) {
   g_CommandLine.assign(1, game);
   for (int i = first; i < argc; i++) g_CommandLine.emplace_back(argv[i]);
 
+  Builtins_RegisterAll();
   TempDir_Create();
   bool ok = StartUp(game);
   ShutDown();
