@@ -204,4 +204,13 @@ TEST(LifecycleGame, RunnerPlaysAGameFromStartToEnd) {
   EXPECT_NE(r.err.find("end 2"), std::string::npos) << r.err;
 }
 
+TEST(LifecycleGame, RunnerRefusesAGameWhoseActionsDoNotCompile) {
+  RGameData game = TestGame_OneRoom();
+  game.objects.emplace_back(TestWorld_Object("Broken", -1, {{EV_STEP, 0, "x = "}}));
+  RRunResult r = TestGame_Run(TestGame_Write(game, "broken.game"));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("COMPILATION ERROR in code action"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Failed to compile the actions in the objects."), std::string::npos) << r.err;
+}
+
 }  // namespace
