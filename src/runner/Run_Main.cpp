@@ -8,17 +8,16 @@
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
 #include "code/Code_Main.h"
+#include "code/RValue.h"
+#include "platform/Platform.h"
+#include "runner/Run_Clock.h"
+#include "runner/Runner_Form.h"
+#include "step/Run_Step.h"
 #include "variables/Function_Math.h"
 #include "variables/Variable_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Lists.h"
 #include "world/Object_Main.h"
-
-#include "code/RValue.h"
-#include "runner/Run_Clock.h"
-#include "runner/Runner_Form.h"
-#include "platform/Platform.h"
-#include "step/Run_Step.h"
 #include "world/Room_Main.h"
 
 bool GameRunning = false;
