@@ -1,17 +1,27 @@
 #include "runner/Run_Main.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
+#include "code/Code_Error.h"
+#include "code/Code_Exec.h"
+#include "code/Code_Main.h"
 #include "code/RValue.h"
-#include "runner/Run_Clock.h"
-#include "runner/Runner_Form.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Window.h"
 #include "platform/Platform.h"
+#include "runner/Run_Clock.h"
+#include "runner/Runner_Form.h"
 #include "step/IO_Main.h"
 #include "step/Run_Step.h"
 #include "variables/Function_Math.h"
+#include "variables/Variable_Main.h"
+#include "world/Instance_Class.h"
+#include "world/Object_Lists.h"
+#include "world/Object_Main.h"
 #include "world/Room_Main.h"
 
 bool GameRunning = false;
@@ -25,6 +35,29 @@ int64_t Run_StepCount = 0;
 namespace {
 
 RFrameTimer g_Timer;
+std::vector<std::string> g_LibraryInitCode;
+// Persistent instances taken out of the room being left, for the next one.
+std::vector<CInstance*> g_Carried;
+
+void FreeCarried() {
+  for (CInstance* inst : g_Carried) Instance_Free(inst);
+  g_Carried.clear();
+}
+
+// Compiles and runs code with a temporary instance (id 0 of object 0 at 0, 0)
+// as self and other; a compile error is reported after `failure`.
+void RunWithTemporaryInstance(const std::string& text, const char* failure, bool fatal) {
+  CCode code(text, false);
+  if (!code.Compile()) {
+    ReportError(std::string(failure) + "\r" + RecordedError(), fatal);
+    ClearRecordedError();
+    return;
+  }
+  CInstance temporary;
+  temporary.Create(0, 0, 0, 0);
+  RValue result;
+  ExecuteReporting(&temporary, &temporary, code, result);
+}
 
 // Window messages between steps. The window's close button ends the game.
 void ProcessMessages() {
@@ -122,18 +155,32 @@ void SingleStep() {
   ProcessMessages();
 }
 
+void Run_SetLibraryInitCode(std::vector<std::string> code) { g_LibraryInitCode = std::move(code); }
+
 void StartGame() {
+  BuildEventLists();
+  ResetGlobals();
   Random_Randomize();
+  for (const std::string& text : g_LibraryInitCode) {
+    if (text.empty()) continue;
+    RunWithTemporaryInstance(text, "COMPILATION ERROR in library initialization code", true);
+  }
+  // A failed library initialisation ends the game before any room: entering
+  // one would clear the request that stops it.
+  if (Error_Aborting()) return;
   Room_RuntimeCopies().clear();
   Room_RuntimeCopies().resize(static_cast<size_t>(Room_TableSize()));
+  FreeCarried();
   const std::vector<int32_t>& order = Room_Order();
   GotoRoom(order.empty() ? 0 : order.front(), true);
 }
 
 void EndGame() {
   LeaveRoom(true);
-  Room_RuntimeCopies().clear();
+  // The game is over: persistent instances have nowhere to go.
+  FreeCarried();
   Room_SetCurrent(RoomIndex, nullptr);
+  Room_RuntimeCopies().clear();
 }
 
 void ChangeRoom(int32_t index) {
@@ -144,10 +191,25 @@ void ChangeRoom(int32_t index) {
 void LeaveRoom(bool game_ending) {
   CRoom* room = Room_Current();
   if (!room) return;
+  room->RemoveDestroyed();
+  int32_t request = PendingRoom;
+  PendingRoom = REQUEST_NONE;
+  PerformEventForAll(EV_OTHER, EV_ROOM_END);
+  if (game_ending) PerformEventForAll(EV_OTHER, EV_GAME_END);
+  PendingRoom = request;
+
+  FreeCarried();
+  for (CInstance* inst : room->Instances()) {
+    if (inst->destroyed || !inst->persistent) continue;
+    CInstance* carried = Instance_New();
+    carried->CopyFrom(*inst);
+    g_Carried.push_back(carried);
+    inst->destroyed = true;
+  }
   if (!room->persistent) {
     auto& copies = Room_RuntimeCopies();
-    if (RoomIndex >= 0 && RoomIndex < static_cast<int32_t>(copies.size())) copies[RoomIndex].reset();
     Room_SetCurrent(RoomIndex, nullptr);
+    if (RoomIndex >= 0 && RoomIndex < static_cast<int32_t>(copies.size())) copies[RoomIndex].reset();
   }
 }
 
@@ -155,12 +217,56 @@ void GotoRoom(int32_t index, bool first_room) {
   PendingRoom = REQUEST_NONE;
   IO_ClearAll();
   auto& copies = Room_RuntimeCopies();
+  if (index < 0) index = 0;
   if (index >= static_cast<int32_t>(copies.size())) copies.resize(static_cast<size_t>(index) + 1);
-  if (!copies[index]) {
+  bool fresh = !copies[index];
+  if (fresh) {
     copies[index] = std::make_unique<CRoom>();
-    if (CRoom* resource = Room_Resource(index)) *copies[index] = *resource;
+    if (CRoom* resource = Room_Resource(index)) copies[index]->CopyFrom(*resource);
   }
-  Room_SetCurrent(index, copies[index].get());
-  Window_SetRegionForRoom(copies[index]->width, copies[index]->height);
+  CRoom* room = copies[index].get();
+  Room_SetCurrent(index, room);
+  Window_SetRegionForRoom(room->width, room->height);
   if (first_room) Display_ShowWindow();
+
+  size_t own = room->Instances().size();
+  if (!g_Carried.empty()) {
+    std::vector<int32_t> ids;
+    for (const CInstance* c : g_Carried) ids.push_back(c->id);
+    std::sort(ids.begin(), ids.end());
+    for (CInstance* inst : room->Instances())
+      if (std::binary_search(ids.begin(), ids.end(), inst->id)) inst->destroyed = true;
+    for (CInstance*& carried : g_Carried) {
+      CInstance* inst = Instance_New();
+      inst->Create(Instance_NewId(), carried->object_index, carried->x, carried->y);
+      inst->CopyFrom(*carried);
+      room->AdoptInstance(inst);
+      Instance_Free(carried);
+      carried = nullptr;
+    }
+    g_Carried.clear();
+  }
+
+  if (fresh) {
+    // Creation code and create event alternate instance by instance.
+    for (size_t i = 0; i < own && i < room->Instances().size(); i++) {
+      CInstance* inst = room->Instances()[i];
+      if (inst->destroyed) continue;
+      if (!inst->creation_code.empty()) {
+        CCode code(inst->creation_code, false);
+        if (code.Compile()) {
+          RValue result;
+          ExecuteReporting(inst, inst, code, result);
+        } else {
+          ReportError("COMPILATION ERROR in initialization code for instance\r" + RecordedError(), false);
+          ClearRecordedError();
+        }
+      }
+      PerformEvent(inst, inst, EV_CREATE, 0);
+    }
+  }
+  if (first_room) PerformEventForAll(EV_OTHER, EV_GAME_START);
+  if (fresh && !room->creation_code.empty())
+    RunWithTemporaryInstance(room->creation_code, "COMPILATION ERROR in room script", false);
+  PerformEventForAll(EV_OTHER, EV_ROOM_START);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Requests left in PendingRoom for the main loop. A room index (0 or more)
 // asks for a room change.
@@ -35,6 +36,9 @@ void MainLoop();
 void SingleStep();
 // Carries out PendingRoom; true when the game must stop (end or error).
 bool CarryOutRequest();
+
+// The library initialisation code run at every game start (texts in order).
+void Run_SetLibraryInitCode(std::vector<std::string> code);
 
 void StartGame();
 void EndGame();

@@ -16,6 +16,7 @@
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
 #include "variables/Builtins_Listing.h"
+#include "variables/Builtins_Main.h"
 #include "variables/Support_DLL.h"
 
 RRunnerOptions RunnerOptions;
@@ -138,6 +139,7 @@ int Runner_Main(int argc, char** argv) {
   File_LoadSecureMode();
   DLL_SetFolder(std::filesystem::absolute(game).parent_path().string());
 
+  Builtins_RegisterAll();
   TempDir_Create();
   bool ok = StartUp(game);
   ShutDown();

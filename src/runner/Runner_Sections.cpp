@@ -8,8 +8,11 @@
 #include "functions/Function_File.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
+#include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
 #include "step/IO_Main.h"
+#include "world/Instance_Class.h"
+#include "world/Object_Main.h"
 #include "variables/Code_Constant.h"
 #include "world/Room_Main.h"
 
@@ -35,17 +38,6 @@ void InstallScripts(RGameData& data) {
       AddEmptyScript();
   }
   data.scripts.clear();
-}
-
-void InstallRooms(RGameData& data) {
-  std::vector<std::unique_ptr<CRoom>> rooms(data.rooms.size());
-  for (size_t i = 0; i < data.rooms.size(); i++) {
-    if (!data.rooms[i]) continue;
-    rooms[i] = std::make_unique<CRoom>();
-    rooms[i]->LoadFrom(*data.rooms[i]);
-  }
-  Room_SetTable(std::move(rooms));
-  Room_SetOrder(data.roomOrder);
 }
 
 }  // namespace
@@ -80,7 +72,12 @@ void InstallResources(RGameData& data) {
   InstallNames(RESOURCE_TIMELINE, data.timelines);
   InstallNames(RESOURCE_ROOM, data.rooms);
   InstallScripts(data);
-  InstallRooms(data);
+  // Objects first: the rooms' instances take their defaults from them.
+  Object_Install(data.objects);
+  Room_Install(data.rooms, data.roomOrder);
+  Instance_LastId = data.lastInstanceId;
+  Tile_LastId = data.lastTileId;
+  Run_SetLibraryInitCode(data.libraryInitCode);
 }
 
 namespace {
@@ -90,6 +87,8 @@ bool ExtractIncludedFiles() {
   DataFile_ExportAll();
   return true;
 }
+
+bool CompileObjects() { return Object_CompileAll(); }
 
 // The game window and drawing device, then the first frame.
 bool PrepareGraphics() {
@@ -102,6 +101,7 @@ const RPreparationStep kSteps[] = {
     {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
     {56, "Preparing constants", DefineUserConstants, "Failed to define the constants."},
     {58, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
+    {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
     {90, "Preparing graphics", PrepareGraphics, nullptr},
 };
 

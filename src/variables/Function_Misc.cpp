@@ -20,6 +20,8 @@
 #include "variables/Code_Function.h"
 #include "variables/Function_Modules.h"
 #include "variables/Support_DLL.h"
+#include "world/Event_Context.h"
+#include "world/Object_Main.h"
 
 namespace {
 
@@ -416,6 +418,30 @@ void FnExternalFree(CInstance*, CInstance*, int, RValue* args, RValue&) {
   DLL_Free(ArgString(args, 0));
 }
 
+// ---------------------------------------------------------------------------
+// Performing events
+
+void FnEventPerform(CInstance* self, CInstance* other, int, RValue* args, RValue&) {
+  PerformEvent(self, other, ArgInt(args, 0), ArgInt(args, 1));
+}
+
+void FnEventUser(CInstance* self, CInstance* other, int, RValue* args, RValue&) {
+  PerformEvent(self, other, EV_OTHER, EV_USER0 + ArgInt(args, 0));
+}
+
+void FnEventPerformObject(CInstance* self, CInstance* other, int, RValue* args, RValue&) {
+  PerformObjectEvent(self, other, ArgInt(args, 0), ArgInt(args, 1), ArgInt(args, 2));
+}
+
+// The same event, looked up from the parent of the object holding the
+// running one. A time line moment has no parent to continue in.
+void FnEventInherited(CInstance* self, CInstance* other, int, RValue*, RValue&) {
+  REventContext event = EventContext;
+  const CObject* holder = event.type == EVENT_TIMELINE ? nullptr : Object_Get(event.object);
+  if (holder && Object_Exists(holder->parent))
+    PerformObjectEvent(self, other, holder->parent, event.type, event.number);
+}
+
 const RFunctionDef kMiscFunctions[] = {
     {"execute_string", FnExecuteString, -1},
     {"execute_file", FnExecuteFile, -1},
@@ -493,6 +519,10 @@ const RFunctionDef kMiscFunctions[] = {
     {"external_free", FnExternalFree, 1},
     {"show_debug_message", FnShowDebugMessage, 1},
     {"set_program_priority", FnSetProgramPriority, 1},
+    {"event_perform", FnEventPerform, 2},
+    {"event_user", FnEventUser, 1},
+    {"event_perform_object", FnEventPerformObject, 3},
+    {"event_inherited", FnEventInherited, 0},
 };
 
 }  // namespace

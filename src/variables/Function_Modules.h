@@ -4,6 +4,7 @@
 
 void Function_Math_Register();
 void Function_Graphics_Register();
+void Function_Interaction_Register();
 void Function_File_Register();
 void Function_Input_Register();
 void Function_Misc_Register();
@@ -14,6 +15,7 @@ void Function_Resource_Register();
 inline constexpr void (*const kFunctionModules[])() = {
     Function_Math_Register,
     Function_Graphics_Register,
+    Function_Interaction_Register,
     Function_File_Register,
     Function_Input_Register,
     Function_Misc_Register,

@@ -1,56 +1,10 @@
 #include "world/Room_Main.h"
 
-#include <unordered_map>
+#include <string>
 
+#include "data/DataNew_Class.h"
+#include "data/Resource_Names.h"
 #include "world/Instance_Class.h"
-
-namespace {
-
-std::vector<CInstance*> g_Instances;
-std::unordered_map<int32_t, std::vector<CInstance*>> g_ByObject;
-// The two remembered positions of the lookup by id: scripts tend to address
-// the same one or two instances again and again.
-size_t g_CacheA = 0;
-size_t g_CacheB = 0;
-
-bool LiveAt(size_t pos, int32_t id) {
-  return pos < g_Instances.size() && g_Instances[pos]->id == id && !g_Instances[pos]->destroyed;
-}
-
-}  // namespace
-
-const std::vector<CInstance*>& Room_Instances() { return g_Instances; }
-
-const std::vector<CInstance*>& Room_ObjectInstances(int32_t object) {
-  static const std::vector<CInstance*> kNone;
-  auto it = g_ByObject.find(object);
-  return it == g_ByObject.end() ? kNone : it->second;
-}
-
-CInstance* Room_FindInstance(int32_t id) {
-  if (LiveAt(g_CacheA, id)) return g_Instances[g_CacheA];
-  if (LiveAt(g_CacheB, id)) return g_Instances[g_CacheB];
-  g_CacheB = g_CacheA;
-  for (size_t i = g_Instances.size(); i-- > 0;) {
-    if (g_Instances[i]->id == id) {
-      g_CacheA = i;
-      return g_Instances[i]->destroyed ? nullptr : g_Instances[i];
-    }
-  }
-  return nullptr;
-}
-
-void Room_AddInstance(CInstance* inst) {
-  g_Instances.push_back(inst);
-  g_ByObject[inst->object_index].push_back(inst);
-}
-
-void Room_ClearInstances() {
-  g_Instances.clear();
-  g_ByObject.clear();
-  g_CacheA = g_CacheB = 0;
-}
-
 
 namespace {
 
@@ -58,10 +12,39 @@ std::vector<std::unique_ptr<CRoom>> g_Rooms;
 std::vector<int32_t> g_Order;
 std::vector<std::unique_ptr<CRoom>> g_Runtime;
 CRoom* g_Current = nullptr;
+const std::vector<CInstance*> kNoInstances;
 
 }  // namespace
 
 int32_t RoomIndex = -1;
+
+// ---- The current room's instances ----
+
+const std::vector<CInstance*>& Room_Instances() { return g_Current ? g_Current->Instances() : kNoInstances; }
+
+const std::vector<CInstance*>& Room_ObjectInstances(int32_t object) {
+  return g_Current ? g_Current->AncestorInstances(object) : kNoInstances;
+}
+
+CInstance* Room_FindInstance(int32_t id) { return g_Current ? g_Current->FindInstance(id) : nullptr; }
+
+bool Room_BackgroundExists(int32_t index) {
+  return index >= 0 && index < Resource_Count(RESOURCE_BACKGROUND) && !Resource_Name(RESOURCE_BACKGROUND, index).empty();
+}
+
+// ---- The room table ----
+
+void Room_Install(const RSlots<RRoomRecord>& records, std::vector<int32_t> order) {
+  std::vector<std::unique_ptr<CRoom>> rooms(records.size());
+  for (size_t i = 0; i < records.size(); i++) {
+    if (!records[i]) continue;
+    rooms[i] = std::make_unique<CRoom>();
+    // Backgrounds have no sizes yet, so stretched layers keep scale 1.
+    rooms[i]->LoadFrom(*records[i], nullptr);
+  }
+  Room_SetTable(std::move(rooms));
+  Room_SetOrder(std::move(order));
+}
 
 void Room_SetTable(std::vector<std::unique_ptr<CRoom>> rooms) { g_Rooms = std::move(rooms); }
 int32_t Room_TableSize() { return static_cast<int32_t>(g_Rooms.size()); }
@@ -70,6 +53,21 @@ bool Room_Exists(int32_t index) { return Room_Resource(index) != nullptr; }
 CRoom* Room_Resource(int32_t index) {
   if (index < 0 || index >= static_cast<int32_t>(g_Rooms.size())) return nullptr;
   return g_Rooms[index].get();
+}
+
+int32_t Room_Add() {
+  int32_t index = Room_TableSize();
+  g_Rooms.push_back(std::make_unique<CRoom>());
+  Resource_SetName(RESOURCE_ROOM, index, "__newroom" + std::to_string(index));
+  return index;
+}
+
+bool Room_Assign(int32_t target, int32_t source) {
+  CRoom* from = Room_Resource(source);
+  if (!from || target < 0 || target >= Room_TableSize()) return false;
+  if (!g_Rooms[target]) g_Rooms[target] = std::make_unique<CRoom>();
+  g_Rooms[target]->CopyFrom(*from);
+  return true;
 }
 
 void Room_SetOrder(std::vector<int32_t> order) { g_Order = std::move(order); }
@@ -86,6 +84,8 @@ int32_t Room_OrderNext(int32_t n) {
     if (g_Order[i - 1] == n) return g_Order[i];
   return -1;
 }
+
+// ---- Runtime copies ----
 
 CRoom* Room_Current() { return g_Current; }
 std::vector<std::unique_ptr<CRoom>>& Room_RuntimeCopies() { return g_Runtime; }

@@ -74,7 +74,8 @@ class ExecTest : public ::testing::Test {
     Settings.DisplayErrors = false;
     ResetGlobals();
     ClearScripts();
-    Room_ClearInstances();
+    room.ClearInstances();
+    Room_SetCurrent(0, &room);
     for (int i = 0; i < MAX_ARGUMENTS; i++) Exec_Arguments()[i] = RValue();
     g_Output.clear();
     self.variables.Clear();
@@ -105,6 +106,9 @@ class ExecTest : public ::testing::Test {
     return g_Output;
   }
 
+  void TearDown() override { Room_SetCurrent(-1, nullptr); }
+
+  CRoom room;
   CInstance self;
   CInstance other;
   RValue last_result;
@@ -298,12 +302,11 @@ TEST_F(ExecTest, ExecuteEntryChecks) {
 }
 
 TEST_F(ExecTest, WithAndOwners) {
-  CInstance a, b, c, d;
-  a.id = 100010, a.object_index = 3;
-  b.id = 100011, b.object_index = 3;
-  c.id = 100012, c.object_index = 4;
-  d.id = 100013, d.object_index = 3, d.destroyed = true;
-  for (CInstance* i : {&a, &b, &c, &d}) Room_AddInstance(i);
+  room.CreateInstance(100010, 3, 0, 0);
+  room.CreateInstance(100011, 3, 0, 0);
+  CInstance& c = *room.CreateInstance(100012, 4, 0, 0);
+  CInstance& d = *room.CreateInstance(100013, 3, 0, 0);
+  d.destroyed = true;
   EXPECT_EQ(Run("with (3) { n = id; print(id, other.id) }"), "100010 100001\n100011 100001\n");
   EXPECT_EQ(Run("with (all) print(id)"), "100010 100001\n100011 100001\n100010\n100011\n100012\n");
   g_Output.clear();

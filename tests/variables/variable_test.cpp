@@ -161,12 +161,12 @@ TEST(Owners, ReadFirstWriteEveryLiveInstance) {
   if (!registered) RegisterVariable("owner_test_fixed", GetFixed, nullptr);
   registered = true;
   int32_t fixed = BuiltinIndexOf("owner_test_fixed");
-  Room_ClearInstances();
-  CInstance a, b, c;
-  a.id = 100001, a.object_index = 2, a.destroyed = true;
-  b.id = 100002, b.object_index = 2;
-  c.id = 100003, c.object_index = 5;
-  for (CInstance* i : {&a, &b, &c}) Room_AddInstance(i);
+  CRoom room;
+  Room_SetCurrent(0, &room);
+  CInstance& a = *room.CreateInstance(100001, 2, 0, 0);
+  a.destroyed = true;
+  CInstance& b = *room.CreateInstance(100002, 2, 0, 0);
+  CInstance& c = *room.CreateInstance(100003, 5, 0, 0);
 
   EXPECT_TRUE(SetOwnerVariable(2, 100050, 0, Real(4)));
   RValue v;
@@ -187,7 +187,7 @@ TEST(Owners, ReadFirstWriteEveryLiveInstance) {
   EXPECT_EQ(v.real, 6);
   EXPECT_FALSE(SetOwnerVariable(100002, fixed, 0, v));
   EXPECT_FALSE(SetInstanceVariable(&b, fixed, 0, v));
-  Room_ClearInstances();
+  Room_SetCurrent(-1, nullptr);
 }
 
 }  // namespace
