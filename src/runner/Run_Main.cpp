@@ -5,8 +5,13 @@
 #include "code/RValue.h"
 #include "runner/Run_Clock.h"
 #include "runner/Runner_Form.h"
+#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Display.h"
+#include "graphics/Graphics_Window.h"
 #include "platform/Platform.h"
+#include "step/IO_Main.h"
 #include "step/Run_Step.h"
+#include "variables/Function_Math.h"
 #include "world/Room_Main.h"
 
 bool GameRunning = false;
@@ -33,6 +38,12 @@ void StepOnce() {
   Run_StepCount++;
   if (RunnerOptions.max_steps >= 0 && Run_StepCount >= RunnerOptions.max_steps && PendingRoom == REQUEST_NONE)
     PendingRoom = REQUEST_END;
+}
+
+// Shows the frame the step drew and starts the next one.
+void PresentFrame() {
+  D3D_Present();
+  D3D_BeginFrame();
 }
 
 }  // namespace
@@ -91,6 +102,7 @@ void MainLoop() {
       if (room && room->speed < 1) room->speed = 1;
       int64_t wait = g_Timer.AfterStep(now, room ? room->speed : 30, Run_Fps);
       if (!RunnerOptions.unthrottled) WaitMicroseconds(wait);
+      if (PendingRoom == REQUEST_NONE && AutomaticDraw) PresentFrame();
       if (CarryOutRequest()) {
         GameRunning = false;
         return;
@@ -105,11 +117,13 @@ void MainLoop() {
 void SingleStep() {
   ProcessMessages();
   StepOnce();
+  if (PendingRoom == REQUEST_NONE && AutomaticDraw) PresentFrame();
   if (CarryOutRequest()) GameRunning = false;
   ProcessMessages();
 }
 
 void StartGame() {
+  Random_Randomize();
   Room_RuntimeCopies().clear();
   Room_RuntimeCopies().resize(static_cast<size_t>(Room_TableSize()));
   const std::vector<int32_t>& order = Room_Order();
@@ -137,8 +151,9 @@ void LeaveRoom(bool game_ending) {
   }
 }
 
-void GotoRoom(int32_t index, bool /*first_room*/) {
+void GotoRoom(int32_t index, bool first_room) {
   PendingRoom = REQUEST_NONE;
+  IO_ClearAll();
   auto& copies = Room_RuntimeCopies();
   if (index >= static_cast<int32_t>(copies.size())) copies.resize(static_cast<size_t>(index) + 1);
   if (!copies[index]) {
@@ -146,4 +161,6 @@ void GotoRoom(int32_t index, bool /*first_room*/) {
     if (CRoom* resource = Room_Resource(index)) *copies[index] = *resource;
   }
   Room_SetCurrent(index, copies[index].get());
+  Window_SetRegionForRoom(copies[index]->width, copies[index]->height);
+  if (first_room) Display_ShowWindow();
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 
@@ -15,6 +16,7 @@
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
 #include "variables/Builtins_Listing.h"
+#include "variables/Support_DLL.h"
 
 RRunnerOptions RunnerOptions;
 
@@ -134,11 +136,13 @@ int Runner_Main(int argc, char** argv) {
   for (int i = first; i < argc; i++) g_CommandLine.emplace_back(argv[i]);
   File_SetCommandLine(game, std::vector<std::string>(g_CommandLine.begin() + 1, g_CommandLine.end()));
   File_LoadSecureMode();
+  DLL_SetFolder(std::filesystem::absolute(game).parent_path().string());
 
   TempDir_Create();
   bool ok = StartUp(game);
   ShutDown();
   File_CloseAll();
+  DLL_Clear();
   TempDir_Remove();
   Registry_Close();
   Platform_Quit();

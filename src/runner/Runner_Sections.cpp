@@ -2,10 +2,15 @@
 
 #include <memory>
 
+#include "code/Script_Main.h"
 #include "data/Resource_Names.h"
 #include "data/Support_File.h"
 #include "functions/Function_File.h"
+#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Display.h"
 #include "runner/Runner_Load.h"
+#include "step/IO_Main.h"
+#include "variables/Code_Constant.h"
 #include "world/Room_Main.h"
 
 namespace {
@@ -18,6 +23,18 @@ void InstallNames(RResourceKind kind, const RSlots<T>& slots) {
   Resource_ClearNames(kind);
   for (size_t i = 0; i < slots.size(); i++)
     Resource_SetName(kind, static_cast<int32_t>(i), slots[i] ? std::string_view(slots[i]->name) : "");
+}
+
+// Scripts keep their text in the table; the names go with it.
+void InstallScripts(RGameData& data) {
+  ClearScripts();
+  for (std::optional<RScriptRecord>& script : data.scripts) {
+    if (script)
+      AddScript(script->name, script->text);
+    else
+      AddEmptyScript();
+  }
+  data.scripts.clear();
 }
 
 void InstallRooms(RGameData& data) {
@@ -61,8 +78,8 @@ void InstallResources(RGameData& data) {
   InstallNames(RESOURCE_PATH, data.paths);
   InstallNames(RESOURCE_FONT, data.fonts);
   InstallNames(RESOURCE_TIMELINE, data.timelines);
-  InstallNames(RESOURCE_SCRIPT, data.scripts);
   InstallNames(RESOURCE_ROOM, data.rooms);
+  InstallScripts(data);
   InstallRooms(data);
 }
 
@@ -74,14 +91,30 @@ bool ExtractIncludedFiles() {
   return true;
 }
 
+// The game window and drawing device, then the first frame.
+bool PrepareGraphics() {
+  if (!Display_Prepare()) return false;
+  D3D_BeginFrame();
+  return true;
+}
+
 const RPreparationStep kSteps[] = {
     {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
+    {56, "Preparing constants", DefineUserConstants, "Failed to define the constants."},
+    {58, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
+    {90, "Preparing graphics", PrepareGraphics, nullptr},
 };
 
 }  // namespace
 
 const std::span<const RPreparationStep> kPreparationSteps{kSteps};
 
-void FinishPreparation() {}
+void FinishPreparation() {
+  IO_InstallHandlers();
+  IO_ClearAll();
+}
 
-void ReleaseGame() { DataFile_RemoveAll(); }
+void ReleaseGame() {
+  D3D_ReleaseDevice();
+  DataFile_RemoveAll();
+}

@@ -1,5 +1,7 @@
 #include "variables/Builtins_Listing.h"
 
+#include <charconv>
+
 #include "variables/Builtins_Main.h"
 #include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
@@ -12,9 +14,13 @@ void Builtins_PrintListing(FILE* out) {
   for (int32_t i = 0; i < Variable_BuiltinCount(); i++) std::fprintf(out, "variable %s\n", BuiltinNameOf(i).c_str());
   for (int32_t i = 0; i < Constant_Count(); i++) {
     const RValue& v = Constant_Value(i);
-    if (v.IsString())
+    if (v.IsString()) {
       std::fprintf(out, "constant %s %s\n", Constant_Name(i).c_str(), v.str.c_str());
-    else
-      std::fprintf(out, "constant %s %.17g\n", Constant_Name(i).c_str(), v.real);
+      continue;
+    }
+    // The shortest text that reads back as the same real: 3.141592653589793.
+    char text[32];
+    char* end = std::to_chars(text, text + sizeof text, v.real).ptr;
+    std::fprintf(out, "constant %s %.*s\n", Constant_Name(i).c_str(), static_cast<int>(end - text), text);
   }
 }

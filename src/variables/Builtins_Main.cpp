@@ -1,5 +1,6 @@
 #include "variables/Builtins_Main.h"
 
+#include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
 
 void Builtins_RegisterAll() {
@@ -7,4 +8,5 @@ void Builtins_RegisterAll() {
   if (done) return;
   done = true;
   RegisterAllFunctions();
+  Constant_RegisterBuiltins();
 }

@@ -9,6 +9,9 @@
 
 #include "code/RValue.h"
 
+// Defines the built-in constants in their fixed order. Only the first call
+// defines them; run at program start, before any game data is read.
+void Constant_RegisterBuiltins();
 // Appends a constant.
 void DefineConstant(std::string_view name, const RValue& value);
 // The latest definition of the name; true when found.
@@ -17,5 +20,14 @@ bool ConstantOf(std::string_view name, RValue& value);
 int32_t Constant_Count();
 const std::string& Constant_Name(int32_t i);
 const RValue& Constant_Value(int32_t i);
+// Defines a constant from a name and an expression text, evaluated once now
+// for a temporary instance. The name is trimmed of characters up to 32 and
+// must be an identifier, else "Constant name NAME  is not valid."; a value
+// that does not compile or run gives "Value for constant NAME  is not
+// valid.". Either shows a message box and returns false, defining nothing.
+bool DefineUserConstant(std::string_view name, std::string_view value_text);
+// Defines the game's user constants (Settings) in order; false at the first
+// failure.
+bool DefineUserConstants();
 // Drops every constant defined after the first `count` (tests, restarts).
 void Constant_Truncate(int32_t count);

@@ -65,3 +65,12 @@ int32_t FunctionIdOf(std::string_view name) {
   if (script >= 0) return SCRIPT_ID_BASE + script;
   return Function_BuiltinIdOf(name);
 }
+
+int32_t ArgumentCountOf(int32_t id) {
+  if (id >= 0 && id < Function_Count()) return Entries()[id].argc;
+  int32_t script = id - SCRIPT_ID_BASE;
+  if (id >= SCRIPT_ID_BASE && script < Resource_Count(RESOURCE_SCRIPT) &&
+      !Resource_Name(RESOURCE_SCRIPT, script).empty())
+    return -1;
+  return -100;
+}

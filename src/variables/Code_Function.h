@@ -66,3 +66,12 @@ inline const std::string& ArgString(const RValue* args, int i) { return args[i].
 // The function id of a name as the compiler resolves it: a script of that
 // name, else an extension function, else a built-in; -1 when there is none.
 int32_t FunctionIdOf(std::string_view name);
+// The argument count a call of the id must have, checked by the compiler:
+// -1 (0 to 16) for a script, the registered count for a built-in, -100 for
+// an id that names nothing.
+int32_t ArgumentCountOf(int32_t id);
+// Runs a built-in (valid registry id) with its argument slots; `result` must
+// be fresh.
+inline void CallBuiltin(int32_t id, CInstance* self, CInstance* other, int argc, RValue* args, RValue& result) {
+  Function_Callback(id)(self, other, argc, args, result);
+}

@@ -9,10 +9,6 @@ constexpr int32_t kStreamVersion = 440;
 // Lists up to this long are scanned; longer ones keep the hash table.
 constexpr size_t kScanLimit = 16;
 
-inline uint32_t HashId(int32_t id, size_t mask) {
-  return static_cast<uint32_t>((static_cast<uint32_t>(id) * 2654435761u) >> 7) & static_cast<uint32_t>(mask);
-}
-
 void WriteValue(CStream& s, const RValue& v) {
   s.WriteInteger(v.kind);
   s.WriteReal(v.real);
@@ -26,20 +22,6 @@ void ReadValue(CStream& s, RValue& v) {
 }
 
 }  // namespace
-
-int32_t CVariableList::Position(int32_t id) const {
-  if (m_Hash.empty()) {
-    for (size_t i = m_Ids.size(); i-- > 0;)
-      if (m_Ids[i] == id) return static_cast<int32_t>(i);
-    return -1;
-  }
-  size_t mask = m_Hash.size() - 1;
-  for (uint32_t h = HashId(id, mask);; h = (h + 1) & mask) {
-    int32_t pos = m_Hash[h];
-    if (pos < 0) return -1;
-    if (m_Ids[pos] == id) return pos;
-  }
-}
 
 void CVariableList::Reindex() {
   size_t size = 64;
@@ -72,18 +54,6 @@ int32_t CVariableList::Add(int32_t id) {
   return pos;
 }
 
-const RValue* CVariableList::Find(int32_t id, int32_t index) const {
-  int32_t pos = Position(id);
-  if (pos < 0) return nullptr;
-  const RVariable& var = m_Vars[pos];
-  if (index == 0) return &var.value;
-  if (index < 0) return nullptr;
-  size_t r = static_cast<size_t>(index / VARIABLE_ARRAY_SIZE);
-  size_t c = static_cast<size_t>(index % VARIABLE_ARRAY_SIZE);
-  if (r >= var.rows.size() || c >= var.rows[r].size()) return nullptr;
-  return &var.rows[r][c];
-}
-
 bool CVariableList::Get(int32_t id, int32_t index, RValue& out) const {
   if (const RValue* v = Find(id, index)) {
     out = *v;
@@ -94,17 +64,17 @@ bool CVariableList::Get(int32_t id, int32_t index, RValue& out) const {
   return true;
 }
 
+RValue& CVariableList::Grow(RVariable& var, size_t row, size_t column) {
+  if (row >= var.rows.size()) var.rows.resize(row + 1);
+  std::vector<RValue>& cells = var.rows[row];
+  if (column >= cells.size()) cells.resize(column + 1);
+  return cells[column];
+}
+
 RValue& CVariableList::Slot(int32_t id, int32_t index) {
   int32_t pos = Position(id);
   if (pos < 0) pos = Add(id);
-  RVariable& var = m_Vars[pos];
-  if (index <= 0) return var.value;
-  size_t r = static_cast<size_t>(index / VARIABLE_ARRAY_SIZE);
-  size_t c = static_cast<size_t>(index % VARIABLE_ARRAY_SIZE);
-  if (r >= var.rows.size()) var.rows.resize(r + 1);
-  std::vector<RValue>& row = var.rows[r];
-  if (c >= row.size()) row.resize(c + 1);
-  return row[c];
+  return GrowTo(m_Vars[pos], index);
 }
 
 void CVariableList::Set(int32_t id, int32_t index, const RValue& value) { Slot(id, index) = value; }

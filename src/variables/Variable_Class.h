@@ -30,7 +30,39 @@ class CVariableList {
   bool Get(int32_t id, int32_t index, RValue& out) const;
   // The stored value at `index`, or null when it does not exist. Reads
   // without copying; the pointer lives until the list next changes.
-  const RValue* Find(int32_t id, int32_t index) const;
+  const RValue* Find(int32_t id, int32_t index) const {
+    int32_t pos = Position(id);
+    if (pos < 0) return nullptr;
+    return Element(m_Vars[pos], index);
+  }
+  // The variable with `hint` remembering where it was found last; the
+  // interpreter keeps one hint per variable reference. Only for lists that
+  // never held two records of one id (any list not read from a stream).
+  [[gnu::always_inline]] RVariable* FindVariable(int32_t id, int32_t& hint) {
+    if (static_cast<size_t>(hint) < m_Ids.size() && m_Ids[hint] == id) return &m_Vars[hint];
+    int32_t pos = Position(id);
+    if (pos < 0) return nullptr;
+    hint = pos;
+    return &m_Vars[pos];
+  }
+  // The variable, added when missing; the same hint as FindVariable.
+  RVariable& Variable(int32_t id, int32_t& hint) {
+    if (RVariable* var = FindVariable(id, hint)) return *var;
+    hint = Add(id);
+    return m_Vars[hint];
+  }
+  // The element at `index` (0 the scalar), or null when it does not exist.
+  static const RValue* Element(const RVariable& var, int32_t index) {
+    return index == 0 ? &var.value : ArrayElement(var, index);
+  }
+  // The element at `index`, growing the rows as Set does.
+  static RValue& GrowTo(RVariable& var, int32_t index) {
+    if (index <= 0) return var.value;
+    size_t r = static_cast<size_t>(index / VARIABLE_ARRAY_SIZE);
+    size_t c = static_cast<size_t>(index % VARIABLE_ARRAY_SIZE);
+    if (r < var.rows.size() && c < var.rows[r].size()) return var.rows[r][c];
+    return Grow(var, r, c);
+  }
   // Stores `value` at `index`, adding the variable and growing its rows.
   void Set(int32_t id, int32_t index, const RValue& value);
   // The slot for `index`, added and grown as Set would; lets the caller
@@ -53,8 +85,31 @@ class CVariableList {
   const RVariable& At(int32_t position) const { return m_Vars[position]; }
 
  private:
+  static uint32_t HashId(int32_t id, size_t mask) {
+    return ((static_cast<uint32_t>(id) * 2654435761u) >> 7) & static_cast<uint32_t>(mask);
+  }
   // Position of the last-added variable with this id, or -1.
-  int32_t Position(int32_t id) const;
+  int32_t Position(int32_t id) const {
+    if (m_Hash.empty()) {
+      for (size_t i = m_Ids.size(); i-- > 0;)
+        if (m_Ids[i] == id) return static_cast<int32_t>(i);
+      return -1;
+    }
+    size_t mask = m_Hash.size() - 1;
+    for (uint32_t h = HashId(id, mask);; h = (h + 1) & mask) {
+      int32_t pos = m_Hash[h];
+      if (pos < 0) return -1;
+      if (m_Ids[pos] == id) return pos;
+    }
+  }
+  static const RValue* ArrayElement(const RVariable& var, int32_t index) {
+    if (index < 0) return nullptr;
+    size_t r = static_cast<size_t>(index / VARIABLE_ARRAY_SIZE);
+    size_t c = static_cast<size_t>(index % VARIABLE_ARRAY_SIZE);
+    if (r >= var.rows.size() || c >= var.rows[r].size()) return nullptr;
+    return &var.rows[r][c];
+  }
+  static RValue& Grow(RVariable& var, size_t row, size_t column);
   int32_t Add(int32_t id);
   void Reindex();
 

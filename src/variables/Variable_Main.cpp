@@ -67,7 +67,6 @@ constexpr int32_t kGlobalsVersion = 700;
 constexpr size_t kInitialFlags = 10000;
 
 CVariableList g_Globals;
-std::vector<bool> g_GlobalvarFlags(kInitialFlags, false);
 
 // Applies `fn` to every live instance an owner of 0 or more (or `all`)
 // names, the count taken once: instances added meanwhile are not visited.
@@ -90,23 +89,20 @@ void ForOwnerInstances(int32_t owner, Fn fn) {
 
 }  // namespace
 
+std::vector<bool> Variable_GlobalvarFlags(kInitialFlags, false);
+
 void ResetGlobals() {
   g_Globals.Clear();
-  g_GlobalvarFlags.assign(kInitialFlags, false);
+  Variable_GlobalvarFlags.assign(kInitialFlags, false);
 }
 
 void DeclareGlobalvar(int32_t id) {
   if (id < USER_VARIABLE_BASE) return;
   size_t slot = static_cast<size_t>(id - USER_VARIABLE_BASE);
-  if (slot >= g_GlobalvarFlags.size()) g_GlobalvarFlags.resize(slot + 1, false);
-  g_GlobalvarFlags[slot] = true;
+  // The flags grow to id - 99000 entries: saved games store their count.
+  if (slot >= Variable_GlobalvarFlags.size()) Variable_GlobalvarFlags.resize(static_cast<size_t>(id - 99000), false);
+  Variable_GlobalvarFlags[slot] = true;
   g_Globals.Declare(id);
-}
-
-bool IsGlobalvar(int32_t id) {
-  if (id < USER_VARIABLE_BASE) return false;
-  size_t slot = static_cast<size_t>(id - USER_VARIABLE_BASE);
-  return slot < g_GlobalvarFlags.size() && g_GlobalvarFlags[slot];
 }
 
 bool GetGlobal(int32_t id, int32_t index, RValue& out) { return g_Globals.Get(id, index, out); }
@@ -116,8 +112,8 @@ CVariableList& Variable_Globals() { return g_Globals; }
 void WriteGlobals(CStream& s) {
   s.WriteInteger(kGlobalsVersion);
   g_Globals.WriteTo(s);
-  s.WriteInteger(static_cast<int32_t>(g_GlobalvarFlags.size()));
-  for (bool flag : g_GlobalvarFlags) s.WriteBoolean(flag);
+  s.WriteInteger(static_cast<int32_t>(Variable_GlobalvarFlags.size()));
+  for (bool flag : Variable_GlobalvarFlags) s.WriteBoolean(flag);
 }
 
 void ReadGlobals(CStream& s) {
@@ -126,7 +122,7 @@ void ReadGlobals(CStream& s) {
   int32_t count = s.ReadInteger();
   std::vector<bool> flags;
   for (int32_t i = 0; i < count; i++) flags.push_back(s.ReadBoolean());
-  g_GlobalvarFlags = std::move(flags);
+  Variable_GlobalvarFlags = std::move(flags);
 }
 
 bool GetInstanceVariable(CInstance* inst, int32_t id, int32_t index, RValue& out) {

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "code/RValue.h"
+#include "variables/Code_Variable.h"
 
 class CInstance;
 
@@ -54,8 +56,13 @@ void ResetGlobals();
 // The globalvar statement: flags a user id (growing the flags) and declares
 // it in the global store. Ids below 100000 are ignored.
 void DeclareGlobalvar(int32_t id);
+// The globalvar flags, indexed by id - 100000.
+extern std::vector<bool> Variable_GlobalvarFlags;
 // Whether the id was declared globalvar.
-bool IsGlobalvar(int32_t id);
+inline bool IsGlobalvar(int32_t id) {
+  size_t slot = static_cast<size_t>(id) - USER_VARIABLE_BASE;
+  return id >= USER_VARIABLE_BASE && slot < Variable_GlobalvarFlags.size() && Variable_GlobalvarFlags[slot];
+}
 // Get and Set on the global store; any id, built-in ids included.
 bool GetGlobal(int32_t id, int32_t index, RValue& out);
 void SetGlobal(int32_t id, int32_t index, const RValue& value);

@@ -1,0 +1,1282 @@
+#include "code/Code_Exec.h"
+
+#include <pthread.h>
+
+#include <cmath>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "code/Code_Error.h"
+#include "code/Code_Main.h"
+#include "code/Code_Operator.h"
+#include "code/Code_Tree.h"
+#include "code/Script_Main.h"
+#include "data/Option_Main.h"
+#include "variables/Code_Function.h"
+#include "variables/Code_Variable.h"
+#include "variables/Variable_Class.h"
+#include "world/Instance_Class.h"
+#include "world/Room_Main.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The prepared form: one XNode per tree node, each with the function that
+// runs it chosen once, so a run never switches on node kinds or looks up
+// names.
+
+struct XNode;
+struct XContext;
+
+// Runs a node. For an expression `out` receives its value; for a statement
+// it is the code's result value. Returns a status code.
+using XFn = int (*)(const XNode& n, XContext& cx, RValue& out);
+// The numeric path of an expression made only of reals: constants, plain
+// locals, local array elements and operators on them. It computes the value
+// as a double, in the same order and with the same arithmetic as running the
+// node, and returns false, before anything has changed, when it meets
+// anything else (a string, a missing variable, a bad index, a division by
+// zero); the node is then run and gives the value or the error. Leaves with
+// a leftover text (a real that was a string comparison) are refused, so the
+// value made from a double is exactly the one running would make.
+using XNum = bool (*)(const XNode& n, XContext& cx, double& out);
+
+struct XNode {
+  XFn fn = nullptr;
+  XNum num = nullptr;  // the numeric path, when the node has one
+  int32_t kind = 0;      // the tree node's kind
+  int32_t position = 0;  // source position for errors
+  int32_t id = 0;        // variable id, function id or operator code
+  int32_t owner = 0;     // owner code when `fixed_owner`
+  int32_t op = 0;        // operator of a compound assignment (0 plain)
+  int32_t count = 0;     // number of index or argument children
+  bool fixed_owner = false;
+  int32_t argument = -1;  // the argument slot an `argumentN` node reads
+  mutable int32_t hint = 0;  // where a local was found last (FindVariable)
+  BuiltinCallback callback = nullptr;
+  BuiltinGetter getter = nullptr;  // a built-in variable's
+  CCode* script = nullptr;         // a called script's code, once compiled
+  const XNode* kid[4] = {};
+  std::vector<const XNode*> list;  // statements, arguments, switch body, declared ids
+  RValue value;                    // constant
+};
+
+struct CExecForm final : CCodeExecForm {
+  std::deque<XNode> nodes;  // stable addresses
+  const XNode* root = nullptr;
+};
+
+// Local stores are reused across executions, one per nesting level, so a
+// script call allocates nothing once its level has been used.
+std::vector<std::unique_ptr<CVariableList>> g_LocalPool;
+size_t g_LocalDepth = 0;
+
+// One execution: the instances, the code for error messages and the local
+// store, taken from the pool at the first write to a local.
+struct XContext {
+  CInstance* self;
+  CInstance* other;
+  const CCode* code;
+  CVariableList* locals = nullptr;
+  size_t depth;
+
+  XContext(CInstance* s, CInstance* o, const CCode* c) : self(s), other(o), code(c), depth(g_LocalDepth++) {}
+  ~XContext() {
+    if (locals) locals->Clear();
+    --g_LocalDepth;
+  }
+  XContext(const XContext&) = delete;
+  XContext& operator=(const XContext&) = delete;
+
+  CVariableList& Locals() {
+    if (!locals) {
+      while (g_LocalPool.size() <= depth) g_LocalPool.push_back(std::make_unique<CVariableList>());
+      locals = g_LocalPool[depth].get();
+    }
+    return *locals;
+  }
+};
+
+RValue g_BaseArguments[MAX_ARGUMENTS];
+// The argument slots of the running script: a call points this at its frame.
+RValue* g_Arguments = g_BaseArguments;
+ExtensionCaller g_ExtensionCaller = nullptr;
+
+int Fail(const XContext& cx, int32_t position, std::string_view message) {
+  RecordError(*cx.code, position, message);
+  return EXEC_ERROR;
+}
+
+inline int Run(const XNode& n, XContext& cx, RValue& out) { return n.fn(n, cx, out); }
+
+// Copies a value; the common case of two reals without text costs no call.
+inline void CopyValue(RValue& dst, const RValue& src) {
+  dst.kind = src.kind;
+  dst.real = src.real;
+  if (!src.str.empty() || !dst.str.empty()) dst.str = src.str;
+}
+
+// A real without leftover text.
+inline bool PlainReal(const RValue& v) { return v.kind == VALUE_REAL && v.str.empty(); }
+
+// Stores a double computed by the numeric path as the value running the
+// node would have made: a real without text.
+inline void SetPlainReal(RValue& out, double v) {
+  out.kind = VALUE_REAL;
+  out.real = v;
+  if (!out.str.empty()) out.str.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Stack guard: script recursion has no limit of its own, so every call
+// checks that the thread's stack has room left for another level.
+
+uintptr_t ComputeStackLimit() {
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) != 0) return 0;
+  void* base = nullptr;
+  size_t size = 0;
+  pthread_attr_getstack(&attr, &base, &size);
+  pthread_attr_destroy(&attr);
+  size_t reserve = std::min<size_t>(size / 2, size_t{1} << 20);
+  return reinterpret_cast<uintptr_t>(base) + reserve;
+}
+
+// Scripts run on the game thread only; its limit is taken at the first call.
+inline bool StackExhausted() {
+  static const uintptr_t limit = ComputeStackLimit();
+  return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < limit;
+}
+
+constexpr std::string_view kStackMessage = "Stack overflow: scripts call each other too deeply.";
+
+// ---------------------------------------------------------------------------
+// Variables
+
+struct XRef {
+  int32_t owner;
+  int32_t index;
+};
+
+int EvalLocal(const XNode& n, XContext& cx, RValue& out);
+int EvalConstant(const XNode& n, XContext& cx, RValue& out);
+
+// The value of a constant, an argument variable or a plain local that
+// exists, without copying; null when the node has to be run. Running these
+// nodes has no effect besides their value, so peeking is the same as running.
+inline const RValue* Peek(const XNode& e, XContext& cx) {
+  if (e.fn == EvalConstant) return &e.value;
+  if (e.argument >= 0) return &g_Arguments[e.argument];
+  if (e.fn == EvalLocal && cx.locals) {
+    if (const RVariable* var = cx.locals->FindVariable(e.id, e.hint)) return &var->value;
+  }
+  return nullptr;
+}
+
+// A real used as an index: integral reals skip the rounding call.
+inline int64_t IndexOf(double v) {
+  if (v > -9007199254740992.0 && v < 9007199254740992.0) {
+    int64_t i = static_cast<int64_t>(v);
+    if (static_cast<double>(i) == v) return i;
+  }
+  return RoundToInt64(v);
+}
+
+inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
+bool NumLocal(const XNode& n, XContext& cx, double& out);
+
+int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) {
+  if (!v.IsReal()) return Fail(cx, e.position, "Wrong type of array index");
+  out = IndexOf(v.real);
+  if (out < 0) return Fail(cx, e.position, "Negative array index");
+  if (out >= VARIABLE_ARRAY_SIZE) return Fail(cx, e.position, "Array index >= 32000");
+  return EXEC_OK;
+}
+
+int EvalSubscript(const XNode& e, XContext& cx, int64_t& out) {
+  if (e.num && NumSubscript(e, cx, out)) return EXEC_OK;
+  if (const RValue* v = Peek(e, cx)) return CheckSubscript(e, cx, *v, out);
+  RValue v;
+  if (int st = Run(e, cx, v)) return st;
+  return CheckSubscript(e, cx, v, out);
+}
+
+// The owner and combined index of a variable node; its owner and index
+// expressions are evaluated in order.
+int Resolve(const XNode& var, XContext& cx, XRef& ref) {
+  if (var.fixed_owner) {
+    ref.owner = var.owner;
+  } else {
+    RValue o;
+    if (int st = Run(*var.kid[0], cx, o)) return st;
+    if (!o.IsReal()) return Fail(cx, var.kid[0]->position, "Wrong type of variable index");
+    ref.owner = RoundToInt32(o.real);
+  }
+  ref.index = 0;
+  if (var.count == 0) return EXEC_OK;
+  int64_t first, second;
+  if (int st = EvalSubscript(*var.kid[1], cx, first)) return st;
+  if (var.count == 1) {
+    ref.index = static_cast<int32_t>(first);
+    return EXEC_OK;
+  }
+  if (int st = EvalSubscript(*var.kid[2], cx, second)) return st;
+  ref.index = static_cast<int32_t>(first * VARIABLE_ARRAY_SIZE + second);
+  return EXEC_OK;
+}
+
+inline bool CopyFound(const RValue* found, RValue& out) {
+  if (!found) return false;
+  CopyValue(out, *found);
+  return true;
+}
+
+// A local's element, or null; the variable node keeps the hint.
+inline const RValue* FindLocal(const XNode& var, XContext& cx, int32_t index) {
+  if (!cx.locals) return nullptr;
+  const RVariable* v = cx.locals->FindVariable(var.id, var.hint);
+  return v ? CVariableList::Element(*v, index) : nullptr;
+}
+
+inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
+  return CVariableList::GrowTo(cx.Locals().Variable(var.id, var.hint), index);
+}
+
+// Reads the variable of node `var` by owner code; false when it fails.
+bool ReadVariable(const XNode& var, XContext& cx, const XRef& ref, RValue& out) {
+  switch (ref.owner) {
+    case OWNER_LOCAL: return CopyFound(FindLocal(var, cx, ref.index), out);
+    case OWNER_UNSPECIFIED:
+      if (IsGlobalvar(var.id)) return CopyFound(Variable_Globals().Find(var.id, ref.index), out);
+      return GetInstanceVariable(cx.self, var.id, ref.index, out);
+    case OWNER_GLOBAL: return CopyFound(Variable_Globals().Find(var.id, ref.index), out);
+    case OWNER_NOONE: return false;
+    case OWNER_OTHER: return GetInstanceVariable(cx.other, var.id, ref.index, out);
+    case OWNER_SELF: return GetInstanceVariable(cx.self, var.id, ref.index, out);
+    default: return GetOwnerVariable(ref.owner, var.id, ref.index, out);
+  }
+}
+
+// A failed read: real 0 under UninitializedAsZero, else the error.
+int ReadFailed(XContext& cx, int32_t position, int32_t id, int32_t index, RValue& out) {
+  if (Settings.UninitializedAsZero) {
+    out = RValue();
+    return EXEC_OK;
+  }
+  std::string message = "Unknown variable " + VariableNameOf(id);
+  if (index != 0) message += " or array index out of bounds";
+  return Fail(cx, position, message);
+}
+
+bool WriteVariable(const XNode& var, XContext& cx, const XRef& ref, const RValue& value) {
+  switch (ref.owner) {
+    case OWNER_LOCAL: CopyValue(LocalSlot(var, cx, ref.index), value); return true;
+    case OWNER_UNSPECIFIED:
+      if (IsGlobalvar(var.id)) {
+        CopyValue(Variable_Globals().Slot(var.id, ref.index), value);
+        return true;
+      }
+      return SetInstanceVariable(cx.self, var.id, ref.index, value);
+    case OWNER_GLOBAL: CopyValue(Variable_Globals().Slot(var.id, ref.index), value); return true;
+    case OWNER_NOONE: return false;
+    case OWNER_OTHER: return SetInstanceVariable(cx.other, var.id, ref.index, value);
+    case OWNER_SELF: return SetInstanceVariable(cx.self, var.id, ref.index, value);
+    default: return SetOwnerVariable(ref.owner, var.id, ref.index, value);
+  }
+}
+
+int EvalVariable(const XNode& n, XContext& cx, RValue& out) {
+  XRef ref;
+  if (int st = Resolve(n, cx, ref)) return st;
+  if (ReadVariable(n, cx, ref, out)) return EXEC_OK;
+  return ReadFailed(cx, n.position, n.id, ref.index, out);
+}
+
+// A plain local (declared with var, no owner, no index).
+int EvalLocal(const XNode& n, XContext& cx, RValue& out) {
+  if (CopyFound(FindLocal(n, cx, 0), out)) return EXEC_OK;
+  return ReadFailed(cx, n.position, n.id, 0, out);
+}
+
+// A plain user variable without owner: global when declared globalvar,
+// else the instance's.
+int EvalUserVariable(const XNode& n, XContext& cx, RValue& out) {
+  const CVariableList& store = IsGlobalvar(n.id) ? Variable_Globals() : cx.self->variables;
+  if (CopyFound(store.Find(n.id, 0), out)) return EXEC_OK;
+  return ReadFailed(cx, n.position, n.id, 0, out);
+}
+
+// A built-in variable of self or other without index (owner none, self or
+// other): its getter, looked up once.
+int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
+  CInstance* inst = n.owner == OWNER_OTHER ? cx.other : cx.self;
+  if (n.getter(inst, 0, out)) return EXEC_OK;
+  return ReadFailed(cx, n.position, n.id, 0, out);
+}
+
+// ---------------------------------------------------------------------------
+// Operators. Reals take the fast path here through Operator_Real, the very
+// arithmetic of BinaryOperation; everything else, and every failure, goes to
+// BinaryOperation itself. On top of it, integer operands whose result the
+// extended type holds exactly skip the extended unit: storing an exact result
+// rounds once, as plain double arithmetic does.
+
+// Whether both reals are integers below `limit` in magnitude.
+inline bool Integers(double l, double r, double limit) {
+  return std::fabs(l) < limit && std::fabs(r) < limit && l == static_cast<double>(static_cast<int64_t>(l)) &&
+         r == static_cast<double>(static_cast<int64_t>(r));
+}
+
+// Sums below 2^63 and products below 2^62 are exact in a 64-bit mantissa.
+// A quotient of integers below 2^31 lies at least 2^-31 of itself away from
+// the next integer, far more than a double's rounding, so its truncation is
+// the integer quotient in either type.
+constexpr double kExactSum = 4611686018427387904.0;  // 2^62
+constexpr double kExactSmall = 2147483648.0;         // 2^31
+
+// Applies operator Op to two reals in place; false when BinaryOperation has
+// to decide (a zero divisor, or an operator without fast path).
+template <int32_t Op>
+inline bool RealOperation(double& l, double r) {
+  if constexpr (Op == OP_PLUS || Op == OP_MINUS) {
+    if (Integers(l, r, kExactSum)) {
+      l = Op == OP_PLUS ? l + r : l - r;
+      return true;
+    }
+  } else if constexpr (Op == OP_MULTIPLY) {
+    if (Integers(l, r, kExactSmall)) {
+      l = l * r;
+      return true;
+    }
+  } else if constexpr (Op == OP_DIV || Op == OP_MOD) {
+    // A zero left operand of mod keeps the sign rules of the extended formula.
+    if (r != 0 && (Op == OP_DIV || l != 0) && Integers(l, r, kExactSmall)) {
+      double q = static_cast<double>(static_cast<int32_t>(l / r));
+      l = Op == OP_DIV ? q : l - q * r;
+      return true;
+    }
+  }
+  return Operator_Real(Op, l, r);
+}
+
+template <int32_t Op>
+inline bool Apply(const XContext& cx, int32_t position, RValue& l, const RValue& r) {
+  if (l.kind == VALUE_REAL && r.kind == VALUE_REAL && RealOperation<Op>(l.real, r.real)) return true;
+  return BinaryOperation(*cx.code, position, Op, l, r);
+}
+
+// The right operand evaluated into a temporary value, then applied.
+template <int32_t Op>
+[[gnu::noinline]] int ApplyEvaluated(const XNode& n, XContext& cx, RValue& out) {
+  RValue right;
+  if (int st = Run(*n.kid[1], cx, right)) return st;
+  return Apply<Op>(cx, n.kid[1]->position, out, right) ? EXEC_OK : EXEC_ERROR;
+}
+
+template <int32_t Op>
+int EvalBinary(const XNode& n, XContext& cx, RValue& out) {
+  double v;
+  if (n.num && n.num(n, cx, v)) {
+    SetPlainReal(out, v);
+    return EXEC_OK;
+  }
+  if (const RValue* left = Peek(*n.kid[0], cx)) {
+    CopyValue(out, *left);
+  } else if (int st = Run(*n.kid[0], cx, out)) {
+    return st;
+  }
+  if (const RValue* right = Peek(*n.kid[1], cx))
+    return Apply<Op>(cx, n.kid[1]->position, out, *right) ? EXEC_OK : EXEC_ERROR;
+  return ApplyEvaluated<Op>(n, cx, out);
+}
+
+int EvalBinaryOther(const XNode& n, XContext& cx, RValue& out) {
+  if (int st = Run(*n.kid[0], cx, out)) return st;
+  RValue right;
+  if (int st = Run(*n.kid[1], cx, right)) return st;
+  return BinaryOperation(*cx.code, n.kid[1]->position, n.id, out, right) ? EXEC_OK : EXEC_ERROR;
+}
+
+int EvalUnary(const XNode& n, XContext& cx, RValue& out) {
+  if (int st = Run(*n.kid[0], cx, out)) return st;
+  if (out.kind == VALUE_REAL && n.id == OP_MINUS) {
+    out.real = -out.real;
+    return EXEC_OK;
+  }
+  return UnaryOperation(*cx.code, n.kid[0]->position, n.id, out) ? EXEC_OK : EXEC_ERROR;
+}
+
+int EvalConstant(const XNode& n, XContext& cx, RValue& out) {
+  CopyValue(out, n.value);
+  return EXEC_OK;
+}
+
+int EvalNotExpression(const XNode& n, XContext& cx, RValue& out) {
+  return Fail(cx, n.position, "(Sub-)expression expected.");
+}
+
+// ---------------------------------------------------------------------------
+// The numeric path (see XNum)
+
+
+bool NumConstant(const XNode& n, XContext& cx, double& out) {
+  out = n.value.real;
+  return true;
+}
+
+bool NumArgument(const XNode& n, XContext& cx, double& out) {
+  const RValue& v = g_Arguments[n.argument];
+  out = v.real;
+  return PlainReal(v);
+}
+
+bool NumLocal(const XNode& n, XContext& cx, double& out) {
+  if (!cx.locals) return false;
+  const RVariable* var = cx.locals->FindVariable(n.id, n.hint);
+  if (!var || !PlainReal(var->value)) return false;
+  out = var->value.real;
+  return true;
+}
+
+inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
+  double v;
+  // A plain local index, the common case, is read without a call.
+  if (e.num == NumLocal && cx.locals) {
+    const RVariable* var = cx.locals->FindVariable(e.id, e.hint);
+    if (!var || !PlainReal(var->value)) return false;
+    v = var->value.real;
+  } else if (!e.num(e, cx, v)) {
+    return false;
+  }
+  out = IndexOf(v);
+  return out >= 0 && out < VARIABLE_ARRAY_SIZE;
+}
+
+bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
+  int64_t first, second = 0;
+  if (!NumSubscript(*n.kid[1], cx, first)) return false;
+  if (n.count == 2 && !NumSubscript(*n.kid[2], cx, second)) return false;
+  int32_t index = static_cast<int32_t>(n.count == 2 ? first * VARIABLE_ARRAY_SIZE + second : first);
+  const RValue* v = FindLocal(n, cx, index);
+  if (!v || !PlainReal(*v)) return false;
+  out = v->real;
+  return true;
+}
+
+template <int32_t Op>
+bool NumBinary(const XNode& n, XContext& cx, double& out) {
+  double r;
+  if (!n.kid[0]->num(*n.kid[0], cx, out) || !n.kid[1]->num(*n.kid[1], cx, r)) return false;
+  return RealOperation<Op>(out, r);
+}
+
+// The same with a real constant on the right, read in place.
+template <int32_t Op>
+bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
+  return n.kid[0]->num(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+}
+
+bool NumNegate(const XNode& n, XContext& cx, double& out) {
+  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  out = -out;
+  return true;
+}
+
+bool NumNot(const XNode& n, XContext& cx, double& out) {
+  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  out = out < 0.5 ? 1.0 : 0.0;
+  return true;
+}
+
+
+// ---------------------------------------------------------------------------
+// Calls
+
+// The 16 fresh argument slots of a call in progress. Frames are kept per
+// nesting level and reused, so a call constructs no values; a frame knows
+// how many of its slots may hold something since its last use.
+struct RFrame {
+  RValue slots[MAX_ARGUMENTS];
+  int32_t used = 0;  // slots from here on are fresh
+};
+std::vector<std::unique_ptr<RFrame>> g_FramePool;
+size_t g_FrameDepth = 0;
+// Counts writes to argument slots that bypass the evaluation of a call's
+// arguments (the argument variables, and whoever asks for the slots).
+uint64_t g_ArgumentWrites = 0;
+
+struct XFrame {
+  RFrame* frame;
+  RValue* slots;
+
+  XFrame() {
+    if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RFrame>());
+    frame = g_FramePool[g_FrameDepth++].get();
+    slots = frame->slots;
+    for (int32_t i = 0; i < frame->used; i++) {
+      slots[i].kind = VALUE_REAL;
+      slots[i].real = 0;
+      slots[i].str.clear();
+    }
+    frame->used = MAX_ARGUMENTS;  // until the call shows otherwise
+  }
+  ~XFrame() { --g_FrameDepth; }
+  XFrame(const XFrame&) = delete;
+  XFrame& operator=(const XFrame&) = delete;
+};
+
+int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
+  for (int32_t i = 0; i < n.count; i++)
+    if (int st = Run(*n.list[i], cx, args[i])) return st;
+  return EXEC_OK;
+}
+
+int EvalBuiltinCall(const XNode& n, XContext& cx, RValue& out) {
+  if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
+  XFrame args;
+  if (int st = EvalArguments(n, cx, args.slots)) return st;
+  RValue result;
+  n.callback(cx.self, cx.other, n.count, args.slots, result);
+  out = std::move(result);
+  return EXEC_OK;
+}
+
+int EvalScriptCall(const XNode& n, XContext& cx, RValue& out) {
+  if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
+  XFrame frame;
+  if (int st = EvalArguments(n, cx, frame.slots)) return st;
+  int32_t index = n.id - SCRIPT_ID_BASE;
+  uint64_t writes = g_ArgumentWrites;
+  bool ok = n.script ? Exec_CallScript(index, *n.script, cx.self, cx.other, out, frame.slots)
+                     : Script_CallFrame(index, cx.self, cx.other, out, frame.slots);
+  // Nobody wrote the slots behind the arguments' back: only those are used.
+  if (writes == g_ArgumentWrites) frame.frame->used = n.count;
+  return ok ? EXEC_OK : EXEC_ERROR;
+}
+
+int EvalExtensionCall(const XNode& n, XContext& cx, RValue& out) {
+  if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
+  XFrame args;
+  if (int st = EvalArguments(n, cx, args.slots)) return st;
+  if (!g_ExtensionCaller) return EXEC_ERROR;
+  return g_ExtensionCaller(n.id - EXTENSION_ID_BASE, cx.self, cx.other, out, args.slots, n.count) ? EXEC_OK
+                                                                                                    : EXEC_ERROR;
+}
+
+// ---------------------------------------------------------------------------
+// Statements
+
+int ExecBlock(const XNode& n, XContext& cx, RValue& result) {
+  for (const XNode* s : n.list)
+    if (int st = Run(*s, cx, result)) return st;
+  return EXEC_OK;
+}
+
+int ExecNothing(const XNode& n, XContext& cx, RValue& result) { return EXEC_OK; }
+
+int ExecNotStatement(const XNode& n, XContext& cx, RValue& result) {
+  return Fail(cx, n.position, "Statement expected.");
+}
+
+using CombineFn = bool (*)(const XContext& cx, int32_t position, RValue& current, const RValue& value);
+
+CombineFn CombinerOf(int32_t op) {
+  switch (op) {
+    case OP_PLUS: return Apply<OP_PLUS>;
+    case OP_MINUS: return Apply<OP_MINUS>;
+    case OP_MULTIPLY: return Apply<OP_MULTIPLY>;
+    case OP_DIVIDE: return Apply<OP_DIVIDE>;
+    case OP_BIT_OR: return Apply<OP_BIT_OR>;
+    case OP_BIT_AND: return Apply<OP_BIT_AND>;
+    default: return Apply<OP_BIT_XOR>;
+  }
+}
+
+// Assignment: the reference, then the value, then for a compound assignment
+// the current value combined with it; the value becomes the code's result and
+// is stored.
+int ExecAssign(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  XRef ref;
+  if (int st = Resolve(var, cx, ref)) return st;
+  RValue value;
+  if (int st = Run(*n.kid[1], cx, value)) return st;
+  if (n.op != 0) {
+    RValue current;
+    if (!ReadVariable(var, cx, ref, current))
+      if (int st = ReadFailed(cx, n.position, var.id, ref.index, current)) return st;
+    if (!CombinerOf(n.op)(cx, n.position, current, value)) return EXEC_ERROR;
+    value = std::move(current);
+  }
+  CopyValue(result, value);
+  if (!WriteVariable(var, cx, ref, value))
+    return Fail(cx, n.position, "Cannot assign to the variable");
+  return EXEC_OK;
+}
+
+// Compound assignment to a plain local: combined in place in its slot.
+template <int32_t Op>
+int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& value) {
+  const XNode& var = *n.kid[0];
+  RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
+  RValue* slot = found ? &found->value : nullptr;
+  if (slot && slot->kind == VALUE_REAL && value.kind == VALUE_REAL) {
+    double r = slot->real;
+    if (RealOperation<Op>(r, value.real)) {
+      slot->real = r;
+      CopyValue(result, *slot);
+      return EXEC_OK;
+    }
+  }
+  if constexpr (Op == OP_PLUS) {
+    // Text built up piece by piece grows in place instead of being copied
+    // out and back for every piece.
+    if (slot && slot->kind == VALUE_STRING && value.kind == VALUE_STRING) {
+      slot->str += value.str;
+      CopyValue(result, *slot);
+      return EXEC_OK;
+    }
+  }
+  RValue current;
+  if (!slot) {
+    if (int st = ReadFailed(cx, n.position, var.id, 0, current)) return st;
+  } else {
+    CopyValue(current, *slot);
+  }
+  if (!Apply<Op>(cx, n.position, current, value)) return EXEC_ERROR;
+  CopyValue(result, current);
+  CopyValue(LocalSlot(var, cx, 0), current);
+  return EXEC_OK;
+}
+
+// Compound assignment to a plain local: combined in place in its slot.
+template <int32_t Op>
+int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& rhs = *n.kid[1];
+  if (rhs.fn == EvalConstant) return CombineLocal<Op>(n, cx, result, rhs.value);
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    const XNode& var = *n.kid[0];
+    RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
+    if (found && found->value.kind == VALUE_REAL) {
+      double r = found->value.real;
+      if (RealOperation<Op>(r, v)) {
+        found->value.real = r;
+        CopyValue(result, found->value);
+        return EXEC_OK;
+      }
+    }
+    return CombineLocal<Op>(n, cx, result, RValue(v));
+  }
+  if (const RValue* value = Peek(*n.kid[1], cx)) return CombineLocal<Op>(n, cx, result, *value);
+  RValue value;
+  if (int st = Run(*n.kid[1], cx, value)) return st;
+  return CombineLocal<Op>(n, cx, result, value);
+}
+
+// Plain assignment to a plain local. A peeked value goes to the result
+// first and from there to the slot: adding the local may move it.
+int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    SetPlainReal(result, v);
+    SetPlainReal(LocalSlot(*n.kid[0], cx, 0), v);
+    return EXEC_OK;
+  }
+  if (const RValue* value = Peek(*n.kid[1], cx)) {
+    CopyValue(result, *value);
+    CopyValue(LocalSlot(*n.kid[0], cx, 0), result);
+    return EXEC_OK;
+  }
+  RValue value;  // fresh: a script that assigns nothing leaves it real 0
+  if (int st = Run(*n.kid[1], cx, value)) return st;
+  CopyValue(result, value);
+  CopyValue(LocalSlot(*n.kid[0], cx, 0), value);
+  return EXEC_OK;
+}
+
+// Evaluates a condition: 1 true, 0 false, or a failing status. `strict` is
+// the if statement's test (> 0.5), else the loops' (>= 0.5).
+int Condition(const XNode& e, XContext& cx, std::string_view message, bool strict = false) {
+  double v;
+  if (!(e.num && e.num(e, cx, v))) {
+    RValue c;
+    if (int st = Run(e, cx, c)) return st;
+    if (!c.IsReal()) return Fail(cx, e.position, message);
+    v = c.real;
+  }
+  return (strict ? v > 0.5 : IsTrue(v)) ? 1 : 0;
+}
+
+// Plain assignment to an element of a local array (fixed owner local).
+int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  XRef ref;
+  int64_t single;
+  if (var.count == 1 && var.kid[1]->num && NumSubscript(*var.kid[1], cx, single)) {
+    ref.index = static_cast<int32_t>(single);
+  } else if (int st = Resolve(var, cx, ref)) {
+    return st;
+  }
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    SetPlainReal(result, v);
+  } else {
+    RValue value;  // fresh, as for any assignment
+    if (int st = Run(rhs, cx, value)) return st;
+    CopyValue(result, value);
+  }
+  CopyValue(LocalSlot(var, cx, ref.index), result);
+  return EXEC_OK;
+}
+
+int ExecIf(const XNode& n, XContext& cx, RValue& result) {
+  int c = Condition(*n.kid[0], cx, "Expression expected", true);
+  if (c < 0) return c;
+  if (c) return Run(*n.kid[1], cx, result);
+  return n.kid[2] ? Run(*n.kid[2], cx, result) : EXEC_OK;
+}
+
+// After a loop body: true to go on; otherwise `st` is the loop's status.
+inline bool LoopGoesOn(int& st) {
+  if (st == EXEC_OK || st == EXEC_CONTINUE) return true;
+  if (st == EXEC_BREAK) st = EXEC_OK;
+  return false;
+}
+
+int ExecWhile(const XNode& n, XContext& cx, RValue& result) {
+  for (;;) {
+    int c = Condition(*n.kid[0], cx, "Boolean expression expected");
+    if (c <= 0) return c;
+    int st = Run(*n.kid[1], cx, result);
+    if (!LoopGoesOn(st)) return st;
+  }
+}
+
+int ExecDo(const XNode& n, XContext& cx, RValue& result) {
+  for (;;) {
+    int st = Run(*n.kid[0], cx, result);
+    if (!LoopGoesOn(st)) return st;
+    int c = Condition(*n.kid[1], cx, "Boolean expression expected");
+    if (c != 0) return c > 0 ? EXEC_OK : c;
+  }
+}
+
+int ExecFor(const XNode& n, XContext& cx, RValue& result) {
+  RValue head;
+  if (int st = Run(*n.kid[0], cx, head)) return st;
+  for (;;) {
+    int c = Condition(*n.kid[1], cx, "Expression expected");
+    if (c <= 0) return c;
+    int st = Run(*n.kid[3], cx, result);
+    if (!LoopGoesOn(st)) return st;
+    if (int step = Run(*n.kid[2], cx, head)) return step;
+  }
+}
+
+int ExecRepeat(const XNode& n, XContext& cx, RValue& result) {
+  RValue c;
+  if (int st = Run(*n.kid[0], cx, c)) return st;
+  if (!c.IsReal()) return Fail(cx, n.kid[0]->position, "Repeat count must be a number");
+  int32_t times = RoundToInt32(c.real);
+  for (int32_t i = 0; i < times; i++) {
+    int st = Run(*n.kid[1], cx, result);
+    if (!LoopGoesOn(st)) return st;
+  }
+  return EXEC_OK;
+}
+
+template <int32_t Status>
+int ExecJump(const XNode& n, XContext& cx, RValue& result) {
+  return Status;
+}
+
+int ExecReturn(const XNode& n, XContext& cx, RValue& result) {
+  if (int st = Run(*n.kid[0], cx, result)) return st;
+  return EXEC_EXIT;
+}
+
+int ExecGlobalvar(const XNode& n, XContext& cx, RValue& result) {
+  for (const XNode* name : n.list) DeclareGlobalvar(name->id);
+  return EXEC_OK;
+}
+
+int ExecCaseOutside(const XNode& n, XContext& cx, RValue& result) {
+  return Fail(cx, n.position, "Case statement only allowed inside switch statement.");
+}
+
+int ExecDefaultOutside(const XNode& n, XContext& cx, RValue& result) {
+  return Fail(cx, n.position, "Default statement only allowed inside switch statement.");
+}
+
+// Runs a with body for one instance: self becomes it, other the old self.
+int RunFor(const XNode& body, XContext& cx, RValue& result, CInstance* inst) {
+  CInstance* self = cx.self;
+  CInstance* other = cx.other;
+  cx.other = self;
+  cx.self = inst;
+  int st = Run(body, cx, result);
+  cx.self = self;
+  cx.other = other;
+  return st;
+}
+
+// The body once per live instance of a list, the count taken at the start.
+template <typename ListFn>
+int RunForList(const XNode& body, XContext& cx, RValue& result, ListFn list) {
+  size_t count = list().size();
+  for (size_t i = 0; i < count; i++) {
+    const std::vector<CInstance*>& now = list();
+    if (i >= now.size()) break;
+    if (now[i]->destroyed) continue;
+    int st = RunFor(body, cx, result, now[i]);
+    if (!LoopGoesOn(st)) return st;
+  }
+  return EXEC_OK;
+}
+
+int ExecWith(const XNode& n, XContext& cx, RValue& result) {
+  RValue w;
+  if (int st = Run(*n.kid[0], cx, w)) return st;
+  if (!w.IsReal()) return Fail(cx, n.kid[0]->position, "Object id expected");
+  int32_t target = RoundToInt32(w.real);
+  const XNode& body = *n.kid[1];
+  CInstance* single = nullptr;
+  switch (target) {
+    case OWNER_LOCAL: return Fail(cx, n.kid[0]->position, "Cannot use local in with statement.");
+    case OWNER_GLOBAL: return Fail(cx, n.kid[0]->position, "Cannot use global in with statement.");
+    case OWNER_NOONE: return EXEC_OK;
+    case OWNER_SELF:
+    case OWNER_UNSPECIFIED: single = cx.self; break;
+    case OWNER_OTHER: single = cx.other; break;
+    case OWNER_ALL: return RunForList(body, cx, result, [] () -> const std::vector<CInstance*>& { return Room_Instances(); });
+    default:
+      if (target < OWNER_LOCAL) return EXEC_OK;
+      if (target < USER_VARIABLE_BASE)
+        return RunForList(body, cx, result, [target]() -> const std::vector<CInstance*>& {
+          return Room_ObjectInstances(target);
+        });
+      single = Room_FindInstance(target);
+      if (!single) return EXEC_OK;
+  }
+  int st = RunFor(body, cx, result, single);
+  return st == EXEC_CONTINUE ? EXEC_OK : st;
+}
+
+int ExecSwitch(const XNode& n, XContext& cx, RValue& result) {
+  RValue s;
+  if (int st = Run(*n.kid[0], cx, s)) return st;
+  size_t entry = n.list.size();
+  for (size_t i = 0; i < n.list.size() && entry == n.list.size(); i++) {
+    const XNode& label = *n.list[i];
+    if (label.kind == NODE_DEFAULT) {
+      entry = i;
+    } else if (label.kind == NODE_CASE) {
+      RValue l;
+      if (int st = Run(*label.kid[0], cx, l)) return st;
+      bool match = s.kind == l.kind && (s.IsReal() ? s.real == l.real : s.str == l.str);
+      if (match) entry = i;
+    }
+  }
+  for (size_t i = entry + 1; i < n.list.size(); i++) {
+    const XNode& child = *n.list[i];
+    if (child.kind == NODE_CASE || child.kind == NODE_DEFAULT) continue;
+    int st = Run(child, cx, result);
+    if (st == EXEC_BREAK) return EXEC_OK;
+    if (st) return st;
+  }
+  return EXEC_OK;
+}
+
+// ---------------------------------------------------------------------------
+// Preparing the form from the tree
+
+XFn BinaryFn(int32_t op) {
+#define VELMORA_BINARY(OP) \
+  case OP: return EvalBinary<OP>;
+  switch (op) {
+    VELMORA_BINARY(OP_PLUS)
+    VELMORA_BINARY(OP_MINUS)
+    VELMORA_BINARY(OP_MULTIPLY)
+    VELMORA_BINARY(OP_DIVIDE)
+    VELMORA_BINARY(OP_DIV)
+    VELMORA_BINARY(OP_MOD)
+    VELMORA_BINARY(OP_LESS)
+    VELMORA_BINARY(OP_LESS_EQUAL)
+    VELMORA_BINARY(OP_EQUAL)
+    VELMORA_BINARY(OP_EQUAL_SIGN)
+    VELMORA_BINARY(OP_NOT_EQUAL)
+    VELMORA_BINARY(OP_GREATER_EQUAL)
+    VELMORA_BINARY(OP_GREATER)
+    VELMORA_BINARY(OP_AND)
+    VELMORA_BINARY(OP_OR)
+    VELMORA_BINARY(OP_XOR)
+    VELMORA_BINARY(OP_BIT_OR)
+    VELMORA_BINARY(OP_BIT_AND)
+    VELMORA_BINARY(OP_BIT_XOR)
+    VELMORA_BINARY(OP_SHIFT_LEFT)
+    VELMORA_BINARY(OP_SHIFT_RIGHT)
+    default: return EvalBinaryOther;
+  }
+#undef VELMORA_BINARY
+}
+
+XNum NumBinaryFn(int32_t op, bool constant_right) {
+#define VELMORA_NUM(OP) \
+  case OP: return constant_right ? NumBinaryConstant<OP> : NumBinary<OP>;
+  switch (op) {
+    VELMORA_NUM(OP_PLUS)
+    VELMORA_NUM(OP_MINUS)
+    VELMORA_NUM(OP_MULTIPLY)
+    VELMORA_NUM(OP_DIVIDE)
+    VELMORA_NUM(OP_DIV)
+    VELMORA_NUM(OP_MOD)
+    VELMORA_NUM(OP_LESS)
+    VELMORA_NUM(OP_LESS_EQUAL)
+    VELMORA_NUM(OP_EQUAL)
+    VELMORA_NUM(OP_EQUAL_SIGN)
+    VELMORA_NUM(OP_NOT_EQUAL)
+    VELMORA_NUM(OP_GREATER_EQUAL)
+    VELMORA_NUM(OP_GREATER)
+    VELMORA_NUM(OP_AND)
+    VELMORA_NUM(OP_OR)
+    VELMORA_NUM(OP_XOR)
+    VELMORA_NUM(OP_BIT_OR)
+    VELMORA_NUM(OP_BIT_AND)
+    VELMORA_NUM(OP_BIT_XOR)
+    VELMORA_NUM(OP_SHIFT_LEFT)
+    VELMORA_NUM(OP_SHIFT_RIGHT)
+    default: return nullptr;
+  }
+#undef VELMORA_NUM
+}
+
+XFn LocalCompoundFn(int32_t op) {
+  switch (op) {
+    case OP_PLUS: return ExecAssignLocal<OP_PLUS>;
+    case OP_MINUS: return ExecAssignLocal<OP_MINUS>;
+    case OP_MULTIPLY: return ExecAssignLocal<OP_MULTIPLY>;
+    case OP_DIVIDE: return ExecAssignLocal<OP_DIVIDE>;
+    case OP_BIT_OR: return ExecAssignLocal<OP_BIT_OR>;
+    case OP_BIT_AND: return ExecAssignLocal<OP_BIT_AND>;
+    default: return ExecAssignLocal<OP_BIT_XOR>;
+  }
+}
+
+// The operator of a compound assignment code; 0 for a plain one.
+int32_t AssignOperator(int32_t code) {
+  switch (code) {
+    case ASSIGN_ADD: return OP_PLUS;
+    case ASSIGN_SUBTRACT: return OP_MINUS;
+    case ASSIGN_MULTIPLY: return OP_MULTIPLY;
+    case ASSIGN_DIVIDE: return OP_DIVIDE;
+    case ASSIGN_OR: return OP_BIT_OR;
+    case ASSIGN_AND: return OP_BIT_AND;
+    case ASSIGN_XOR: return OP_BIT_XOR;
+    default: return 0;
+  }
+}
+
+class CPreparer {
+ public:
+  explicit CPreparer(CExecForm& form) : m_Form(form) {}
+
+  const XNode* Statement(const RToken& t) {
+    XNode& n = Make(t);
+    switch (t.kind) {
+      case NODE_EMPTY_PROGRAM:
+      case NODE_VAR: n.fn = ExecNothing; break;
+      case NODE_BLOCK:
+        n.fn = ExecBlock;
+        for (const RToken& c : t.children) n.list.push_back(Statement(c));
+        break;
+      case NODE_CALL: Call(t, n); break;
+      case NODE_ASSIGN: Assignment(t, n); break;
+      case NODE_IF:
+        n.fn = ExecIf;
+        n.kid[0] = Expression(t.children[0]);
+        n.kid[1] = Statement(t.children[1]);
+        if (t.children.size() > 2) n.kid[2] = Statement(t.children[2]);
+        break;
+      case NODE_WHILE: Kids(n, ExecWhile, t, {false, true}); break;
+      case NODE_DO: Kids(n, ExecDo, t, {true, false}); break;
+      case NODE_FOR: Kids(n, ExecFor, t, {true, false, true, true}); break;
+      case NODE_REPEAT: Kids(n, ExecRepeat, t, {false, true}); break;
+      case NODE_WITH: Kids(n, ExecWith, t, {false, true}); break;
+      case NODE_RETURN: Kids(n, ExecReturn, t, {false}); break;
+      case NODE_EXIT: n.fn = ExecJump<EXEC_EXIT>; break;
+      case NODE_BREAK: n.fn = ExecJump<EXEC_BREAK>; break;
+      case NODE_CONTINUE: n.fn = ExecJump<EXEC_CONTINUE>; break;
+      case NODE_GLOBALVAR:
+        n.fn = ExecGlobalvar;
+        for (const RToken& c : t.children) n.list.push_back(&Make(c));
+        break;
+      case NODE_SWITCH:
+        n.fn = ExecSwitch;
+        n.kid[0] = Expression(t.children[0]);
+        for (size_t i = 1; i < t.children.size(); i++) n.list.push_back(SwitchChild(t.children[i]));
+        break;
+      case NODE_CASE:
+        n.fn = ExecCaseOutside;
+        n.kid[0] = Expression(t.children[0]);
+        break;
+      case NODE_DEFAULT: n.fn = ExecDefaultOutside; break;
+      default: n.fn = ExecNotStatement; break;
+    }
+    return &n;
+  }
+
+  const XNode* Expression(const RToken& t) {
+    XNode& n = Make(t);
+    switch (t.kind) {
+      case NODE_CONSTANT:
+        n.fn = EvalConstant;
+        if (PlainReal(n.value)) n.num = NumConstant;
+        break;
+      case NODE_CALL: Call(t, n); break;
+      case NODE_VARIABLE:
+      case NODE_VARIABLE_FIXED: Variable(t, n); break;
+      case NODE_UNARY:
+        n.fn = EvalUnary;
+        n.kid[0] = Expression(t.children[0]);
+        if (n.kid[0]->num && t.id == OP_MINUS) n.num = NumNegate;
+        if (n.kid[0]->num && t.id == OP_NOT) n.num = NumNot;
+        break;
+      case NODE_BINARY:
+        n.kid[0] = Expression(t.children[0]);
+        n.kid[1] = Expression(t.children[1]);
+        n.fn = BinaryFn(t.id);
+        if (n.kid[0]->num && n.kid[1]->num) n.num = NumBinaryFn(t.id, n.kid[1]->num == NumConstant);
+        break;
+      default: n.fn = EvalNotExpression; break;
+    }
+    return &n;
+  }
+
+ private:
+  XNode& Make(const RToken& t) {
+    XNode& n = m_Form.nodes.emplace_back();
+    n.kind = t.kind;
+    n.position = t.position;
+    n.id = t.id;
+    n.value = t.value;
+    return n;
+  }
+
+  void Kids(XNode& n, XFn fn, const RToken& t, std::initializer_list<bool> statements) {
+    n.fn = fn;
+    size_t i = 0;
+    for (bool statement : statements) {
+      n.kid[i] = statement ? Statement(t.children[i]) : Expression(t.children[i]);
+      i++;
+    }
+  }
+
+  // Labels stay in the switch's list for the switch to find; their
+  // expressions are prepared as expressions.
+  const XNode* SwitchChild(const RToken& t) {
+    if (t.kind != NODE_CASE && t.kind != NODE_DEFAULT) return Statement(t);
+    XNode& n = Make(t);
+    n.fn = t.kind == NODE_CASE ? ExecCaseOutside : ExecDefaultOutside;
+    if (t.kind == NODE_CASE) n.kid[0] = Expression(t.children[0]);
+    return &n;
+  }
+
+  void Call(const RToken& t, XNode& n) {
+    n.count = static_cast<int32_t>(t.children.size());
+    for (const RToken& c : t.children) n.list.push_back(Expression(c));
+    if (t.id >= EXTENSION_ID_BASE) {
+      n.fn = EvalExtensionCall;
+    } else if (t.id >= SCRIPT_ID_BASE) {
+      n.fn = EvalScriptCall;
+      CScript* script = Script_Get(t.id - SCRIPT_ID_BASE);
+      if (script && script->Code() && script->Code()->IsCompiled()) n.script = script->Code();
+    } else {
+      n.fn = EvalBuiltinCall;
+      n.callback = Function_Callback(t.id);
+    }
+  }
+
+  void Variable(const RToken& t, XNode& n) {
+    n.fn = EvalVariable;
+    if (t.kind == NODE_VARIABLE_FIXED) {
+      n.fixed_owner = true;
+      n.owner = t.owner;
+    } else {
+      const RToken& owner = t.children[0];
+      // A real owner constant is rounded now; one that would fault when
+      // rounded, or a string, is left to run time and its error.
+      if (owner.kind == NODE_CONSTANT && owner.value.IsReal() && std::fabs(owner.value.real) < 2147483648.0) {
+        n.fixed_owner = true;
+        n.owner = RoundToInt32(owner.value.real);
+      } else {
+        n.kid[0] = Expression(owner);
+      }
+      n.count = static_cast<int32_t>(t.children.size()) - 1;
+      for (int32_t i = 0; i < n.count; i++) n.kid[1 + i] = Expression(t.children[1 + i]);
+    }
+    if (n.fixed_owner && n.owner == OWNER_LOCAL && n.count > 0 && n.kid[1]->num && (n.count == 1 || n.kid[2]->num))
+      n.num = NumLocalElement;
+    if (n.count != 0 || !n.fixed_owner) return;
+    if (n.owner == OWNER_LOCAL) {
+      n.fn = EvalLocal;
+      n.num = NumLocal;
+    }
+    if (n.owner == OWNER_UNSPECIFIED && n.id >= USER_VARIABLE_BASE) n.fn = EvalUserVariable;
+    bool builtin = n.id >= 0 && n.id < Variable_BuiltinCount();
+    if (builtin && (n.owner == OWNER_UNSPECIFIED || n.owner == OWNER_SELF || n.owner == OWNER_OTHER)) {
+      n.fn = EvalBuiltinVariable;
+      n.getter = Variable_Getter(n.id);
+      // The argument variables read a slot and nothing else.
+      for (int32_t k = 0; k < MAX_ARGUMENTS; k++) {
+        if (n.getter == EXEC_ARGUMENT_VARIABLES[k + 1].getter) {
+          n.argument = k;
+          n.num = NumArgument;
+        }
+      }
+    }
+  }
+
+  void Assignment(const RToken& t, XNode& n) {
+    n.fn = ExecAssign;
+    n.op = AssignOperator(t.id);
+    XNode& var = Make(t.children[0]);
+    Variable(t.children[0], var);
+    n.kid[0] = &var;
+    n.kid[1] = Expression(t.children[1]);
+    if (var.fn == EvalLocal) n.fn = n.op == 0 ? ExecSetLocal : LocalCompoundFn(n.op);
+    if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) n.fn = ExecSetLocalElement;
+  }
+
+  CExecForm& m_Form;
+};
+
+CExecForm& FormOf(CCode& code) {
+  if (auto* form = static_cast<CExecForm*>(code.ExecForm())) return *form;
+  auto form = std::make_unique<CExecForm>();
+  CPreparer prep(*form);
+  form->root = code.Kind() == CODE_PROGRAM ? prep.Statement(code.Root()) : prep.Expression(code.Root());
+  CExecForm& result = *form;
+  code.SetExecForm(std::move(form));
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// The argument variables
+
+template <int Slot>
+bool GetArgument(CInstance*, int32_t, RValue& out) {
+  CopyValue(out, g_Arguments[Slot]);
+  return true;
+}
+
+template <int Slot>
+bool SetArgument(CInstance*, int32_t, const RValue& value) {
+  ++g_ArgumentWrites;
+  CopyValue(g_Arguments[Slot], value);
+  return true;
+}
+
+int32_t ArgumentSlot(int32_t index) { return index >= 0 && index < MAX_ARGUMENTS ? index : 0; }
+
+bool GetArgumentArray(CInstance*, int32_t index, RValue& out) {
+  CopyValue(out, g_Arguments[ArgumentSlot(index)]);
+  return true;
+}
+
+bool SetArgumentArray(CInstance*, int32_t index, const RValue& value) {
+  ++g_ArgumentWrites;
+  CopyValue(g_Arguments[ArgumentSlot(index)], value);
+  return true;
+}
+
+}  // namespace
+
+const RVariableDef EXEC_ARGUMENT_VARIABLES[17] = {
+    {"argument", GetArgumentArray, SetArgumentArray},
+    {"argument0", GetArgument<0>, SetArgument<0>},
+    {"argument1", GetArgument<1>, SetArgument<1>},
+    {"argument2", GetArgument<2>, SetArgument<2>},
+    {"argument3", GetArgument<3>, SetArgument<3>},
+    {"argument4", GetArgument<4>, SetArgument<4>},
+    {"argument5", GetArgument<5>, SetArgument<5>},
+    {"argument6", GetArgument<6>, SetArgument<6>},
+    {"argument7", GetArgument<7>, SetArgument<7>},
+    {"argument8", GetArgument<8>, SetArgument<8>},
+    {"argument9", GetArgument<9>, SetArgument<9>},
+    {"argument10", GetArgument<10>, SetArgument<10>},
+    {"argument11", GetArgument<11>, SetArgument<11>},
+    {"argument12", GetArgument<12>, SetArgument<12>},
+    {"argument13", GetArgument<13>, SetArgument<13>},
+    {"argument14", GetArgument<14>, SetArgument<14>},
+    {"argument15", GetArgument<15>, SetArgument<15>},
+};
+
+RValue* Exec_Arguments() {
+  ++g_ArgumentWrites;  // the caller may write them
+  return g_Arguments;
+}
+
+void Exec_SetExtensionCaller(ExtensionCaller caller) { g_ExtensionCaller = caller; }
+
+namespace {
+
+bool RunCode(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
+  ClearRecordedError();
+  if (!code.IsCompiled()) {
+    RecordError(code, 1, "Internal Error: Executing non-compiled code.");
+    return false;
+  }
+  if (code.Kind() == CODE_CONSTANT) {
+    dest = code.Value();
+    return true;
+  }
+  if (!self || !other) {
+    RecordError(code, 1, "Internal Error: Executing code for nil instance.");
+    return false;
+  }
+  const XNode& root = *FormOf(code).root;
+  XContext cx(self, other, &code);
+  return Run(root, cx, dest) != EXEC_ERROR;
+}
+
+}  // namespace
+
+bool Execute(CInstance* self, CInstance* other, CCode& code, RValue& dest) { return RunCode(self, other, code, dest); }
+
+bool ExecuteReporting(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
+  if (Execute(self, other, code, dest)) return true;
+  ReportActionError(RecordedError());
+  ClearRecordedError();
+  return false;
+}
+
+bool ExecuteValue(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
+  if (RunCode(self, other, code, dest)) return true;
+  dest.SetString("ERROR");
+  return false;
+}
+
+bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
+  RValue* saved = g_Arguments;
+  g_Arguments = frame;
+  bool ok;
+  try {
+    ok = RunCode(self, other, code, dest);
+  } catch (...) {
+    // A fault leaves what it found: the slots keep the call's values.
+    for (int i = 0; i < MAX_ARGUMENTS; i++) saved[i] = frame[i];
+    g_Arguments = saved;
+    throw;
+  }
+  g_Arguments = saved;
+  if (ok) return true;
+  dest.SetString("ERROR");
+  SetRecordedError("In script " + ScriptNameOf(index) + ":\r" + RecordedError());
+  return false;
+}

@@ -1,0 +1,53 @@
+// Code_Exec: the interpreter. Runs a compiled CCode for a self and an other
+// instance. At its first run a code's tree is turned into a form prepared
+// for speed (resolved variable kinds, looked-up built-ins and scripts, fast
+// paths for real arithmetic); every observable behaviour is that of the tree.
+#pragma once
+
+#include <cstdint>
+
+#include "code/RValue.h"
+#include "variables/Variable_Main.h"
+
+class CCode;
+class CInstance;
+
+// Status codes of statements and expressions.
+enum : int32_t {
+  EXEC_OK = 0,
+  EXEC_ERROR = -1,     // the message is in the error recorder
+  EXEC_EXIT = -2,      // exit or return
+  EXEC_BREAK = -3,
+  EXEC_CONTINUE = -4,
+};
+
+// Runs a code; its value (the last assignment, call statement or return of a
+// program, the value of an expression) goes to `dest`. False on a run-time
+// error, whose message is then in the error recorder. A floating-point fault
+// (CFloatFault) passes through.
+bool Execute(CInstance* self, CInstance* other, CCode& code, RValue& dest);
+// Execute, and on failure reports the message as a non-fatal action error
+// and clears the recorder.
+bool ExecuteReporting(CInstance* self, CInstance* other, CCode& code, RValue& dest);
+// Execute, and on failure sets `dest` to the string "ERROR".
+bool ExecuteValue(CInstance* self, CInstance* other, CCode& code, RValue& dest);
+
+// The 16 argument slots of the running script (argument0 .. argument15).
+RValue* Exec_Arguments();
+// Runs script `index` (its compiled `code`) with ExecuteValue while `frame`
+// (16 slots) serves as the argument slots; the caller's slots are back
+// afterwards, and when a fault passes through they keep the frame's values.
+// A failure prefixes the recorded message with "In script NAME:\r".
+bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame);
+
+// The built-in variables `argument` (an array; an index outside 0 to 15
+// reaches slot 0) and `argument0` to `argument15`, in that order, for the
+// built-in variable table.
+extern const RVariableDef EXEC_ARGUMENT_VARIABLES[17];
+
+// Calls to extension functions (ids from 500000) go through this hook, set
+// by the extension module: function index, self, other, destination,
+// argument slots, count; false fails the calling code.
+using ExtensionCaller = bool (*)(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* args,
+                                 int count);
+void Exec_SetExtensionCaller(ExtensionCaller caller);
