@@ -27,6 +27,9 @@ bool PlatformWindow_Create(int32_t width, int32_t height);
 // Destroys the drawing device and the window.
 void PlatformWindow_Destroy();
 bool PlatformWindow_Exists();
+// The window system's own handle of the game window (an X11 window id, a
+// Wayland surface address), 0 when there is none.
+uint64_t PlatformWindow_NativeHandle();
 // Whether the game window has the keyboard focus (the program is active).
 bool PlatformWindow_HasFocus();
 // Called when the window must be painted again (uncovered or resized).

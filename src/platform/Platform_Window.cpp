@@ -1,3 +1,5 @@
+#include <SDL_syswm.h>
+
 #include <cstring>
 
 #include "platform/Platform.h"
@@ -85,6 +87,20 @@ void PlatformWindow_Destroy() {
 }
 
 bool PlatformWindow_Exists() { return g_Window != nullptr; }
+
+uint64_t PlatformWindow_NativeHandle() {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (g_Window == nullptr || !SDL_GetWindowWMInfo(g_Window, &info)) return 0;
+  switch (info.subsystem) {
+    case SDL_SYSWM_X11:
+      return static_cast<uint64_t>(info.info.x11.window);
+    case SDL_SYSWM_WAYLAND:
+      return reinterpret_cast<uintptr_t>(info.info.wl.surface);
+    default:
+      return 0;
+  }
+}
 bool PlatformWindow_HasFocus() { return g_Focused; }
 void PlatformWindow_SetRepaintHandler(void (*repaint)()) { g_Repaint = repaint; }
 

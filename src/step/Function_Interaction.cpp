@@ -6,6 +6,7 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Tree.h"
+#include "runner/Run_Clock.h"
 #include "runner/Run_Main.h"
 #include "variables/Code_Function.h"
 #include "variables/Function_Modules.h"
@@ -267,6 +268,9 @@ void F_RoomGotoNeighbour(CInstance*, CInstance*, int, RValue*, RValue&) {
 
 void F_RoomRestart(CInstance*, CInstance*, int, RValue*, RValue&) { RequestRoom(RoomIndex); }
 
+// Window messages go on being processed while the game sleeps.
+void F_Sleep(CInstance*, CInstance*, int, RValue* args, RValue&) { WaitMicroseconds(ArgInt64(args, 0) * 1000); }
+
 template <int32_t Request>
 void F_GameRequest(CInstance*, CInstance*, int, RValue*, RValue&) {
   PendingRoom = Request;
@@ -482,6 +486,7 @@ constexpr RFunctionDef kInteractionFunctions[] = {
     {"room_restart", F_RoomRestart, 0},
     {"game_end", F_GameRequest<REQUEST_END>, 0},
     {"game_restart", F_GameRequest<REQUEST_RESTART>, 0},
+    {"sleep", F_Sleep, 1},
     {"room_tile_add", F_RoomTileAdd<false>, 9},
     {"room_tile_add_ext", F_RoomTileAdd<true>, 12},
     {"room_tile_clear", F_RoomTileClear, 1},

@@ -16,6 +16,7 @@
 #include "code/Script_Main.h"
 #include "data/Option_Main.h"
 #include "functions/Support_Path.h"
+#include "platform/Platform_Graphics.h"
 #include "platform/Platform_System.h"
 #include "variables/Code_Function.h"
 #include "variables/Function_Modules.h"
@@ -341,6 +342,10 @@ void FnClipboardSetText(CInstance*, CInstance*, int, RValue* args, RValue&) {
   Platform_ClipboardSetText(ArgString(args, 0));
 }
 
+void FnWindowHandle(CInstance*, CInstance*, int, RValue*, RValue& result) {
+  result.SetReal(static_cast<double>(PlatformWindow_NativeHandle()));
+}
+
 void FnShowDebugMessage(CInstance*, CInstance*, int, RValue* args, RValue&) {
   std::fprintf(stderr, "%s\n", ArgString(args, 0).c_str());
 }
@@ -517,6 +522,7 @@ const RFunctionDef kMiscFunctions[] = {
     {"external_call7", FnExternalCall<7>, 8},
     {"external_call8", FnExternalCall<8>, 9},
     {"external_free", FnExternalFree, 1},
+    {"window_handle", FnWindowHandle, 0},
     {"show_debug_message", FnShowDebugMessage, 1},
     {"set_program_priority", FnSetProgramPriority, 1},
     {"event_perform", FnEventPerform, 2},

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "runner/Run_Clock.h"
+#include "support/Builtin_Call.h"
 
 namespace {
 
@@ -103,4 +104,15 @@ TEST(FrameTimer, FpsCountsWholeSecondsOfTheClock) {
   EXPECT_EQ(fps, frames - 1);
   EXPECT_GE(fps, 59);
   EXPECT_LE(fps, 61);
+}
+
+TEST(Clock, SleepWaitsOnTheMainLoopClock) {
+  InstallFakeClock(0);
+  CallByName("sleep", {RValue(20.0)});
+  ASSERT_EQ(g_Sleeps.size(), 1u);
+  EXPECT_EQ(g_Sleeps[0], 19);
+  EXPECT_GE(ClockMicroseconds(), 20000);
+  CallByName("sleep", {RValue(-5.0)});  // nothing to wait for
+  EXPECT_EQ(g_Sleeps.size(), 1u);
+  Clock_UsePlatform();
 }
