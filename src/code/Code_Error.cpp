@@ -8,6 +8,7 @@
 #include "data/Resource_Names.h"
 #include "platform/Platform.h"
 #include "runner/Run_Main.h"
+#include "step/IO_Main.h"
 #include "world/Event_Context.h"
 #include "world/Event_Name.h"
 
@@ -102,6 +103,8 @@ void ReportError(const std::string& message, bool abort) {
       if (c != '\n') shown += c == '\r' ? '\n' : c;
     if (!Platform_ShowErrorWindow(shown, !abort) && !abort) abort = true;
   }
+  // The keys and clicks that closed the window do not reach the game.
+  IO_ClearAll();
   if (Settings.WriteErrorLog) {
     // The first write of a run starts the file afresh; failures are ignored.
     std::ofstream log("game_errors.log", g_LogWritten ? std::ios::app : std::ios::trunc);
