@@ -3,7 +3,10 @@
 #include <memory>
 
 #include "data/Resource_Names.h"
+#include "data/Support_File.h"
+#include "functions/Function_File.h"
 #include "runner/Run_Main.h"
+#include "runner/Runner_Load.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
@@ -19,12 +22,6 @@ void InstallNames(RResourceKind kind, const RSlots<T>& slots) {
   for (size_t i = 0; i < slots.size(); i++)
     Resource_SetName(kind, static_cast<int32_t>(i), slots[i] ? std::string_view(slots[i]->name) : "");
 }
-
-bool CompileObjects() { return Object_CompileAll(); }
-
-constexpr RPreparationStep kSteps[] = {
-    {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
-};
 
 }  // namespace
 
@@ -48,6 +45,7 @@ const RSectionProgressText kSectionProgress[SECTION_COUNT] = {
 };
 
 void InstallResources(RGameData& data) {
+  File_SetGameId(data.gameId);
   InstallNames(RESOURCE_OBJECT, data.objects);
   InstallNames(RESOURCE_SPRITE, data.sprites);
   InstallNames(RESOURCE_SOUND, data.sounds);
@@ -65,8 +63,25 @@ void InstallResources(RGameData& data) {
   Run_SetLibraryInitCode(data.libraryInitCode);
 }
 
+namespace {
+
+bool ExtractIncludedFiles() {
+  DataFile_LoadTable(std::move(g_GameData.includedFiles));
+  DataFile_ExportAll();
+  return true;
+}
+
+bool CompileObjects() { return Object_CompileAll(); }
+
+const RPreparationStep kSteps[] = {
+    {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
+    {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
+};
+
+}  // namespace
+
 const std::span<const RPreparationStep> kPreparationSteps{kSteps};
 
 void FinishPreparation() {}
 
-void ReleaseGame() {}
+void ReleaseGame() { DataFile_RemoveAll(); }
