@@ -60,16 +60,15 @@ void SetId(RValue& result, const CInstance* inst) { result.SetReal(inst ? inst->
 // ---------------------------------------------------------------------------
 // Creating, changing and destroying
 
-// A new instance of `object` with a new id carrying every field of
-// `source`; appended to the current room. Keeps the source's id when
-// `keep_id` (instance_change), else its own.
-CInstance* CopyInstance(const CInstance& source, int32_t object, bool keep_id) {
+// A new instance with a new id carrying every field of `source`; with
+// `keep_id` (instance_change) the source's id replaces the new one, which
+// is then consumed.
+CInstance* CopyInstance(const CInstance& source, bool keep_id) {
   CInstance* inst = Instance_New();
   inst->Create(Instance_NewId(), source.object_index, source.x, source.y);
   int32_t id = inst->id;
   inst->CopyFrom(source);
   if (!keep_id) inst->id = id;
-  if (object != source.object_index) inst->SetObject(object);
   return inst;
 }
 
@@ -81,7 +80,8 @@ void DestroyInstance(CInstance* inst) {
 
 void ChangeInstance(CInstance* inst, int32_t object, bool perform) {
   if (perform) PerformEvent(inst, inst, EV_DESTROY, 0);
-  CInstance* changed = CopyInstance(*inst, object, true);
+  CInstance* changed = CopyInstance(*inst, true);
+  changed->SetObject(object);
   inst->destroyed = true;
   Room_Current()->AdoptInstance(changed);
   if (perform) PerformEvent(changed, changed, EV_CREATE, 0);
@@ -104,7 +104,7 @@ void F_InstanceCreate(CInstance*, CInstance*, int, RValue* args, RValue& result)
 void F_InstanceCopy(CInstance* self, CInstance*, int, RValue* args, RValue& result) {
   CRoom* room = Room_Current();
   if (!self || !room) return;
-  CInstance* inst = room->AdoptInstance(CopyInstance(*self, self->object_index, false));
+  CInstance* inst = room->AdoptInstance(CopyInstance(*self, false));
   result.SetReal(inst->id);
   if (ArgBool(args, 0)) PerformEvent(inst, inst, EV_CREATE, 0);
 }

@@ -46,6 +46,10 @@ void Object_Install(const RSlots<RObjectRecord>& records) {
     Table[i] = std::make_unique<CObject>();
     Table[i]->LoadFrom(*records[i]);
   }
+  // A parent chain that runs into itself can only come from a damaged file;
+  // it is cut at its first member so that every walk up ends.
+  for (size_t i = 0; i < Table.size(); i++)
+    if (Table[i] && Object_IsAncestor(static_cast<int32_t>(i), static_cast<int32_t>(i))) Table[i]->parent = -1;
 }
 
 bool Object_CompileAll() {

@@ -188,28 +188,45 @@ CInstance* CRoom::AdoptInstance(CInstance* inst) {
   return inst;
 }
 
+namespace {
+
+// Moves the instances for which `leave` holds out of `list` into `out` (in
+// order), compacting the rest in place; false when none left.
+template <class Leave>
+bool Extract(std::vector<CInstance*>& list, std::vector<CInstance*>& out, Leave leave) {
+  size_t kept = 0;
+  for (CInstance* inst : list) {
+    if (leave(inst))
+      out.push_back(inst);
+    else
+      list[kept++] = inst;
+  }
+  bool any = kept != list.size();
+  list.resize(kept);
+  return any;
+}
+
+}  // namespace
+
 void CRoom::RemoveDestroyed() {
-  auto keep = std::stable_partition(m_Instances.begin(), m_Instances.end(),
-                                    [](const CInstance* inst) { return !inst->destroyed; });
-  if (keep == m_Instances.end()) return;
-  for (auto it = keep; it != m_Instances.end(); ++it) Instance_Free(*it);
-  m_Instances.erase(keep, m_Instances.end());
+  m_Scratch.clear();
+  if (!Extract(m_Instances, m_Scratch, [](const CInstance* inst) { return inst->destroyed; })) return;
+  for (CInstance* inst : m_Scratch) Instance_Free(inst);
+  m_Scratch.clear();
   RebuildLists();
 }
 
 void CRoom::ApplyActivation() {
-  auto still = [](const CInstance* inst) { return inst->deactivated; };
-  auto woken = std::stable_partition(m_Deactivated.begin(), m_Deactivated.end(), still);
-  auto sleeping = std::stable_partition(m_Instances.begin(), m_Instances.end(),
-                                        [](const CInstance* inst) { return !inst->deactivated; });
-  if (woken == m_Deactivated.end() && sleeping == m_Instances.end()) return;
   // Both moves at once: the newly woken go to the end of the active array,
   // the newly deactivated to the end of the waiting one.
-  std::vector<CInstance*> asleep(sleeping, m_Instances.end());
-  m_Instances.erase(sleeping, m_Instances.end());
-  m_Instances.insert(m_Instances.end(), woken, m_Deactivated.end());
-  m_Deactivated.erase(woken, m_Deactivated.end());
-  m_Deactivated.insert(m_Deactivated.end(), asleep.begin(), asleep.end());
+  m_Scratch.clear();
+  bool woken = Extract(m_Deactivated, m_Scratch, [](const CInstance* inst) { return !inst->deactivated; });
+  size_t first_asleep = m_Scratch.size();
+  bool asleep = Extract(m_Instances, m_Scratch, [](const CInstance* inst) { return inst->deactivated; });
+  if (!woken && !asleep) return;
+  m_Instances.insert(m_Instances.end(), m_Scratch.begin(), m_Scratch.begin() + first_asleep);
+  m_Deactivated.insert(m_Deactivated.end(), m_Scratch.begin() + first_asleep, m_Scratch.end());
+  m_Scratch.clear();
   RebuildLists();
 }
 

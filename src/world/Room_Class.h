@@ -143,5 +143,7 @@ class CRoom {
   // rebuilt with the lists, so it never points at a freed instance.
   std::vector<CInstance*> m_IdTable;
   size_t m_IdCount = 0;
+  // Reused by removal and (de)activation, which games run every step.
+  std::vector<CInstance*> m_Scratch;
   int32_t m_LastTile = -1;
 };

@@ -194,3 +194,24 @@ TEST_F(ObjectTest, EventsChangedWhileRunningStayAlive) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ObjectTable, ParentCycleFromAFileIsCut) {
+  RTestWorld world;
+  world.objects = {TestWorld_Object("A", 1, {{EV_STEP, 0, "global.log += 'A'"}}), TestWorld_Object("B", 0, {}),
+                   TestWorld_Object("C", 2, {})};
+  world.rooms.emplace_back();
+  ASSERT_TRUE(TestWorld_Install(world));
+  EXPECT_EQ(Object_Get(0)->parent, -1);  // cut at the first member
+  EXPECT_EQ(Object_Get(1)->parent, 0);
+  EXPECT_EQ(Object_Get(2)->parent, -1);
+  EXPECT_TRUE(HasEvent(1, EV_STEP, 0));
+  CRoom room;
+  CInstance* b = room.CreateInstance(100001, 1, 0, 0);
+  EXPECT_EQ(room.AncestorInstances(0).size(), 1u);
+  EXPECT_EQ(room.AncestorInstances(1).front(), b);
+  TestWorld_Clear();
+}
+
+}  // namespace
