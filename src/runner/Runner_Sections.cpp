@@ -10,6 +10,7 @@
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "world/TimeLine_Main.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ void InstallResources(RGameData& data) {
   InstallNames(RESOURCE_SCRIPT, data.scripts);
   InstallNames(RESOURCE_ROOM, data.rooms);
   // Objects first: the rooms' instances take their defaults from them.
+  TimeLine_Install(data.timelines);
   Object_Install(data.objects);
   Room_Install(data.rooms, data.roomOrder);
   Instance_LastId = data.lastInstanceId;
@@ -71,10 +73,12 @@ bool ExtractIncludedFiles() {
   return true;
 }
 
+bool CompileTimeLines() { return TimeLine_CompileAll(); }
 bool CompileObjects() { return Object_CompileAll(); }
 
 const RPreparationStep kSteps[] = {
     {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
+    {70, "Compiling time line actions", CompileTimeLines, "Failed to compile the actions in the time lines."},
     {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
 };
 
