@@ -14,7 +14,7 @@
 #include "platform/Platform.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
-#include "variables/Builtin_Listing.h"
+#include "variables/Builtins_Listing.h"
 #include "variables/Builtins_Main.h"
 
 RRunnerOptions RunnerOptions;
@@ -90,7 +90,6 @@ int Runner_Main(int argc, char** argv) {
         std::printf("runner %s\n", VELMORA_VERSION);
         return EXIT_GAME_ENDED;
       } else if (arg == "--builtins") {
-        Builtins_RegisterAll();
         Builtins_PrintListing(stdout);
         return EXIT_GAME_ENDED;
       } else if (arg == "--unthrottled") {

@@ -5,10 +5,10 @@
 #include <array>
 
 void Function_Math_Register();
-void Function_Interaction_Register();
 void Function_File_Register();
 void Function_Misc_Register();
 void Function_Resource_Register();
+void Function_Interaction_Register();
 void Function_Action_Register();
 void Function_TimeLine_Register();
 
@@ -16,10 +16,10 @@ void Function_TimeLine_Register();
 // Add a module's Register function here when the module lands.
 inline constexpr std::array<void (*)(), 7> kFunctionModules{
     Function_Math_Register,
-    Function_Interaction_Register,
     Function_File_Register,
     Function_Misc_Register,
     Function_Resource_Register,
+    Function_Interaction_Register,
     Function_Action_Register,
     Function_TimeLine_Register,
 };

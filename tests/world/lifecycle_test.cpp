@@ -157,6 +157,28 @@ TEST_F(Lifecycle, RoomRequestsAndTheirErrors) {
   EXPECT_EQ(ReportedError(), "Moving to next room after the last room.");
 }
 
+TEST_F(Lifecycle, RestartingTheRoomAndChangingItsResource) {
+  StartGame();
+  Take();
+  // Changing the resource leaves the runtime copy alone until entered afresh.
+  CallByName("room_set_width", {RValue(0), RValue(1000)});
+  EXPECT_EQ(Room_Current()->width, 640);
+  CallByName("room_restart");
+  EXPECT_FALSE(CarryOutRequest());
+  EXPECT_EQ(Take(), "EEi1Ci2CRSSk2");  // afresh, the Keeper carried over
+  EXPECT_EQ(Room_Current()->width, 1000);
+  EXPECT_EQ(LiveCount(1), 1);
+
+  // Instances created by an event for all do not receive that event.
+  CallByName("object_event_add", {RValue(0), RValue(EV_OTHER), RValue(EV_USER0),
+                                  Str("global.log += 'u'; instance_create(0, 0, 0)")});
+  Take();
+  PerformEventForAll(EV_OTHER, EV_USER0);
+  EXPECT_EQ(Take(), "uCuC");
+  EXPECT_EQ(LiveCount(0), 4);
+  EndGame();
+}
+
 TEST_F(Lifecycle, CompileErrorsOfCreationCodes) {
   Room_Resource(0)->Instances()[0]->creation_code = "global.log += ";
   Room_Resource(0)->creation_code = "if";
@@ -202,6 +224,15 @@ TEST(LifecycleGame, RunnerPlaysAGameFromStartToEnd) {
   EXPECT_NE(r.err.find("created 1\nstart\ncreated 2\n"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Moving to next room after the last room."), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("end 2"), std::string::npos) << r.err;
+}
+
+TEST(LifecycleGame, RunnerRefusesAGameWhoseActionsDoNotCompile) {
+  RGameData game = TestGame_OneRoom();
+  game.objects.emplace_back(TestWorld_Object("Broken", -1, {{EV_STEP, 0, "x = "}}));
+  RRunResult r = TestGame_Run(TestGame_Write(game, "broken.game"));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("COMPILATION ERROR in code action"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Failed to compile the actions in the objects."), std::string::npos) << r.err;
 }
 
 }  // namespace
