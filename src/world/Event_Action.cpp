@@ -122,9 +122,9 @@ int32_t Skip(const std::vector<CAction>& list, int32_t i) {
 }
 
 int32_t RepeatCount(const CAction& action, CInstance* self, CInstance* other) {
-  RValue n;
-  EvaluateArguments(action, self, other, &n);
-  return action.arg_count > 0 ? RoundToInt32(n.real) : 0;
+  RValue args[MAX_ARGUMENTS];
+  EvaluateArguments(action, self, other, args);
+  return action.arg_count > 0 ? RoundToInt32(args[0].real) : 0;
 }
 
 }  // namespace

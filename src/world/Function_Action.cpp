@@ -2,6 +2,7 @@
 // Most read argument_relative: when set, the values given are added to the
 // current ones. Actions that only forward to a built-in of another module
 // call it through the registry.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -271,7 +272,8 @@ void A_IfDice(CInstance*, CInstance*, int, RValue* args, RValue& result) {
     Answer(result, true);
     return;
   }
-  Answer(result, Random_Below(static_cast<uint32_t>(RoundToInt64(sides * 1000))) < 1001);
+  int64_t range = std::min<int64_t>(RoundToInt64(sides * 1000), UINT32_MAX);
+  Answer(result, Random_Below(static_cast<uint32_t>(range)) < 1001);
 }
 
 template <int Step>

@@ -48,6 +48,13 @@ CAction Repeat(const char* count) {
   a.arg_texts = {count};
   return a;
 }
+CAction RepeatWithExtras() {
+  CAction a = Repeat("2");
+  a.arg_count = ACTION_MAX_ARGUMENTS;
+  a.arg_texts.assign(ACTION_MAX_ARGUMENTS, "7");
+  a.arg_texts[0] = "2";
+  return a;
+}
 CAction Begin() { return Structural(ACTION_BEGIN_BLOCK); }
 CAction End() { return Structural(ACTION_END_BLOCK); }
 CAction Else() { return Structural(ACTION_ELSE); }
@@ -112,6 +119,7 @@ TEST_F(ActionTest, QuestionsBlocksElseRepeatAndExit) {
       {"a skipped question takes its action along", L(If("0"), If("1"), Log("a"), Log("z")), "z"},
       {"repeat a block", L(Repeat("3"), Begin(), Log("a"), Log("b"), End(), Log("z")), "abababz"},
       {"repeat an action", L(Repeat("2"), Log("a"), Log("z")), "aaz"},
+      {"a repeat stored with extra arguments counts the first", L(RepeatWithExtras(), Log("a")), "aa"},
       {"repeat zero or less runs nothing", L(Repeat("-1"), Begin(), Log("a"), End(), Log("z")), "z"},
       {"repeat a question with its action", L(Repeat("2"), If("1"), Log("a"), Log("z")), "aaz"},
       {"exit inside a block inside a repeat ends the event",
