@@ -17,6 +17,15 @@ namespace {
 
 constexpr int32_t kAppliesSelf = -1;
 constexpr int32_t kAppliesOther = -2;
+// Blocks, questions and repeats nest by recursion; a damaged file could nest
+// them deeper than the stack holds. Lists nested deeper end there.
+constexpr int32_t kMaxNesting = 10000;
+int32_t g_Nesting = 0;
+
+struct RNestingGuard {
+  RNestingGuard() { g_Nesting++; }
+  ~RNestingGuard() { g_Nesting--; }
+};
 
 bool Pending() { return PendingRoom != REQUEST_NONE; }
 
@@ -130,7 +139,8 @@ int32_t RepeatCount(const CAction& action, CInstance* self, CInstance* other) {
 }  // namespace
 
 int32_t ExecuteActions(CInstance* self, CInstance* other, const std::vector<CAction>& list, int32_t i) {
-  if (i < 0 || static_cast<size_t>(i) >= list.size() || Pending()) return ACTION_LIST_END;
+  if (i < 0 || static_cast<size_t>(i) >= list.size() || Pending() || g_Nesting >= kMaxNesting) return ACTION_LIST_END;
+  RNestingGuard nesting;
   const CAction& action = list[i];
   EventContext.action = i;
   if (action.kind == ACTION_BEGIN_BLOCK) {

@@ -258,6 +258,17 @@ TEST_F(ActionTest, ActionBuiltinsWithRelative) {
   EXPECT_TRUE(self->destroyed);
 }
 
+// A damaged file nesting far deeper than any game ends the list instead of
+// exhausting the stack.
+TEST_F(ActionTest, DeepNestingEndsTheList) {
+  std::vector<CAction> deep;
+  for (int i = 0; i < 20000; i++) deep.push_back(If("1"));
+  deep.push_back(Log("deep"));
+  deep.push_back(Log("z"));
+  EXPECT_EQ(Run(std::move(deep)), "");
+  EXPECT_EQ(Run(L(Begin(), Begin(), Log("a"), End(), End(), Log("b"))), "ab");
+}
+
 TEST_F(ActionTest, PendingRoomStopsTheList) {
   EXPECT_EQ(Run(L(Log("a"), CAction::CodeAction("game_end()"), Log("b"))), "a");
   EXPECT_EQ(PendingRoom, REQUEST_END);
