@@ -169,7 +169,6 @@ int32_t ExecuteActions(CInstance* self, CInstance* other, const std::vector<CAct
   if (next == ACTION_LIST_END) return ACTION_LIST_END;
   if (static_cast<size_t>(next) < list.size() && list[next].kind == ACTION_ELSE) {
     if (holds) return Skip(list, next + 1);
-    EventContext.action = next;
     return ExecuteActions(self, other, list, next + 1);
   }
   return next;
