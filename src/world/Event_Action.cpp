@@ -19,7 +19,7 @@ constexpr int32_t kAppliesSelf = -1;
 constexpr int32_t kAppliesOther = -2;
 // Blocks, questions and repeats nest by recursion; a damaged file could nest
 // them deeper than the stack holds. Lists nested deeper end there.
-constexpr int32_t kMaxNesting = 10000;
+constexpr int32_t kMaxNesting = 1000;
 int32_t g_Nesting = 0;
 
 struct RNestingGuard {

