@@ -14,6 +14,7 @@
 #include "graphics/Graphics_Window.h"
 #include "platform/Platform.h"
 #include "runner/Run_Clock.h"
+#include "runner/Run_Global.h"
 #include "runner/Runner_Form.h"
 #include "step/IO_Main.h"
 #include "step/Run_Step.h"
@@ -160,6 +161,7 @@ void Run_SetLibraryInitCode(std::vector<std::string> code) { g_LibraryInitCode =
 void StartGame() {
   BuildEventLists();
   ResetGlobals();
+  Global_ResetForStart();
   Random_Randomize();
   for (const std::string& text : g_LibraryInitCode) {
     if (text.empty()) continue;

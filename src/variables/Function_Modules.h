@@ -2,6 +2,7 @@
 // module defines its Register function next to its table.
 #pragma once
 
+void Function_Action_Register();
 void Function_Math_Register();
 void Function_Graphics_Register();
 void Function_Interaction_Register();
@@ -9,10 +10,12 @@ void Function_File_Register();
 void Function_Input_Register();
 void Function_Misc_Register();
 void Function_Resource_Register();
+void Function_TimeLine_Register();
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
 inline constexpr void (*const kFunctionModules[])() = {
+    Function_Action_Register,
     Function_Math_Register,
     Function_Graphics_Register,
     Function_Interaction_Register,
@@ -20,4 +23,5 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_Input_Register,
     Function_Misc_Register,
     Function_Resource_Register,
+    Function_TimeLine_Register,
 };
