@@ -433,7 +433,7 @@ bool NumArgument(const XNode& n, XContext& cx, double& out) {
   return PlainReal(v);
 }
 
-bool NumLocal(const XNode& n, XContext& cx, double& out) {
+[[gnu::always_inline]] inline bool ReadLocalReal(const XNode& n, XContext& cx, double& out) {
   if (!cx.locals) return false;
   const RVariable* var = cx.locals->FindVariable(n.id, n.hint);
   if (!var || !PlainReal(var->value)) return false;
@@ -441,16 +441,22 @@ bool NumLocal(const XNode& n, XContext& cx, double& out) {
   return true;
 }
 
+bool NumLocal(const XNode& n, XContext& cx, double& out) { return ReadLocalReal(n, cx, out); }
+
+// Runs the numeric path of a node that has one. Plain locals and constants,
+// the common leaves, are read without a call.
+[[gnu::always_inline]] inline bool NumOf(const XNode& e, XContext& cx, double& out) {
+  if (e.num == NumLocal) return ReadLocalReal(e, cx, out);
+  if (e.num == NumConstant) {
+    out = e.value.real;
+    return true;
+  }
+  return e.num(e, cx, out);
+}
+
 inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
   double v;
-  // A plain local index, the common case, is read without a call.
-  if (e.num == NumLocal && cx.locals) {
-    const RVariable* var = cx.locals->FindVariable(e.id, e.hint);
-    if (!var || !PlainReal(var->value)) return false;
-    v = var->value.real;
-  } else if (!e.num(e, cx, v)) {
-    return false;
-  }
+  if (!NumOf(e, cx, v)) return false;
   out = IndexOf(v);
   return out >= 0 && out < VARIABLE_ARRAY_SIZE;
 }
@@ -469,24 +475,24 @@ bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
 template <int32_t Op>
 bool NumBinary(const XNode& n, XContext& cx, double& out) {
   double r;
-  if (!n.kid[0]->num(*n.kid[0], cx, out) || !n.kid[1]->num(*n.kid[1], cx, r)) return false;
+  if (!NumOf(*n.kid[0], cx, out) || !NumOf(*n.kid[1], cx, r)) return false;
   return RealOperation<Op>(out, r);
 }
 
 // The same with a real constant on the right, read in place.
 template <int32_t Op>
 bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
-  return n.kid[0]->num(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+  return NumOf(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
 }
 
 bool NumNegate(const XNode& n, XContext& cx, double& out) {
-  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  if (!NumOf(*n.kid[0], cx, out)) return false;
   out = -out;
   return true;
 }
 
 bool NumNot(const XNode& n, XContext& cx, double& out) {
-  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  if (!NumOf(*n.kid[0], cx, out)) return false;
   out = out < 0.5 ? 1.0 : 0.0;
   return true;
 }
@@ -656,9 +662,8 @@ int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& val
 template <int32_t Op>
 int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   const XNode& rhs = *n.kid[1];
-  if (rhs.fn == EvalConstant) return CombineLocal<Op>(n, cx, result, rhs.value);
   double v;
-  if (rhs.num && rhs.num(rhs, cx, v)) {
+  if (rhs.num && NumOf(rhs, cx, v)) {
     const XNode& var = *n.kid[0];
     RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
     if (found && found->value.kind == VALUE_REAL) {
@@ -682,7 +687,7 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
 int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
   const XNode& rhs = *n.kid[1];
   double v;
-  if (rhs.num && rhs.num(rhs, cx, v)) {
+  if (rhs.num && NumOf(rhs, cx, v)) {
     SetPlainReal(result, v);
     SetPlainReal(LocalSlot(*n.kid[0], cx, 0), v);
     return EXEC_OK;
@@ -703,7 +708,7 @@ int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
 // the if statement's test (> 0.5), else the loops' (>= 0.5).
 int Condition(const XNode& e, XContext& cx, std::string_view message, bool strict = false) {
   double v;
-  if (!(e.num && e.num(e, cx, v))) {
+  if (!(e.num && NumOf(e, cx, v))) {
     RValue c;
     if (int st = Run(e, cx, c)) return st;
     if (!c.IsReal()) return Fail(cx, e.position, message);
@@ -724,7 +729,7 @@ int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
   }
   const XNode& rhs = *n.kid[1];
   double v;
-  if (rhs.num && rhs.num(rhs, cx, v)) {
+  if (rhs.num && NumOf(rhs, cx, v)) {
     SetPlainReal(result, v);
   } else {
     RValue value;  // fresh, as for any assignment

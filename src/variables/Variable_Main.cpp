@@ -1,5 +1,7 @@
 #include "variables/Variable_Main.h"
 
+#include <malloc.h>
+
 #include <unordered_map>
 #include <vector>
 
@@ -161,4 +163,13 @@ bool SetOwnerVariable(int32_t owner, int32_t id, int32_t index, const RValue& va
     return true;
   });
   return ok;
+}
+
+void Variable_KeepFreedMemory() {
+  // Freed memory up to this much stays with the process; blocks up to the
+  // largest array row plus growth come from the heap, not from fresh maps.
+  constexpr int kKeep = 256 << 20;
+  constexpr int kMapAbove = 32 << 20;
+  mallopt(M_TRIM_THRESHOLD, kKeep);
+  mallopt(M_MMAP_THRESHOLD, kMapAbove);
 }
