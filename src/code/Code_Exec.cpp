@@ -185,7 +185,7 @@ inline int64_t IndexOf(double v) {
   return RoundToInt64(v);
 }
 
-inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
+[[gnu::always_inline]] inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
 bool NumLocal(const XNode& n, XContext& cx, double& out);
 
 int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) {
@@ -337,6 +337,13 @@ inline bool Integers(double l, double r, double limit) {
 constexpr double kExactSum = 4611686018427387904.0;  // 2^62
 constexpr double kExactSmall = 2147483648.0;         // 2^31
 
+// The extended arithmetic, out of line: kept out of the fast paths, whose
+// frames it would otherwise widen.
+template <int32_t Op>
+[[gnu::noinline]] bool ExtendedOperation(double& l, double r) {
+  return Operator_Real(Op, l, r);
+}
+
 // Applies operator Op to two reals in place; false when BinaryOperation has
 // to decide (a zero divisor, or an operator without fast path).
 template <int32_t Op>
@@ -359,7 +366,10 @@ inline bool RealOperation(double& l, double r) {
       return true;
     }
   }
-  return Operator_Real(Op, l, r);
+  // Comparisons and logical operators are a few instructions; the rest
+  // rounds through the extended type or to integers.
+  if constexpr (Op == OP_EQUAL_SIGN || (Op >= OP_AND && Op <= OP_GREATER)) return Operator_Real(Op, l, r);
+  else return ExtendedOperation<Op>(l, r);
 }
 
 template <int32_t Op>
@@ -454,7 +464,7 @@ bool NumLocal(const XNode& n, XContext& cx, double& out) { return ReadLocalReal(
   return e.num(e, cx, out);
 }
 
-inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
+[[gnu::always_inline]] inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
   double v;
   if (!NumOf(e, cx, v)) return false;
   out = IndexOf(v);
@@ -658,12 +668,24 @@ int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& val
   return EXEC_OK;
 }
 
+// The value of a compound assignment to a plain local that the fast path
+// left: `v` when the numeric path gave it (`numeric`), else evaluated now.
+template <int32_t Op>
+[[gnu::noinline]] int AssignLocalValue(const XNode& n, XContext& cx, RValue& result, bool numeric, double v) {
+  if (numeric) return CombineLocal<Op>(n, cx, result, RValue(v));
+  if (const RValue* value = Peek(*n.kid[1], cx)) return CombineLocal<Op>(n, cx, result, *value);
+  RValue value;
+  if (int st = Run(*n.kid[1], cx, value)) return st;
+  return CombineLocal<Op>(n, cx, result, value);
+}
+
 // Compound assignment to a plain local: combined in place in its slot.
 template <int32_t Op>
 int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   const XNode& rhs = *n.kid[1];
-  double v;
-  if (rhs.num && NumOf(rhs, cx, v)) {
+  double v = 0;
+  bool numeric = rhs.num && NumOf(rhs, cx, v);
+  if (numeric) {
     const XNode& var = *n.kid[0];
     RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
     if (found && found->value.kind == VALUE_REAL) {
@@ -674,12 +696,8 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
         return EXEC_OK;
       }
     }
-    return CombineLocal<Op>(n, cx, result, RValue(v));
   }
-  if (const RValue* value = Peek(*n.kid[1], cx)) return CombineLocal<Op>(n, cx, result, *value);
-  RValue value;
-  if (int st = Run(*n.kid[1], cx, value)) return st;
-  return CombineLocal<Op>(n, cx, result, value);
+  return AssignLocalValue<Op>(n, cx, result, numeric, v);
 }
 
 // Plain assignment to a plain local. A peeked value goes to the result
@@ -704,17 +722,23 @@ int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
   return EXEC_OK;
 }
 
+inline int Truth(double v, bool strict) { return (strict ? v > 0.5 : IsTrue(v)) ? 1 : 0; }
+
+// A condition without a numeric path, or whose numeric path gave up.
+[[gnu::noinline]] int EvaluatedCondition(const XNode& e, XContext& cx, std::string_view message, bool strict) {
+  RValue c;
+  if (int st = Run(e, cx, c)) return st;
+  if (!c.IsReal()) return Fail(cx, e.position, message);
+  return Truth(c.real, strict);
+}
+
 // Evaluates a condition: 1 true, 0 false, or a failing status. `strict` is
 // the if statement's test (> 0.5), else the loops' (>= 0.5).
-int Condition(const XNode& e, XContext& cx, std::string_view message, bool strict = false) {
+[[gnu::always_inline]] inline int Condition(const XNode& e, XContext& cx, std::string_view message,
+                                            bool strict = false) {
   double v;
-  if (!(e.num && NumOf(e, cx, v))) {
-    RValue c;
-    if (int st = Run(e, cx, c)) return st;
-    if (!c.IsReal()) return Fail(cx, e.position, message);
-    v = c.real;
-  }
-  return (strict ? v > 0.5 : IsTrue(v)) ? 1 : 0;
+  if (e.num && NumOf(e, cx, v)) return Truth(v, strict);
+  return EvaluatedCondition(e, cx, message, strict);
 }
 
 // Plain assignment to an element of a local array (fixed owner local).
