@@ -796,15 +796,46 @@ int ExecDo(const XNode& n, XContext& cx, RValue& result) {
   }
 }
 
+constexpr std::string_view kForMessage = "Expression expected";
+
+// The step and the next test of a counted loop: `i += step` with a real
+// step and `i < limit` with a real limit, both on the same plain local. The
+// counter is found once for both; anything else (a counter that is not a
+// plain real, a step or limit that is not one, a sum beyond the fast path)
+// runs the step and the condition as they stand. The step's value only
+// goes to the loop's own holder, which nobody reads, so it is not copied.
+int CountedStep(const XNode& n, XContext& cx, RValue& head) {
+  const XNode& step = *n.kid[2];
+  const XNode& counter = *step.kid[0];
+  double by, limit;
+  RVariable* found = cx.locals ? cx.locals->FindVariable(counter.id, counter.hint) : nullptr;
+  if (found && PlainReal(found->value) && NumOf(*step.kid[1], cx, by)) {
+    double i = found->value.real;
+    if (RealOperation<OP_PLUS>(i, by)) {
+      found->value.real = i;
+      if (NumOf(*n.kid[1]->kid[1], cx, limit)) return i < limit ? 1 : 0;
+      return Condition(*n.kid[1], cx, kForMessage);
+    }
+  }
+  if (int st = Run(step, cx, head)) return st;
+  return Condition(*n.kid[1], cx, kForMessage);
+}
+
+template <bool Counted>
 int ExecFor(const XNode& n, XContext& cx, RValue& result) {
   RValue head;
   if (int st = Run(*n.kid[0], cx, head)) return st;
+  int c = Condition(*n.kid[1], cx, kForMessage);
   for (;;) {
-    int c = Condition(*n.kid[1], cx, "Expression expected");
     if (c <= 0) return c;
     int st = Run(*n.kid[3], cx, result);
     if (!LoopGoesOn(st)) return st;
-    if (int step = Run(*n.kid[2], cx, head)) return step;
+    if constexpr (Counted) {
+      c = CountedStep(n, cx, head);
+    } else {
+      if (int step = Run(*n.kid[2], cx, head)) return step;
+      c = Condition(*n.kid[1], cx, kForMessage);
+    }
   }
 }
 
@@ -1034,7 +1065,10 @@ class CPreparer {
         break;
       case NODE_WHILE: Kids(n, ExecWhile, t, {false, true}); break;
       case NODE_DO: Kids(n, ExecDo, t, {true, false}); break;
-      case NODE_FOR: Kids(n, ExecFor, t, {true, false, true, true}); break;
+      case NODE_FOR:
+        Kids(n, ExecFor<false>, t, {true, false, true, true});
+        if (Counted(*n.kid[1], *n.kid[2])) n.fn = ExecFor<true>;
+        break;
       case NODE_REPEAT: Kids(n, ExecRepeat, t, {false, true}); break;
       case NODE_WITH: Kids(n, ExecWith, t, {false, true}); break;
       case NODE_RETURN: Kids(n, ExecReturn, t, {false}); break;
@@ -1104,6 +1138,13 @@ class CPreparer {
       n.kid[i] = statement ? Statement(t.children[i]) : Expression(t.children[i]);
       i++;
     }
+  }
+
+  // Whether a for loop counts a plain local up: the step `i += real` and the
+  // condition `i < real` (see CountedStep).
+  static bool Counted(const XNode& cond, const XNode& step) {
+    return step.fn == ExecAssignLocal<OP_PLUS> && step.kid[1]->num && cond.kind == NODE_BINARY &&
+           cond.id == OP_LESS && cond.num && cond.kid[0]->num == NumLocal && cond.kid[0]->id == step.kid[0]->id;
   }
 
   // Labels stay in the switch's list for the switch to find; their
