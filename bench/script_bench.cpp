@@ -87,6 +87,7 @@ bool RunCase(const RBenchCase& c) {
 
 int main(int argc, char** argv) {
   Settings.DisplayErrors = false;
+  Variable_KeepFreedMemory();  // as the runner does at start
   RegisterAllFunctions();
   for (const RVariableDef& def : EXEC_ARGUMENT_VARIABLES) RegisterVariable(def.name, def.getter, def.setter);
   bool ok = true;

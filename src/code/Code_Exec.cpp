@@ -185,7 +185,7 @@ inline int64_t IndexOf(double v) {
   return RoundToInt64(v);
 }
 
-inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
+[[gnu::always_inline]] inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
 bool NumLocal(const XNode& n, XContext& cx, double& out);
 
 int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) {
@@ -337,6 +337,13 @@ inline bool Integers(double l, double r, double limit) {
 constexpr double kExactSum = 4611686018427387904.0;  // 2^62
 constexpr double kExactSmall = 2147483648.0;         // 2^31
 
+// The extended arithmetic, out of line: kept out of the fast paths, whose
+// frames it would otherwise widen.
+template <int32_t Op>
+[[gnu::noinline]] bool ExtendedOperation(double& l, double r) {
+  return Operator_Real(Op, l, r);
+}
+
 // Applies operator Op to two reals in place; false when BinaryOperation has
 // to decide (a zero divisor, or an operator without fast path).
 template <int32_t Op>
@@ -359,7 +366,10 @@ inline bool RealOperation(double& l, double r) {
       return true;
     }
   }
-  return Operator_Real(Op, l, r);
+  // Comparisons and logical operators are a few instructions; the rest
+  // rounds through the extended type or to integers.
+  if constexpr (Op == OP_EQUAL_SIGN || (Op >= OP_AND && Op <= OP_GREATER)) return Operator_Real(Op, l, r);
+  else return ExtendedOperation<Op>(l, r);
 }
 
 template <int32_t Op>
@@ -433,7 +443,7 @@ bool NumArgument(const XNode& n, XContext& cx, double& out) {
   return PlainReal(v);
 }
 
-bool NumLocal(const XNode& n, XContext& cx, double& out) {
+[[gnu::always_inline]] inline bool ReadLocalReal(const XNode& n, XContext& cx, double& out) {
   if (!cx.locals) return false;
   const RVariable* var = cx.locals->FindVariable(n.id, n.hint);
   if (!var || !PlainReal(var->value)) return false;
@@ -441,16 +451,22 @@ bool NumLocal(const XNode& n, XContext& cx, double& out) {
   return true;
 }
 
-inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
-  double v;
-  // A plain local index, the common case, is read without a call.
-  if (e.num == NumLocal && cx.locals) {
-    const RVariable* var = cx.locals->FindVariable(e.id, e.hint);
-    if (!var || !PlainReal(var->value)) return false;
-    v = var->value.real;
-  } else if (!e.num(e, cx, v)) {
-    return false;
+bool NumLocal(const XNode& n, XContext& cx, double& out) { return ReadLocalReal(n, cx, out); }
+
+// Runs the numeric path of a node that has one. Plain locals and constants,
+// the common leaves, are read without a call.
+[[gnu::always_inline]] inline bool NumOf(const XNode& e, XContext& cx, double& out) {
+  if (e.num == NumLocal) return ReadLocalReal(e, cx, out);
+  if (e.num == NumConstant) {
+    out = e.value.real;
+    return true;
   }
+  return e.num(e, cx, out);
+}
+
+[[gnu::always_inline]] inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
+  double v;
+  if (!NumOf(e, cx, v)) return false;
   out = IndexOf(v);
   return out >= 0 && out < VARIABLE_ARRAY_SIZE;
 }
@@ -469,24 +485,24 @@ bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
 template <int32_t Op>
 bool NumBinary(const XNode& n, XContext& cx, double& out) {
   double r;
-  if (!n.kid[0]->num(*n.kid[0], cx, out) || !n.kid[1]->num(*n.kid[1], cx, r)) return false;
+  if (!NumOf(*n.kid[0], cx, out) || !NumOf(*n.kid[1], cx, r)) return false;
   return RealOperation<Op>(out, r);
 }
 
 // The same with a real constant on the right, read in place.
 template <int32_t Op>
 bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
-  return n.kid[0]->num(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+  return NumOf(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
 }
 
 bool NumNegate(const XNode& n, XContext& cx, double& out) {
-  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  if (!NumOf(*n.kid[0], cx, out)) return false;
   out = -out;
   return true;
 }
 
 bool NumNot(const XNode& n, XContext& cx, double& out) {
-  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  if (!NumOf(*n.kid[0], cx, out)) return false;
   out = out < 0.5 ? 1.0 : 0.0;
   return true;
 }
@@ -652,13 +668,24 @@ int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& val
   return EXEC_OK;
 }
 
+// The value of a compound assignment to a plain local that the fast path
+// left: `v` when the numeric path gave it (`numeric`), else evaluated now.
+template <int32_t Op>
+[[gnu::noinline]] int AssignLocalValue(const XNode& n, XContext& cx, RValue& result, bool numeric, double v) {
+  if (numeric) return CombineLocal<Op>(n, cx, result, RValue(v));
+  if (const RValue* value = Peek(*n.kid[1], cx)) return CombineLocal<Op>(n, cx, result, *value);
+  RValue value;
+  if (int st = Run(*n.kid[1], cx, value)) return st;
+  return CombineLocal<Op>(n, cx, result, value);
+}
+
 // Compound assignment to a plain local: combined in place in its slot.
 template <int32_t Op>
 int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   const XNode& rhs = *n.kid[1];
-  if (rhs.fn == EvalConstant) return CombineLocal<Op>(n, cx, result, rhs.value);
-  double v;
-  if (rhs.num && rhs.num(rhs, cx, v)) {
+  double v = 0;
+  bool numeric = rhs.num && NumOf(rhs, cx, v);
+  if (numeric) {
     const XNode& var = *n.kid[0];
     RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
     if (found && found->value.kind == VALUE_REAL) {
@@ -669,12 +696,8 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
         return EXEC_OK;
       }
     }
-    return CombineLocal<Op>(n, cx, result, RValue(v));
   }
-  if (const RValue* value = Peek(*n.kid[1], cx)) return CombineLocal<Op>(n, cx, result, *value);
-  RValue value;
-  if (int st = Run(*n.kid[1], cx, value)) return st;
-  return CombineLocal<Op>(n, cx, result, value);
+  return AssignLocalValue<Op>(n, cx, result, numeric, v);
 }
 
 // Plain assignment to a plain local. A peeked value goes to the result
@@ -682,7 +705,7 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
 int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
   const XNode& rhs = *n.kid[1];
   double v;
-  if (rhs.num && rhs.num(rhs, cx, v)) {
+  if (rhs.num && NumOf(rhs, cx, v)) {
     SetPlainReal(result, v);
     SetPlainReal(LocalSlot(*n.kid[0], cx, 0), v);
     return EXEC_OK;
@@ -699,17 +722,23 @@ int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
   return EXEC_OK;
 }
 
+inline int Truth(double v, bool strict) { return (strict ? v > 0.5 : IsTrue(v)) ? 1 : 0; }
+
+// A condition without a numeric path, or whose numeric path gave up.
+[[gnu::noinline]] int EvaluatedCondition(const XNode& e, XContext& cx, std::string_view message, bool strict) {
+  RValue c;
+  if (int st = Run(e, cx, c)) return st;
+  if (!c.IsReal()) return Fail(cx, e.position, message);
+  return Truth(c.real, strict);
+}
+
 // Evaluates a condition: 1 true, 0 false, or a failing status. `strict` is
 // the if statement's test (> 0.5), else the loops' (>= 0.5).
-int Condition(const XNode& e, XContext& cx, std::string_view message, bool strict = false) {
+[[gnu::always_inline]] inline int Condition(const XNode& e, XContext& cx, std::string_view message,
+                                            bool strict = false) {
   double v;
-  if (!(e.num && e.num(e, cx, v))) {
-    RValue c;
-    if (int st = Run(e, cx, c)) return st;
-    if (!c.IsReal()) return Fail(cx, e.position, message);
-    v = c.real;
-  }
-  return (strict ? v > 0.5 : IsTrue(v)) ? 1 : 0;
+  if (e.num && NumOf(e, cx, v)) return Truth(v, strict);
+  return EvaluatedCondition(e, cx, message, strict);
 }
 
 // Plain assignment to an element of a local array (fixed owner local).
@@ -724,7 +753,7 @@ int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
   }
   const XNode& rhs = *n.kid[1];
   double v;
-  if (rhs.num && rhs.num(rhs, cx, v)) {
+  if (rhs.num && NumOf(rhs, cx, v)) {
     SetPlainReal(result, v);
   } else {
     RValue value;  // fresh, as for any assignment
@@ -767,15 +796,46 @@ int ExecDo(const XNode& n, XContext& cx, RValue& result) {
   }
 }
 
+constexpr std::string_view kForMessage = "Expression expected";
+
+// The step and the next test of a counted loop: `i += step` with a real
+// step and `i < limit` with a real limit, both on the same plain local. The
+// counter is found once for both; anything else (a counter that is not a
+// plain real, a step or limit that is not one, a sum beyond the fast path)
+// runs the step and the condition as they stand. The step's value only
+// goes to the loop's own holder, which nobody reads, so it is not copied.
+int CountedStep(const XNode& n, XContext& cx, RValue& head) {
+  const XNode& step = *n.kid[2];
+  const XNode& counter = *step.kid[0];
+  double by, limit;
+  RVariable* found = cx.locals ? cx.locals->FindVariable(counter.id, counter.hint) : nullptr;
+  if (found && PlainReal(found->value) && NumOf(*step.kid[1], cx, by)) {
+    double i = found->value.real;
+    if (RealOperation<OP_PLUS>(i, by)) {
+      found->value.real = i;
+      if (NumOf(*n.kid[1]->kid[1], cx, limit)) return i < limit ? 1 : 0;
+      return Condition(*n.kid[1], cx, kForMessage);
+    }
+  }
+  if (int st = Run(step, cx, head)) return st;
+  return Condition(*n.kid[1], cx, kForMessage);
+}
+
+template <bool Counted>
 int ExecFor(const XNode& n, XContext& cx, RValue& result) {
   RValue head;
   if (int st = Run(*n.kid[0], cx, head)) return st;
+  int c = Condition(*n.kid[1], cx, kForMessage);
   for (;;) {
-    int c = Condition(*n.kid[1], cx, "Expression expected");
     if (c <= 0) return c;
     int st = Run(*n.kid[3], cx, result);
     if (!LoopGoesOn(st)) return st;
-    if (int step = Run(*n.kid[2], cx, head)) return step;
+    if constexpr (Counted) {
+      c = CountedStep(n, cx, head);
+    } else {
+      if (int step = Run(*n.kid[2], cx, head)) return step;
+      c = Condition(*n.kid[1], cx, kForMessage);
+    }
   }
 }
 
@@ -1005,7 +1065,10 @@ class CPreparer {
         break;
       case NODE_WHILE: Kids(n, ExecWhile, t, {false, true}); break;
       case NODE_DO: Kids(n, ExecDo, t, {true, false}); break;
-      case NODE_FOR: Kids(n, ExecFor, t, {true, false, true, true}); break;
+      case NODE_FOR:
+        Kids(n, ExecFor<false>, t, {true, false, true, true});
+        if (Counted(*n.kid[1], *n.kid[2])) n.fn = ExecFor<true>;
+        break;
       case NODE_REPEAT: Kids(n, ExecRepeat, t, {false, true}); break;
       case NODE_WITH: Kids(n, ExecWith, t, {false, true}); break;
       case NODE_RETURN: Kids(n, ExecReturn, t, {false}); break;
@@ -1075,6 +1138,13 @@ class CPreparer {
       n.kid[i] = statement ? Statement(t.children[i]) : Expression(t.children[i]);
       i++;
     }
+  }
+
+  // Whether a for loop counts a plain local up: the step `i += real` and the
+  // condition `i < real` (see CountedStep).
+  static bool Counted(const XNode& cond, const XNode& step) {
+    return step.fn == ExecAssignLocal<OP_PLUS> && step.kid[1]->num && cond.kind == NODE_BINARY &&
+           cond.id == OP_LESS && cond.num && cond.kid[0]->num == NumLocal && cond.kid[0]->id == step.kid[0]->id;
   }
 
   // Labels stay in the switch's list for the switch to find; their

@@ -18,6 +18,7 @@
 #include "variables/Builtins_Listing.h"
 #include "variables/Builtins_Main.h"
 #include "variables/Support_DLL.h"
+#include "variables/Variable_Main.h"
 
 RRunnerOptions RunnerOptions;
 
@@ -76,6 +77,7 @@ bool ParseCount(const char* text, int64_t& out) {
 const std::vector<std::string>& Runner_CommandLine() { return g_CommandLine; }
 
 int Runner_Main(int argc, char** argv) {
+  Variable_KeepFreedMemory();
   std::string self = Platform_ExecutablePath();
   int first = 1;
   std::string game;

@@ -1,5 +1,7 @@
 #include "variables/Variable_Main.h"
 
+#include <malloc.h>
+
 #include <unordered_map>
 #include <vector>
 
@@ -161,4 +163,14 @@ bool SetOwnerVariable(int32_t owner, int32_t id, int32_t index, const RValue& va
     return true;
   });
   return ok;
+}
+
+void Variable_KeepFreedMemory() {
+  // Freed memory up to this much stays with the process; blocks up to a
+  // full array row (32000 values) with room to grow come from the heap, not
+  // from fresh maps. Either setting failing only costs speed.
+  constexpr int kKeep = 256 << 20;
+  constexpr int kMapAbove = 4 << 20;
+  mallopt(M_TRIM_THRESHOLD, kKeep);
+  mallopt(M_MMAP_THRESHOLD, kMapAbove);
 }

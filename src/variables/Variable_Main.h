@@ -50,6 +50,12 @@ class CStream;
 // Ids below this reach the built-in table instead of a store.
 constexpr int32_t BUILTIN_VARIABLE_LIMIT = 10000;
 
+// Makes the allocator keep freed memory for reuse instead of handing it back
+// to the system: script arrays of megabytes come and go with every run of a
+// code, and memory returned each time is faulted in again at the next.
+// Called once at program start.
+void Variable_KeepFreedMemory();
+
 // A new empty global store and 10000 cleared globalvar flags (program start,
 // game restart).
 void ResetGlobals();

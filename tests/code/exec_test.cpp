@@ -206,6 +206,47 @@ TEST_F(ExecTest, UninitializedAsZero) {
   EXPECT_EQ(Run("print(y, a[4]); q += 2; print(q); var l; print(l)"), "0 0\n2\n0\n");
 }
 
+// Loops over locals take prepared fast paths (a counted for loop, numeric
+// leaves read in place); the same program over globals takes none. Both
+// must print the same, errors and their positions included: DECL is
+// replaced by declarations of equal length.
+TEST_F(ExecTest, LocalFastPathsMatchTheGeneralPath) {
+  const RGolden cases[] = {
+      {"DECL i, s; s = 0; for (i = 0; i < 5; i += 1) s += i; print(s, i)", "10 5\n"},
+      {"DECL i, n; n = 0; for (i = 0; i < 1; i += 0.25) n += 1; print(n, i)", "4 1\n"},
+      {"DECL i; for (i = 0; i < 10; i += 1) { if i == 2 continue; if i == 4 break; print(i) } print(i)",
+       "0\n1\n3\n4\n"},
+      {"DECL i; for (i = 0; i < 3; i += 1) { print(i); if i == 1 i = 'x' }",
+       "0\n1\nERROR 33: Wrong type of arguments to +.\n"},
+      {"DECL i, n; n = 3; for (i = 0; i < n; i += 1) { print(i); n = 'a' }",
+       "0\nERROR 40: Cannot compare arguments.\n"},
+      {"DECL i, s; s = ''; for (i = 'a'; i < 'aaa'; i += 'a') s += i; print(s)", "aaa\n"},
+      {"DECL i, d, n; d = 1; n = 0; for (i = 0; i < 20; i += d) { d *= 2; n += 1 } print(n, i, d)", "4 30 16\n"},
+      {"DECL i, n; n = 0; i = 'a'; for (i = i < 'b'; i < 4; i += 1) n += 1; print(n, i)", "3 4\n"},
+      {"DECL i, n; n = 2; for (i = 0; i < n * 2 - 1; i += 1) print(i)", "0\n1\n2\n"},
+      {"DECL i, z; z = 0; for (i = 0; i < 3; i += 1 / z) print(i)", "0\nERROR 52: Division by 0.\n"},
+      {"DECL i, n; n = 0; for (i = 0; i < 3; i += 1) { var p, q, r, t, u, w, y; p = i; q = p; r = q; t = r;"
+       " u = t; w = u; y = w; n += y } print(n)",
+       "3\n"},
+      {"DECL i, a, s; s = 0; for (i = 0; i < 4; i += 1) a[i, i] = i * 3; for (i = 0; i < 4; i += 1) s += a[i, i];"
+       " print(s, a[3, 3])",
+       "18 9\n"},
+      {"DECL i, s; s = 7; for (i = 0; i < 2; i += 1) s = s mod (1 - i); print(s)", "ERROR 62: Modulo by 0.\n"},
+  };
+  for (const RGolden& c : cases) {
+    std::string outputs[2];
+    const char* decls[2] = {"var      ", "globalvar"};
+    for (int k = 0; k < 2; k++) {
+      SetUp();
+      std::string program = c.program;
+      program.replace(program.find("DECL"), 4, decls[k]);
+      outputs[k] = Run(program);
+    }
+    EXPECT_EQ(outputs[0], c.output) << c.program;
+    EXPECT_EQ(outputs[1], outputs[0]) << c.program;
+  }
+}
+
 TEST_F(ExecTest, ScriptResultValueAndArguments) {
   AddScripts({
       {"five", "x = 5;"},
