@@ -44,6 +44,14 @@ const std::vector<RBenchCase> kCases = {
     {"calls2m", {{"add", "return argument0 + argument1"}},
      "var i, s; s = 0; for (i = 0; i < 2000000; i += 1) s = add(s, i); return s"},
     {"concat", {}, "var s, i; s = ''; for (i = 0; i < 20000; i += 1) s += 'abcdef'; return s"},
+    {"strings", {},
+     "var s, i, n, t; n = 0;"
+     "for (i = 0; i < 200000; i += 1) {"
+     "  t = string_copy('abcdefghij', i mod 10 + 1, 4);"
+     "  s = string_replace_all(t + t, 'c', 'xy');"
+     "  n += string_length(s) + string_pos('d', s) + string_count('x', s);"
+     "}"
+     "return n"},
 };
 
 bool RunCase(const RBenchCase& c) {

@@ -1,15 +1,10 @@
-// String and math built-ins: each called directly through the registry, and
-// a program that builds strings with them through the interpreter (its Lua
-// equivalent for comparison is bench/lua/strings.lua).
+// String and math built-ins, each called directly through the registry. The
+// script suite (script_bench, case "strings") measures them inside programs.
 #include <benchmark/benchmark.h>
 
 #include <initializer_list>
 
-#include "code/Code_Exec.h"
-#include "code/Code_Main.h"
-#include "data/Option_Main.h"
 #include "variables/Code_Function.h"
-#include "world/Instance_Class.h"
 
 namespace {
 
@@ -44,34 +39,6 @@ void BM_Median(benchmark::State& s) {
   CallRepeatedly(s, "median", {RValue(5), RValue(1), RValue(4), RValue(2), RValue(3), RValue(9), RValue(7)});
 }
 
-// 200000 rounds of copying, replacing, searching and counting in short texts.
-constexpr const char* kStringProgram =
-    "var s, i, n, t; n = 0;"
-    "for (i = 0; i < 200000; i += 1) {"
-    "  t = string_copy('abcdefghij', i mod 10 + 1, 4);"
-    "  s = string_replace_all(t + t, 'c', 'xy');"
-    "  n += string_length(s) + string_pos('d', s) + string_count('x', s);"
-    "}"
-    "return n";
-
-void BM_StringProgram(benchmark::State& state) {
-  RegisterAllFunctions();
-  Settings.DisplayErrors = false;
-  CCode code(kStringProgram, false);
-  if (!code.Compile()) {
-    state.SkipWithError("does not compile");
-    return;
-  }
-  CInstance self;
-  self.id = 100001;
-  RValue result;
-  for (auto _ : state) {
-    Execute(&self, &self, code, result);
-    benchmark::DoNotOptimize(result);
-  }
-  state.counters["result"] = result.real;
-}
-
 BENCHMARK(BM_StringCopy);
 BENCHMARK(BM_StringPos);
 BENCHMARK(BM_StringReplaceAll);
@@ -80,7 +47,6 @@ BENCHMARK(BM_StringOfReal);
 BENCHMARK(BM_Power);
 BENCHMARK(BM_PointDirection);
 BENCHMARK(BM_Median);
-BENCHMARK(BM_StringProgram)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -47,10 +47,12 @@ void RecordError(const CCode& code, int position, std::string_view message) {
     out += text;
     out += "\r position ";
   } else {
-    size_t start = position >= 2 ? text.rfind('\r', position - 2) : std::string::npos;
+    // The line around the position: after the carriage return before it, up
+    // to the next one from the position on.
+    size_t at = position > 0 ? static_cast<size_t>(position - 1) : 0;
+    size_t start = at > 0 ? text.rfind('\r', at - 1) : std::string::npos;
     start = start == std::string::npos ? 0 : start + 1;
-    size_t end = text.find('\r', std::max(start, static_cast<size_t>(position > 0 ? position - 1 : 0)));
-    if (end == std::string::npos) end = text.size();
+    size_t end = std::min(text.find('\r', at), text.size());
     out = "Error in code at line ";
     out += std::to_string(line);
     out += ":\r   ";

@@ -34,14 +34,19 @@ struct XContext;
 // Runs a node. For an expression `out` receives its value; for a statement
 // it is the code's result value. Returns a status code.
 using XFn = int (*)(const XNode& n, XContext& cx, RValue& out);
-// Decides a condition without making a value where it can: 1 true, 0 false,
-// or TEST_UNDECIDED when the node has to be run.
-using XTest = int (*)(const XNode& n, XContext& cx);
-constexpr int TEST_UNDECIDED = 1000;
+// The numeric path of an expression made only of reals: constants, plain
+// locals, local array elements and operators on them. It computes the value
+// as a double, in the same order and with the same arithmetic as running the
+// node, and returns false, before anything has changed, when it meets
+// anything else (a string, a missing variable, a bad index, a division by
+// zero); the node is then run and gives the value or the error. Leaves with
+// a leftover text (a real that was a string comparison) are refused, so the
+// value made from a double is exactly the one running would make.
+using XNum = bool (*)(const XNode& n, XContext& cx, double& out);
 
 struct XNode {
   XFn fn = nullptr;
-  XTest test = nullptr;  // comparisons only
+  XNum num = nullptr;  // the numeric path, when the node has one
   int32_t kind = 0;      // the tree node's kind
   int32_t position = 0;  // source position for errors
   int32_t id = 0;        // variable id, function id or operator code
@@ -49,9 +54,11 @@ struct XNode {
   int32_t op = 0;        // operator of a compound assignment (0 plain)
   int32_t count = 0;     // number of index or argument children
   bool fixed_owner = false;
-  mutable int32_t hint = 0;  // where a local was found last (FindHinted)
+  int32_t argument = -1;  // the argument slot an `argumentN` node reads
+  mutable int32_t hint = 0;  // where a local was found last (FindVariable)
   BuiltinCallback callback = nullptr;
   BuiltinGetter getter = nullptr;  // a built-in variable's
+  CCode* script = nullptr;         // a called script's code, once compiled
   const XNode* kid[4] = {};
   std::vector<const XNode*> list;  // statements, arguments, switch body, declared ids
   RValue value;                    // constant
@@ -94,6 +101,7 @@ struct XContext {
 };
 
 RValue g_BaseArguments[MAX_ARGUMENTS];
+// The argument slots of the running script: a call points this at its frame.
 RValue* g_Arguments = g_BaseArguments;
 ExtensionCaller g_ExtensionCaller = nullptr;
 
@@ -109,6 +117,17 @@ inline void CopyValue(RValue& dst, const RValue& src) {
   dst.kind = src.kind;
   dst.real = src.real;
   if (!src.str.empty() || !dst.str.empty()) dst.str = src.str;
+}
+
+// A real without leftover text.
+inline bool PlainReal(const RValue& v) { return v.kind == VALUE_REAL && v.str.empty(); }
+
+// Stores a double computed by the numeric path as the value running the
+// node would have made: a real without text.
+inline void SetPlainReal(RValue& out, double v) {
+  out.kind = VALUE_REAL;
+  out.real = v;
+  if (!out.str.empty()) out.str.clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -145,11 +164,12 @@ struct XRef {
 int EvalLocal(const XNode& n, XContext& cx, RValue& out);
 int EvalConstant(const XNode& n, XContext& cx, RValue& out);
 
-// The value of a constant or of a plain local that exists, without copying;
-// null when the node has to be run. Running those two nodes has no effect
-// besides their value, so peeking them is the same as running them.
+// The value of a constant, an argument variable or a plain local that
+// exists, without copying; null when the node has to be run. Running these
+// nodes has no effect besides their value, so peeking is the same as running.
 inline const RValue* Peek(const XNode& e, XContext& cx) {
   if (e.fn == EvalConstant) return &e.value;
+  if (e.argument >= 0) return &g_Arguments[e.argument];
   if (e.fn == EvalLocal && cx.locals) {
     if (const RVariable* var = cx.locals->FindVariable(e.id, e.hint)) return &var->value;
   }
@@ -165,6 +185,9 @@ inline int64_t IndexOf(double v) {
   return RoundToInt64(v);
 }
 
+inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
+bool NumLocal(const XNode& n, XContext& cx, double& out);
+
 int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) {
   if (!v.IsReal()) return Fail(cx, e.position, "Wrong type of array index");
   out = IndexOf(v.real);
@@ -174,6 +197,7 @@ int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) 
 }
 
 int EvalSubscript(const XNode& e, XContext& cx, int64_t& out) {
+  if (e.num && NumSubscript(e, cx, out)) return EXEC_OK;
   if (const RValue* v = Peek(e, cx)) return CheckSubscript(e, cx, *v, out);
   RValue v;
   if (int st = Run(e, cx, v)) return st;
@@ -294,71 +318,48 @@ int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
 }
 
 // ---------------------------------------------------------------------------
-// Operators. Reals take the fast path here with the very arithmetic of
-// BinaryOperation (extended intermediate, stored as a checked double);
-// everything else, and every failure, goes to BinaryOperation itself.
+// Operators. Reals take the fast path here through Operator_Real, the very
+// arithmetic of BinaryOperation; everything else, and every failure, goes to
+// BinaryOperation itself. On top of it, integer operands whose result the
+// extended type holds exactly skip the extended unit: storing an exact result
+// rounds once, as plain double arithmetic does.
 
-using Extended = long double;
-
-inline double Store(Extended x) { return CheckReal(static_cast<double>(x)); }
-
-// Integers below 2^53 divide exactly in int64: the extended quotient of
-// such operands never rounds across an integer, so its truncation is the
-// integer quotient.
-inline bool SmallIntegers(double l, double r) {
-  constexpr double kLimit = 9007199254740992.0;
-  return std::fabs(l) < kLimit && std::fabs(r) < kLimit && l == static_cast<double>(static_cast<int64_t>(l)) &&
+// Whether both reals are integers below `limit` in magnitude.
+inline bool Integers(double l, double r, double limit) {
+  return std::fabs(l) < limit && std::fabs(r) < limit && l == static_cast<double>(static_cast<int64_t>(l)) &&
          r == static_cast<double>(static_cast<int64_t>(r));
 }
 
-inline int32_t Quotient(double l, double r) {
-  if (SmallIntegers(l, r)) {
-    int64_t q = static_cast<int64_t>(l) / static_cast<int64_t>(r);
-    if (q < INT32_MIN || q > INT32_MAX) throw CFloatFault{};
-    return static_cast<int32_t>(q);
-  }
-  Extended q = std::trunc(static_cast<Extended>(l) / r);
-  if (!(q >= INT32_MIN && q <= INT32_MAX)) throw CFloatFault{};
-  return static_cast<int32_t>(q);
-}
+// Sums below 2^63 and products below 2^62 are exact in a 64-bit mantissa.
+// A quotient of integers below 2^31 lies at least 2^-31 of itself away from
+// the next integer, far more than a double's rounding, so its truncation is
+// the integer quotient in either type.
+constexpr double kExactSum = 4611686018427387904.0;  // 2^62
+constexpr double kExactSmall = 2147483648.0;         // 2^31
 
 // Applies operator Op to two reals in place; false when BinaryOperation has
-// to decide (a failure or an operator without fast path).
+// to decide (a zero divisor, or an operator without fast path).
 template <int32_t Op>
 inline bool RealOperation(double& l, double r) {
-  if constexpr (Op == OP_PLUS) l = Store(static_cast<Extended>(l) + r);
-  else if constexpr (Op == OP_MINUS) l = Store(static_cast<Extended>(l) - r);
-  else if constexpr (Op == OP_MULTIPLY) l = Store(static_cast<Extended>(l) * r);
-  else if constexpr (Op == OP_DIVIDE) {
-    if (r == 0) return false;
-    l = Store(static_cast<Extended>(l) / r);
-  } else if constexpr (Op == OP_DIV) {
-    if (r == 0) return false;
-    l = Quotient(l, r);
-  } else if constexpr (Op == OP_MOD) {
-    if (r == 0) return false;
-    // The remainder of integers is exact (a zero left operand keeps the
-    // sign rules of the extended formula).
-    if (l != 0 && SmallIntegers(l, r)) {
-      int32_t q = Quotient(l, r);
-      l = static_cast<double>(static_cast<int64_t>(l) - static_cast<int64_t>(q) * static_cast<int64_t>(r));
+  if constexpr (Op == OP_PLUS || Op == OP_MINUS) {
+    if (Integers(l, r, kExactSum)) {
+      l = Op == OP_PLUS ? l + r : l - r;
       return true;
     }
-    l = Store(l - static_cast<Extended>(Quotient(l, r)) * r);
-  } else if constexpr (Op == OP_LESS) l = l < r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_LESS_EQUAL) l = l <= r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_EQUAL || Op == OP_EQUAL_SIGN) l = l == r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_NOT_EQUAL) l = l != r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_GREATER_EQUAL) l = l >= r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_GREATER) l = l > r ? 1.0 : 0.0;
-  else if constexpr (Op == OP_AND) l = IsTrue(l) && IsTrue(r) ? 1.0 : 0.0;
-  else if constexpr (Op == OP_OR) l = IsTrue(l) || IsTrue(r) ? 1.0 : 0.0;
-  else if constexpr (Op == OP_XOR) l = IsTrue(l) != IsTrue(r) ? 1.0 : 0.0;
-  else if constexpr (Op == OP_BIT_OR) l = static_cast<double>(RoundToInt64(l) | RoundToInt64(r));
-  else if constexpr (Op == OP_BIT_AND) l = static_cast<double>(RoundToInt64(l) & RoundToInt64(r));
-  else if constexpr (Op == OP_BIT_XOR) l = static_cast<double>(RoundToInt64(l) ^ RoundToInt64(r));
-  else return false;
-  return true;
+  } else if constexpr (Op == OP_MULTIPLY) {
+    if (Integers(l, r, kExactSmall)) {
+      l = l * r;
+      return true;
+    }
+  } else if constexpr (Op == OP_DIV || Op == OP_MOD) {
+    // A zero left operand of mod keeps the sign rules of the extended formula.
+    if (r != 0 && (Op == OP_DIV || l != 0) && Integers(l, r, kExactSmall)) {
+      double q = static_cast<double>(static_cast<int32_t>(l / r));
+      l = Op == OP_DIV ? q : l - q * r;
+      return true;
+    }
+  }
+  return Operator_Real(Op, l, r);
 }
 
 template <int32_t Op>
@@ -377,7 +378,16 @@ template <int32_t Op>
 
 template <int32_t Op>
 int EvalBinary(const XNode& n, XContext& cx, RValue& out) {
-  if (int st = Run(*n.kid[0], cx, out)) return st;
+  double v;
+  if (n.num && n.num(n, cx, v)) {
+    SetPlainReal(out, v);
+    return EXEC_OK;
+  }
+  if (const RValue* left = Peek(*n.kid[0], cx)) {
+    CopyValue(out, *left);
+  } else if (int st = Run(*n.kid[0], cx, out)) {
+    return st;
+  }
   if (const RValue* right = Peek(*n.kid[1], cx))
     return Apply<Op>(cx, n.kid[1]->position, out, *right) ? EXEC_OK : EXEC_ERROR;
   return ApplyEvaluated<Op>(n, cx, out);
@@ -409,24 +419,109 @@ int EvalNotExpression(const XNode& n, XContext& cx, RValue& out) {
 }
 
 // ---------------------------------------------------------------------------
+// The numeric path (see XNum)
+
+
+bool NumConstant(const XNode& n, XContext& cx, double& out) {
+  out = n.value.real;
+  return true;
+}
+
+bool NumArgument(const XNode& n, XContext& cx, double& out) {
+  const RValue& v = g_Arguments[n.argument];
+  out = v.real;
+  return PlainReal(v);
+}
+
+bool NumLocal(const XNode& n, XContext& cx, double& out) {
+  if (!cx.locals) return false;
+  const RVariable* var = cx.locals->FindVariable(n.id, n.hint);
+  if (!var || !PlainReal(var->value)) return false;
+  out = var->value.real;
+  return true;
+}
+
+inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
+  double v;
+  // A plain local index, the common case, is read without a call.
+  if (e.num == NumLocal && cx.locals) {
+    const RVariable* var = cx.locals->FindVariable(e.id, e.hint);
+    if (!var || !PlainReal(var->value)) return false;
+    v = var->value.real;
+  } else if (!e.num(e, cx, v)) {
+    return false;
+  }
+  out = IndexOf(v);
+  return out >= 0 && out < VARIABLE_ARRAY_SIZE;
+}
+
+bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
+  int64_t first, second = 0;
+  if (!NumSubscript(*n.kid[1], cx, first)) return false;
+  if (n.count == 2 && !NumSubscript(*n.kid[2], cx, second)) return false;
+  int32_t index = static_cast<int32_t>(n.count == 2 ? first * VARIABLE_ARRAY_SIZE + second : first);
+  const RValue* v = FindLocal(n, cx, index);
+  if (!v || !PlainReal(*v)) return false;
+  out = v->real;
+  return true;
+}
+
+template <int32_t Op>
+bool NumBinary(const XNode& n, XContext& cx, double& out) {
+  double r;
+  if (!n.kid[0]->num(*n.kid[0], cx, out) || !n.kid[1]->num(*n.kid[1], cx, r)) return false;
+  return RealOperation<Op>(out, r);
+}
+
+// The same with a real constant on the right, read in place.
+template <int32_t Op>
+bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
+  return n.kid[0]->num(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+}
+
+bool NumNegate(const XNode& n, XContext& cx, double& out) {
+  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  out = -out;
+  return true;
+}
+
+bool NumNot(const XNode& n, XContext& cx, double& out) {
+  if (!n.kid[0]->num(*n.kid[0], cx, out)) return false;
+  out = out < 0.5 ? 1.0 : 0.0;
+  return true;
+}
+
+
+// ---------------------------------------------------------------------------
 // Calls
 
 // The 16 fresh argument slots of a call in progress. Frames are kept per
-// nesting level and reused, so a call constructs no values.
-std::vector<std::unique_ptr<RValue[]>> g_FramePool;
+// nesting level and reused, so a call constructs no values; a frame knows
+// how many of its slots may hold something since its last use.
+struct RFrame {
+  RValue slots[MAX_ARGUMENTS];
+  int32_t used = 0;  // slots from here on are fresh
+};
+std::vector<std::unique_ptr<RFrame>> g_FramePool;
 size_t g_FrameDepth = 0;
+// Counts writes to argument slots that bypass the evaluation of a call's
+// arguments (the argument variables, and whoever asks for the slots).
+uint64_t g_ArgumentWrites = 0;
 
 struct XFrame {
+  RFrame* frame;
   RValue* slots;
 
   XFrame() {
-    if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RValue[]>(MAX_ARGUMENTS));
-    slots = g_FramePool[g_FrameDepth++].get();
-    for (int i = 0; i < MAX_ARGUMENTS; i++) {
+    if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RFrame>());
+    frame = g_FramePool[g_FrameDepth++].get();
+    slots = frame->slots;
+    for (int32_t i = 0; i < frame->used; i++) {
       slots[i].kind = VALUE_REAL;
       slots[i].real = 0;
       slots[i].str.clear();
     }
+    frame->used = MAX_ARGUMENTS;  // until the call shows otherwise
   }
   ~XFrame() { --g_FrameDepth; }
   XFrame(const XFrame&) = delete;
@@ -453,7 +548,13 @@ int EvalScriptCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
   XFrame frame;
   if (int st = EvalArguments(n, cx, frame.slots)) return st;
-  return Script_CallFrame(n.id - SCRIPT_ID_BASE, cx.self, cx.other, out, frame.slots) ? EXEC_OK : EXEC_ERROR;
+  int32_t index = n.id - SCRIPT_ID_BASE;
+  uint64_t writes = g_ArgumentWrites;
+  bool ok = n.script ? Exec_CallScript(index, *n.script, cx.self, cx.other, out, frame.slots)
+                     : Script_CallFrame(index, cx.self, cx.other, out, frame.slots);
+  // Nobody wrote the slots behind the arguments' back: only those are used.
+  if (writes == g_ArgumentWrites) frame.frame->used = n.count;
+  return ok ? EXEC_OK : EXEC_ERROR;
 }
 
 int EvalExtensionCall(const XNode& n, XContext& cx, RValue& out) {
@@ -480,22 +581,17 @@ int ExecNotStatement(const XNode& n, XContext& cx, RValue& result) {
   return Fail(cx, n.position, "Statement expected.");
 }
 
-template <int32_t Op>
-bool Combine(const XContext& cx, int32_t position, RValue& current, const RValue& value) {
-  return Apply<Op>(cx, position, current, value);
-}
-
 using CombineFn = bool (*)(const XContext& cx, int32_t position, RValue& current, const RValue& value);
 
 CombineFn CombinerOf(int32_t op) {
   switch (op) {
-    case OP_PLUS: return Combine<OP_PLUS>;
-    case OP_MINUS: return Combine<OP_MINUS>;
-    case OP_MULTIPLY: return Combine<OP_MULTIPLY>;
-    case OP_DIVIDE: return Combine<OP_DIVIDE>;
-    case OP_BIT_OR: return Combine<OP_BIT_OR>;
-    case OP_BIT_AND: return Combine<OP_BIT_AND>;
-    default: return Combine<OP_BIT_XOR>;
+    case OP_PLUS: return Apply<OP_PLUS>;
+    case OP_MINUS: return Apply<OP_MINUS>;
+    case OP_MULTIPLY: return Apply<OP_MULTIPLY>;
+    case OP_DIVIDE: return Apply<OP_DIVIDE>;
+    case OP_BIT_OR: return Apply<OP_BIT_OR>;
+    case OP_BIT_AND: return Apply<OP_BIT_AND>;
+    default: return Apply<OP_BIT_XOR>;
   }
 }
 
@@ -559,6 +655,22 @@ int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& val
 // Compound assignment to a plain local: combined in place in its slot.
 template <int32_t Op>
 int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& rhs = *n.kid[1];
+  if (rhs.fn == EvalConstant) return CombineLocal<Op>(n, cx, result, rhs.value);
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    const XNode& var = *n.kid[0];
+    RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
+    if (found && found->value.kind == VALUE_REAL) {
+      double r = found->value.real;
+      if (RealOperation<Op>(r, v)) {
+        found->value.real = r;
+        CopyValue(result, found->value);
+        return EXEC_OK;
+      }
+    }
+    return CombineLocal<Op>(n, cx, result, RValue(v));
+  }
   if (const RValue* value = Peek(*n.kid[1], cx)) return CombineLocal<Op>(n, cx, result, *value);
   RValue value;
   if (int st = Run(*n.kid[1], cx, value)) return st;
@@ -568,6 +680,13 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
 // Plain assignment to a plain local. A peeked value goes to the result
 // first and from there to the slot: adding the local may move it.
 int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    SetPlainReal(result, v);
+    SetPlainReal(LocalSlot(*n.kid[0], cx, 0), v);
+    return EXEC_OK;
+  }
   if (const RValue* value = Peek(*n.kid[1], cx)) {
     CopyValue(result, *value);
     CopyValue(LocalSlot(*n.kid[0], cx, 0), result);
@@ -583,25 +702,37 @@ int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
 // Evaluates a condition: 1 true, 0 false, or a failing status. `strict` is
 // the if statement's test (> 0.5), else the loops' (>= 0.5).
 int Condition(const XNode& e, XContext& cx, std::string_view message, bool strict = false) {
-  if (e.test) {
-    int t = e.test(e, cx);
-    if (t != TEST_UNDECIDED) return t;
+  double v;
+  if (!(e.num && e.num(e, cx, v))) {
+    RValue c;
+    if (int st = Run(e, cx, c)) return st;
+    if (!c.IsReal()) return Fail(cx, e.position, message);
+    v = c.real;
   }
-  RValue c;
-  if (int st = Run(e, cx, c)) return st;
-  if (!c.IsReal()) return Fail(cx, e.position, message);
-  return (strict ? c.real > 0.5 : IsTrue(c.real)) ? 1 : 0;
+  return (strict ? v > 0.5 : IsTrue(v)) ? 1 : 0;
 }
 
-// A comparison of two peekable reals gives 1 or 0 at once.
-template <int32_t Op>
-int TestComparison(const XNode& e, XContext& cx) {
-  const RValue* l = Peek(*e.kid[0], cx);
-  const RValue* r = Peek(*e.kid[1], cx);
-  if (!l || !r || l->kind != VALUE_REAL || r->kind != VALUE_REAL) return TEST_UNDECIDED;
-  double x = l->real;
-  RealOperation<Op>(x, r->real);
-  return x != 0 ? 1 : 0;
+// Plain assignment to an element of a local array (fixed owner local).
+int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  XRef ref;
+  int64_t single;
+  if (var.count == 1 && var.kid[1]->num && NumSubscript(*var.kid[1], cx, single)) {
+    ref.index = static_cast<int32_t>(single);
+  } else if (int st = Resolve(var, cx, ref)) {
+    return st;
+  }
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && rhs.num(rhs, cx, v)) {
+    SetPlainReal(result, v);
+  } else {
+    RValue value;  // fresh, as for any assignment
+    if (int st = Run(rhs, cx, value)) return st;
+    CopyValue(result, value);
+  }
+  CopyValue(LocalSlot(var, cx, ref.index), result);
+  return EXEC_OK;
 }
 
 int ExecIf(const XNode& n, XContext& cx, RValue& result) {
@@ -788,22 +919,41 @@ XFn BinaryFn(int32_t op) {
     VELMORA_BINARY(OP_BIT_OR)
     VELMORA_BINARY(OP_BIT_AND)
     VELMORA_BINARY(OP_BIT_XOR)
+    VELMORA_BINARY(OP_SHIFT_LEFT)
+    VELMORA_BINARY(OP_SHIFT_RIGHT)
     default: return EvalBinaryOther;
   }
 #undef VELMORA_BINARY
 }
 
-XTest TestFn(int32_t op) {
+XNum NumBinaryFn(int32_t op, bool constant_right) {
+#define VELMORA_NUM(OP) \
+  case OP: return constant_right ? NumBinaryConstant<OP> : NumBinary<OP>;
   switch (op) {
-    case OP_LESS: return TestComparison<OP_LESS>;
-    case OP_LESS_EQUAL: return TestComparison<OP_LESS_EQUAL>;
-    case OP_EQUAL: return TestComparison<OP_EQUAL>;
-    case OP_EQUAL_SIGN: return TestComparison<OP_EQUAL_SIGN>;
-    case OP_NOT_EQUAL: return TestComparison<OP_NOT_EQUAL>;
-    case OP_GREATER_EQUAL: return TestComparison<OP_GREATER_EQUAL>;
-    case OP_GREATER: return TestComparison<OP_GREATER>;
+    VELMORA_NUM(OP_PLUS)
+    VELMORA_NUM(OP_MINUS)
+    VELMORA_NUM(OP_MULTIPLY)
+    VELMORA_NUM(OP_DIVIDE)
+    VELMORA_NUM(OP_DIV)
+    VELMORA_NUM(OP_MOD)
+    VELMORA_NUM(OP_LESS)
+    VELMORA_NUM(OP_LESS_EQUAL)
+    VELMORA_NUM(OP_EQUAL)
+    VELMORA_NUM(OP_EQUAL_SIGN)
+    VELMORA_NUM(OP_NOT_EQUAL)
+    VELMORA_NUM(OP_GREATER_EQUAL)
+    VELMORA_NUM(OP_GREATER)
+    VELMORA_NUM(OP_AND)
+    VELMORA_NUM(OP_OR)
+    VELMORA_NUM(OP_XOR)
+    VELMORA_NUM(OP_BIT_OR)
+    VELMORA_NUM(OP_BIT_AND)
+    VELMORA_NUM(OP_BIT_XOR)
+    VELMORA_NUM(OP_SHIFT_LEFT)
+    VELMORA_NUM(OP_SHIFT_RIGHT)
     default: return nullptr;
   }
+#undef VELMORA_NUM
 }
 
 XFn LocalCompoundFn(int32_t op) {
@@ -884,19 +1034,24 @@ class CPreparer {
   const XNode* Expression(const RToken& t) {
     XNode& n = Make(t);
     switch (t.kind) {
-      case NODE_CONSTANT: n.fn = EvalConstant; break;
+      case NODE_CONSTANT:
+        n.fn = EvalConstant;
+        if (PlainReal(n.value)) n.num = NumConstant;
+        break;
       case NODE_CALL: Call(t, n); break;
       case NODE_VARIABLE:
       case NODE_VARIABLE_FIXED: Variable(t, n); break;
       case NODE_UNARY:
         n.fn = EvalUnary;
         n.kid[0] = Expression(t.children[0]);
+        if (n.kid[0]->num && t.id == OP_MINUS) n.num = NumNegate;
+        if (n.kid[0]->num && t.id == OP_NOT) n.num = NumNot;
         break;
       case NODE_BINARY:
         n.kid[0] = Expression(t.children[0]);
         n.kid[1] = Expression(t.children[1]);
         n.fn = BinaryFn(t.id);
-        n.test = TestFn(t.id);
+        if (n.kid[0]->num && n.kid[1]->num) n.num = NumBinaryFn(t.id, n.kid[1]->num == NumConstant);
         break;
       default: n.fn = EvalNotExpression; break;
     }
@@ -939,6 +1094,8 @@ class CPreparer {
       n.fn = EvalExtensionCall;
     } else if (t.id >= SCRIPT_ID_BASE) {
       n.fn = EvalScriptCall;
+      CScript* script = Script_Get(t.id - SCRIPT_ID_BASE);
+      if (script && script->Code() && script->Code()->IsCompiled()) n.script = script->Code();
     } else {
       n.fn = EvalBuiltinCall;
       n.callback = Function_Callback(t.id);
@@ -963,13 +1120,25 @@ class CPreparer {
       n.count = static_cast<int32_t>(t.children.size()) - 1;
       for (int32_t i = 0; i < n.count; i++) n.kid[1 + i] = Expression(t.children[1 + i]);
     }
+    if (n.fixed_owner && n.owner == OWNER_LOCAL && n.count > 0 && n.kid[1]->num && (n.count == 1 || n.kid[2]->num))
+      n.num = NumLocalElement;
     if (n.count != 0 || !n.fixed_owner) return;
-    if (n.owner == OWNER_LOCAL) n.fn = EvalLocal;
+    if (n.owner == OWNER_LOCAL) {
+      n.fn = EvalLocal;
+      n.num = NumLocal;
+    }
     if (n.owner == OWNER_UNSPECIFIED && n.id >= USER_VARIABLE_BASE) n.fn = EvalUserVariable;
     bool builtin = n.id >= 0 && n.id < Variable_BuiltinCount();
     if (builtin && (n.owner == OWNER_UNSPECIFIED || n.owner == OWNER_SELF || n.owner == OWNER_OTHER)) {
       n.fn = EvalBuiltinVariable;
       n.getter = Variable_Getter(n.id);
+      // The argument variables read a slot and nothing else.
+      for (int32_t k = 0; k < MAX_ARGUMENTS; k++) {
+        if (n.getter == EXEC_ARGUMENT_VARIABLES[k + 1].getter) {
+          n.argument = k;
+          n.num = NumArgument;
+        }
+      }
     }
   }
 
@@ -981,6 +1150,7 @@ class CPreparer {
     n.kid[0] = &var;
     n.kid[1] = Expression(t.children[1]);
     if (var.fn == EvalLocal) n.fn = n.op == 0 ? ExecSetLocal : LocalCompoundFn(n.op);
+    if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) n.fn = ExecSetLocalElement;
   }
 
   CExecForm& m_Form;
@@ -1007,6 +1177,7 @@ bool GetArgument(CInstance*, int32_t, RValue& out) {
 
 template <int Slot>
 bool SetArgument(CInstance*, int32_t, const RValue& value) {
+  ++g_ArgumentWrites;
   CopyValue(g_Arguments[Slot], value);
   return true;
 }
@@ -1019,6 +1190,7 @@ bool GetArgumentArray(CInstance*, int32_t index, RValue& out) {
 }
 
 bool SetArgumentArray(CInstance*, int32_t index, const RValue& value) {
+  ++g_ArgumentWrites;
   CopyValue(g_Arguments[ArgumentSlot(index)], value);
   return true;
 }
@@ -1045,7 +1217,10 @@ const RVariableDef EXEC_ARGUMENT_VARIABLES[17] = {
     {"argument15", GetArgument<15>, SetArgument<15>},
 };
 
-RValue* Exec_Arguments() { return g_Arguments; }
+RValue* Exec_Arguments() {
+  ++g_ArgumentWrites;  // the caller may write them
+  return g_Arguments;
+}
 
 void Exec_SetExtensionCaller(ExtensionCaller caller) { g_ExtensionCaller = caller; }
 
@@ -1087,13 +1262,12 @@ bool ExecuteValue(CInstance* self, CInstance* other, CCode& code, RValue& dest) 
   return false;
 }
 
-bool Exec_RunWithArguments(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
+bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
   RValue* saved = g_Arguments;
   g_Arguments = frame;
   bool ok;
   try {
     ok = RunCode(self, other, code, dest);
-    if (!ok) dest.SetString("ERROR");
   } catch (...) {
     // A fault leaves what it found: the slots keep the call's values.
     for (int i = 0; i < MAX_ARGUMENTS; i++) saved[i] = frame[i];
@@ -1101,5 +1275,8 @@ bool Exec_RunWithArguments(CCode& code, CInstance* self, CInstance* other, RValu
     throw;
   }
   g_Arguments = saved;
-  return ok;
+  if (ok) return true;
+  dest.SetString("ERROR");
+  SetRecordedError("In script " + ScriptNameOf(index) + ":\r" + RecordedError());
+  return false;
 }

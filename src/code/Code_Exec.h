@@ -34,10 +34,11 @@ bool ExecuteValue(CInstance* self, CInstance* other, CCode& code, RValue& dest);
 
 // The 16 argument slots of the running script (argument0 .. argument15).
 RValue* Exec_Arguments();
-// Runs `code` with ExecuteValue while `frame` (16 slots) serves as the
-// argument slots; the caller's slots are back afterwards. When a fault
-// passes through, the caller's slots keep the values of the frame.
-bool Exec_RunWithArguments(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame);
+// Runs script `index` (its compiled `code`) with ExecuteValue while `frame`
+// (16 slots) serves as the argument slots; the caller's slots are back
+// afterwards, and when a fault passes through they keep the frame's values.
+// A failure prefixes the recorded message with "In script NAME:\r".
+bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame);
 
 // The built-in variables `argument` (an array; an index outside 0 to 15
 // reaches slot 0) and `argument0` to `argument15`, in that order, for the

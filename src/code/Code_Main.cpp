@@ -17,6 +17,23 @@ const RSubstitution& TextSubstitution() {
   return table;
 }
 
+// The token lists of the compile in progress. They keep their storage from
+// one compile to the next, up to a size that covers any ordinary script.
+RTokenList1 g_Tokens1;
+RTokenList2 g_Tokens2;
+constexpr size_t kKeptTokens = size_t{1} << 16;
+
+// Empties the lists, and frees their storage when a huge code grew it.
+void ReleaseTokens() {
+  if (g_Tokens1.capacity() > kKeptTokens) {
+    g_Tokens1 = {};
+    g_Tokens2 = {};
+  }
+  g_Tokens1.clear();
+  g_Tokens2.tokens.clear();
+  g_Tokens2.texts.clear();
+}
+
 }  // namespace
 
 CCode::CCode(std::string_view text, bool is_expression)
@@ -43,16 +60,18 @@ bool CCode::Compile() {
   // Tokens view this text, extended by the three spaces the scan expects.
   std::string source = Text();
   source += "   ";
-  RTokenList1 tokens1;
-  if (!Tokenize(*this, source, tokens1)) return false;
-  ClearRecordedError();
-  RTokenList2 tokens2;
-  if (!Resolve(*this, tokens1, tokens2)) return false;
-  tokens1 = {};
-  ClearRecordedError();
   RToken root;
-  if (!Parse(*this, tokens2, IsExpression(), root)) return false;
-  tokens2 = {};
+  bool ok = Tokenize(*this, source, g_Tokens1);
+  if (ok) {
+    ClearRecordedError();
+    ok = Resolve(*this, g_Tokens1, g_Tokens2);
+  }
+  if (ok) {
+    ClearRecordedError();
+    ok = Parse(*this, g_Tokens2, IsExpression(), root);
+  }
+  ReleaseTokens();
+  if (!ok) return false;
   ClearRecordedError();
   if (!Finish(*this, root)) return false;
   m_Root = std::move(root);

@@ -1,27 +1,11 @@
 #include "code/Code_Operator.h"
 
-#include <cfloat>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
 #include "code/Code_Error.h"
-
-// Real arithmetic carries its intermediate results with a 64-bit mantissa and
-// stores them as doubles, so the x87 extended type does the computing; this
-// also makes a few results differ from plain double arithmetic by double
-// rounding, as games expect.
-static_assert(LDBL_MANT_DIG == 64, "script arithmetic needs the 80-bit extended type");
-using Extended = long double;
-
-namespace {
-
-// An extended result stored into a double: beyond the double range it faults.
-double Store(Extended x) { return CheckReal(static_cast<double>(x)); }
-
-double Int64ToReal(int64_t i) { return static_cast<double>(i); }
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // Conversions
@@ -86,11 +70,9 @@ std::string RealToText(double real, char separator) {
 namespace {
 
 // Checks the shape of a decimal number: [sign] digits [. digits] [e [sign]
-// digits], with at least one mantissa digit. Reports where the exponent
-// starts (or npos) so that an out-of-range result can be told apart.
-bool IsDecimalNumber(std::string_view s, size_t& exponent_at) {
+// digits], with at least one mantissa digit.
+bool IsDecimalNumber(std::string_view s) {
   size_t i = 0, n = s.size();
-  exponent_at = std::string_view::npos;
   if (i < n && (s[i] == '+' || s[i] == '-')) i++;
   size_t mantissa_digits = 0;
   while (i < n && s[i] >= '0' && s[i] <= '9') i++, mantissa_digits++;
@@ -100,7 +82,6 @@ bool IsDecimalNumber(std::string_view s, size_t& exponent_at) {
   }
   if (mantissa_digits == 0) return false;
   if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-    exponent_at = i;
     i++;
     if (i < n && (s[i] == '+' || s[i] == '-')) i++;
     size_t exponent_digits = 0;
@@ -108,6 +89,27 @@ bool IsDecimalNumber(std::string_view s, size_t& exponent_at) {
     if (exponent_digits == 0) return false;
   }
   return i == n;
+}
+
+// The decimal order of magnitude of a well-formed number without its sign,
+// roughly: enough to tell a number too large for any real from one too small.
+int64_t DecimalMagnitude(std::string_view s) {
+  size_t i = 0, n = s.size();
+  while (i < n && s[i] == '0') i++;
+  int64_t magnitude = 0;
+  while (i < n && s[i] >= '0' && s[i] <= '9') i++, magnitude++;
+  if (magnitude == 0 && i < n && s[i] == '.') {
+    for (i++; i < n && s[i] == '0'; i++) magnitude--;
+  }
+  size_t e = s.find_first_of("eE");
+  if (e != std::string_view::npos) {
+    bool negative = s[e + 1] == '-';
+    int64_t exponent = 0;
+    for (size_t k = e + 1; k < n; k++)
+      if (s[k] >= '0' && s[k] <= '9') exponent = std::min<int64_t>(exponent * 10 + (s[k] - '0'), 1000000000);
+    magnitude += negative ? -exponent : exponent;
+  }
+  return magnitude;
 }
 
 }  // namespace
@@ -121,22 +123,20 @@ double TextToReal(std::string_view text) {
   size_t start = text.find_first_not_of(' ');
   size_t end = text.find_last_not_of(' ');
   std::string_view number = text.substr(start, end - start + 1);
-  size_t exponent_at;
-  if (!IsDecimalNumber(number, exponent_at)) {
+  if (!IsDecimalNumber(number)) {
     ReportActionError("Error in function real().");
     return 0.0;
   }
   bool negative = number[0] == '-';
   if (number[0] == '+' || number[0] == '-') number.remove_prefix(1);
   // Parsed into the extended type and stored, like any real result.
-  Extended value = 0;
+  long double value = 0;
   auto [ptr, error] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (error == std::errc::result_out_of_range) {
-    bool tiny = exponent_at != std::string_view::npos && text[start + exponent_at + 1] == '-';
-    if (!tiny) throw CFloatFault{};
-    value = 0;
+    if (DecimalMagnitude(number) > 0) throw CFloatFault{};
+    value = 0;  // underflow is silent
   }
-  return Store(negative ? -value : value);
+  return Operator_Store(negative ? -value : value);
 }
 
 // ---------------------------------------------------------------------------
@@ -151,7 +151,7 @@ bool UnaryOperation(const CCode& code, int32_t position, int32_t op, RValue& val
     case OP_NOT: value.real = value.real < 0.5 ? 1.0 : 0.0; return true;
     case OP_PLUS: return true;
     case OP_MINUS: value.real = -value.real; return true;
-    case OP_BIT_NOT: value.real = Int64ToReal(~RoundToInt64(value.real)); return true;
+    case OP_BIT_NOT: value.real = static_cast<double>(~RoundToInt64(value.real)); return true;
     default:
       RecordError(code, position, "Internal error: unknown unary operator.");
       return false;
@@ -160,40 +160,12 @@ bool UnaryOperation(const CCode& code, int32_t position, int32_t op, RValue& val
 
 namespace {
 
-bool Compare(int32_t op, const RValue& l, const RValue& r) {
-  int d;
-  if (l.IsReal())
-    d = l.real < r.real ? -1 : (l.real > r.real ? 1 : 0);
-  else
-    d = l.str.compare(r.str);  // byte by byte, as unsigned characters
-  switch (op) {
-    case OP_LESS: return d < 0;
-    case OP_LESS_EQUAL: return d <= 0;
-    case OP_NOT_EQUAL: return d != 0;
-    case OP_GREATER_EQUAL: return d >= 0;
-    case OP_GREATER: return d > 0;
-    default: return d == 0;  // OP_EQUAL_SIGN, OP_EQUAL
-  }
-}
-
-// The integer quotient of div and mod: truncated, as a signed 32-bit integer.
-int32_t Quotient(double l, double r) {
-  Extended q = std::trunc(static_cast<Extended>(l) / r);
-  if (!(q >= INT32_MIN && q <= INT32_MAX)) throw CFloatFault{};
-  return static_cast<int32_t>(q);
-}
-
-uint64_t Shift(int64_t value, double count, bool left) {
-  uint32_t c = static_cast<uint32_t>(static_cast<uint64_t>(RoundToInt64(count))) & 0xFF;
-  if (c >= 64 && c < 128) return 0;
-  if (c >= 128) c %= 32;
-  uint64_t bits = static_cast<uint64_t>(value);
-  return left ? bits << c : bits >> c;
-}
-
-// The message for operands of the wrong kinds, by operator.
+// The message for operands of the wrong kinds, by operator; null for a code
+// that is no binary operator.
 const char* WrongTypeMessage(int32_t op) {
   switch (op) {
+    case OP_EQUAL_SIGN: case OP_LESS: case OP_LESS_EQUAL: case OP_EQUAL:
+    case OP_NOT_EQUAL: case OP_GREATER_EQUAL: case OP_GREATER: return "Cannot compare arguments.";
     case OP_AND: return "Wrong type of arguments for &&.";
     case OP_OR: return "Wrong type of arguments for ||.";
     case OP_XOR: return "Wrong type of arguments for ^^.";
@@ -208,107 +180,54 @@ const char* WrongTypeMessage(int32_t op) {
     case OP_BIT_XOR: return "Wrong type of arguments for ^.";
     case OP_SHIFT_LEFT: return "Wrong type of arguments for <<.";
     case OP_SHIFT_RIGHT: return "Wrong type of arguments for >>.";
-    default: return "Cannot compare arguments.";
+    default: return nullptr;
   }
+}
+
+bool IsComparison(int32_t op) { return op == OP_EQUAL_SIGN || (op >= OP_LESS && op <= OP_GREATER); }
+
+// The operators on texts: comparison, concatenation and repetition. Returns
+// the message of a failure, or null.
+const char* TextOperation(int32_t op, RValue& left, const RValue& right) {
+  if (IsComparison(op) && left.IsString() && right.IsString()) {
+    // The sign of a bytewise comparison, compared with 0 as reals are.
+    int c = left.str.compare(right.str);
+    double d = c < 0 ? -1 : c > 0 ? 1 : 0;
+    Operator_Real(op, d, 0.0);
+    left.SetReal(d);  // the old text stays in the string field
+    return nullptr;
+  }
+  if (op == OP_PLUS && left.IsString() && right.IsString()) {
+    left.str += right.str;
+    return nullptr;
+  }
+  if (op == OP_MULTIPLY && left.IsReal() && right.IsString()) {
+    int64_t n = RoundToInt64(left.real);
+    if (n > 0 && right.str.size() > OPERATOR_MAX_REPEAT_LENGTH / static_cast<uint64_t>(n)) return "String too long.";
+    std::string repeated;
+    if (n > 0) {
+      repeated.reserve(right.str.size() * static_cast<size_t>(n));
+      for (int64_t i = 0; i < n; i++) repeated += right.str;
+    }
+    left.SetString(std::move(repeated));
+    return nullptr;
+  }
+  const char* wrong = WrongTypeMessage(op);
+  return wrong ? wrong : "Internal error: unknown binary operator.";
 }
 
 }  // namespace
 
 bool BinaryOperation(const CCode& code, int32_t position, int32_t op, RValue& left, const RValue& right) {
-  const char* failure = nullptr;
-  bool reals = left.IsReal() && right.IsReal();
-  switch (op) {
-    case OP_EQUAL_SIGN:
-    case OP_LESS:
-    case OP_LESS_EQUAL:
-    case OP_EQUAL:
-    case OP_NOT_EQUAL:
-    case OP_GREATER_EQUAL:
-    case OP_GREATER:
-      if (left.kind != right.kind) break;
-      left.SetReal(Compare(op, left, right) ? 1.0 : 0.0);  // keeps the old text
-      return true;
-    case OP_PLUS:
-      if (reals) {
-        left.real = Store(static_cast<Extended>(left.real) + right.real);
-        return true;
-      }
-      if (left.IsString() && right.IsString()) {
-        left.str += right.str;
-        return true;
-      }
-      break;
-    case OP_MULTIPLY:
-      if (reals) {
-        left.real = Store(static_cast<Extended>(left.real) * right.real);
-        return true;
-      }
-      if (left.IsReal() && right.IsString()) {
-        int64_t n = RoundToInt64(left.real);
-        if (n > 0 && right.str.size() > OPERATOR_MAX_REPEAT_LENGTH / static_cast<uint64_t>(n)) {
-          failure = "String too long.";
-          break;
-        }
-        std::string repeated;
-        if (n > 0) {
-          repeated.reserve(right.str.size() * static_cast<size_t>(n));
-          for (int64_t i = 0; i < n; i++) repeated += right.str;
-        }
-        left.SetString(std::move(repeated));
-        return true;
-      }
-      break;
-    case OP_MINUS:
-    case OP_DIVIDE:
-    case OP_DIV:
-    case OP_MOD:
-    case OP_AND:
-    case OP_OR:
-    case OP_XOR:
-    case OP_BIT_OR:
-    case OP_BIT_AND:
-    case OP_BIT_XOR:
-    case OP_SHIFT_LEFT:
-    case OP_SHIFT_RIGHT:
-      if (!reals) break;
-      {
-        double l = left.real, r = right.real;
-        double result = 0;
-        switch (op) {
-          case OP_MINUS: result = Store(static_cast<Extended>(l) - r); break;
-          case OP_DIVIDE:
-            if (r == 0) failure = "Division by 0.";
-            else result = Store(static_cast<Extended>(l) / r);
-            break;
-          case OP_DIV:
-            if (r == 0) failure = "Division by 0.";
-            else result = Quotient(l, r);
-            break;
-          case OP_MOD:
-            if (r == 0) failure = "Modulo by 0.";
-            else result = Store(l - static_cast<Extended>(Quotient(l, r)) * r);
-            break;
-          case OP_AND: result = IsTrue(l) && IsTrue(r); break;
-          case OP_OR: result = IsTrue(l) || IsTrue(r); break;
-          case OP_XOR: result = IsTrue(l) != IsTrue(r); break;
-          case OP_BIT_OR: result = Int64ToReal(RoundToInt64(l) | RoundToInt64(r)); break;
-          case OP_BIT_AND: result = Int64ToReal(RoundToInt64(l) & RoundToInt64(r)); break;
-          case OP_BIT_XOR: result = Int64ToReal(RoundToInt64(l) ^ RoundToInt64(r)); break;
-          case OP_SHIFT_LEFT:
-            result = Int64ToReal(static_cast<int64_t>(Shift(RoundToInt64(l), r, true)));
-            break;
-          default:  // OP_SHIFT_RIGHT
-            result = Int64ToReal(static_cast<int64_t>(Shift(RoundToInt64(l), r, false)));
-            break;
-        }
-        if (failure) break;
-        left.real = result;
-        return true;
-      }
-    default:
-      failure = "Internal error: unknown binary operator.";
-      break;
+  const char* failure;
+  if (left.IsReal() && right.IsReal()) {
+    if (Operator_Real(op, left.real, right.real)) return true;
+    if (!WrongTypeMessage(op)) failure = "Internal error: unknown binary operator.";
+    else failure = op == OP_MOD ? "Modulo by 0." : "Division by 0.";
+  } else {
+    failure = TextOperation(op, left, right);
+    if (!failure) return true;
   }
-  RecordError(code, position, failure ? failure : WrongTypeMessage(op));
+  RecordError(code, position, failure);
   return false;
 }

@@ -3,6 +3,8 @@
 // same functions, so both give the same value and the same error.
 #pragma once
 
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -59,3 +61,75 @@ double TextToReal(std::string_view text);
 // CFloatFault instead of giving an infinity or a not-a-number.
 bool UnaryOperation(const CCode& code, int32_t position, int32_t op, RValue& value);
 bool BinaryOperation(const CCode& code, int32_t position, int32_t op, RValue& left, const RValue& right);
+
+// ---------------------------------------------------------------------------
+// Real arithmetic, shared by BinaryOperation and the interpreter's fast paths
+// so that both compute alike. Intermediate results carry a 64-bit mantissa
+// (the x87 extended type) and are stored as doubles, which also reproduces
+// the double rounding of the engine's floating-point mode.
+
+static_assert(LDBL_MANT_DIG == 64, "script arithmetic needs the 80-bit extended type");
+
+// An extended result stored into a double; beyond the double range it faults.
+inline double Operator_Store(long double x) { return CheckReal(static_cast<double>(x)); }
+
+// The integer quotient of div and mod: truncated toward zero, as a signed
+// 32-bit integer; a quotient outside that range faults.
+inline int32_t Operator_Quotient(double l, double r) {
+  long double q = std::trunc(static_cast<long double>(l) / r);
+  if (!(q >= INT32_MIN && q <= INT32_MAX)) throw CFloatFault{};
+  return static_cast<int32_t>(q);
+}
+
+// Applies a binary operator to two reals in place. Returns false, leaving
+// `l` unchanged, when there is no result: a zero divisor of `/`, div or mod,
+// or a code that is no binary operator (BinaryOperation gives the message).
+inline bool Operator_Real(int32_t op, double& l, double r) {
+  switch (op) {
+    case OP_PLUS: l = Operator_Store(static_cast<long double>(l) + r); return true;
+    case OP_MINUS: l = Operator_Store(static_cast<long double>(l) - r); return true;
+    case OP_MULTIPLY: l = Operator_Store(static_cast<long double>(l) * r); return true;
+    case OP_DIVIDE:
+      if (r == 0) return false;
+      l = Operator_Store(static_cast<long double>(l) / r);
+      return true;
+    case OP_DIV:
+      if (r == 0) return false;
+      l = Operator_Quotient(l, r);
+      return true;
+    case OP_MOD:
+      if (r == 0) return false;
+      l = Operator_Store(l - static_cast<long double>(Operator_Quotient(l, r)) * r);
+      return true;
+    // Comparisons are exact: the sign of l - r, without its overflow.
+    case OP_EQUAL_SIGN:
+    case OP_EQUAL: l = l == r; return true;
+    case OP_NOT_EQUAL: l = l != r; return true;
+    case OP_LESS: l = l < r; return true;
+    case OP_LESS_EQUAL: l = l <= r; return true;
+    case OP_GREATER: l = l > r; return true;
+    case OP_GREATER_EQUAL: l = l >= r; return true;
+    case OP_AND: l = IsTrue(l) && IsTrue(r); return true;
+    case OP_OR: l = IsTrue(l) || IsTrue(r); return true;
+    case OP_XOR: l = IsTrue(l) != IsTrue(r); return true;
+    case OP_BIT_OR: l = static_cast<double>(RoundToInt64(l) | RoundToInt64(r)); return true;
+    case OP_BIT_AND: l = static_cast<double>(RoundToInt64(l) & RoundToInt64(r)); return true;
+    case OP_BIT_XOR: l = static_cast<double>(RoundToInt64(l) ^ RoundToInt64(r)); return true;
+    case OP_SHIFT_LEFT:
+    case OP_SHIFT_RIGHT: {
+      // Only the low 8 bits of the count matter: 0-63 shift, 64-127 clear,
+      // 128-255 shift by the count modulo 32. A right shift is logical.
+      uint64_t bits = static_cast<uint64_t>(RoundToInt64(l));
+      uint32_t c = static_cast<uint32_t>(static_cast<uint64_t>(RoundToInt64(r))) & 0xFF;
+      if (c >= 64 && c < 128) {
+        bits = 0;
+      } else {
+        if (c >= 128) c %= 32;
+        bits = op == OP_SHIFT_LEFT ? bits << c : bits >> c;
+      }
+      l = static_cast<double>(static_cast<int64_t>(bits));
+      return true;
+    }
+    default: return false;
+  }
+}

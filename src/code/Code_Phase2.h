@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "code/Code_Phase1.h"
@@ -18,13 +21,22 @@ enum : int32_t {
   TOKEN_VARIABLE = 7,
 };
 
+// A resolved token. A constant's value is `real` or `text` as `id` says
+// (VALUE_REAL or VALUE_STRING); the token stays trivially copyable.
 struct RToken2 {
   int32_t kind;
-  int32_t id;      // function id (TOKEN_FUNCTION) or variable id (TOKEN_VARIABLE)
-  RValue value;    // the constant (TOKEN_CONSTANT)
+  int32_t id;  // function id (TOKEN_FUNCTION), variable id (TOKEN_VARIABLE), value kind (TOKEN_CONSTANT)
   int32_t position;
+  double real;
+  std::string_view text;  // views the source text or the list's own texts
+
+  RValue Value() const { return id == VALUE_STRING ? RValue(std::string(text)) : RValue(real); }
 };
-using RTokenList2 = std::vector<RToken2>;
+
+struct RTokenList2 {
+  std::vector<RToken2> tokens;
+  std::deque<std::string> texts;  // string constants that are not in the source
+};
 
 // Resolves the tokens in order. Fails at the first function name that names
 // nothing: "Unknown function or script: " + name.

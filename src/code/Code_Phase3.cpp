@@ -27,14 +27,27 @@ bool IsAssignment(int32_t kind) {
          (kind >= TOKEN_OR_ASSIGN && kind <= TOKEN_XOR_ASSIGN);
 }
 
-RToken Leaf(int32_t kind, int32_t position) {
+// A new node with room for the children it will get.
+RToken Leaf(int32_t kind, int32_t position, size_t children = 0) {
   RToken node;
   node.kind = kind;
   node.position = position;
+  node.children.reserve(children);
   return node;
 }
 
-RToken OwnerConstant(double owner, int32_t position) {
+// The number of children of a keyword statement's node (a switch: at least).
+size_t ChildrenOf(int32_t keyword) {
+  switch (keyword) {
+    case TOKEN_FOR: return 4;
+    case TOKEN_IF: return 3;
+    case TOKEN_WHILE: case TOKEN_DO: case TOKEN_REPEAT: case TOKEN_WITH: case TOKEN_SWITCH: return 2;
+    case TOKEN_RETURN: case TOKEN_CASE: return 1;
+    default: return 0;
+  }
+}
+
+RToken RealConstant(double owner, int32_t position) {
   RToken node = Leaf(NODE_CONSTANT, position);
   node.value.SetReal(owner);
   return node;
@@ -42,7 +55,7 @@ RToken OwnerConstant(double owner, int32_t position) {
 
 class CParser {
  public:
-  CParser(const CCode& code, const RTokenList2& tokens) : m_Code(code), m_Tokens(tokens) {}
+  CParser(const CCode& code, const RTokenList2& tokens) : m_Code(code), m_Tokens(tokens.tokens) {}
 
   bool Program(RToken& root);
   bool ExpressionCode(RToken& root);
@@ -96,7 +109,7 @@ class CParser {
   bool List(RToken& node, int32_t closer, const char* comma_or_close, const char* close);
 
   const CCode& m_Code;
-  const RTokenList2& m_Tokens;
+  const std::vector<RToken2>& m_Tokens;
   size_t m_Pos = 0;
   int32_t m_Depth = 0;
   int32_t m_Locals = 0;
@@ -119,7 +132,7 @@ bool CParser::Program(RToken& root) {
 
 bool CParser::ExpressionCode(RToken& root) {
   if (Kind() == TOKEN_END) {
-    root = OwnerConstant(0, Position());
+    root = RealConstant(0, Position());
     return true;
   }
   return Expression(root);
@@ -154,7 +167,7 @@ bool CParser::StatementBody(RToken& node) {
   // A keyword statement: the node has the keyword's kind (the token codes and
   // node kinds agree) and the position of the token after the keyword.
   m_Pos++;
-  node = Leaf(keyword, Position());
+  node = Leaf(keyword, Position(), ChildrenOf(keyword));
   auto& c = node.children;
   switch (keyword) {
     case TOKEN_IF:
@@ -212,7 +225,7 @@ bool CParser::Declaration(RToken& node, int32_t kind) {
   while (Kind() == TOKEN_VARIABLE) {
     if (Tok().id < USER_VARIABLE_BASE) return Fail(Position(), "Cannot redeclare a builtin variable.");
     if (kind == TOKEN_VAR && ++m_Locals > CODE_MAX_LOCALS) return Fail(Position(), "Too many local variables.");
-    RToken& name = node.children.emplace_back(OwnerConstant(0, Position()));
+    RToken& name = node.children.emplace_back(RealConstant(0, Position()));
     name.id = Tok().id;
     m_Pos++;
     Accept(TOKEN_COMMA);
@@ -222,7 +235,7 @@ bool CParser::Declaration(RToken& node, int32_t kind) {
 
 bool CParser::Assignment(RToken& node) {
   int32_t position = Position();
-  node = Leaf(NODE_ASSIGN, position);
+  node = Leaf(NODE_ASSIGN, position, 2);
   RToken& target = node.children.emplace_back();
   if (!Postfix(target)) return false;
   if (target.kind != NODE_VARIABLE) return Fail(position, "Variable name expected.");
@@ -240,7 +253,7 @@ bool CParser::Expression(RToken& node, int min_binding) {
   CNesting chain(*this);
   for (int binding = BindingOf(Kind()); binding >= min_binding; binding = BindingOf(Kind())) {
     if (!chain.Deeper()) return false;
-    RToken binary = Leaf(NODE_BINARY, start);
+    RToken binary = Leaf(NODE_BINARY, start, 2);
     binary.id = Kind();
     m_Pos++;
     binary.children.push_back(std::move(node));
@@ -275,7 +288,7 @@ bool CParser::Primary(RToken& node) {
   switch (Kind()) {
     case TOKEN_CONSTANT:
       node = Leaf(NODE_CONSTANT, position);
-      node.value = Tok().value;
+      node.value = Tok().Value();
       m_Pos++;
       return true;
     case TOKEN_FUNCTION: return Call(node);
@@ -284,7 +297,7 @@ bool CParser::Primary(RToken& node) {
       m_Pos++;
       return Expression(node) && Expect(TOKEN_CLOSE, "Symbol ) expected.");
     case OP_NOT: case OP_PLUS: case OP_MINUS: case OP_BIT_NOT:
-      node = Leaf(NODE_UNARY, position);
+      node = Leaf(NODE_UNARY, position, 1);
       node.id = Kind();
       m_Pos++;
       return Postfix(node.children.emplace_back());
@@ -293,9 +306,9 @@ bool CParser::Primary(RToken& node) {
 }
 
 bool CParser::Variable(RToken& node) {
-  node = Leaf(NODE_VARIABLE, Position());
+  node = Leaf(NODE_VARIABLE, Position(), 1);
   node.id = Tok().id;
-  node.children.push_back(OwnerConstant(OWNER_UNSPECIFIED, Position()));
+  node.children.push_back(RealConstant(OWNER_UNSPECIFIED, Position()));
   m_Pos++;
   if (!Accept(TOKEN_OPEN_INDEX)) return true;
   if (!List(node, TOKEN_CLOSE_INDEX, "Symbol , or ] expected.", "Symbol ] expected.")) return false;

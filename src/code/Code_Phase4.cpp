@@ -23,6 +23,14 @@ class CFinisher {
     if (k >= m_Locals.size()) m_Locals.resize(k + 1, false);
     m_Locals[k] = true;
   }
+  // Whether folding would make a text longer than the compiler keeps.
+  static bool MakesLongText(int32_t op, const RValue& left, const RValue& right) {
+    if (!right.IsString()) return false;
+    if (op == OP_PLUS && left.IsString()) return left.str.size() + right.str.size() > CODE_MAX_FOLDED_TEXT;
+    if (op != OP_MULTIPLY || !left.IsReal()) return false;
+    int64_t n = RoundToInt64(left.real);
+    return n > 0 && right.str.size() > 0 && static_cast<uint64_t>(n) > CODE_MAX_FOLDED_TEXT / right.str.size();
+  }
   // Replaces a folded operation by the constant it computed.
   static void BecomeConstant(RToken& node, RValue&& value) {
     node.kind = NODE_CONSTANT;
@@ -67,6 +75,7 @@ bool CFinisher::Walk(RToken& node) {
       RToken& left = node.children[0];
       RToken& right = node.children[1];
       if (left.kind != NODE_CONSTANT || right.kind != NODE_CONSTANT) return true;
+      if (MakesLongText(node.id, left.value, right.value)) return true;
       if (!BinaryOperation(m_Code, right.position, node.id, left.value, right.value)) return false;
       BecomeConstant(node, std::move(left.value));
       return true;

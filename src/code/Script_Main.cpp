@@ -31,8 +31,9 @@ std::string CScript::Text() const {
 }
 
 bool CScript::Compile() {
-  m_Code = std::make_unique<CCode>(Text(), false);
-  return m_Code->Compile();
+  // Made once: prepared calls keep a pointer to the script's code.
+  if (!m_Code) m_Code = std::make_unique<CCode>(Text(), false);
+  return m_Code->IsCompiled() || m_Code->Compile();
 }
 
 void ClearScripts() {
@@ -70,6 +71,13 @@ int32_t AddScript(const std::string& name, const std::string& text) {
   return index;
 }
 
+int32_t AddEmptyScript() {
+  int32_t index = static_cast<int32_t>(g_Scripts.size());
+  g_Scripts.emplace_back();
+  Resource_SetName(RESOURCE_SCRIPT, index, "");
+  return index;
+}
+
 bool CompileScripts() {
   for (int32_t i = 0; i < ScriptCount(); i++) {
     if (!g_Scripts[i] || g_Scripts[i]->Compile()) continue;
@@ -98,9 +106,7 @@ CScript* Script_Get(int32_t index) { return ScriptExists(index) ? g_Scripts[inde
 bool Script_CallFrame(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
   CScript* script = Script_Get(index);
   if (!script || !script->Code()) return false;
-  if (Exec_RunWithArguments(*script->Code(), self, other, dest, frame)) return true;
-  SetRecordedError("In script " + ScriptNameOf(index) + ":\r" + RecordedError());
-  return false;
+  return Exec_CallScript(index, *script->Code(), self, other, dest, frame);
 }
 
 bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& dest, const RValue* args, int count) {

@@ -24,7 +24,7 @@ class CScript {
   std::string Text() const;
   // The compiled code; made by Compile.
   CCode* Code() const { return m_Code.get(); }
-  // Creates the code from the text and compiles it as a program.
+  // Creates the code from the text (once) and compiles it as a program.
   bool Compile();
 
  private:
@@ -39,9 +39,11 @@ void ClearScripts();
 // block). Returns false on a wrong version; a truncated or corrupt section
 // throws CStreamError.
 bool ReadScripts(CStream& stream);
-// Adds a script from plain text at the end of the table; its index. (The
-// authoring companion and tests build tables this way.)
+// Appends a slot holding a script made from plain text (stored scrambled as
+// a read one is), or an empty slot; the new index. Tables read by the game
+// file's central reader are filled this way.
 int32_t AddScript(const std::string& name, const std::string& text);
+int32_t AddEmptyScript();
 // Compiles every present script in index order. The first failure raises
 // the fatal "COMPILATION ERROR in Script: " report and returns false.
 bool CompileScripts();

@@ -17,11 +17,13 @@
 //   Guid(name, bytes&)               16 raw bytes
 //   Expect(name, value&, expected)   an integer that must equal `expected`
 //   Require(ok, what)                a rule of the format; `what` is what was expected
+//   Record(name, rec&, body(rec&))   a nested record
 //   List(name, vector&, max, body)   a count, then the elements (at most max)
 //   Array(name, n, body(i))          exactly n elements, no count
 //   Slots(name, slots&, version, body)  a resource section frame
 // The binary visitors also provide ScriptText and PackageData (the two
-// scrambled parts); the JSON visitors provide EventType.
+// scrambled parts), the binary reader Spend (memory for a record read in a
+// loop of its own); the JSON visitors provide EventType.
 #pragma once
 
 #include <climits>
@@ -199,7 +201,7 @@ void Data_TransferBackground(IO& io, RBackgroundRecord& r) {
   io.Bool("smooth_edges", r.smoothEdges);
   io.Bool("preload", r.preload);
   io.Present("has_image", r.hasImage, "image");
-  if (r.hasImage) io.Record("image", [&] { Data_TransferImage(io, r.image); });
+  if (r.hasImage) io.Record("image", r.image, [&](RImageRecord& im) { Data_TransferImage(io, im); });
 }
 
 template <class IO>
@@ -322,6 +324,7 @@ void Data_TransferObject(IO& io, RObjectRecord& r) {
           int32_t number = -1;
           io.Int("event number", number);
           if (number < 0) break;
+          io.Spend(sizeof(RObjectEvent));
           RObjectEvent e{type, number, {}};
           Data_TransferEvent(io, e.event);
           r.events.push_back(std::move(e));
@@ -491,7 +494,7 @@ void Data_TransferSection(IO& io, RGameData& d, RGameSection section) {
               [&](RIncludedFile& f) { Data_TransferIncludedFile(io, f); });
       break;
     case SECTION_GAME_INFORMATION:
-      io.Record("game_information", [&] { Data_TransferGameInformation(io, d.gameInfo); });
+      io.Record("game_information", d.gameInfo, [&](RGameInformation& g) { Data_TransferGameInformation(io, g); });
       break;
     case SECTION_LIBRARY_INIT:
       Data_SectionVersion(io, DATA_LIBINIT_VERSION);
@@ -512,7 +515,7 @@ void Data_TransferSection(IO& io, RGameData& d, RGameSection section) {
 template <class IO>
 void Data_TransferGameHeader(IO& io, RGameData& d) {
   io.Bool("debug_mode", d.debugMode);
-  io.Record("settings", [&] { Data_TransferSettings(io, d.settings); });
+  io.Record("settings", d.settings, [&](RSettings& s) { Data_TransferSettings(io, s); });
   io.Str("library_name", d.libraryName);
   io.Data("library_image", d.libraryImage, "");
   io.List("filler_a", d.fillerA, INT32_MAX, [&](int32_t& v) { io.Int(nullptr, v); });

@@ -37,7 +37,15 @@ class CDataReader {
   static constexpr bool kReading = true;
   static constexpr bool kBinary = true;
 
-  CDataReader(CStream& stream, const char* label) : m_S(stream), m_Label(label) {}
+  CDataReader(CStream& stream, const char* label)
+      : m_S(stream), m_Label(label), m_Budget(kRecordMemoryFloor + kRecordMemoryPerByte * stream.Size()) {}
+
+  // Memory for one more record. A few bytes of corrupt data can claim millions
+  // of empty records; those fail here instead of exhausting memory.
+  void Spend(size_t bytes) {
+    m_Budget -= static_cast<int64_t>(bytes);
+    if (m_Budget < 0) throw CStreamError("more records than the data can hold");
+  }
 
   void Int(const char*, int32_t& v) { v = m_S.ReadInteger(); }
   void Bool(const char*, bool& v) { v = m_S.ReadBoolean(); }
@@ -67,10 +75,10 @@ class CDataReader {
     if (!ok) Fail(std::string("expected ") + what, 0);
   }
 
-  template <class F>
-  void Record(const char* name, F&& body) {
+  template <class T, class F>
+  void Record(const char* name, T& record, F&& body) {
     m_Path.Push(name, -1);
-    body();
+    body(record);
     m_Path.Pop();
   }
 
@@ -82,6 +90,7 @@ class CDataReader {
     list.clear();
     for (int32_t i = 0; i < count; i++) {
       m_Path.Push(name, i);
+      Spend(sizeof(T));
       T item{};
       body(item);
       list.push_back(std::move(item));
@@ -108,6 +117,7 @@ class CDataReader {
     slots.clear();
     for (int32_t i = 0; i < count; i++) {
       m_Path.Push(name, i);
+      Spend(sizeof(std::optional<T>));
       if (m_S.ReadBoolean()) {
         T record{};
         body(record);
@@ -144,8 +154,12 @@ class CDataReader {
  private:
   [[noreturn]] void Fail(const std::string& what, int64_t back) { throw CDataError(Describe(what, back)); }
 
+  static constexpr int64_t kRecordMemoryFloor = 64 << 20;
+  static constexpr int64_t kRecordMemoryPerByte = 8;
+
   CStream& m_S;
   const char* m_Label;
+  int64_t m_Budget;
   CDataPath m_Path;
 };
 
@@ -179,10 +193,10 @@ class CDataWriter {
     if (!ok) throw CDataError((m_Path.Text().empty() ? std::string() : "in " + m_Path.Text() + ": ") + "expected " + what);
   }
 
-  template <class F>
-  void Record(const char* name, F&& body) {
+  template <class T, class F>
+  void Record(const char* name, T& record, F&& body) {
     m_Path.Push(name, -1);
-    body();
+    body(record);
     m_Path.Pop();
   }
 
@@ -300,7 +314,8 @@ RGameReadStatus ReadGameHeader(CStream& stream, RGameData& data) {
       return;
     }
     reader.Bool("debug mode", data.debugMode);
-    reader.Record("settings", [&] { Data_TransferSettings(reader, data.settings); });
+    data.settings = RSettings{};  // fields the block leaves out keep their initial values
+    reader.Record("settings", data.settings, [&](RSettings& s) { Data_TransferSettings(reader, s); });
     reader.Str("library name", data.libraryName);
     reader.Data("library image", data.libraryImage, "");
   });

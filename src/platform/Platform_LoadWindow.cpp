@@ -72,6 +72,9 @@ void Paint() {
 }  // namespace
 
 void LoadWindow_Open(const RLoadWindowSetup& setup) {
+  LoadWindow_Close();
+  // Without a started platform (tools, fuzzing) there is no window to show.
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
   g_Load.setup = setup;
   g_Load.picture = DecodeBmp(setup.picture);
   if (setup.show_bar) {

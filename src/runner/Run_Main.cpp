@@ -19,6 +19,7 @@
 #include "runner/Runner_Form.h"
 #include "platform/Platform.h"
 #include "step/Run_Step.h"
+#include "variables/Function_Math.h"
 #include "world/Room_Main.h"
 
 bool GameRunning = false;

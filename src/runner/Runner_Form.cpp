@@ -3,17 +3,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 
 #include "code/Code_Error.h"
 #include "data/DataNew_Class.h"
 #include "data/Support_File.h"
+#include "functions/Function_File.h"
+#include "platform/Platform_Registry.h"
 #include "platform/Platform.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
-#include "variables/Builtin_Listing.h"
+#include "variables/Builtins_Listing.h"
 #include "variables/Builtins_Main.h"
+#include "variables/Support_DLL.h"
 
 RRunnerOptions RunnerOptions;
 
@@ -132,13 +136,25 @@ int Runner_Main(int argc, char** argv) {
   }
   g_CommandLine.assign(1, game);
   for (int i = first; i < argc; i++) g_CommandLine.emplace_back(argv[i]);
+  File_SetCommandLine(game, std::vector<std::string>(g_CommandLine.begin() + 1, g_CommandLine.end()));
+  File_LoadSecureMode();
+  DLL_SetFolder(std::filesystem::absolute(game).parent_path().string());
 
   Builtins_RegisterAll();
   TempDir_Create();
   bool ok = StartUp(game);
   ShutDown();
+  File_CloseAll();
+  DLL_Clear();
   TempDir_Remove();
+  Registry_Close();
   Platform_Quit();
-  if (!ok) return EXIT_LOAD_FAILED;
-  return Error_Aborting() ? EXIT_GAME_ERROR : EXIT_GAME_ENDED;
+  int status = !ok ? EXIT_LOAD_FAILED : Error_Aborting() ? EXIT_GAME_ERROR : EXIT_GAME_ENDED;
+  if (RunnerOptions.report)
+    std::printf("runner: %s after %lld steps\n",
+                status == EXIT_GAME_ENDED  ? "game ended"
+                : status == EXIT_GAME_ERROR ? "game stopped by an error"
+                                            : "game did not load",
+                static_cast<long long>(Run_StepCount));
+  return status;
 }

@@ -2,8 +2,13 @@
 
 #include <memory>
 
+#include "code/Script_Main.h"
 #include "data/Resource_Names.h"
+#include "data/Support_File.h"
+#include "functions/Function_File.h"
 #include "runner/Run_Main.h"
+#include "runner/Runner_Load.h"
+#include "variables/Code_Constant.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
@@ -20,11 +25,17 @@ void InstallNames(RResourceKind kind, const RSlots<T>& slots) {
     Resource_SetName(kind, static_cast<int32_t>(i), slots[i] ? std::string_view(slots[i]->name) : "");
 }
 
-bool CompileObjects() { return Object_CompileAll(); }
-
-constexpr RPreparationStep kSteps[] = {
-    {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
-};
+// Scripts keep their text in the table; the names go with it.
+void InstallScripts(RGameData& data) {
+  ClearScripts();
+  for (std::optional<RScriptRecord>& script : data.scripts) {
+    if (script)
+      AddScript(script->name, script->text);
+    else
+      AddEmptyScript();
+  }
+  data.scripts.clear();
+}
 
 }  // namespace
 
@@ -48,6 +59,7 @@ const RSectionProgressText kSectionProgress[SECTION_COUNT] = {
 };
 
 void InstallResources(RGameData& data) {
+  File_SetGameId(data.gameId);
   InstallNames(RESOURCE_OBJECT, data.objects);
   InstallNames(RESOURCE_SPRITE, data.sprites);
   InstallNames(RESOURCE_SOUND, data.sounds);
@@ -55,8 +67,8 @@ void InstallResources(RGameData& data) {
   InstallNames(RESOURCE_PATH, data.paths);
   InstallNames(RESOURCE_FONT, data.fonts);
   InstallNames(RESOURCE_TIMELINE, data.timelines);
-  InstallNames(RESOURCE_SCRIPT, data.scripts);
   InstallNames(RESOURCE_ROOM, data.rooms);
+  InstallScripts(data);
   // Objects first: the rooms' instances take their defaults from them.
   Object_Install(data.objects);
   Room_Install(data.rooms, data.roomOrder);
@@ -65,8 +77,27 @@ void InstallResources(RGameData& data) {
   Run_SetLibraryInitCode(data.libraryInitCode);
 }
 
+namespace {
+
+bool ExtractIncludedFiles() {
+  DataFile_LoadTable(std::move(g_GameData.includedFiles));
+  DataFile_ExportAll();
+  return true;
+}
+
+bool CompileObjects() { return Object_CompileAll(); }
+
+const RPreparationStep kSteps[] = {
+    {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
+    {56, "Preparing constants", DefineUserConstants, "Failed to define the constants."},
+    {58, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
+    {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
+};
+
+}  // namespace
+
 const std::span<const RPreparationStep> kPreparationSteps{kSteps};
 
 void FinishPreparation() {}
 
-void ReleaseGame() {}
+void ReleaseGame() { DataFile_RemoveAll(); }

@@ -166,7 +166,7 @@ double PointDirection(double x1, double y1, double x2, double y2) {
   double dx = x2 - x1, dy = y2 - y1;
   if (dx == 0) return dy > 0 ? 270 : dy < 0 ? 90 : 0;
   double t = std::atan2(dy, dx) * 180 / kPi;
-  return t > 0 ? 360 - t : -t;
+  return t > 0 ? 360 - t : 0.0 - t;  // pointing right gives +0, not -0
 }
 
 // Values within 0.0001 of an integer become that integer, so that the

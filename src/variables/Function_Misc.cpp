@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "code/Code_Main.h"
 #include "code/Script_Main.h"
 #include "data/Option_Main.h"
+#include "functions/Support_Path.h"
 #include "platform/Platform_System.h"
 #include "variables/Code_Function.h"
 #include "variables/Function_Modules.h"
@@ -54,10 +56,11 @@ void FnExecuteString(CInstance* self, CInstance* other, int argc, RValue* args, 
 // The file's lines, each followed by a carriage return.
 void FnExecuteFile(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result) {
   if (argc == 0) return;
-  std::string path = ArgString(args, 0);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  std::string path = Path_Resolve(ArgString(args, 0));
+  std::error_code error;
+  std::ifstream file;
+  if (std::filesystem::is_regular_file(path, error)) file.open(path, std::ios::binary);
+  if (!file.is_open()) {
     ReportActionError("Trying to execute non-existing file.");
     return;
   }

@@ -2,17 +2,17 @@
 // module defines its Register function next to its table.
 #pragma once
 
-#include <array>
-
 void Function_Math_Register();
+void Function_File_Register();
 void Function_Misc_Register();
 void Function_Resource_Register();
 void Function_Interaction_Register();
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
-inline constexpr std::array<void (*)(), 4> kFunctionModules{
+inline constexpr void (*const kFunctionModules[])() = {
     Function_Math_Register,
+    Function_File_Register,
     Function_Misc_Register,
     Function_Resource_Register,
     Function_Interaction_Register,

@@ -54,14 +54,6 @@ int32_t CVariableList::Add(int32_t id) {
   return pos;
 }
 
-const RValue* CVariableList::ArrayElement(const RVariable& var, int32_t index) {
-  if (index < 0) return nullptr;
-  size_t r = static_cast<size_t>(index / VARIABLE_ARRAY_SIZE);
-  size_t c = static_cast<size_t>(index % VARIABLE_ARRAY_SIZE);
-  if (r >= var.rows.size() || c >= var.rows[r].size()) return nullptr;
-  return &var.rows[r][c];
-}
-
 bool CVariableList::Get(int32_t id, int32_t index, RValue& out) const {
   if (const RValue* v = Find(id, index)) {
     out = *v;
@@ -72,14 +64,11 @@ bool CVariableList::Get(int32_t id, int32_t index, RValue& out) const {
   return true;
 }
 
-RValue& CVariableList::GrowTo(RVariable& var, int32_t index) {
-  if (index <= 0) return var.value;
-  size_t r = static_cast<size_t>(index / VARIABLE_ARRAY_SIZE);
-  size_t c = static_cast<size_t>(index % VARIABLE_ARRAY_SIZE);
-  if (r >= var.rows.size()) var.rows.resize(r + 1);
-  std::vector<RValue>& row = var.rows[r];
-  if (c >= row.size()) row.resize(c + 1);
-  return row[c];
+RValue& CVariableList::Grow(RVariable& var, size_t row, size_t column) {
+  if (row >= var.rows.size()) var.rows.resize(row + 1);
+  std::vector<RValue>& cells = var.rows[row];
+  if (column >= cells.size()) cells.resize(column + 1);
+  return cells[column];
 }
 
 RValue& CVariableList::Slot(int32_t id, int32_t index) {

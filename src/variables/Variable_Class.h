@@ -38,7 +38,7 @@ class CVariableList {
   // The variable with `hint` remembering where it was found last; the
   // interpreter keeps one hint per variable reference. Only for lists that
   // never held two records of one id (any list not read from a stream).
-  RVariable* FindVariable(int32_t id, int32_t& hint) {
+  [[gnu::always_inline]] RVariable* FindVariable(int32_t id, int32_t& hint) {
     if (static_cast<size_t>(hint) < m_Ids.size() && m_Ids[hint] == id) return &m_Vars[hint];
     int32_t pos = Position(id);
     if (pos < 0) return nullptr;
@@ -56,7 +56,13 @@ class CVariableList {
     return index == 0 ? &var.value : ArrayElement(var, index);
   }
   // The element at `index`, growing the rows as Set does.
-  static RValue& GrowTo(RVariable& var, int32_t index);
+  static RValue& GrowTo(RVariable& var, int32_t index) {
+    if (index <= 0) return var.value;
+    size_t r = static_cast<size_t>(index / VARIABLE_ARRAY_SIZE);
+    size_t c = static_cast<size_t>(index % VARIABLE_ARRAY_SIZE);
+    if (r < var.rows.size() && c < var.rows[r].size()) return var.rows[r][c];
+    return Grow(var, r, c);
+  }
   // Stores `value` at `index`, adding the variable and growing its rows.
   void Set(int32_t id, int32_t index, const RValue& value);
   // The slot for `index`, added and grown as Set would; lets the caller
@@ -96,7 +102,14 @@ class CVariableList {
       if (m_Ids[pos] == id) return pos;
     }
   }
-  static const RValue* ArrayElement(const RVariable& var, int32_t index);
+  static const RValue* ArrayElement(const RVariable& var, int32_t index) {
+    if (index < 0) return nullptr;
+    size_t r = static_cast<size_t>(index / VARIABLE_ARRAY_SIZE);
+    size_t c = static_cast<size_t>(index % VARIABLE_ARRAY_SIZE);
+    if (r >= var.rows.size() || c >= var.rows[r].size()) return nullptr;
+    return &var.rows[r][c];
+  }
+  static RValue& Grow(RVariable& var, size_t row, size_t column);
   int32_t Add(int32_t id);
   void Reindex();
 

@@ -99,7 +99,8 @@ void ResetGlobals() {
 void DeclareGlobalvar(int32_t id) {
   if (id < USER_VARIABLE_BASE) return;
   size_t slot = static_cast<size_t>(id - USER_VARIABLE_BASE);
-  if (slot >= Variable_GlobalvarFlags.size()) Variable_GlobalvarFlags.resize(slot + 1, false);
+  // The flags grow to id - 99000 entries: saved games store their count.
+  if (slot >= Variable_GlobalvarFlags.size()) Variable_GlobalvarFlags.resize(static_cast<size_t>(id - 99000), false);
   Variable_GlobalvarFlags[slot] = true;
   g_Globals.Declare(id);
 }

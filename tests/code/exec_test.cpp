@@ -2,6 +2,7 @@
 // print through a test built-in, and their errors.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,10 +54,7 @@ void RegisterOnce() {
   RegisterFunctions(kTestFunctions);
   for (const RVariableDef& def : EXEC_ARGUMENT_VARIABLES) RegisterVariable(def.name, def.getter, def.setter);
   RegisterVariable("id", GetId, nullptr);
-  const std::pair<const char*, double> constants[] = {{"true", 1},    {"false", 0},  {"self", -1},
-                                                      {"other", -2},  {"all", -3},   {"noone", -4},
-                                                      {"global", -5}, {"local", -7}};
-  for (const auto& [name, value] : constants) DefineConstant(name, RValue(value));
+  Constant_RegisterBuiltins();
 }
 
 // The recorded message with its carriage returns shown as '|'.
@@ -231,6 +229,18 @@ TEST_F(ExecTest, ScriptResultValueAndArguments) {
   EXPECT_EQ(last_result.real, 5);
 }
 
+// Argument frames are reused between calls: every call still sees fresh
+// slots, whatever the previous call at the same depth left in them.
+TEST_F(ExecTest, EveryCallSeesFreshArgumentSlots) {
+  AddScripts({{"w", "argument5 = 9; argument[7] = 'x'; return argument0"},
+              {"r", "return argument5"},
+              {"r7", "return argument7"},
+              {"nothing", "if (false) y = 1;"},
+              {"two", "return argument0 + argument1"}});
+  EXPECT_EQ(Run("print(w(1), r(), w(2), r7(), two(1, 2), two(nothing(), 3), count_args(w(4)), r())"),
+            "1 0 2 0 3 3 1 0\n");
+}
+
 TEST_F(ExecTest, ErrorsInNestedScriptsArePrefixed) {
   AddScripts({{"a", "b()"}, {"b", "c()"}, {"c", "x = 1 +\r\n  nope"}});
   CCode code("a()", false);
@@ -335,8 +345,12 @@ TEST_F(ExecTest, GlobalvarTakesEffectWhenRun) {
 // The fast paths of the interpreter give the very values of the folded
 // constants, which go through BinaryOperation.
 TEST_F(ExecTest, FastArithmeticMatchesFolding) {
-  const char* ops[] = {"+", "-", "*", "/", "div", "mod", "<", "<=", "==", "!=", ">=", ">", "&&", "||", "^^", "&", "|", "^"};
-  const double values[] = {0.1, 0.2, 3, -7, 2.5, 1e15 + 0.3, 1.0 / 3, -0.5, 123456.789};
+  const char* ops[] = {"+", "-",  "*",  "/",  "div", "mod", "<", "<=", "==", "!=", ">=",
+                       ">", "&&", "||", "^^", "&",   "|",   "^", "<<", ">>"};
+  // Integers (the exact fast paths) next to fractions and huge values
+  // (the extended arithmetic), of both signs.
+  const double values[] = {0.1, 0.2, 3, -7, 0, 2.5, 1e15 + 0.3, 1.0 / 3, -0.5, 123456.789, 4611686018427387904.0,
+                           -2147483647, 9007199254740993.0, 3e300};
   // Both sides read the same literal texts; a fault must happen in both.
   auto value = [&](CCode& code) -> std::optional<double> {
     RValue v;
@@ -354,14 +368,18 @@ TEST_F(ExecTest, FastArithmeticMatchesFolding) {
   for (const char* op : ops) {
     for (double l : values) {
       for (double r : values) {
-        char lt[64], rt[64];
-        std::snprintf(lt, sizeof lt, "%.17g", l);
-        std::snprintf(rt, sizeof rt, "%.17g", r);
+        // Literals have no exponent: integers are written out in full.
+        char lt[400], rt[400];
+        std::snprintf(lt, sizeof lt, l == std::trunc(l) ? "%.0f" : "%.17g", l);
+        std::snprintf(rt, sizeof rt, r == std::trunc(r) ? "%.0f" : "%.17g", r);
         CCode assign(std::string("a = ") + lt + "; b = " + rt, false);
         ASSERT_TRUE(value(assign));
         CCode folded(std::string("(") + lt + ") " + op + " (" + rt + ")", true);
         CCode computed(std::string("a ") + op + " b", true);
-        EXPECT_EQ(value(folded), value(computed)) << lt << " " << op << " " << rt;
+        CCode local(std::string("var a, b; a = ") + lt + "; b = " + rt + "; c = a " + op + " b", false);
+        std::optional<double> expected = value(folded);
+        EXPECT_EQ(expected, value(computed)) << lt << " " << op << " " << rt;
+        EXPECT_EQ(expected, value(local)) << lt << " " << op << " " << rt;
       }
     }
   }
@@ -414,6 +432,16 @@ TEST_F(ExecTest, ScriptTableAndItsBuiltins) {
   CStream truncated = ScriptSection({{"alpha", "x = 1"}});
   truncated.Bytes().resize(truncated.Bytes().size() - 3);
   EXPECT_THROW(ReadScripts(truncated), CStreamError);
+}
+
+TEST_F(ExecTest, TablesBuiltSlotBySlot) {
+  EXPECT_EQ(AddScript("first", "return 1"), 0);
+  EXPECT_EQ(AddEmptyScript(), 1);
+  EXPECT_EQ(AddScript("third", "return first() + 2"), 2);
+  ASSERT_TRUE(CompileScripts());
+  EXPECT_FALSE(ScriptExists(1));
+  EXPECT_EQ(ScriptIndexOf("third"), 2);
+  EXPECT_EQ(Run("print(third(), script_get_text(2))"), "3 return first() + 2\n");
 }
 
 TEST_F(ExecTest, CompileScriptsStopsAtTheFirstFailure) {

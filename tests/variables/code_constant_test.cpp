@@ -5,7 +5,7 @@
 #include <string>
 
 #include "data/Resource_Names.h"
-#include "variables/Builtin_Listing.h"
+#include "variables/Builtins_Listing.h"
 #include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
 

@@ -85,6 +85,9 @@ TEST_F(DynamicCode, ExecuteFileRunsTheFilesLines) {
     out << "a = argument0 * 2\r\n// a comment\nreturn a + argument1";
   }
   EXPECT_EQ(Run("return execute_file('" + path + "', 10, 1)").real, 21);
+  // Names are found in any letter case.
+  std::string upper = path.substr(0, path.size() - 4) + ".TXT";
+  EXPECT_EQ(Run("return execute_file('" + upper + "', 1, 1)").real, 3);
   EXPECT_FALSE(Error_Occurred());
   {
     std::ofstream out(path, std::ios::binary);
@@ -97,6 +100,9 @@ TEST_F(DynamicCode, ExecuteFileRunsTheFilesLines) {
 
   Error_Reset();
   EXPECT_EQ(Run("return execute_file('" + path + "')").real, 0);
+  EXPECT_EQ(ReportedError(), "Trying to execute non-existing file.");
+  Error_Reset();
+  Run("execute_file('" + ::testing::TempDir() + "')");
   EXPECT_EQ(ReportedError(), "Trying to execute non-existing file.");
 }
 
@@ -118,6 +124,22 @@ TEST_F(DynamicCode, ScriptExecute) {
   Error_Reset();
   Run("script_execute(-1)");
   EXPECT_EQ(ReportedError(), "Trying to execute non-existing script.");
+}
+
+TEST_F(DynamicCode, ArgumentCountsAreCheckedWhenCompiling) {
+  const char* sixteen = "return max(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16)";
+  EXPECT_EQ(Run(sixteen).real, 16);
+  EXPECT_EQ(Run("return min() + mean()").real, 0);
+  for (const char* wrong : {"x = point_direction(1, 2)", "x = random()", "x = string_copy('a', 1)",
+                            "x = max(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17)"}) {
+    CCode code(wrong, false);
+    EXPECT_FALSE(code.Compile()) << wrong;
+    EXPECT_NE(RecordedError().find("Wrong number of arguments"), std::string::npos) << RecordedError();
+  }
+  // A script named like a built-in is called instead.
+  AddScript("random", "return 'mine'");
+  ASSERT_TRUE(CompileScripts());
+  EXPECT_EQ(Run("return random()").str, "mine");
 }
 
 TEST_F(DynamicCode, RealAndString) {

@@ -112,6 +112,7 @@ TEST_F(FunctionMath, RealResults) {
   EXPECT_EQ(zero.real, 0.0);
   EXPECT_FALSE(std::signbit(zero.real));
   EXPECT_NEAR(CallByName("lengthdir_x", {RValue(10), RValue(45)}).real, 7.0710678, 1e-6);
+  EXPECT_FALSE(std::signbit(CallByName("point_direction", {RValue(0), RValue(0), RValue(5), RValue(0)}).real));
 }
 
 struct StringCase {

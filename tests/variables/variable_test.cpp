@@ -132,6 +132,9 @@ TEST(GlobalStore, GlobalvarFlagsAndStreamForm) {
   WriteGlobals(s);
   s.SetPosition(0);
   EXPECT_EQ(s.ReadInteger(), 700);
+  CVariableList skipped;
+  skipped.ReadFrom(s);
+  EXPECT_EQ(s.ReadInteger(), 112000 - 99000);  // the flags grew to id - 99000
   s.SetPosition(0);
   ResetGlobals();
   ReadGlobals(s);

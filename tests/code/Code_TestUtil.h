@@ -1,0 +1,100 @@
+// Helpers of the compiler tests: compiling texts, reading back the recorded
+// message, and a compact text form of code trees.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "code/Code_Error.h"
+#include "code/Code_Main.h"
+#include "code/Code_Operator.h"
+#include "data/Resource_Names.h"
+#include "variables/Code_Constant.h"
+#include "variables/Code_Function.h"
+#include "variables/Code_Variable.h"
+#include "variables/Variable_Main.h"
+
+namespace codetest {
+
+// Names the tests rely on: built-in functions with 2 and any arguments, a
+// built-in variable, a script, an object and a user constant. Registered once
+// per process.
+inline void EnsureNames() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  auto nothing = [](CInstance*, CInstance*, int, RValue*, RValue&) {};
+  RegisterFunction("test_two", nothing, 2);
+  RegisterFunction("test_any", nothing, -1);
+  RegisterVariable("test_builtin", [](CInstance*, int32_t, RValue&) { return true; }, nullptr);
+  Resource_SetName(RESOURCE_SCRIPT, 0, "scr_move");
+  Resource_SetName(RESOURCE_OBJECT, 0, "obj_none");
+  Resource_SetName(RESOURCE_OBJECT, 1, "obj_wall");
+  Resource_SetName(RESOURCE_TIMELINE, 2, "tl_intro");
+  DefineConstant("self", RValue(-1.0));
+  DefineConstant("other", RValue(-2.0));
+  DefineConstant("global", RValue(-5.0));
+  DefineConstant("true", RValue(1.0));
+  DefineConstant("c_text", RValue(std::string("txt")));
+}
+
+struct RCompiled {
+  std::unique_ptr<CCode> code;
+  bool ok = false;
+  std::string error;  // the recorded message when the compile failed
+};
+
+inline RCompiled Compile(const std::string& text, bool expression) {
+  EnsureNames();
+  RCompiled r;
+  r.code = std::make_unique<CCode>(text, expression);
+  r.ok = r.code->Compile();
+  if (!r.ok) r.error = RecordedError();
+  return r;
+}
+
+// The message a one-line program gives for an error at a column.
+inline std::string LineError(const std::string& text, int column, const std::string& message) {
+  return "Error in code at line 1:\r   " + text + "\r\rat position " + std::to_string(column) + ": " + message;
+}
+
+// The tree in a compact form: constants as their text ('s' for strings),
+// variables as name or name@owner (kind 8) with [owner index...] (kind 7),
+// calls as f<id>(...), and every other node as kind:id(children).
+inline std::string Dump(const RToken& n) {
+  std::string s;
+  auto children = [&](size_t from) {
+    s += '(';
+    for (size_t i = from; i < n.children.size(); i++) {
+      if (i > from) s += ' ';
+      s += Dump(n.children[i]);
+    }
+    s += ')';
+  };
+  switch (n.kind) {
+    case NODE_CONSTANT:
+      return n.value.IsString() ? "'" + n.value.str + "'" : RealToText(n.value.real);
+    case NODE_VARIABLE_FIXED:
+      return VariableNameOf(n.id) + "@" + std::to_string(n.owner);
+    case NODE_VARIABLE:
+      s = VariableNameOf(n.id) + "[";
+      for (size_t i = 0; i < n.children.size(); i++) s += (i ? " " : "") + Dump(n.children[i]);
+      return s + "]";
+    case NODE_CALL:
+      s = "f" + std::to_string(n.id);
+      children(0);
+      return s;
+    case NODE_UNARY:
+    case NODE_BINARY:
+    case NODE_ASSIGN:
+      s = std::to_string(n.id);
+      children(0);
+      return s;
+    default:
+      s = std::to_string(n.kind);
+      if (!n.children.empty()) children(0);
+      return s;
+  }
+}
+
+}  // namespace codetest

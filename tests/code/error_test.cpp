@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "code/Code_TestUtil.h"
+#include "data/Option_Main.h"
+#include "runner/Run_Main.h"
+#include "world/Event_Name.h"
+
+namespace {
+
+class ErrorReport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    codetest::EnsureNames();
+    Error_Reset();
+    saved_ = Settings;
+    Settings.DisplayErrors = false;
+    Settings.WriteErrorLog = false;
+    Settings.AbortOnError = false;
+    PendingRoom = REQUEST_NONE;
+    EventContext = REventContext{};
+  }
+  void TearDown() override {
+    Settings = saved_;
+    Error_Reset();
+    PendingRoom = REQUEST_NONE;
+  }
+  RSettings saved_;
+};
+
+TEST(ErrorRecord, LineColumnAndLineText) {
+  CCode code("a = 1\r\nb = 2\r\nc = 3", false);
+  ClearRecordedError();
+  RecordError(code, 8, "first");  // `b`, the second character of line 2
+  RecordError(code, 1, "second is dropped");
+  EXPECT_EQ(RecordedError(), "Error in code at line 2:\r   \nb = 2\r\rat position 2: first");
+  ClearRecordedError();
+  RecordError(code, 0, "m");
+  EXPECT_EQ(RecordedError(), "Error in code at line 1:\r   a = 1\r\rat position 1: m");
+  ClearRecordedError();
+  RecordError(code, 1000, "m");  // limited to the last character
+  EXPECT_EQ(RecordedError(), "Error in code at line 3:\r   \nc = 3\r\rat position 6: m");
+
+  CCode expression("1 +\r\n2", true);
+  ClearRecordedError();
+  RecordError(expression, 6, "m");
+  EXPECT_EQ(RecordedError(), "Error in expression:1 +\r\n2\r position 2: m");
+
+  CCode empty("", false);
+  ClearRecordedError();
+  RecordError(empty, 1, "m");
+  EXPECT_EQ(RecordedError(), "Error in code at line 1:\r   \r\rat position 0: m");
+  EXPECT_TRUE(ErrorRecorded());
+}
+
+TEST_F(ErrorReport, ActionErrorsNameTheirEvent) {
+  EventContext = {3, 1, 1, 2};
+  ReportActionError("bad");
+  EXPECT_EQ(Error_Last(), "ERROR in\r\naction number 3\r\nof Begin Step Event\r\nfor object obj_wall:\r\n\r\nbad");
+  EXPECT_TRUE(Error_Occurred());
+  EXPECT_FALSE(Error_Aborting());
+  EXPECT_EQ(PendingRoom, REQUEST_NONE);
+
+  EventContext = {EVENT_TIMELINE, 30, 2, 0};
+  ReportActionError("late");
+  EXPECT_EQ(Error_Last(), "ERROR in\r\naction number 1\r\nat time step 30\r\nof time line tl_intro:\r\n\r\nlate");
+
+  EventContext = {4, 1, 77, 0};
+  ReportActionError("worse", true);
+  EXPECT_EQ(Error_Last(),
+            "FATAL ERROR in\r\naction number 1\r\nof Collision Event with object obj_wall\r\n"
+            "for object <undefined>:\r\n\r\nworse");
+  EXPECT_TRUE(Error_Aborting());
+  EXPECT_EQ(PendingRoom, REQUEST_ERROR_STOP);
+
+  ReportActionError("ignored once aborting");
+  EXPECT_EQ(Error_Last().find("ignored"), std::string::npos);
+}
+
+TEST_F(ErrorReport, WithoutDisplayTheWindowAbortsAndPrints) {
+  Settings.DisplayErrors = true;
+  testing::internal::CaptureStderr();
+  ReportError("line one\r\nline two", false);
+  std::string printed = testing::internal::GetCapturedStderr();
+  EXPECT_NE(printed.find("line one\nline two"), std::string::npos);
+  EXPECT_TRUE(Error_Aborting());
+  EXPECT_EQ(PendingRoom, REQUEST_ERROR_STOP);
+}
+
+TEST_F(ErrorReport, AbortOnErrorEndsTheGame) {
+  Settings.AbortOnError = true;
+  ReportError("any", false);
+  EXPECT_TRUE(Error_Aborting());
+  EXPECT_EQ(PendingRoom, REQUEST_ERROR_STOP);
+  EXPECT_EQ(Error_Last(), "any");
+}
+
+TEST_F(ErrorReport, LogIsStartedAfreshEachRunThenAppended) {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("vl_errlog_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  std::filesystem::path old = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  auto log = [] {
+    std::ifstream in("game_errors.log", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  };
+  { std::ofstream("game_errors.log") << "previous run\n"; }
+  Settings.WriteErrorLog = true;
+  ReportError("first", false);
+  ReportError("second", false);
+  EXPECT_EQ(log(), "first\n\n\nsecond\n\n\n");
+  Error_Reset();  // a new run
+  ReportError("third", true);
+  ReportError("after abort", false);
+  EXPECT_EQ(log(), "third\n\n\n");
+  std::filesystem::current_path(old);
+  std::filesystem::remove_all(dir);
+}
+
+TEST_F(ErrorReport, UnwritableLogIsIgnored) {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("vl_errlog_dir_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir / "game_errors.log");  // a directory in the way
+  std::filesystem::path old = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  Settings.WriteErrorLog = true;
+  ReportError("message", false);
+  EXPECT_EQ(Error_Last(), "message");
+  std::filesystem::current_path(old);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(EventName, DisplayNames) {
+  codetest::EnsureNames();
+  const std::tuple<int, int, const char*> cases[] = {
+      {0, 0, "Create Event"},
+      {1, 0, "Destroy Event"},
+      {2, 11, "Alarm Event for alarm 11"},
+      {3, 0, " Step Event"},
+      {3, 2, "End Step Event"},
+      {3, 7, "<unknown> Step Event"},
+      {4, 0, "Collision Event with object obj_none"},
+      {5, 13, "Keyboard Event for <Enter> Key"},
+      {5, 65, "Keyboard Event for A-key Key"},
+      {9, 48, "Key Press Event for 0-key Key"},
+      {10, 98, "Key Release Event for Keypad 2 Key"},
+      {5, 111, "Keyboard Event for Keypad / Key"},
+      {5, 123, "Keyboard Event for F12 Key"},
+      {5, 200, "Keyboard Event for <unknown> Key"},
+      {6, 4, "Mouse Event for Left Pressed"},
+      {6, 12, "Mouse Event for <unknown>"},
+      {6, 19, "Mouse Event for Joystick 1 Down"},
+      {6, 28, "Mouse Event for Joystick 1 Button 8"},
+      {6, 31, "Mouse Event for Joystick 2 Left"},
+      {6, 36, "Mouse Event for Joystick 2 Button 1"},
+      {6, 20, "Mouse Event for <unknown>"},
+      {6, 57, "Mouse Event for Glob Right Released"},
+      {6, 61, "Mouse Event for Mouse Wheel Down"},
+      {7, 0, "Other Event: Outside Room"},
+      {7, 25, "Other Event: User Defined 15"},
+      {7, 30, "Other Event: Close Button"},
+      {7, 47, "Other Event: Outside View 7"},
+      {7, 50, "Other Event: Boundary View 0"},
+      {7, 26, "Other Event: <unknown>"},
+      {8, 0, "Draw Event"},
+      {11, 0, "<Unknown Event>"},
+  };
+  for (const auto& [type, number, name] : cases) EXPECT_EQ(Event_DisplayName(type, number), name) << type << "/" << number;
+}
+
+}  // namespace

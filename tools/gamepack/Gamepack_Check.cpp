@@ -1,0 +1,112 @@
+#include "gamepack/Gamepack_Check.h"
+
+#include <set>
+
+#include "code/Code_Error.h"
+#include "code/Code_Main.h"
+#include "data/Resource_Names.h"
+#include "gamepack/Gamepack.h"
+#include "variables/Code_Function.h"
+
+namespace {
+
+constexpr std::string_view kUnknownFunction = "Unknown function or script: ";
+
+// Resource names are constants in code, and script names are functions.
+template <class T>
+void NameResources(RResourceKind kind, const RSlots<T>& slots) {
+  Resource_ClearNames(kind);
+  for (size_t i = 0; i < slots.size(); i++) Resource_SetName(kind, static_cast<int32_t>(i), slots[i] ? slots[i]->name : "");
+}
+
+class CCodeCheck {
+ public:
+  CCodeCheck(const std::map<std::string, std::string>& files, std::vector<std::string>& warnings)
+      : m_Files(files), m_Warnings(warnings) {}
+
+  // Compiles one program; a name that is no function yet becomes a stand-in
+  // function so that the rest of the code is still checked.
+  void Program(const std::string& field, const std::string& text) {
+    for (;;) {
+      CCode code(text, false);
+      if (code.Compile()) return;
+      const std::string& message = RecordedError();
+      size_t unknown = message.rfind(kUnknownFunction);
+      if (unknown == std::string::npos) Fail(field, message);
+      std::string name = message.substr(unknown + kUnknownFunction.size());
+      if (!m_Stubbed.insert(name).second) Fail(field, message);
+      RegisterFunction(name.c_str(), [](CInstance*, CInstance*, int, RValue*, RValue&) {}, -1);
+      m_Warnings.push_back(field + ": '" + name + "' is not a function of the engine yet");
+    }
+  }
+
+  void Actions(const std::string& field, const std::vector<RActionRecord>& actions) {
+    for (size_t k = 0; k < actions.size(); k++) {
+      const RActionRecord& a = actions[k];
+      if (a.version != DATA_ACTION_VERSION || a.execType != 2) continue;
+      const std::string at = field + ".actions[" + std::to_string(k) + "]";
+      if (a.kind == 7) {
+        Program(at + ".arguments[0]", a.argValues.empty() ? std::string() : a.argValues[0]);
+      } else if (a.kind == 6) {
+        // A variable action assigns its second argument to the first.
+        const std::string target = a.argValues.size() > 0 ? a.argValues[0] : std::string();
+        const std::string value = a.argValues.size() > 1 ? a.argValues[1] : std::string();
+        Program(at + ".arguments", target + (a.relative ? " += " : " = ") + value);
+      } else {
+        Program(at + ".exec_code", a.code);
+      }
+    }
+  }
+
+ private:
+  // The compiler's message breaks lines with carriage returns.
+  [[noreturn]] void Fail(const std::string& field, const std::string& compiler) const {
+    std::string message;
+    for (char c : compiler)
+      if (c != '\n') message.push_back(c == '\r' ? '\n' : c);
+    auto file = m_Files.find(field);
+    throw CGamepackError(field + (file != m_Files.end() ? " (" + file->second + ")" : std::string()) + ": " + message);
+  }
+
+  const std::map<std::string, std::string>& m_Files;
+  std::vector<std::string>& m_Warnings;
+  std::set<std::string> m_Stubbed;
+};
+
+}  // namespace
+
+void Check_CompileCode(const RGameData& game, const std::map<std::string, std::string>& codeFiles,
+                       std::vector<std::string>& warnings) {
+  RegisterAllFunctions();
+  NameResources(RESOURCE_OBJECT, game.objects);
+  NameResources(RESOURCE_SPRITE, game.sprites);
+  NameResources(RESOURCE_SOUND, game.sounds);
+  NameResources(RESOURCE_BACKGROUND, game.backgrounds);
+  NameResources(RESOURCE_PATH, game.paths);
+  NameResources(RESOURCE_FONT, game.fonts);
+  NameResources(RESOURCE_TIMELINE, game.timelines);
+  NameResources(RESOURCE_SCRIPT, game.scripts);
+  NameResources(RESOURCE_ROOM, game.rooms);
+
+  CCodeCheck check(codeFiles, warnings);
+  auto each = [](const auto& slots, const char* section, auto&& visit) {
+    for (size_t i = 0; i < slots.size(); i++)
+      if (slots[i]) visit(std::string(section) + "[" + std::to_string(i) + "]", *slots[i]);
+  };
+  each(game.scripts, "scripts", [&](const std::string& at, const RScriptRecord& s) { check.Program(at + ".text", s.text); });
+  each(game.timelines, "timelines", [&](const std::string& at, const RTimeLineRecord& t) {
+    for (size_t m = 0; m < t.moments.size(); m++)
+      check.Actions(at + ".moments[" + std::to_string(m) + "]", t.moments[m].event.actions);
+  });
+  each(game.objects, "objects", [&](const std::string& at, const RObjectRecord& o) {
+    for (size_t e = 0; e < o.events.size(); e++)
+      check.Actions(at + ".events[" + std::to_string(e) + "]", o.events[e].event.actions);
+  });
+  each(game.rooms, "rooms", [&](const std::string& at, const RRoomRecord& r) {
+    check.Program(at + ".creation_code", r.creationCode);
+    for (size_t n = 0; n < r.instances.size(); n++)
+      check.Program(at + ".instances[" + std::to_string(n) + "].creation_code", r.instances[n].creationCode);
+  });
+  for (size_t i = 0; i < game.libraryInitCode.size(); i++)
+    check.Program("library_init_code[" + std::to_string(i) + "]", game.libraryInitCode[i]);
+}

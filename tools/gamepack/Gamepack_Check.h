@@ -1,0 +1,16 @@
+// Gamepack_Check: compiles every piece of code of a game as the engine's load
+// sequence will, so that a project whose code does not compile is not built.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "data/DataNew_Class.h"
+
+// Throws CGamepackError naming the field, the file the code came from (from
+// `codeFiles`, by field path) and the compiler's message with its line.
+// Calls of functions the engine does not provide yet are not errors: each
+// such name is added to `warnings` once.
+void Check_CompileCode(const RGameData& game, const std::map<std::string, std::string>& codeFiles,
+                       std::vector<std::string>& warnings);
