@@ -92,7 +92,6 @@ int Runner_Main(int argc, char** argv) {
         std::printf("runner %s\n", VELMORA_VERSION);
         return EXIT_GAME_ENDED;
       } else if (arg == "--builtins") {
-        Builtins_RegisterAll();
         Builtins_PrintListing(stdout);
         return EXIT_GAME_ENDED;
       } else if (arg == "--unthrottled") {
