@@ -16,6 +16,7 @@
 
 #include "code/RValue.h"
 #include "runner/Run_Clock.h"
+#include "runner/Run_Global.h"
 #include "runner/Runner_Form.h"
 #include "platform/Platform.h"
 #include "step/Run_Step.h"
@@ -150,6 +151,7 @@ void Run_SetLibraryInitCode(std::vector<std::string> code) { g_LibraryInitCode =
 void StartGame() {
   BuildEventLists();
   ResetGlobals();
+  Global_ResetForStart();
   Random_Randomize();
   for (const std::string& text : g_LibraryInitCode) {
     if (text.empty()) continue;

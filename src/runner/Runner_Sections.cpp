@@ -12,6 +12,7 @@
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "world/TimeLine_Main.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ void InstallResources(RGameData& data) {
   InstallNames(RESOURCE_ROOM, data.rooms);
   InstallScripts(data);
   // Objects first: the rooms' instances take their defaults from them.
+  TimeLine_Install(data.timelines);
   Object_Install(data.objects);
   Room_Install(data.rooms, data.roomOrder);
   Instance_LastId = data.lastInstanceId;
@@ -85,12 +87,14 @@ bool ExtractIncludedFiles() {
   return true;
 }
 
+bool CompileTimeLines() { return TimeLine_CompileAll(); }
 bool CompileObjects() { return Object_CompileAll(); }
 
 const RPreparationStep kSteps[] = {
     {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
     {56, "Preparing constants", DefineUserConstants, "Failed to define the constants."},
     {58, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
+    {70, "Compiling time line actions", CompileTimeLines, "Failed to compile the actions in the time lines."},
     {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
 };
 

@@ -7,6 +7,8 @@ void Function_File_Register();
 void Function_Misc_Register();
 void Function_Resource_Register();
 void Function_Interaction_Register();
+void Function_Action_Register();
+void Function_TimeLine_Register();
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -16,4 +18,6 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_Misc_Register,
     Function_Resource_Register,
     Function_Interaction_Register,
+    Function_Action_Register,
+    Function_TimeLine_Register,
 };

@@ -2,9 +2,12 @@
 
 #include <utility>
 
+#include "code/Code_Error.h"
 #include "code/Code_Exec.h"
+#include "code/Script_Main.h"
 #include "runner/Run_Main.h"
 #include "variables/Code_Function.h"
+#include "variables/Variable_BuiltIn.h"
 #include "world/Event_Class.h"
 #include "world/Event_Context.h"
 #include "world/Instance_Class.h"
@@ -12,48 +15,161 @@
 
 namespace {
 
-// Runs compiled code with fresh script arguments; the caller's come back
-// afterwards (swapped, so no text is copied).
-void RunCode(CCode& code, CInstance* self, CInstance* other) {
-  RValue saved[MAX_ARGUMENTS];
-  RValue* args = Exec_Arguments();
-  for (int i = 0; i < MAX_ARGUMENTS; i++) std::swap(saved[i], args[i]);
-  RValue result;
-  try {
-    ExecuteReporting(self, other, code, result);
-  } catch (...) {
-    for (int i = 0; i < MAX_ARGUMENTS; i++) std::swap(saved[i], Exec_Arguments()[i]);
-    throw;
-  }
-  for (int i = 0; i < MAX_ARGUMENTS; i++) std::swap(saved[i], Exec_Arguments()[i]);
-}
+constexpr int32_t kAppliesSelf = -1;
+constexpr int32_t kAppliesOther = -2;
 
-// A code action for its applies-to: self, other in self's place, or every
-// live instance of an object and its descendants.
-void PerformCode(CCode& code, int32_t applies_to, CInstance* self, CInstance* other) {
-  if (applies_to == -1) {
-    RunCode(code, self, other);
-  } else if (applies_to == -2) {
-    if (other) RunCode(code, other, self);
-  } else if (applies_to >= 0) {
-    size_t count = Room_ObjectInstances(applies_to).size();
-    for (size_t i = 0; i < count && PendingRoom == REQUEST_NONE; i++) {
-      const std::vector<CInstance*>& list = Room_ObjectInstances(applies_to);
-      if (i >= list.size()) break;
-      if (!list[i]->destroyed) RunCode(code, list[i], other);
+bool Pending() { return PendingRoom != REQUEST_NONE; }
+
+// Evaluates the arguments of an action into `slots` (constants copied,
+// expressions run for self and other; an expression's error is reported
+// and leaves real 0).
+void EvaluateArguments(const CAction& action, CInstance* self, CInstance* other, RValue* slots) {
+  for (int32_t i = 0; i < action.arg_count; i++) {
+    if (action.arg_kinds[i] == ACTION_ARG_CONSTANT) {
+      slots[i] = action.arg_values[i];
+    } else if (CCode* code = action.arg_codes[i].get()) {
+      if (!ExecuteReporting(self, other, *code, slots[i])) slots[i] = RValue();
     }
   }
 }
 
+// Swaps the script argument slots with `frame`, both ways; also when a
+// floating-point fault passes through.
+struct RArgumentSwap {
+  RValue* frame;
+  bool relative;
+  explicit RArgumentSwap(RValue* f, bool rel) : frame(f), relative(Action_ArgumentRelative) {
+    Swap();
+    Action_ArgumentRelative = rel;
+  }
+  ~RArgumentSwap() {
+    Swap();
+    Action_ArgumentRelative = relative;
+  }
+  void Swap() {
+    RValue* args = Exec_Arguments();
+    for (int i = 0; i < MAX_ARGUMENTS; i++) std::swap(frame[i], args[i]);
+  }
+};
+
+// Performs one action for self and other; its result goes to `result`.
+void Run(const CAction& action, CInstance* self, CInstance* other, RValue& result) {
+  bool relative = action.uses_relative && action.relative;
+  if (action.exec_type == ACTION_EXEC_CODE) {
+    CCode* code = action.code.get();
+    if (!code) return;
+    RValue frame[MAX_ARGUMENTS];
+    EvaluateArguments(action, self, other, frame);
+    RArgumentSwap swap(frame, relative);
+    ExecuteReporting(self, other, *code, result);
+    return;
+  }
+  if (action.exec_type != ACTION_EXEC_FUNCTION) return;
+  int32_t index = action.function_index;
+  RValue args[MAX_ARGUMENTS];
+  EvaluateArguments(action, self, other, args);
+  Action_ArgumentRelative = relative;
+  if (index >= EXTENSION_ID_BASE) return;  // extension packages are not loaded yet
+  if (index >= SCRIPT_ID_BASE) {
+    if (!CallScript(index - SCRIPT_ID_BASE, self, other, result, args, action.arg_count)) {
+      ReportActionError(RecordedError());
+      ClearRecordedError();
+    }
+  } else if (index >= 0) {
+    CallBuiltin(index, self, other, action.arg_count, args, result);
+  }
+}
+
+// Runs action i of the list for its applies-to; for a question, whether it
+// holds (for an object: for every instance, stopping at the first false).
+// The action is fetched afresh for every instance: one run may append to the
+// list and move its actions.
+bool Apply(const std::vector<CAction>& list, int32_t i, CInstance* self, CInstance* other) {
+  const bool negate = list[i].negate;
+  const bool question = list[i].is_question;
+  auto answer = [&list, i, negate](CInstance* s, CInstance* o) {
+    if (static_cast<size_t>(i) >= list.size()) return true;
+    RValue result;
+    Run(list[i], s, o, result);
+    return (result.IsReal() && result.real >= 0.5) != negate;
+  };
+  int32_t target = list[i].uses_applies_to ? list[i].applies_to : kAppliesSelf;
+  if (target == kAppliesSelf) return answer(self, other);
+  if (target == kAppliesOther) return other ? answer(other, self) : true;
+  if (target < 0) return true;
+  size_t count = Room_ObjectInstances(target).size();
+  for (size_t k = 0; k < count && !Pending(); k++) {
+    const std::vector<CInstance*>& instances = Room_ObjectInstances(target);
+    if (k >= instances.size()) break;
+    if (instances[k]->destroyed) continue;
+    if (!answer(instances[k], other) && question) return false;
+  }
+  return true;
+}
+
+// The index after the action or block at `i`, without running anything.
+int32_t Skip(const std::vector<CAction>& list, int32_t i) {
+  int32_t count = static_cast<int32_t>(list.size());
+  while (i < count && (list[i].is_question || list[i].kind == ACTION_REPEAT)) i++;
+  if (i >= count) return count;
+  if (list[i].kind != ACTION_BEGIN_BLOCK) return i + 1;
+  int32_t depth = 0;
+  for (; i < count; i++) {
+    if (list[i].kind == ACTION_BEGIN_BLOCK) depth++;
+    if (list[i].kind == ACTION_END_BLOCK && --depth == 0) return i + 1;
+  }
+  return count;
+}
+
+int32_t RepeatCount(const CAction& action, CInstance* self, CInstance* other) {
+  RValue n;
+  EvaluateArguments(action, self, other, &n);
+  return action.arg_count > 0 ? RoundToInt32(n.real) : 0;
+}
+
 }  // namespace
 
-void ExecuteEvent(CInstance* self, CInstance* other, const CEvent& event) {
-  // The list is read afresh at every position: an action may add to it or
-  // clear it (object_event_add, object_event_clear).
-  for (size_t i = 0; i < event.actions.size() && PendingRoom == REQUEST_NONE; i++) {
-    const CAction& action = event.actions[i];
-    EventContext.action = static_cast<int32_t>(i);
-    if (action.exec_type != ACTION_EXEC_CODE || !action.code) continue;
-    PerformCode(*action.code, action.uses_applies_to ? action.applies_to : -1, self, other);
+int32_t ExecuteActions(CInstance* self, CInstance* other, const std::vector<CAction>& list, int32_t i) {
+  if (i < 0 || static_cast<size_t>(i) >= list.size() || Pending()) return ACTION_LIST_END;
+  const CAction& action = list[i];
+  EventContext.action = i;
+  if (action.kind == ACTION_BEGIN_BLOCK) {
+    int32_t j = i + 1;
+    while (static_cast<size_t>(j) < list.size() && list[j].kind != ACTION_END_BLOCK) {
+      j = ExecuteActions(self, other, list, j);
+      if (j == ACTION_LIST_END) return ACTION_LIST_END;
+    }
+    return j + 1;
   }
+  if (action.kind == ACTION_REPEAT) {
+    int32_t times = RepeatCount(action, self, other);
+    for (int32_t k = 0; k < times; k++) {
+      if (ExecuteActions(self, other, list, i + 1) == ACTION_LIST_END) return ACTION_LIST_END;
+    }
+    return Skip(list, i + 1);
+  }
+  if (action.kind == ACTION_EXIT) return ACTION_LIST_END;
+  if (action.kind == ACTION_END_BLOCK || action.kind == ACTION_ELSE) return i + 1;
+  if (!action.is_question) {
+    Apply(list, i, self, other);
+    return i + 1;
+  }
+  bool holds = Apply(list, i, self, other);
+  int32_t next = holds ? ExecuteActions(self, other, list, i + 1) : Skip(list, i + 1);
+  if (next == ACTION_LIST_END) return ACTION_LIST_END;
+  if (static_cast<size_t>(next) < list.size() && list[next].kind == ACTION_ELSE) {
+    if (holds) return Skip(list, next + 1);
+    EventContext.action = next;
+    return ExecuteActions(self, other, list, next + 1);
+  }
+  return next;
+}
+
+void ExecuteActionList(CInstance* self, CInstance* other, const std::vector<CAction>& list) {
+  int32_t i = 0;
+  while (i != ACTION_LIST_END) i = ExecuteActions(self, other, list, i);
+}
+
+void ExecuteEvent(CInstance* self, CInstance* other, const CEvent& event) {
+  ExecuteActionList(self, other, event.actions);
 }

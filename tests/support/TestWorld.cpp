@@ -1,11 +1,14 @@
 #include "support/TestWorld.h"
 
+#include "variables/Builtins_Main.h"
+
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
 #include "code/Code_Main.h"
 #include "data/Option_Main.h"
 #include "data/Resource_Names.h"
 #include "runner/Run_Main.h"
+#include "variables/Builtins_Main.h"
 #include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
 #include "variables/Code_Variable.h"
@@ -40,7 +43,7 @@ RRoomInstance TestWorld_Instance(int32_t object, int32_t id, int32_t x, int32_t 
 }
 
 bool TestWorld_Install(const RTestWorld& world) {
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   Constant_RegisterBuiltins();
   TestWorld_Clear();
   Error_Reset();

@@ -1,0 +1,518 @@
+#include "variables/Variable_BuiltIn.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <span>
+
+#include "code/Code_Error.h"
+#include "code/Code_Exec.h"
+#include "data/Option_Main.h"
+#include "functions/Function_File.h"
+#include "runner/Run_Global.h"
+#include "runner/Run_Main.h"
+#include "runner/Runner_Load.h"
+#include "variables/Code_Function.h"
+#include "variables/Variable_Main.h"
+#include "world/Event_Context.h"
+#include "world/Instance_Class.h"
+#include "world/Room_Main.h"
+
+bool Action_ArgumentRelative = false;
+int32_t View_Current = 0;
+RBuiltinInput Builtin_Input;
+
+namespace {
+
+// ---- conversions ----
+
+int32_t ToInt(const RValue& v) { return RoundToInt32(v.real); }
+// A boolean variable is true when the value rounds to 1 or more.
+bool ToBool(const RValue& v) { return RoundToInt64(v.real) >= 1; }
+
+void Put(RValue& out, double v) { out.SetReal(v); }
+void Put(RValue& out, int32_t v) { out.SetReal(v); }
+void Put(RValue& out, bool v) { out.SetReal(v ? 1 : 0); }
+void Put(RValue& out, const std::string& v) { out.SetString(v); }
+
+void Take(double& field, const RValue& v) { field = v.real; }
+void Take(int32_t& field, const RValue& v) { field = ToInt(v); }
+void Take(bool& field, const RValue& v) { field = ToBool(v); }
+void Take(std::string& field, const RValue& v) { field = v.str; }
+
+// ---- instance fields ----
+
+template <auto Field>
+bool GetField(CInstance* inst, int32_t, RValue& out) {
+  Put(out, inst->*Field);
+  return true;
+}
+
+template <auto Field>
+bool SetField(CInstance* inst, int32_t, const RValue& v) {
+  Take(inst->*Field, v);
+  return true;
+}
+
+// Fields whose change has consequences go through the instance's setter.
+template <auto Setter>
+bool SetVia(CInstance* inst, int32_t, const RValue& v) {
+  (inst->*Setter)(v.real);
+  return true;
+}
+
+template <auto Setter>
+bool SetViaInt(CInstance* inst, int32_t, const RValue& v) {
+  (inst->*Setter)(ToInt(v));
+  return true;
+}
+
+bool SetX(CInstance* inst, int32_t, const RValue& v) {
+  inst->SetPosition(v.real, inst->y);
+  return true;
+}
+bool SetY(CInstance* inst, int32_t, const RValue& v) {
+  inst->SetPosition(inst->x, v.real);
+  return true;
+}
+
+int32_t AlarmSlot(int32_t index) { return index >= 0 && index < INSTANCE_ALARMS ? index : 0; }
+bool GetAlarm(CInstance* inst, int32_t index, RValue& out) {
+  out.SetReal(inst->alarm[AlarmSlot(index)]);
+  return true;
+}
+bool SetAlarm(CInstance* inst, int32_t index, const RValue& v) {
+  inst->alarm[AlarmSlot(index)] = ToInt(v);
+  return true;
+}
+
+bool GetImageSingle(CInstance* inst, int32_t, RValue& out) {
+  out.SetReal(inst->image_speed != 0 ? -1 : inst->image_index);
+  return true;
+}
+bool SetImageSingle(CInstance* inst, int32_t, const RValue& v) {
+  if (v.real >= 0) {
+    inst->image_index = v.real;
+    inst->image_speed = 0;
+  } else {
+    inst->image_speed = 1;
+  }
+  return true;
+}
+
+bool GetImageNumber(CInstance* inst, int32_t, RValue& out) {
+  out.SetReal(inst->ImageCount());
+  return true;
+}
+
+// sprite_width, sprite_height, sprite_xoffset, sprite_yoffset: a measure of
+// the sprite scaled by the instance; 0 without a sprite.
+enum SpriteMeasure { kWidth, kHeight, kXOffset, kYOffset };
+template <SpriteMeasure M>
+bool GetSpriteMeasure(CInstance* inst, int32_t, RValue& out) {
+  RSpriteShape s;
+  if (!Instance_SpriteShape(inst->sprite_index, s)) {
+    out.SetReal(0);
+    return true;
+  }
+  switch (M) {
+    case kWidth: out.SetReal((s.right - s.left + 1) * inst->image_xscale); break;
+    case kHeight: out.SetReal((s.bottom - s.top + 1) * inst->image_yscale); break;
+    case kXOffset: out.SetReal(s.xorigin * inst->image_xscale); break;
+    case kYOffset: out.SetReal(s.yorigin * inst->image_yscale); break;
+  }
+  return true;
+}
+
+// ---- values of the game (the instance is ignored) ----
+
+template <auto* Value>
+bool GetValue(CInstance*, int32_t, RValue& out) {
+  Put(out, *Value);
+  return true;
+}
+
+template <auto* Value>
+bool SetValue(CInstance*, int32_t, const RValue& v) {
+  Take(*Value, v);
+  return true;
+}
+
+template <auto Member>
+bool GetGame(CInstance*, int32_t, RValue& out) {
+  Put(out, Game.*Member);
+  return true;
+}
+
+template <auto Member>
+bool SetGame(CInstance*, int32_t, const RValue& v) {
+  Take(Game.*Member, v);
+  return true;
+}
+
+// A read-only value computed by a function.
+template <auto Fn>
+bool GetComputed(CInstance*, int32_t, RValue& out) {
+  Put(out, Fn());
+  return true;
+}
+
+bool SetRoom(CInstance* self, int32_t, const RValue& v) {
+  RValue args[MAX_ARGUMENTS];
+  args[0].SetReal(ToInt(v));
+  RValue result;
+  static const int32_t room_goto = Function_BuiltinIdOf("room_goto");
+  CallBuiltin(room_goto, self, self, 1, args, result);
+  return true;
+}
+
+int32_t RoomFirst() { return Room_Order().empty() ? -1 : Room_Order().front(); }
+int32_t RoomLast() { return Room_Order().empty() ? -1 : Room_Order().back(); }
+
+bool SetTransitionSteps(CInstance*, int32_t, const RValue& v) {
+  Game.transition_steps = std::max(1, ToInt(v));
+  return true;
+}
+
+bool SetLives(CInstance*, int32_t, const RValue& v) {
+  Global_SetLives(ToInt(v));
+  return true;
+}
+bool SetHealth(CInstance*, int32_t, const RValue& v) {
+  Global_SetHealth(v.real);
+  return true;
+}
+bool SetShowScore(CInstance*, int32_t, const RValue& v) {
+  Game.show_score = ToBool(v);
+  Game.score_shown_by_game = true;
+  return true;
+}
+
+int32_t InstanceCount() { return static_cast<int32_t>(Room_Instances().size()); }
+bool GetInstanceId(CInstance*, int32_t index, RValue& out) {
+  const std::vector<CInstance*>& list = Room_Instances();
+  out.SetReal(index >= 0 && static_cast<size_t>(index) < list.size() ? list[index]->id : -4);
+  return true;
+}
+
+// ---- the current room, its backgrounds and views ----
+
+template <auto Member>
+bool GetRoomField(CInstance*, int32_t, RValue& out) {
+  CRoom* room = Room_Current();
+  if (room) Put(out, room->*Member);
+  else out.SetReal(0);
+  return true;
+}
+
+template <auto Member>
+bool SetRoomField(CInstance*, int32_t, const RValue& v) {
+  if (CRoom* room = Room_Current()) Take(room->*Member, v);
+  return true;
+}
+
+bool SetRoomSpeed(CInstance*, int32_t, const RValue& v) {
+  int32_t speed = ToInt(v);
+  if (speed <= 0) {
+    ReportActionError("Trying to set the room speed to a value <= 0.");
+    return false;
+  }
+  if (CRoom* room = Room_Current()) room->speed = speed;
+  return true;
+}
+
+int32_t LayerSlot(int32_t index) { return index >= 0 && index < ROOM_LAYERS ? index : 0; }
+
+// Background layer i or view i of the current room, null without a room.
+template <typename T>
+T* RoomPart(int32_t index);
+template <>
+CBack* RoomPart<CBack>(int32_t index) {
+  CRoom* room = Room_Current();
+  return room ? &room->backgrounds[LayerSlot(index)] : nullptr;
+}
+template <>
+CView* RoomPart<CView>(int32_t index) {
+  CRoom* room = Room_Current();
+  return room ? &room->views[LayerSlot(index)] : nullptr;
+}
+
+template <typename T, auto Member>
+bool GetPart(CInstance*, int32_t index, RValue& out) {
+  if (T* part = RoomPart<T>(index)) Put(out, part->*Member);
+  else out.SetReal(0);
+  return true;
+}
+
+template <typename T, auto Member>
+bool SetPart(CInstance*, int32_t index, const RValue& v) {
+  if (T* part = RoomPart<T>(index)) Take(part->*Member, v);
+  return true;
+}
+
+template <auto Member>
+constexpr RVariableDef BackDef(const char* name) {
+  return {name, GetPart<CBack, Member>, SetPart<CBack, Member>};
+}
+template <auto Member>
+constexpr RVariableDef ViewDef(const char* name) {
+  return {name, GetPart<CView, Member>, SetPart<CView, Member>};
+}
+
+// Until the background table arrives no background resource has a size.
+bool GetBackgroundSize(CInstance*, int32_t, RValue& out) {
+  out.SetReal(0);
+  return true;
+}
+
+// ---- input ----
+
+template <auto Member, int32_t Low, int32_t High>
+bool SetInputRange(CInstance*, int32_t, const RValue& v) {
+  int32_t n = ToInt(v);
+  if (n >= Low && n <= High) Builtin_Input.*Member = n;
+  return true;
+}
+
+template <auto Member>
+bool GetInput(CInstance*, int32_t, RValue& out) {
+  Put(out, Builtin_Input.*Member);
+  return true;
+}
+
+bool GetLastChar(CInstance*, int32_t, RValue& out) {
+  out.SetString(std::string(1, static_cast<char>(Builtin_Input.keyboard_lastchar)));
+  return true;
+}
+bool SetLastChar(CInstance*, int32_t, const RValue& v) {
+  if (!v.str.empty()) Builtin_Input.keyboard_lastchar = static_cast<uint8_t>(v.str[0]);
+  return true;
+}
+bool SetKeyboardString(CInstance*, int32_t, const RValue& v) {
+  Builtin_Input.keyboard_string = v.str;
+  return true;
+}
+
+// ---- clock and date ----
+
+double CurrentTime() {
+  using namespace std::chrono;
+  return static_cast<double>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+std::tm LocalNow() {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  return tm;
+}
+
+enum DatePart { kYear, kMonth, kDay, kWeekday, kHour, kMinute, kSecond };
+template <DatePart P>
+bool GetDate(CInstance*, int32_t, RValue& out) {
+  std::tm tm = LocalNow();
+  int v = 0;
+  switch (P) {
+    case kYear: v = tm.tm_year + 1900; break;
+    case kMonth: v = tm.tm_mon + 1; break;
+    case kDay: v = tm.tm_mday; break;
+    case kWeekday: v = tm.tm_wday + 1; break;
+    case kHour: v = tm.tm_hour; break;
+    case kMinute: v = tm.tm_min; break;
+    case kSecond: v = tm.tm_sec; break;
+  }
+  out.SetReal(v);
+  return true;
+}
+
+// ---- event context, errors, directories ----
+
+template <auto Member>
+bool GetEvent(CInstance*, int32_t, RValue& out) {
+  out.SetReal(EventContext.*Member);
+  return true;
+}
+
+bool GetErrorOccurred(CInstance*, int32_t, RValue& out) {
+  out.SetReal(Error_Occurred() ? 1 : 0);
+  return true;
+}
+bool SetErrorOccurred(CInstance*, int32_t, const RValue& v) {
+  Error_SetOccurred(IsTrue(v.real));
+  return true;
+}
+bool GetErrorLast(CInstance*, int32_t, RValue& out) {
+  out.SetString(Error_Last());
+  return true;
+}
+bool SetErrorLast(CInstance*, int32_t, const RValue& v) {
+  Error_SetLast(v.str);
+  return true;
+}
+
+template <auto Fn>
+bool GetText(CInstance*, int32_t, RValue& out) {
+  out.SetString(Fn());
+  return true;
+}
+
+using S = RInstanceState;
+
+const RVariableDef kInstanceVariables[] = {
+    {"x", GetField<&S::x>, SetX},
+    {"y", GetField<&S::y>, SetY},
+    {"xprevious", GetField<&S::xprevious>, SetField<&S::xprevious>},
+    {"yprevious", GetField<&S::yprevious>, SetField<&S::yprevious>},
+    {"xstart", GetField<&S::xstart>, SetField<&S::xstart>},
+    {"ystart", GetField<&S::ystart>, SetField<&S::ystart>},
+    {"hspeed", GetField<&S::hspeed>, SetVia<&CInstance::SetHspeed>},
+    {"vspeed", GetField<&S::vspeed>, SetVia<&CInstance::SetVspeed>},
+    {"direction", GetField<&S::direction>, SetVia<&CInstance::SetDirection>},
+    {"speed", GetField<&S::speed>, SetVia<&CInstance::SetSpeed>},
+    {"friction", GetField<&S::friction>, SetField<&S::friction>},
+    {"gravity", GetField<&S::gravity>, SetField<&S::gravity>},
+    {"gravity_direction", GetField<&S::gravity_direction>, SetField<&S::gravity_direction>},
+    {"object_index", GetField<&S::object_index>, nullptr},
+    {"id", GetField<&S::id>, nullptr},
+    {"alarm", GetAlarm, SetAlarm},
+    {"solid", GetField<&S::solid>, SetField<&S::solid>},
+    {"visible", GetField<&S::visible>, SetField<&S::visible>},
+    {"persistent", GetField<&S::persistent>, SetField<&S::persistent>},
+    {"depth", GetField<&S::depth>, SetField<&S::depth>},
+    {"bbox_left", GetField<&S::bbox_left>, nullptr},
+    {"bbox_right", GetField<&S::bbox_right>, nullptr},
+    {"bbox_top", GetField<&S::bbox_top>, nullptr},
+    {"bbox_bottom", GetField<&S::bbox_bottom>, nullptr},
+    {"sprite_index", GetField<&S::sprite_index>, SetViaInt<&CInstance::SetSprite>},
+    {"image_index", GetField<&S::image_index>, SetField<&S::image_index>},
+    {"image_single", GetImageSingle, SetImageSingle},
+    {"image_number", GetImageNumber, nullptr},
+    {"sprite_width", GetSpriteMeasure<kWidth>, nullptr},
+    {"sprite_height", GetSpriteMeasure<kHeight>, nullptr},
+    {"sprite_xoffset", GetSpriteMeasure<kXOffset>, nullptr},
+    {"sprite_yoffset", GetSpriteMeasure<kYOffset>, nullptr},
+    {"image_xscale", GetField<&S::image_xscale>, SetVia<&CInstance::SetXScale>},
+    {"image_yscale", GetField<&S::image_yscale>, SetVia<&CInstance::SetYScale>},
+    {"image_angle", GetField<&S::image_angle>, SetVia<&CInstance::SetAngle>},
+    {"image_alpha", GetField<&S::image_alpha>, SetField<&S::image_alpha>},
+    {"image_blend", GetField<&S::image_blend>, SetField<&S::image_blend>},
+    {"image_speed", GetField<&S::image_speed>, SetField<&S::image_speed>},
+    {"mask_index", GetField<&S::mask_index>, SetViaInt<&CInstance::SetMask>},
+    {"path_index", GetField<&S::path_index>, nullptr},
+    {"path_position", GetField<&S::path_position>, SetVia<&CInstance::SetPathPosition>},
+    {"path_positionprevious", GetField<&S::path_positionprevious>, SetVia<&CInstance::SetPathPositionPrevious>},
+    {"path_speed", GetField<&S::path_speed>, SetField<&S::path_speed>},
+    {"path_scale", GetField<&S::path_scale>, SetField<&S::path_scale>},
+    {"path_orientation", GetField<&S::path_orientation>, SetField<&S::path_orientation>},
+    {"path_endaction", GetField<&S::path_endaction>, SetField<&S::path_endaction>},
+    {"timeline_index", GetField<&S::timeline_index>, SetField<&S::timeline_index>},
+    {"timeline_position", GetField<&S::timeline_position>, SetField<&S::timeline_position>},
+    {"timeline_speed", GetField<&S::timeline_speed>, SetField<&S::timeline_speed>},
+};
+
+const RVariableDef kRelativeVariable[] = {
+    {"argument_relative", GetValue<&Action_ArgumentRelative>, nullptr},
+};
+
+const RVariableDef kGameVariables[] = {
+    {"room", GetValue<&RoomIndex>, SetRoom},
+    {"room_first", GetComputed<RoomFirst>, nullptr},
+    {"room_last", GetComputed<RoomLast>, nullptr},
+    {"transition_kind", GetGame<&RGameGlobals::transition_kind>, SetGame<&RGameGlobals::transition_kind>},
+    {"transition_steps", GetGame<&RGameGlobals::transition_steps>, SetTransitionSteps},
+    {"score", GetGame<&RGameGlobals::score>, SetGame<&RGameGlobals::score>},
+    {"lives", GetGame<&RGameGlobals::lives>, SetLives},
+    {"health", GetGame<&RGameGlobals::health>, SetHealth},
+    {"game_id", GetValue<&GameId>, nullptr},
+    {"working_directory", GetText<File_WorkingDirectory>, nullptr},
+    {"temp_directory", GetText<File_TempDirectory>, nullptr},
+    {"program_directory", GetText<File_ProgramDirectory>, nullptr},
+    {"instance_count", GetComputed<InstanceCount>, nullptr},
+    {"instance_id", GetInstanceId, nullptr},
+    {"room_width", GetRoomField<&CRoom::width>, nullptr},
+    {"room_height", GetRoomField<&CRoom::height>, nullptr},
+    {"room_caption", GetRoomField<&CRoom::caption>, SetRoomField<&CRoom::caption>},
+    {"room_speed", GetRoomField<&CRoom::speed>, SetRoomSpeed},
+    {"room_persistent", GetRoomField<&CRoom::persistent>, SetRoomField<&CRoom::persistent>},
+    {"background_color", GetRoomField<&CRoom::background_color>, SetRoomField<&CRoom::background_color>},
+    {"background_showcolor", GetRoomField<&CRoom::show_background_color>,
+     SetRoomField<&CRoom::show_background_color>},
+    BackDef<&CBack::visible>("background_visible"),
+    BackDef<&CBack::foreground>("background_foreground"),
+    BackDef<&CBack::index>("background_index"),
+    BackDef<&CBack::x>("background_x"),
+    BackDef<&CBack::y>("background_y"),
+    {"background_width", GetBackgroundSize, nullptr},
+    {"background_height", GetBackgroundSize, nullptr},
+    BackDef<&CBack::tile_h>("background_htiled"),
+    BackDef<&CBack::tile_v>("background_vtiled"),
+    BackDef<&CBack::xscale>("background_xscale"),
+    BackDef<&CBack::yscale>("background_yscale"),
+    BackDef<&CBack::hspeed>("background_hspeed"),
+    BackDef<&CBack::vspeed>("background_vspeed"),
+    BackDef<&CBack::blend>("background_blend"),
+    BackDef<&CBack::alpha>("background_alpha"),
+    {"view_enabled", GetRoomField<&CRoom::views_enabled>, SetRoomField<&CRoom::views_enabled>},
+    {"view_current", GetValue<&View_Current>, nullptr},
+    ViewDef<&CView::visible>("view_visible"),
+    ViewDef<&CView::xview>("view_xview"),
+    ViewDef<&CView::yview>("view_yview"),
+    ViewDef<&CView::wview>("view_wview"),
+    ViewDef<&CView::hview>("view_hview"),
+    ViewDef<&CView::xport>("view_xport"),
+    ViewDef<&CView::yport>("view_yport"),
+    ViewDef<&CView::wport>("view_wport"),
+    ViewDef<&CView::hport>("view_hport"),
+    ViewDef<&CView::angle>("view_angle"),
+    ViewDef<&CView::hborder>("view_hborder"),
+    ViewDef<&CView::vborder>("view_vborder"),
+    ViewDef<&CView::hspeed>("view_hspeed"),
+    ViewDef<&CView::vspeed>("view_vspeed"),
+    ViewDef<&CView::object>("view_object"),
+    {"mouse_x", GetInput<&RBuiltinInput::mouse_x>, nullptr},
+    {"mouse_y", GetInput<&RBuiltinInput::mouse_y>, nullptr},
+    {"mouse_button", GetInput<&RBuiltinInput::mouse_button>, SetInputRange<&RBuiltinInput::mouse_button, 1, 3>},
+    {"mouse_lastbutton", GetInput<&RBuiltinInput::mouse_lastbutton>,
+     SetInputRange<&RBuiltinInput::mouse_lastbutton, 1, 3>},
+    {"keyboard_key", GetInput<&RBuiltinInput::keyboard_key>, SetInputRange<&RBuiltinInput::keyboard_key, 0, 255>},
+    {"keyboard_lastkey", GetInput<&RBuiltinInput::keyboard_lastkey>,
+     SetInputRange<&RBuiltinInput::keyboard_lastkey, 0, 255>},
+    {"keyboard_lastchar", GetLastChar, SetLastChar},
+    {"keyboard_string", GetInput<&RBuiltinInput::keyboard_string>, SetKeyboardString},
+    {"cursor_sprite", GetGame<&RGameGlobals::cursor_sprite>, SetGame<&RGameGlobals::cursor_sprite>},
+    {"show_score", GetGame<&RGameGlobals::show_score>, SetShowScore},
+    {"show_lives", GetGame<&RGameGlobals::show_lives>, SetGame<&RGameGlobals::show_lives>},
+    {"show_health", GetGame<&RGameGlobals::show_health>, SetGame<&RGameGlobals::show_health>},
+    {"caption_score", GetGame<&RGameGlobals::caption_score>, SetGame<&RGameGlobals::caption_score>},
+    {"caption_lives", GetGame<&RGameGlobals::caption_lives>, SetGame<&RGameGlobals::caption_lives>},
+    {"caption_health", GetGame<&RGameGlobals::caption_health>, SetGame<&RGameGlobals::caption_health>},
+    {"fps", GetValue<&Run_Fps>, nullptr},
+    {"current_time", GetComputed<CurrentTime>, nullptr},
+    {"current_year", GetDate<kYear>, nullptr},
+    {"current_month", GetDate<kMonth>, nullptr},
+    {"current_day", GetDate<kDay>, nullptr},
+    {"current_weekday", GetDate<kWeekday>, nullptr},
+    {"current_hour", GetDate<kHour>, nullptr},
+    {"current_minute", GetDate<kMinute>, nullptr},
+    {"current_second", GetDate<kSecond>, nullptr},
+    {"event_type", GetEvent<&REventContext::type>, nullptr},
+    {"event_number", GetEvent<&REventContext::number>, nullptr},
+    {"event_object", GetEvent<&REventContext::object>, nullptr},
+    {"event_action", GetEvent<&REventContext::action>, nullptr},
+    {"secure_mode", GetValue<&SecureMode>, nullptr},
+    {"error_occurred", GetErrorOccurred, SetErrorOccurred},
+    {"error_last", GetErrorLast, SetErrorLast},
+};
+
+void RegisterTable(std::span<const RVariableDef> table) {
+  for (const RVariableDef& def : table) RegisterVariable(def.name, def.getter, def.setter);
+}
+
+}  // namespace
+
+void Variable_RegisterBuiltins() {
+  RegisterTable(kInstanceVariables);
+  RegisterTable(kRelativeVariable);
+  RegisterTable(EXEC_ARGUMENT_VARIABLES);
+  RegisterTable(kGameVariables);
+}
