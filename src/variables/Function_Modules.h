@@ -9,6 +9,8 @@ void Function_Resource_Register();
 void Function_Interaction_Register();
 void Function_Action_Register();
 void Function_TimeLine_Register();
+void Function_Input_Register();
+void Function_Graphics_Register();
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -20,4 +22,6 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_Interaction_Register,
     Function_Action_Register,
     Function_TimeLine_Register,
+    Function_Input_Register,
+    Function_Graphics_Register,
 };

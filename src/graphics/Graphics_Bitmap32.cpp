@@ -1,0 +1,283 @@
+#include "graphics/Graphics_Bitmap32.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+constexpr int64_t kMaxPixels = int64_t{1} << 25;
+
+uint32_t Le16(std::span<const uint8_t> b, size_t at) { return b[at] | (b[at + 1] << 8); }
+uint32_t Le32(std::span<const uint8_t> b, size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+void Put16(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(v & 0xFF);
+  out.push_back((v >> 8) & 0xFF);
+}
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+
+// A colour channel described by a bit mask, scaled to 8 bits.
+struct RChannel {
+  uint32_t mask = 0;
+  int shift = 0;
+  int bits = 0;
+  explicit RChannel(uint32_t m) : mask(m) {
+    if (m == 0) return;
+    shift = std::countr_zero(m);
+    bits = std::popcount(m >> shift);
+    if (bits > 8) {
+      shift += bits - 8;
+      bits = 8;
+    }
+  }
+  uint32_t Read(uint32_t v) const {
+    if (mask == 0) return 0;
+    uint32_t x = ((v & mask) >> shift) & ((1u << bits) - 1);
+    return bits == 8 ? x : (x * 255 + ((1u << bits) - 1) / 2) / ((1u << bits) - 1);
+  }
+};
+
+struct RBmpHeader {
+  int32_t width = 0, height = 0;
+  bool top_down = false;
+  uint32_t bits = 0, compression = 0, colours_used = 0;
+  uint32_t red = 0, green = 0, blue = 0, alpha = 0;
+  size_t palette_at = 0, palette_entry = 4, data_at = 0;
+};
+
+enum : uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6 };
+
+bool ReadHeader(std::span<const uint8_t> b, RBmpHeader& h) {
+  if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') return false;
+  h.data_at = Le32(b, 10);
+  const uint32_t info = Le32(b, 14);
+  if (info == 12) {
+    h.width = static_cast<int32_t>(Le16(b, 18));
+    h.height = static_cast<int32_t>(Le16(b, 20));
+    h.bits = Le16(b, 24);
+    h.palette_entry = 3;
+  } else {
+    if (info < 40 || b.size() < 14 + size_t{info}) return false;
+    h.width = static_cast<int32_t>(Le32(b, 18));
+    h.height = static_cast<int32_t>(Le32(b, 22));
+    h.bits = Le16(b, 28);
+    h.compression = Le32(b, 30);
+    h.colours_used = Le32(b, 46);
+    // Masks follow a 40-byte header and sit inside the larger ones, at the same offset.
+    if (h.compression == BI_BITFIELDS || h.compression == BI_ALPHABITFIELDS) {
+      const bool with_alpha = h.compression == BI_ALPHABITFIELDS || info >= 56;
+      if (b.size() < size_t{54} + (with_alpha ? 16 : 12)) return false;
+      h.red = Le32(b, 54);
+      h.green = Le32(b, 58);
+      h.blue = Le32(b, 62);
+      if (with_alpha) h.alpha = Le32(b, 66);
+    } else if (info >= 56) {
+      h.alpha = Le32(b, 66);
+    }
+  }
+  h.palette_at = 14 + (info == 12 ? 12 : info);
+  if (info == 40 && (h.compression == BI_BITFIELDS || h.compression == BI_ALPHABITFIELDS))
+    h.palette_at += h.compression == BI_ALPHABITFIELDS ? 16 : 12;
+  if (h.height < 0) {
+    if (h.height == INT32_MIN) return false;
+    h.height = -h.height;
+    h.top_down = true;
+  }
+  if (h.width < 1 || h.height < 1 || h.width > BITMAP_MAX_SIDE || h.height > BITMAP_MAX_SIDE) return false;
+  if (int64_t{h.width} * h.height > kMaxPixels) return false;
+  switch (h.compression) {
+    case BI_RGB: return h.bits == 1 || h.bits == 4 || h.bits == 8 || h.bits == 16 || h.bits == 24 || h.bits == 32;
+    case BI_RLE8: return h.bits == 8 && !h.top_down;
+    case BI_RLE4: return h.bits == 4 && !h.top_down;
+    case BI_BITFIELDS:
+    case BI_ALPHABITFIELDS: return h.bits == 16 || h.bits == 32;
+    default: return false;
+  }
+}
+
+bool ReadPalette(std::span<const uint8_t> b, const RBmpHeader& h, std::vector<uint32_t>& palette) {
+  if (h.bits > 8) return true;
+  const uint32_t max = 1u << h.bits;
+  uint32_t count = h.colours_used == 0 || h.colours_used > max ? max : h.colours_used;
+  // Writers often store fewer entries than the depth allows; the room up to
+  // the pixel data says how many there are. Missing entries are black.
+  if (h.data_at >= h.palette_at) count = std::min<uint32_t>(count, (h.data_at - h.palette_at) / h.palette_entry);
+  palette.assign(max, 0xFF000000u);
+  for (uint32_t i = 0; i < count; ++i) {
+    const size_t at = h.palette_at + i * h.palette_entry;
+    if (at + 3 > b.size()) return false;
+    palette[i] = 0xFF000000u | (b[at + 2] << 16) | (b[at + 1] << 8) | b[at];
+  }
+  return true;
+}
+
+bool DecodePlain(std::span<const uint8_t> b, const RBmpHeader& h, const std::vector<uint32_t>& palette,
+                 std::vector<uint32_t>& out) {
+  const size_t stride = ((static_cast<size_t>(h.width) * h.bits + 31) / 32) * 4;
+  if (h.data_at > b.size() || (b.size() - h.data_at) / stride < static_cast<size_t>(h.height)) return false;
+  uint32_t red = h.red, green = h.green, blue = h.blue, alpha = h.alpha;
+  if (h.compression == BI_RGB) {
+    if (h.bits == 16) red = 0x7C00, green = 0x03E0, blue = 0x001F, alpha = 0;
+    if (h.bits == 24) red = 0xFF0000, green = 0xFF00, blue = 0xFF, alpha = 0;
+    if (h.bits == 32) red = 0xFF0000, green = 0xFF00, blue = 0xFF;  // alpha only with a header mask
+  }
+  const RChannel cr(red), cg(green), cb(blue), ca(alpha);
+  for (int32_t row = 0; row < h.height; ++row) {
+    const uint8_t* src = b.data() + h.data_at + stride * row;
+    const int32_t y = h.top_down ? row : h.height - 1 - row;
+    uint32_t* dst = out.data() + static_cast<size_t>(y) * h.width;
+    for (int32_t x = 0; x < h.width; ++x) {
+      switch (h.bits) {
+        case 1: dst[x] = palette[(src[x >> 3] >> (7 - (x & 7))) & 1]; break;
+        case 4: dst[x] = palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15]; break;
+        case 8: dst[x] = palette[src[x]]; break;
+        default: {
+          uint32_t v = 0;
+          if (h.bits == 16) v = src[2 * x] | (src[2 * x + 1] << 8);
+          if (h.bits == 24) v = src[3 * x] | (src[3 * x + 1] << 8) | (src[3 * x + 2] << 16);
+          if (h.bits == 32) v = Le32(std::span<const uint8_t>(src + 4 * x, 4), 0);
+          const uint32_t a = alpha != 0 ? ca.Read(v) : 255;
+          dst[x] = (a << 24) | (cr.Read(v) << 16) | (cg.Read(v) << 8) | cb.Read(v);
+        }
+      }
+    }
+  }
+  return true;
+}
+
+// Run-length encoded 8- and 4-bit images, bottom-up; pixels the data never
+// reaches keep palette colour 0.
+bool DecodeRLE(std::span<const uint8_t> b, const RBmpHeader& h, const std::vector<uint32_t>& palette,
+               std::vector<uint32_t>& out) {
+  std::fill(out.begin(), out.end(), palette[0]);
+  const bool four = h.bits == 4;
+  size_t at = h.data_at;
+  int32_t x = 0, y = 0;  // y counts rows from the bottom
+  auto put = [&](uint32_t index) {
+    if (x < h.width && y < h.height) out[static_cast<size_t>(h.height - 1 - y) * h.width + x] = palette[index];
+    ++x;
+  };
+  while (at + 1 < b.size()) {
+    const uint8_t count = b[at], value = b[at + 1];
+    at += 2;
+    if (count > 0) {
+      for (int i = 0; i < count; ++i) put(four ? ((i & 1) ? value & 15 : value >> 4) : value);
+      continue;
+    }
+    if (value == 0) {
+      x = 0;
+      ++y;
+    } else if (value == 1) {
+      return true;
+    } else if (value == 2) {
+      if (at + 1 >= b.size()) return false;
+      x += b[at];
+      y += b[at + 1];
+      at += 2;
+    } else {
+      const size_t bytes = four ? (value + 1) / 2 : value;
+      if (at + bytes > b.size()) return false;
+      for (int i = 0; i < value; ++i) {
+        const uint8_t byte = b[at + (four ? i / 2 : i)];
+        put(four ? ((i & 1) ? byte & 15 : byte >> 4) : byte);
+      }
+      at += (bytes + 1) & ~size_t{1};
+    }
+    if (y >= h.height) return true;
+  }
+  return true;  // a missing end marker ends the image where the data ends
+}
+
+}  // namespace
+
+CBitmap32::CBitmap32(int32_t w, int32_t h, uint32_t fill)
+    : exists(true), width(w), height(h), pixels(static_cast<size_t>(w) * h, fill) {}
+
+bool Bitmap_DecodeBMP(std::span<const uint8_t> bytes, CBitmap32& image) {
+  RBmpHeader h;
+  std::vector<uint32_t> palette;
+  if (!ReadHeader(bytes, h) || !ReadPalette(bytes, h, palette)) return false;
+  if (h.data_at > bytes.size()) return false;
+  std::vector<uint32_t> pixels(static_cast<size_t>(h.width) * h.height);
+  const bool ok = h.compression == BI_RLE8 || h.compression == BI_RLE4 ? DecodeRLE(bytes, h, palette, pixels)
+                                                                        : DecodePlain(bytes, h, palette, pixels);
+  if (!ok) return false;
+  image.exists = true;
+  image.width = h.width;
+  image.height = h.height;
+  image.pixels = std::move(pixels);
+  return true;
+}
+
+std::vector<uint8_t> Bitmap_EncodeBMP(const CBitmap32& image) {
+  const uint32_t data = static_cast<uint32_t>(image.pixels.size() * 4);
+  std::vector<uint8_t> out;
+  out.reserve(54 + data);
+  out.push_back('B');
+  out.push_back('M');
+  Put32(out, 54 + data);
+  Put32(out, 0);
+  Put32(out, 54);
+  Put32(out, 40);
+  Put32(out, static_cast<uint32_t>(image.width));
+  Put32(out, static_cast<uint32_t>(image.height));
+  Put16(out, 1);
+  Put16(out, 32);
+  Put32(out, BI_RGB);
+  Put32(out, data);
+  Put32(out, 2835);
+  Put32(out, 2835);
+  Put32(out, 0);
+  Put32(out, 0);
+  for (int32_t y = image.height - 1; y >= 0; --y)
+    for (int32_t x = 0; x < image.width; ++x) Put32(out, image.Pixel(x, y));
+  return out;
+}
+
+bool Bitmap_LoadBMPFile(const std::string& path, CBitmap32& image) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return Bitmap_DecodeBMP(bytes, image);
+}
+
+bool Bitmap_SaveBMPFile(const std::string& path, const CBitmap32& image) {
+  const std::vector<uint8_t> bytes = Bitmap_EncodeBMP(image);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+bool Bitmap_LoadPNG(const std::string& path, CBitmap32& image) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
+  png.format = PNG_FORMAT_BGRA;  // bytes B, G, R, A = 0xAARRGGBB little-endian
+  if (png.width > BITMAP_MAX_SIDE || png.height > BITMAP_MAX_SIDE) {
+    png_image_free(&png);
+    return false;
+  }
+  CBitmap32 result(static_cast<int32_t>(png.width), static_cast<int32_t>(png.height));
+  if (!png_image_finish_read(&png, nullptr, result.pixels.data(), 0, nullptr)) return false;
+  image = std::move(result);
+  return true;
+}
+
+bool Bitmap_SavePNG(const std::string& path, const CBitmap32& image) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = static_cast<png_uint_32>(image.width);
+  png.height = static_cast<png_uint_32>(image.height);
+  png.format = PNG_FORMAT_BGRA;
+  return png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
+}

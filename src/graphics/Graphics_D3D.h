@@ -1,0 +1,115 @@
+// Graphics_D3D: the drawing layer. Owns the drawing device, the render state
+// record, the frame sequence and the geometry of every drawn image. Callers
+// above it draw through these operations only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform_Graphics.h"
+
+class CBitmap32;
+
+// Blend factor codes (the script's bm_ constants).
+enum : int32_t {
+  BLEND_ZERO = 1,
+  BLEND_ONE = 2,
+  BLEND_SRC_COLOR = 3,
+  BLEND_INV_SRC_COLOR = 4,
+  BLEND_SRC_ALPHA = 5,
+  BLEND_INV_SRC_ALPHA = 6,
+  BLEND_DEST_ALPHA = 7,
+  BLEND_INV_DEST_ALPHA = 8,
+  BLEND_DEST_COLOR = 9,
+  BLEND_INV_DEST_COLOR = 10,
+  BLEND_SRC_ALPHA_SAT = 11,
+};
+
+// The render state record, re-applied whenever the device is created.
+struct RRenderState {
+  int32_t blend_source = BLEND_SRC_ALPHA;
+  int32_t blend_destination = BLEND_INV_SRC_ALPHA;
+  bool interpolation = true;  // until the settings apply Interpolate
+  bool texture_blending = true;
+  bool texture_repeat = false;
+  bool synchronisation = false;
+};
+const RRenderState& D3D_RenderState();
+
+// Nearest integer, ties to even, for pixel positions; values beyond +-2^40
+// (far outside any room) are held there and NaN gives 0, so that no
+// coordinate can overflow.
+int64_t Graphics_Round(double v);
+
+// A game colour 0x00BBGGRR with an alpha (0 opaque ... 1, clamped) as the
+// device's 0xAARRGGBB.
+uint32_t D3D_ConvertColour(int32_t colour, double alpha);
+
+// Creates the device on the game window (which must exist). The drawing size
+// is (width, height) limited to the display. On failure shows the reason to
+// the player and returns false.
+bool D3D_CreateDevice(int32_t width, int32_t height, bool synchronisation);
+void D3D_ReleaseDevice();
+bool D3D_DeviceExists();
+
+// The frame sequence: drawing happens between begin frame and present.
+void D3D_BeginFrame();
+// Ends the frame and shows the drawing area in the window's region rectangle.
+void D3D_Present();
+// Shows the last frame again without ending the scene.
+void D3D_Refresh();
+
+void D3D_Clear(int32_t colour);
+void D3D_ClearAlpha(int32_t colour, double alpha);
+void D3D_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height);
+// The 2D projection showing the room area (x, y, width, height) turned by
+// `angle` degrees, y growing downwards.
+void D3D_Set2DProjection(double x, double y, double width, double height, double angle);
+// The projection as a column-major matrix for a viewport of vw x vh pixels
+// (includes the half-pixel shift that puts pixel centres on whole coordinates).
+void D3D_ProjectionMatrix(double x, double y, double width, double height, double angle, int32_t vw, int32_t vh,
+                          float out[16]);
+// Sets the drawing size (each side limited to the display); when it changes:
+// viewport (0, 0, w, h) and the 2D projection of that area.
+void D3D_SetRegionDrawingSize(int32_t width, int32_t height);
+int32_t D3D_DrawingWidth();
+int32_t D3D_DrawingHeight();
+
+// Render states.
+void D3D_SetBlendMode(int32_t mode);  // 0 normal, 1 add, 2 max, 3 subtract
+void D3D_SetBlendFactors(int32_t source, int32_t destination);
+void D3D_SetInterpolation(bool on);
+void D3D_SetTextureBlending(bool on);
+void D3D_SetTextureRepeat(bool on);
+void D3D_SetSynchronisation(bool on);
+void D3D_WaitVerticalBlank();
+// The texture of later primitives (-1 or an invalid id: none).
+void D3D_SetPrimitiveTexture(int32_t id);
+// Draws a primitive (PRIM_ kind) with the primitive texture.
+void D3D_DrawPrimitive(int32_t kind, const RVertex* vertices, int32_t count);
+
+// The four vertices of an image: source rectangle (sl, st, sw, sh) of a
+// texture of device size W x H, anchor (x, y), origin, scales, angle in
+// radians and the corner colours top-left, top-right, bottom-right,
+// bottom-left.
+void D3D_BuildQuad(RVertex quad[4], int32_t W, int32_t H, double sl, double st, double sw, double sh, double x,
+                   double y, double ox, double oy, double xs, double ys, double angle, const uint32_t colours[4]);
+
+// Image drawing; an invalid texture id draws nothing.
+void DrawTexture(int32_t id, double x, double y);
+void DrawTextureExt(int32_t id, double x, double y, double ox, double oy, double xs, double ys, double angle,
+                    int32_t colour, double alpha);
+void DrawTexturePart(int32_t id, double left, double top, double width, double height, double x, double y,
+                     double xs, double ys, double angle, int32_t colour, double alpha);
+void DrawTextureGeneral(int32_t id, double left, double top, double width, double height, double x, double y,
+                        double xs, double ys, double angle, int32_t c1, int32_t c2, int32_t c3, int32_t c4,
+                        double alpha);
+void DrawTextureTiled(int32_t id, double x, double y, double ox, double oy, double xs, double ys, bool tile_h,
+                      bool tile_v, double area_left, double area_top, double area_width, double area_height,
+                      int32_t colour, double alpha);
+
+// Copies part of the drawing area (clipped to it; x and y raised to 0) into
+// an opaque image; false when nothing is left or the device is missing.
+bool D3D_GrabScreen(int32_t x, int32_t y, int32_t width, int32_t height, CBitmap32& image);
+// Writes that part as a 32-bit BMP file; false when it cannot be grabbed or written.
+bool D3D_SaveScreen(const std::string& path, int32_t x, int32_t y, int32_t width, int32_t height);

@@ -1,0 +1,118 @@
+// Platform_Graphics: the game window and the drawing device (SDL2 window,
+// OpenGL 3.3 core context through libepoxy). The engine's drawing layer
+// (src/graphics) is the only caller; it keeps the rules, this keeps the
+// platform calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// ---- Display --------------------------------------------------------------
+
+struct RDisplayMode {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t bits = 32;  // 16 or 32 for every usable mode (24-bit colour in 32-bit pixels reads 32)
+  int32_t frequency = 0;
+};
+// The desktop's current mode; false when it cannot be read.
+bool PlatformDisplay_GetMode(RDisplayMode& mode);
+// The mouse on the screen.
+void PlatformDisplay_GetMouse(int32_t& x, int32_t& y);
+
+// ---- Game window ------------------------------------------------------------
+
+// Creates the game window, hidden, with the given client size. Idempotent.
+bool PlatformWindow_Create(int32_t width, int32_t height);
+// Destroys the drawing device and the window.
+void PlatformWindow_Destroy();
+bool PlatformWindow_Exists();
+// Whether the game window has the keyboard focus (the program is active).
+bool PlatformWindow_HasFocus();
+// Called when the window must be painted again (uncovered or resized).
+void PlatformWindow_SetRepaintHandler(void (*repaint)());
+
+void PlatformWindow_SetVisible(bool visible);
+void PlatformWindow_SetCaption(const std::string& caption);
+void PlatformWindow_SetBorder(bool border);
+void PlatformWindow_SetResizable(bool resizable);
+void PlatformWindow_SetStayOnTop(bool on_top);
+void PlatformWindow_SetCursorVisible(bool visible);
+// Client area origin on the screen and size.
+void PlatformWindow_SetPosition(int32_t x, int32_t y);
+void PlatformWindow_GetPosition(int32_t& x, int32_t& y);
+void PlatformWindow_SetClientSize(int32_t width, int32_t height);
+void PlatformWindow_GetClientSize(int32_t& width, int32_t& height);
+// Mouse relative to the client area's top-left corner.
+void PlatformWindow_GetMouse(int32_t& x, int32_t& y);
+void PlatformWindow_SetMouse(int32_t x, int32_t y);
+
+// ---- Drawing device -----------------------------------------------------------
+
+// One vertex of every primitive: position, colour 0xAARRGGBB, texture coordinates.
+struct RVertex {
+  float x, y, z;
+  uint32_t colour;
+  float u, v;
+};
+
+// Primitive kinds, numbered as the engine's pr_ constants.
+enum : int32_t {
+  PRIM_POINTLIST = 1,
+  PRIM_LINELIST = 2,
+  PRIM_LINESTRIP = 3,
+  PRIM_TRIANGLELIST = 4,
+  PRIM_TRIANGLESTRIP = 5,
+  PRIM_TRIANGLEFAN = 6,
+};
+
+// Creates the GL context on the game window and a back buffer of the given
+// size (the display size). Returns false with a reason in `error`.
+bool PlatformGL_Create(int32_t back_width, int32_t back_height, std::string& error);
+void PlatformGL_Destroy();
+bool PlatformGL_Exists();
+
+// Device textures. A handle is never 0; 0 means failure / none.
+// The largest side a texture may have.
+int32_t PlatformGL_MaxTextureSize();
+uint32_t PlatformGL_CreateTexture(int32_t width, int32_t height);
+// Loads width x height pixels (0xAARRGGBB, rows top first) at (0, 0).
+bool PlatformGL_UploadTexture(uint32_t handle, int32_t width, int32_t height, const uint32_t* pixels);
+void PlatformGL_FreeTexture(uint32_t handle);
+
+// Render state. Every change ends the current batch.
+void PlatformGL_SetTexture(uint32_t handle);  // 0: untextured (white)
+// Blend factors as the engine's bm_ codes (1 zero ... 11 source alpha saturate).
+void PlatformGL_SetBlend(int32_t source, int32_t destination);
+void PlatformGL_SetInterpolation(bool linear);
+void PlatformGL_SetRepeat(bool repeat);
+// On: colour = texture x vertex colour; off: texture only.
+void PlatformGL_SetTextureBlending(bool modulate);
+// Drawing area in back-buffer pixels (top-left origin) and the projection
+// (column-major 4x4) that maps coordinates into it.
+void PlatformGL_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height);
+void PlatformGL_SetProjection(const float matrix[16]);
+
+// Adds one quad (top-left, top-right, bottom-right, bottom-left); quads that
+// share all state reach the GPU in one draw call.
+void PlatformGL_AddQuad(const RVertex quad[4]);
+// Draws other primitives at once (after the pending quads).
+void PlatformGL_DrawPrimitive(int32_t kind, const RVertex* vertices, int32_t count);
+// Clears the viewport to 0xAARRGGBB.
+void PlatformGL_Clear(uint32_t argb);
+// Sends the pending quads to the GPU.
+void PlatformGL_Flush();
+
+// Reads back-buffer pixels as 0xAARRGGBB, rows top first; false when the
+// rectangle is not inside the back buffer.
+bool PlatformGL_ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t* out);
+// Copies (0, 0, source w, source h) of the back buffer into the destination
+// rectangle of the client area, fills the rest with `band_colour`
+// (0x00RRGGBB), and shows the result.
+void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t dest_x, int32_t dest_y,
+                        int32_t dest_width, int32_t dest_height, uint32_t band_colour, bool smooth);
+void PlatformGL_SetSwapInterval(bool vsync);
+// Blocks until the next vertical blank (an estimate from the refresh rate).
+void PlatformGL_WaitVerticalBlank();
+// Draw calls issued since the device was created (for tests and benchmarks).
+int64_t PlatformGL_DrawCalls();
