@@ -15,10 +15,15 @@
 #include "world/Object_Main.h"
 
 #include "code/RValue.h"
+#include "data/Option_Main.h"
+#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Display.h"
+#include "graphics/Graphics_Window.h"
 #include "runner/Run_Clock.h"
 #include "runner/Run_Global.h"
 #include "runner/Runner_Form.h"
 #include "platform/Platform.h"
+#include "step/IO_Main.h"
 #include "step/Run_Step.h"
 #include "variables/Function_Math.h"
 #include "world/Room_Main.h"
@@ -144,6 +149,23 @@ void SingleStep() {
   StepOnce();
   if (CarryOutRequest()) GameRunning = false;
   ProcessMessages();
+}
+
+void HandleFunctionKeys() {
+  enum : int32_t { KEY_ESCAPE = 27, KEY_F4 = 115, KEY_F9 = 120 };
+  // F1 (game information) and F5/F6 (saved games) join this table when
+  // their windows and files exist.
+  int32_t& last = IO_Input.keyboard_lastkey;
+  if (last == KEY_ESCAPE && Settings.KeyEsc) {
+    PendingRoom = REQUEST_END;
+  } else if (last == KEY_F4 && Settings.KeyF4) {
+    Window_ToggleFullScreen();
+  } else if (last == KEY_F9 && Settings.KeyF9) {
+    if (D3D_DeviceExists()) Display_SaveScreenshot("");
+  } else {
+    return;
+  }
+  last = 0;
 }
 
 void Run_SetLibraryInitCode(std::vector<std::string> code) { g_LibraryInitCode = std::move(code); }
