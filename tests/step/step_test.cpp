@@ -13,6 +13,7 @@
 #include "step/IO_Main.h"
 #include "step/Run_Step.h"
 #include "support/TestGames.h"
+#include "variables/Variable_BuiltIn.h"
 #include "support/TestWorld.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
@@ -285,6 +286,66 @@ TEST_F(Step, EscapeEndsTheGameOnlyWhenTheSettingAllowsIt) {
   EXPECT_EQ(PendingRoom, REQUEST_END);
   EXPECT_EQ(IO_Input.keyboard_lastkey, 0);
   PendingRoom = REQUEST_NONE;
+}
+
+TEST_F(Step, CloseButtonRaisesItsEventWhenItDoesNotActAsEscape) {
+  RTestWorld world;
+  world.objects = {TestWorld_Object("Watcher", -1, {Logs(EV_OTHER, 30, "close"), Logs(EV_STEP, 0, "S")})};
+  world.rooms.resize(1);
+  world.rooms[0].instances = {TestWorld_Instance(0, 100001)};
+  Install(world);
+  Settings.CloseAsEsc = false;
+  IO_CloseRequest();
+  EXPECT_EQ(StepLog(), "close S ");
+  EXPECT_EQ(StepLog(), "S ");  // taken back after one event
+  EXPECT_EQ(PendingRoom, REQUEST_NONE);
+}
+
+// Sprite 0: two images with a 10 x 10 box and the origin at its corner.
+bool TenByTen(int32_t sprite, RSpriteShape& out) {
+  if (sprite != 0) return false;
+  out = RSpriteShape{2, 0, 0, 9, 9, 0, 0, false};
+  return true;
+}
+
+class ShapedStep : public Step {
+ protected:
+  void SetUp() override { Instance_SetSpriteSource(TenByTen); }
+  void TearDown() override {
+    Step::TearDown();
+    Instance_SetSpriteSource(nullptr);
+  }
+};
+
+TEST_F(ShapedStep, BoxesDecideBoundariesMouseAndAnimation) {
+  RTestWorld world;
+  world.objects = {TestWorld_Object("Box", -1,
+                                    {Logs(EV_OTHER, 0, "out"), Logs(EV_OTHER, 1, "edge"), Logs(EV_OTHER, 7, "anim"),
+                                     Logs(EV_MOUSE, 0, "left"), Logs(EV_MOUSE, 3, "over"), Logs(EV_MOUSE, 4, "press"),
+                                     Logs(EV_MOUSE, 7, "release")})};
+  world.objects[0].sprite = 0;
+  world.rooms.resize(1);
+  world.rooms[0].instances = {TestWorld_Instance(0, 100001, 300, 300)};
+  Install(world);
+  CInstance* box = Instance(100001);
+  ASSERT_TRUE(box->HasShape());
+  // Two images: the animation wraps, and raises its event, every second step.
+  EXPECT_EQ(StepLog(), "");
+  EXPECT_EQ(StepLog(), "anim ");
+  EXPECT_EQ(box->image_index, 0);
+  // Box 635..644: still inside the 640-wide room, but across its edge.
+  box->SetPosition(635, 300);
+  EXPECT_EQ(StepLog(), "edge ");
+  box->SetPosition(641, 300);
+  EXPECT_EQ(StepLog(), "out edge anim ");
+
+  // Wherever the mouse is, put the box under it.
+  box->SetPosition(Builtin_Input.mouse_x - 5, Builtin_Input.mouse_y - 5);
+  EXPECT_EQ(StepLog(), "over ");
+  IO_MouseDown(1);
+  EXPECT_EQ(StepLog(), "left press anim ");
+  IO_MouseUp(1);
+  EXPECT_EQ(StepLog(), "over release ");
 }
 
 // A game whose instance appends one line per step to a file, played by the
