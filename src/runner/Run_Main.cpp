@@ -77,6 +77,14 @@ void StepOnce() {
     PendingRoom = REQUEST_END;
 }
 
+// Shows the frame the step drew, unless a request is about to change what
+// is shown; headless runs have no device and show nothing.
+void PresentFrame() {
+  if (PendingRoom != REQUEST_NONE || !AutomaticDraw || !D3D_DeviceExists()) return;
+  D3D_Present();
+  D3D_BeginFrame();
+}
+
 }  // namespace
 
 bool CarryOutRequest() {
@@ -133,6 +141,7 @@ void MainLoop() {
       if (room && room->speed < 1) room->speed = 1;
       int64_t wait = g_Timer.AfterStep(now, room ? room->speed : 30, Run_Fps);
       if (!RunnerOptions.unthrottled) WaitMicroseconds(wait);
+      PresentFrame();
       if (CarryOutRequest()) {
         GameRunning = false;
         return;
@@ -147,6 +156,7 @@ void MainLoop() {
 void SingleStep() {
   ProcessMessages();
   StepOnce();
+  PresentFrame();
   if (CarryOutRequest()) GameRunning = false;
   ProcessMessages();
 }

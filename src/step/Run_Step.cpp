@@ -58,7 +58,9 @@ double g_PreviousMouseX = 0, g_PreviousMouseY = 0;
 bool Pending() { return PendingRoom != REQUEST_NONE; }
 
 // Calls fn(inst) for the live instances of each object listed for (kind,
-// number), as the per-phase dispatch visits them. An event may create,
+// number): objects in ascending order, each object's own instances counted
+// when its turn comes, so instances created meanwhile for a later object
+// are reached and those for an earlier one are not. An event may create,
 // destroy or deactivate instances, so the list is fetched afresh for every
 // position and the count only ever shrinks.
 template <class Fn>
@@ -245,10 +247,6 @@ void Animation(CRoom& room) {
 }
 
 }  // namespace
-
-void Step_Dispatch(int32_t kind, int32_t number) {
-  if (CRoom* room = Room_Current()) Dispatch(*room, kind, number);
-}
 
 void DoStep() {
   CRoom* current = Room_Current();

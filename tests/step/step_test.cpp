@@ -18,6 +18,7 @@
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "world/TimeLine_Main.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ REventSpec Logs(int32_t kind, int32_t number, const std::string& tag) {
 class Step : public ::testing::Test {
  protected:
   void TearDown() override {
+    TimeLine_Install({});
     TestWorld_Clear();
     IO_ClearAll();
     Settings = RSettings{};
@@ -80,14 +82,32 @@ RTestWorld PhaseWorld() {
   return world;
 }
 
+// A time line whose moments at times 0 and 1 log "t0" and "t1".
+void InstallTimeLine() {
+  RSlots<RTimeLineRecord> lines(1);
+  lines[0].emplace();
+  for (int32_t t : {0, 1}) {
+    RMoment m;
+    m.step = t;
+    RActionRecord a;
+    a.argValues = {"global.log += 't' + string(event_number) + ' '"};
+    m.event.actions.push_back(a);
+    lines[0]->moments.push_back(m);
+  }
+  TimeLine_Install(lines);
+  ASSERT_TRUE(TimeLine_CompileAll()) << Error_Last();
+}
+
 TEST_F(Step, PhasesRunInOrderWithAlarmsAndKeys) {
   RTestWorld world = PhaseWorld();
   Install(world);
+  InstallTimeLine();
+  Instance(100002)->timeline_index = 0;
   // Without a sprite the image count is 0, so the animation end event comes
   // in every step.
-  EXPECT_EQ(StepLog(), "B b a1 k-none r-none S s E e anim ");
+  EXPECT_EQ(StepLog(), "B b t0 a1 k-none r-none S s E e anim ");
   IO_KeyDown(kKeyA);
-  EXPECT_EQ(StepLog(), "B b a0 kA k-any pA p-any r-none S s E e anim ");
+  EXPECT_EQ(StepLog(), "B b t1 a0 kA k-any pA p-any r-none S s E e anim ");
   EXPECT_EQ(StepLog(), "B b kA k-any r-none S s E e anim ");  // held: no second press
   IO_KeyUp(kKeyA);
   EXPECT_EQ(StepLog(), "B b k-none rA S s E e anim ");
