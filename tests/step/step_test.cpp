@@ -190,6 +190,26 @@ TEST_F(Step, AlarmsCountDownOnlyWhereTheEventExists) {
   }
 }
 
+TEST_F(Step, ARequestInAnAlarmStopsTheCountdownOfTheOthers) {
+  RTestWorld world;
+  world.objects = {
+      TestWorld_Object("Goer", -1, {{EV_ALARM, 0, "global.log += 'go '; room_goto(1)"}}),
+      TestWorld_Object("Waiter", -1, {Logs(EV_ALARM, 0, "w0"), Logs(EV_ALARM, 1, "w1")}),
+  };
+  world.rooms.resize(2);
+  world.rooms[0].instances = {TestWorld_Instance(1, 100001), TestWorld_Instance(0, 100002)};
+  Install(world);
+  Instance(100001)->alarm[0] = 1;
+  Instance(100001)->alarm[1] = 1;
+  Instance(100002)->alarm[0] = 1;
+  EXPECT_EQ(StepLog(), "go ");
+  // Counted down to 0 without its event, the alarm would be lost for good
+  // when the room or the instance persists: it stays for the next step.
+  EXPECT_EQ(Instance(100001)->alarm[0], 1);
+  EXPECT_EQ(Instance(100001)->alarm[1], 1);
+  PendingRoom = REQUEST_NONE;
+}
+
 TEST_F(Step, InstancesCreatedInAPhaseGetItOnlyUnderLaterObjects) {
   RTestWorld world;
   world.objects = {
