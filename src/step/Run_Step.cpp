@@ -246,6 +246,16 @@ void Animation(CRoom& room) {
   });
 }
 
+void BeginStep(CRoom& room) { Dispatch(room, EV_STEP, 1); }
+void TimeLines(CRoom&) { TimeLine_StepInstances(); }
+void StepEvent(CRoom& room) { Dispatch(room, EV_STEP, 0); }
+void Collisions(CRoom&) { Collision_StepPhase(); }
+void EndStep(CRoom& room) { Dispatch(room, EV_STEP, 2); }
+
+using Phase = void (*)(CRoom&);
+constexpr Phase kPhasesBeforeMotion[] = {BeginStep, TimeLines, Alarms, Keyboard, Joysticks, Mouse, StepEvent};
+constexpr Phase kPhasesAfterMotion[] = {BoundariesAndViews, Collisions, EndStep};
+
 }  // namespace
 
 void DoStep() {
@@ -263,29 +273,17 @@ void DoStep() {
   }
   RememberPreviousPositions(room);
 
-  // Phases whose request ends the step at once.
-  Dispatch(room, EV_STEP, 1);  // begin step
-  if (Pending()) return;
-  TimeLine_StepInstances();
-  if (Pending()) return;
-  Alarms(room);
-  if (Pending()) return;
-  Keyboard(room);
-  if (Pending()) return;
-  Joysticks(room);
-  if (Pending()) return;
-  Mouse(room);
-  if (Pending()) return;
-  Dispatch(room, EV_STEP, 0);
-  if (Pending()) return;
-  // An end of path request lets the boundary phase look (it raises nothing).
+  // A request made in these phases ends the step after the phase; one made
+  // in the motion phase lets the boundary phase run, raising nothing.
+  for (Phase phase : kPhasesBeforeMotion) {
+    phase(room);
+    if (Pending()) return;
+  }
   Motion(room);
-  BoundariesAndViews(room);
-  if (Pending()) return;
-  Collision_StepPhase();
-  if (Pending()) return;
-  Dispatch(room, EV_STEP, 2);  // end step
-  if (Pending()) return;
+  for (Phase phase : kPhasesAfterMotion) {
+    phase(room);
+    if (Pending()) return;
+  }
 
   // From here the step always completes; events still raised do nothing
   // once a draw or animation end event has made a request.
