@@ -2,6 +2,9 @@
 // framebuffer with its top row at y = 0 so that back-buffer pixel rows and GL
 // rows agree; presenting blits it upside down into the window.
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <epoxy/gl.h>
 
 #include <algorithm>
@@ -222,6 +225,23 @@ int32_t UploadVertices(const RVertex* vertices, int32_t count) {
   return first;
 }
 
+// Keeps the GL driver libraries that the context loaded in memory for the
+// rest of the process: a device created again (full screen, a new window)
+// does not load them anew, and what the driver allocates for good stays
+// attributable to it in leak reports instead of to an unloaded module.
+void KeepDriverLoaded() {
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void*) {
+        std::string_view name = info->dlpi_name ? info->dlpi_name : "";
+        if (name.find("_dri.so") != std::string_view::npos || name.find("libEGL") != std::string_view::npos ||
+            name.find("libGLX") != std::string_view::npos || name.find("libgbm") != std::string_view::npos ||
+            name.find("libglapi") != std::string_view::npos)
+          dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+        return 0;
+      },
+      nullptr);
+}
+
 }  // namespace
 
 bool PlatformGL_Create(int32_t back_width, int32_t back_height, std::string& error) {
@@ -236,6 +256,7 @@ bool PlatformGL_Create(int32_t back_width, int32_t back_height, std::string& err
     error = SDL_GetError();
     return false;
   }
+  KeepDriverLoaded();
   if (epoxy_gl_version() < 33) {
     error = "OpenGL 3.3 is not available";
     PlatformGL_Destroy();

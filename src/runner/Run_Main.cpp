@@ -8,24 +8,22 @@
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
 #include "code/Code_Main.h"
-#include "variables/Function_Math.h"
-#include "variables/Variable_Main.h"
-#include "world/Instance_Class.h"
-#include "world/Object_Lists.h"
-#include "world/Object_Main.h"
-
 #include "code/RValue.h"
 #include "data/Option_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Window.h"
+#include "platform/Platform.h"
 #include "runner/Run_Clock.h"
 #include "runner/Run_Global.h"
 #include "runner/Runner_Form.h"
-#include "platform/Platform.h"
 #include "step/IO_Main.h"
 #include "step/Run_Step.h"
 #include "variables/Function_Math.h"
+#include "variables/Variable_Main.h"
+#include "world/Instance_Class.h"
+#include "world/Object_Lists.h"
+#include "world/Object_Main.h"
 #include "world/Room_Main.h"
 
 bool GameRunning = false;
@@ -77,10 +75,8 @@ void StepOnce() {
     PendingRoom = REQUEST_END;
 }
 
-// Shows the frame the step drew, unless a request is about to change what
-// is shown; headless runs have no device and show nothing.
+// Shows the frame the step drew and starts the next one.
 void PresentFrame() {
-  if (PendingRoom != REQUEST_NONE || !AutomaticDraw || !D3D_DeviceExists()) return;
   D3D_Present();
   D3D_BeginFrame();
 }
@@ -141,7 +137,7 @@ void MainLoop() {
       if (room && room->speed < 1) room->speed = 1;
       int64_t wait = g_Timer.AfterStep(now, room ? room->speed : 30, Run_Fps);
       if (!RunnerOptions.unthrottled) WaitMicroseconds(wait);
-      PresentFrame();
+      if (PendingRoom == REQUEST_NONE && AutomaticDraw) PresentFrame();
       if (CarryOutRequest()) {
         GameRunning = false;
         return;
@@ -156,7 +152,7 @@ void MainLoop() {
 void SingleStep() {
   ProcessMessages();
   StepOnce();
-  PresentFrame();
+  if (PendingRoom == REQUEST_NONE && AutomaticDraw) PresentFrame();
   if (CarryOutRequest()) GameRunning = false;
   ProcessMessages();
 }
@@ -239,6 +235,7 @@ void LeaveRoom(bool game_ending) {
 
 void GotoRoom(int32_t index, bool first_room) {
   PendingRoom = REQUEST_NONE;
+  IO_ClearAll();
   auto& copies = Room_RuntimeCopies();
   if (index < 0) index = 0;
   if (index >= static_cast<int32_t>(copies.size())) copies.resize(static_cast<size_t>(index) + 1);
@@ -249,6 +246,8 @@ void GotoRoom(int32_t index, bool first_room) {
   }
   CRoom* room = copies[index].get();
   Room_SetCurrent(index, room);
+  Window_SetRegionForRoom(room->width, room->height);
+  if (first_room) Display_ShowWindow();
 
   size_t own = room->Instances().size();
   if (!g_Carried.empty()) {

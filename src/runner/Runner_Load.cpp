@@ -112,7 +112,7 @@ bool PrepareGame() {
   SetPriority();
   for (const RPreparationStep& step : kPreparationSteps) {
     ShowProgress(step.percent, step.text);
-    if (!step.run()) return Fail(step.failure);
+    if (!step.run()) return step.failure ? Fail(step.failure) : false;
   }
   ShowProgress(100, "Ready");
   FinishPreparation();

@@ -7,7 +7,10 @@
 #include "data/Support_File.h"
 #include "functions/Function_File.h"
 #include "runner/Run_Main.h"
+#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Display.h"
 #include "runner/Runner_Load.h"
+#include "step/IO_Main.h"
 #include "variables/Code_Constant.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
@@ -89,6 +92,12 @@ bool ExtractIncludedFiles() {
 
 bool CompileTimeLines() { return TimeLine_CompileAll(); }
 bool CompileObjects() { return Object_CompileAll(); }
+// The game window and drawing device, then the first frame.
+bool PrepareGraphics() {
+  if (!Display_Prepare()) return false;
+  D3D_BeginFrame();
+  return true;
+}
 
 const RPreparationStep kSteps[] = {
     {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
@@ -96,12 +105,19 @@ const RPreparationStep kSteps[] = {
     {58, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
     {70, "Compiling time line actions", CompileTimeLines, "Failed to compile the actions in the time lines."},
     {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
+    {90, "Preparing graphics", PrepareGraphics, nullptr},
 };
 
 }  // namespace
 
 const std::span<const RPreparationStep> kPreparationSteps{kSteps};
 
-void FinishPreparation() {}
+void FinishPreparation() {
+  IO_InstallHandlers();
+  IO_ClearAll();
+}
 
-void ReleaseGame() { DataFile_RemoveAll(); }
+void ReleaseGame() {
+  D3D_ReleaseDevice();
+  DataFile_RemoveAll();
+}

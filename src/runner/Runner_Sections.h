@@ -25,7 +25,7 @@ struct RPreparationStep {
   int32_t percent;
   const char* text;
   bool (*run)();
-  const char* failure;  // shown when run() fails
+  const char* failure;  // shown when run() fails; null when the step shows its own
 };
 // The preparation steps between the sections and "Ready".
 extern const std::span<const RPreparationStep> kPreparationSteps;

@@ -3,25 +3,25 @@
 #pragma once
 
 void Function_Math_Register();
+void Function_Graphics_Register();
 void Function_File_Register();
+void Function_Input_Register();
 void Function_Misc_Register();
 void Function_Resource_Register();
 void Function_Interaction_Register();
 void Function_Action_Register();
 void Function_TimeLine_Register();
-void Function_Input_Register();
-void Function_Graphics_Register();
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
 inline constexpr void (*const kFunctionModules[])() = {
     Function_Math_Register,
+    Function_Graphics_Register,
     Function_File_Register,
+    Function_Input_Register,
     Function_Misc_Register,
     Function_Resource_Register,
     Function_Interaction_Register,
     Function_Action_Register,
     Function_TimeLine_Register,
-    Function_Input_Register,
-    Function_Graphics_Register,
 };
