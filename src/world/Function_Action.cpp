@@ -100,6 +100,19 @@ void A_PathSpeed(CInstance* self, CInstance*, int, RValue* args, RValue&) {
 void A_MoveTo(CInstance* self, CInstance*, int, RValue* args, RValue&) {
   self->SetPosition(Rel(self->x, ArgReal(args, 0)), Rel(self->y, ArgReal(args, 1)));
 }
+// As move_towards_point, the point relative to self when relative: the
+// components point at it, then the speed is set.
+void A_MovePoint(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  double tx = ArgReal(args, 0), ty = ArgReal(args, 1);
+  if (Relative()) {
+    tx += self->x;
+    ty += self->y;
+  }
+  self->SetHspeed(tx - self->x);
+  self->SetVspeed(ty - self->y);
+  self->SetSpeed(ArgReal(args, 2));
+}
+
 void A_MoveStart(CInstance* self, CInstance*, int, RValue*, RValue&) { self->SetPosition(self->xstart, self->ystart); }
 void A_ReverseXdir(CInstance* self, CInstance*, int, RValue*, RValue&) { self->SetHspeed(-self->hspeed); }
 void A_ReverseYdir(CInstance* self, CInstance*, int, RValue*, RValue&) { self->SetVspeed(-self->vspeed); }
@@ -145,6 +158,18 @@ void A_Wrap(CInstance* self, CInstance*, int, RValue* args, RValue&) {
   if (dir == 0 || dir == 2) WrapAxis(x, self->hspeed, room->width, w);
   if (dir == 1 || dir == 2) WrapAxis(y, self->vspeed, room->height, h);
   self->SetPosition(x, y);
+}
+
+// ---- looks ----
+
+void A_SpriteTransform(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  int32_t mirror = ArgInt(args, 3);
+  double xscale = ArgReal(args, 0), yscale = ArgReal(args, 1);
+  if (mirror == 1 || mirror == 3) xscale = -xscale;
+  if (mirror == 2 || mirror == 3) yscale = -yscale;
+  self->SetXScale(xscale);
+  self->SetYScale(yscale);
+  self->SetAngle(ArgReal(args, 2));
 }
 
 // ---- instances ----
@@ -285,12 +310,14 @@ const RFunctionDef kActionFunctions[] = {
     {"action_set_gravity", A_SetGravity, 2},
     {"action_set_friction", A_SetFriction, 1},
     {"action_move_to", A_MoveTo, 2},
+    {"action_move_point", A_MovePoint, 3},
     {"action_move_start", A_MoveStart, 0},
     {"action_wrap", A_Wrap, 1},
     {"action_reverse_xdir", A_ReverseXdir, 0},
     {"action_reverse_ydir", A_ReverseYdir, 0},
     {"action_path_position", A_PathPosition, 1},
     {"action_path_speed", A_PathSpeed, 1},
+    {"action_sprite_transform", A_SpriteTransform, 4},
     {"action_kill_object", A_Forward<kInstanceDestroy>, 0},
     {"action_create_object", A_CreateObject, 3},
     {"action_create_object_motion", A_CreateObjectMotion, 5},

@@ -205,6 +205,13 @@ TEST_F(ActionTest, ActionBuiltinsWithRelative) {
   Run(L(std::move(move)));
   EXPECT_EQ(self->x, 15);
   EXPECT_EQ(self->y, 15);
+  Run(L(Call("action_move_point", {"15", "5", "2"})));
+  EXPECT_DOUBLE_EQ(self->direction, 90);
+  EXPECT_DOUBLE_EQ(self->speed, 2);
+  Run(L(Call("action_sprite_transform", {"2", "3", "45", "3"})));
+  EXPECT_EQ(self->image_xscale, -2);
+  EXPECT_EQ(self->image_yscale, -3);
+  EXPECT_EQ(self->image_angle, 45);
   Run(L(Call("action_set_motion", {"90", "4"})));
   EXPECT_DOUBLE_EQ(self->vspeed, -4);
   Run(L(Call("action_set_hspeed", {"3"}), Call("action_reverse_xdir")));
