@@ -1,6 +1,8 @@
 // The drawing device on OpenGL 3.3 core. The back buffer is an off-screen
 // framebuffer with its top row at y = 0 so that back-buffer pixel rows and GL
-// rows agree; presenting blits it upside down into the window.
+// rows agree; presenting blits it upside down into the window. (In this
+// orientation Mesa's fill rule includes pixels whose centres lie on an upper
+// edge, as the engine's images expect.)
 
 #include <dlfcn.h>
 #include <link.h>
@@ -456,9 +458,12 @@ void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t des
   int window_width = 0, window_height = 0;
   SDL_GL_GetDrawableSize(PlatformWindow_Handle(), &window_width, &window_height);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  glClearColor(((band_colour >> 16) & 0xFF) / 255.0f, ((band_colour >> 8) & 0xFF) / 255.0f,
-               (band_colour & 0xFF) / 255.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
+  // The bands outside the region need clearing only when there are any.
+  if (dest_x > 0 || dest_y > 0 || dest_x + dest_width < window_width || dest_y + dest_height < window_height) {
+    glClearColor(((band_colour >> 16) & 0xFF) / 255.0f, ((band_colour >> 8) & 0xFF) / 255.0f,
+                 (band_colour & 0xFF) / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, g_Dev.framebuffer);
   glBlitFramebuffer(0, 0, source_width, source_height, dest_x, window_height - dest_y, dest_x + dest_width,
                     window_height - dest_y - dest_height, GL_COLOR_BUFFER_BIT, smooth ? GL_LINEAR : GL_NEAREST);
