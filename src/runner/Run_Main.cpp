@@ -9,6 +9,7 @@
 #include "code/Code_Exec.h"
 #include "code/Code_Main.h"
 #include "code/RValue.h"
+#include "data/Option_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Window.h"
@@ -154,6 +155,23 @@ void SingleStep() {
   if (PendingRoom == REQUEST_NONE && AutomaticDraw) PresentFrame();
   if (CarryOutRequest()) GameRunning = false;
   ProcessMessages();
+}
+
+void HandleFunctionKeys() {
+  enum : int32_t { KEY_ESCAPE = 27, KEY_F4 = 115, KEY_F9 = 120 };
+  // F1 (game information) and F5/F6 (saved games) join this table when
+  // their windows and files exist.
+  int32_t& last = IO_Input.keyboard_lastkey;
+  if (last == KEY_ESCAPE && Settings.KeyEsc) {
+    PendingRoom = REQUEST_END;
+  } else if (last == KEY_F4 && Settings.KeyF4) {
+    Window_ToggleFullScreen();
+  } else if (last == KEY_F9 && Settings.KeyF9) {
+    if (D3D_DeviceExists()) Display_SaveScreenshot("");
+  } else {
+    return;
+  }
+  last = 0;
 }
 
 void Run_SetLibraryInitCode(std::vector<std::string> code) { g_LibraryInitCode = std::move(code); }

@@ -47,5 +47,10 @@ void ChangeRoom(int32_t index);
 void LeaveRoom(bool game_ending);
 void GotoRoom(int32_t index, bool first_room);
 
+// The function keys at the start of a step: the last key pressed is compared
+// with Esc (ends the game), F4 (full screen) and F9 (screenshot) in turn;
+// the first whose setting is on is handled and the last key becomes 0.
+void HandleFunctionKeys();
+
 // Steps run since the game started (all rooms, restarts included).
 extern int64_t Run_StepCount;

@@ -1,5 +1,10 @@
 // Run_Step: one step of the current room, its phases in their fixed order.
 #pragma once
 
-// Advances the current room by one step.
+#include <cstdint>
+
+// Advances the current room by one step. Does nothing without a current room.
 void DoStep();
+
+// Incremented once per step; the image the cursor sprite shows.
+extern int32_t Step_CursorImage;

@@ -1,0 +1,3 @@
+#include "functions/Particle_Main.h"
+
+void Particle_UpdateSystems() {}
