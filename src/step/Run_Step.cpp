@@ -21,6 +21,7 @@
 #include "world/TimeLine_Main.h"
 
 int32_t Step_CursorImage = 0;
+double Step_MouseX = 0, Step_MouseY = 0;
 
 namespace {
 
@@ -151,12 +152,12 @@ void Joysticks(CRoom& room) {
 }
 
 void Mouse(CRoom& room) {
-  g_PreviousMouseX = Builtin_Input.mouse_x;
-  g_PreviousMouseY = Builtin_Input.mouse_y;
+  g_PreviousMouseX = Step_MouseX;
+  g_PreviousMouseY = Step_MouseY;
   int32_t mx = 0, my = 0;
   Window_ViewsMouseGet(mx, my);
-  Builtin_Input.mouse_x = mx;
-  Builtin_Input.mouse_y = my;
+  Step_MouseX = mx;
+  Step_MouseY = my;
   const double px = g_PreviousMouseX, py = g_PreviousMouseY;
   auto under = [mx, my](const CInstance* inst) { return Collision_ContainsPoint(inst, mx, my); };
 

@@ -8,3 +8,5 @@ void DoStep();
 
 // Incremented once per step; the image the cursor sprite shows.
 extern int32_t Step_CursorImage;
+// The mouse position in room coordinates read this step (`mouse_x`, `mouse_y`).
+extern double Step_MouseX, Step_MouseY;

@@ -17,10 +17,11 @@
 #include "world/Event_Context.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
+#include "step/IO_Main.h"
+#include "step/Run_Step.h"
 
 bool Action_ArgumentRelative = false;
 int32_t View_Current = 0;
-RBuiltinInput Builtin_Input;
 
 namespace {
 
@@ -270,26 +271,32 @@ bool GetBackgroundSize(CInstance*, int32_t, RValue& out) {
 template <auto Member, int32_t Low, int32_t High>
 bool SetInputRange(CInstance*, int32_t, const RValue& v) {
   int32_t n = ToInt(v);
-  if (n >= Low && n <= High) Builtin_Input.*Member = n;
+  if (n >= Low && n <= High) IO_Input.*Member = n;
   return true;
 }
 
 template <auto Member>
 bool GetInput(CInstance*, int32_t, RValue& out) {
-  Put(out, Builtin_Input.*Member);
+  Put(out, IO_Input.*Member);
+  return true;
+}
+
+template <double* Position>
+bool GetMouse(CInstance*, int32_t, RValue& out) {
+  out.SetReal(*Position);
   return true;
 }
 
 bool GetLastChar(CInstance*, int32_t, RValue& out) {
-  out.SetString(std::string(1, static_cast<char>(Builtin_Input.keyboard_lastchar)));
+  out.SetString(std::string(1, static_cast<char>(IO_Input.keyboard_lastchar)));
   return true;
 }
 bool SetLastChar(CInstance*, int32_t, const RValue& v) {
-  if (!v.str.empty()) Builtin_Input.keyboard_lastchar = static_cast<uint8_t>(v.str[0]);
+  if (!v.str.empty()) IO_Input.keyboard_lastchar = static_cast<uint8_t>(v.str[0]);
   return true;
 }
 bool SetKeyboardString(CInstance*, int32_t, const RValue& v) {
-  Builtin_Input.keyboard_string = v.str;
+  IO_Input.keyboard_string = v.str;
   return true;
 }
 
@@ -469,16 +476,16 @@ const RVariableDef kGameVariables[] = {
     ViewDef<&CView::hspeed>("view_hspeed"),
     ViewDef<&CView::vspeed>("view_vspeed"),
     ViewDef<&CView::object>("view_object"),
-    {"mouse_x", GetInput<&RBuiltinInput::mouse_x>, nullptr},
-    {"mouse_y", GetInput<&RBuiltinInput::mouse_y>, nullptr},
-    {"mouse_button", GetInput<&RBuiltinInput::mouse_button>, SetInputRange<&RBuiltinInput::mouse_button, 1, 3>},
-    {"mouse_lastbutton", GetInput<&RBuiltinInput::mouse_lastbutton>,
-     SetInputRange<&RBuiltinInput::mouse_lastbutton, 1, 3>},
-    {"keyboard_key", GetInput<&RBuiltinInput::keyboard_key>, SetInputRange<&RBuiltinInput::keyboard_key, 0, 255>},
-    {"keyboard_lastkey", GetInput<&RBuiltinInput::keyboard_lastkey>,
-     SetInputRange<&RBuiltinInput::keyboard_lastkey, 0, 255>},
+    {"mouse_x", GetMouse<&Step_MouseX>, nullptr},
+    {"mouse_y", GetMouse<&Step_MouseY>, nullptr},
+    {"mouse_button", GetInput<&RInputState::mouse_button>, SetInputRange<&RInputState::mouse_button, 1, 3>},
+    {"mouse_lastbutton", GetInput<&RInputState::mouse_lastbutton>,
+     SetInputRange<&RInputState::mouse_lastbutton, 1, 3>},
+    {"keyboard_key", GetInput<&RInputState::keyboard_key>, SetInputRange<&RInputState::keyboard_key, 0, 255>},
+    {"keyboard_lastkey", GetInput<&RInputState::keyboard_lastkey>,
+     SetInputRange<&RInputState::keyboard_lastkey, 0, 255>},
     {"keyboard_lastchar", GetLastChar, SetLastChar},
-    {"keyboard_string", GetInput<&RBuiltinInput::keyboard_string>, SetKeyboardString},
+    {"keyboard_string", GetInput<&RInputState::keyboard_string>, SetKeyboardString},
     {"cursor_sprite", GetGame<&RGameGlobals::cursor_sprite>, SetGame<&RGameGlobals::cursor_sprite>},
     {"show_score", GetGame<&RGameGlobals::show_score>, SetShowScore},
     {"show_lives", GetGame<&RGameGlobals::show_lives>, SetGame<&RGameGlobals::show_lives>},

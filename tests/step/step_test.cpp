@@ -380,7 +380,7 @@ TEST_F(ShapedStep, BoxesDecideBoundariesMouseAndAnimation) {
   EXPECT_EQ(StepLog(), "out edge anim ");
 
   // Wherever the mouse is, put the box under it.
-  box->SetPosition(Builtin_Input.mouse_x - 5, Builtin_Input.mouse_y - 5);
+  box->SetPosition(Step_MouseX - 5, Step_MouseY - 5);
   EXPECT_EQ(StepLog(), "over ");
   IO_MouseDown(1);
   EXPECT_EQ(StepLog(), "left press anim ");
