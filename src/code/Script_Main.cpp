@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr int32_t kSectionVersion = 400;
-constexpr int32_t kRecordVersion = 400;
-
 std::vector<std::unique_ptr<CScript>> g_Scripts;
 
 }  // namespace
@@ -39,24 +36,6 @@ bool CScript::Compile() {
 void ClearScripts() {
   g_Scripts.clear();
   Resource_ClearNames(RESOURCE_SCRIPT);
-}
-
-bool ReadScripts(CStream& s) {
-  ClearScripts();
-  if (s.ReadInteger() != kSectionVersion) return false;
-  int32_t count = s.ReadInteger();
-  // Slots grow as entries are read: a corrupt count runs into the end of the
-  // stream rather than into memory.
-  for (int32_t i = 0; i < count; i++) {
-    g_Scripts.emplace_back();
-    Resource_SetName(RESOURCE_SCRIPT, i, "");
-    if (!s.ReadBoolean()) continue;
-    std::string name = s.ReadString();
-    Resource_SetName(RESOURCE_SCRIPT, i, name);
-    if (s.ReadInteger() != kRecordVersion) return false;
-    g_Scripts[i] = std::make_unique<CScript>(s.ReadCompressedBlock());
-  }
-  return true;
 }
 
 int32_t AddScript(const std::string& name, const std::string& text) {

@@ -34,14 +34,9 @@ class CScript {
 
 // Empties the table and its names.
 void ClearScripts();
-// Reads the scripts section: version 400, count, then per slot a boolean
-// (present), and when present the name and a record (400 and a compressed
-// block). Returns false on a wrong version; a truncated or corrupt section
-// throws CStreamError.
-bool ReadScripts(CStream& stream);
-// Appends a slot holding a script made from plain text (stored scrambled as
-// a read one is), or an empty slot; the new index. Tables read by the game
-// file's central reader are filled this way.
+// Appends a slot holding a script made from plain text (kept scrambled as
+// the game file stores it), or an empty slot; the new index. The load
+// sequence fills the table this way from the records it read.
 int32_t AddScript(const std::string& name, const std::string& text);
 int32_t AddEmptyScript();
 // Compiles every present script in index order. The first failure raises

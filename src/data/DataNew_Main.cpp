@@ -1,5 +1,7 @@
 #include "data/DataNew_Main.h"
 
+#include "data/Resource_Names.h"
+
 #include <string>
 #include <utility>
 
@@ -392,4 +394,27 @@ void WriteGameFile(CStream& stream, const RGameData& data) {
   stream.WriteString(data.libraryName);
   stream.WriteCompressedBlock(data.libraryImage);
   WriteMainBlock(stream, data);
+}
+
+namespace {
+
+template <class T>
+void InstallNames(RResourceKind kind, const RSlots<T>& slots) {
+  Resource_ClearNames(kind);
+  for (size_t i = 0; i < slots.size(); i++)
+    Resource_SetName(kind, static_cast<int32_t>(i), slots[i] ? std::string_view(slots[i]->name) : "");
+}
+
+}  // namespace
+
+void DataNew_InstallNames(const RGameData& data) {
+  InstallNames(RESOURCE_OBJECT, data.objects);
+  InstallNames(RESOURCE_SPRITE, data.sprites);
+  InstallNames(RESOURCE_SOUND, data.sounds);
+  InstallNames(RESOURCE_BACKGROUND, data.backgrounds);
+  InstallNames(RESOURCE_PATH, data.paths);
+  InstallNames(RESOURCE_FONT, data.fonts);
+  InstallNames(RESOURCE_TIMELINE, data.timelines);
+  InstallNames(RESOURCE_SCRIPT, data.scripts);
+  InstallNames(RESOURCE_ROOM, data.rooms);
 }

@@ -59,5 +59,9 @@ void WriteSection(CStream& stream, const RGameData& data, RGameSection section);
 void WriteMainBlock(CStream& stream, const RGameData& data);
 void WriteGameFile(CStream& stream, const RGameData& data);
 
+// Gives every resource's name to the name tables, so that code compiled
+// afterwards turns resource names into indices.
+void DataNew_InstallNames(const RGameData& data);
+
 // The name of a section as the load sequence and dumps show it ("sprites").
 const char* DataNew_SectionName(RGameSection section);

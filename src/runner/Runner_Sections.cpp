@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "code/Script_Main.h"
+#include "data/DataNew_Main.h"
 #include "data/Resource_Names.h"
 #include "data/Support_File.h"
 #include "functions/Function_File.h"
@@ -20,14 +21,6 @@
 namespace {
 
 RGameData g_GameData;
-
-// Every resource kind's names, so the compiler can turn them into indices.
-template <class T>
-void InstallNames(RResourceKind kind, const RSlots<T>& slots) {
-  Resource_ClearNames(kind);
-  for (size_t i = 0; i < slots.size(); i++)
-    Resource_SetName(kind, static_cast<int32_t>(i), slots[i] ? std::string_view(slots[i]->name) : "");
-}
 
 // Scripts keep their text in the table; the names go with it.
 void InstallScripts(RGameData& data) {
@@ -64,14 +57,7 @@ const RSectionProgressText kSectionProgress[SECTION_COUNT] = {
 
 void InstallResources(RGameData& data) {
   File_SetGameId(data.gameId);
-  InstallNames(RESOURCE_OBJECT, data.objects);
-  InstallNames(RESOURCE_SPRITE, data.sprites);
-  InstallNames(RESOURCE_SOUND, data.sounds);
-  InstallNames(RESOURCE_BACKGROUND, data.backgrounds);
-  InstallNames(RESOURCE_PATH, data.paths);
-  InstallNames(RESOURCE_FONT, data.fonts);
-  InstallNames(RESOURCE_TIMELINE, data.timelines);
-  InstallNames(RESOURCE_ROOM, data.rooms);
+  DataNew_InstallNames(data);
   InstallScripts(data);
   // Objects first: the rooms' instances take their defaults from them.
   TimeLine_Install(data.timelines);

@@ -426,29 +426,11 @@ TEST_F(ExecTest, FastArithmeticMatchesFolding) {
   }
 }
 
-// A scripts section as the game file stores it.
-CStream ScriptSection(const std::vector<std::pair<std::string, std::string>>& slots, int32_t record_version = 400) {
-  RSubstitution table = BuildSubstitution(SCRIPT_TEXT_SEED);
-  CStream s;
-  s.WriteInteger(400);
-  s.WriteInteger(static_cast<int32_t>(slots.size()));
-  for (const auto& [name, text] : slots) {
-    s.WriteBoolean(!name.empty());
-    if (name.empty()) continue;
-    s.WriteString(name);
-    s.WriteInteger(record_version);
-    CStream plain;
-    plain.WriteString(text);
-    for (uint8_t& b : plain.Bytes()) b = table.backward[b];
-    s.WriteCompressedBlock(plain.Bytes());
-  }
-  s.SetPosition(0);
-  return s;
-}
-
 TEST_F(ExecTest, ScriptTableAndItsBuiltins) {
-  CStream section = ScriptSection({{"alpha", "return argument0 * 2"}, {"", ""}, {"beta", "return alpha(argument0) + 1"}});
-  ASSERT_TRUE(ReadScripts(section));
+  ClearScripts();
+  AddScript("alpha", "return argument0 * 2");
+  AddEmptyScript();
+  AddScript("beta", "return alpha(argument0) + 1");
   ASSERT_TRUE(CompileScripts());
   EXPECT_EQ(ScriptCount(), 3);
   EXPECT_EQ(ScriptIndexOf("beta"), 2);
@@ -468,11 +450,6 @@ TEST_F(ExecTest, ScriptTableAndItsBuiltins) {
   EXPECT_TRUE(CallScript(0, &self, &other, dest, args, 1));
   EXPECT_EQ(dest.real, 6);
 
-  CStream bad = ScriptSection({{"alpha", "x = 1"}}, 401);
-  EXPECT_FALSE(ReadScripts(bad));
-  CStream truncated = ScriptSection({{"alpha", "x = 1"}});
-  truncated.Bytes().resize(truncated.Bytes().size() - 3);
-  EXPECT_THROW(ReadScripts(truncated), CStreamError);
 }
 
 TEST_F(ExecTest, TablesBuiltSlotBySlot) {

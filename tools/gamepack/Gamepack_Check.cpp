@@ -4,6 +4,7 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Main.h"
+#include "data/DataNew_Main.h"
 #include "data/Resource_Names.h"
 #include "gamepack/Gamepack.h"
 #include "variables/Code_Function.h"
@@ -11,13 +12,6 @@
 namespace {
 
 constexpr std::string_view kUnknownFunction = "Unknown function or script: ";
-
-// Resource names are constants in code, and script names are functions.
-template <class T>
-void NameResources(RResourceKind kind, const RSlots<T>& slots) {
-  Resource_ClearNames(kind);
-  for (size_t i = 0; i < slots.size(); i++) Resource_SetName(kind, static_cast<int32_t>(i), slots[i] ? slots[i]->name : "");
-}
 
 class CCodeCheck {
  public:
@@ -78,15 +72,8 @@ class CCodeCheck {
 void Check_CompileCode(const RGameData& game, const std::map<std::string, std::string>& codeFiles,
                        std::vector<std::string>& warnings) {
   RegisterAllFunctions();
-  NameResources(RESOURCE_OBJECT, game.objects);
-  NameResources(RESOURCE_SPRITE, game.sprites);
-  NameResources(RESOURCE_SOUND, game.sounds);
-  NameResources(RESOURCE_BACKGROUND, game.backgrounds);
-  NameResources(RESOURCE_PATH, game.paths);
-  NameResources(RESOURCE_FONT, game.fonts);
-  NameResources(RESOURCE_TIMELINE, game.timelines);
-  NameResources(RESOURCE_SCRIPT, game.scripts);
-  NameResources(RESOURCE_ROOM, game.rooms);
+  // Resource names are constants in code, and script names are functions.
+  DataNew_InstallNames(game);
 
   CCodeCheck check(codeFiles, warnings);
   auto each = [](const auto& slots, const char* section, auto&& visit) {
