@@ -23,17 +23,9 @@ int32_t Display_GetHeight() { return CurrentMode().height; }
 int32_t Display_GetColorDepth() { return CurrentMode().bits; }
 int32_t Display_GetFrequency() { return CurrentMode().frequency; }
 
-int32_t Display_MouseGetX() {
-  int32_t x = 0, y = 0;
-  PlatformDisplay_GetMouse(x, y);
-  return x;
-}
+int32_t Display_MouseGetX() { return Graphics_PairPart<PlatformDisplay_GetMouse, false>(); }
 
-int32_t Display_MouseGetY() {
-  int32_t x = 0, y = 0;
-  PlatformDisplay_GetMouse(x, y);
-  return y;
-}
+int32_t Display_MouseGetY() { return Graphics_PairPart<PlatformDisplay_GetMouse, true>(); }
 
 bool Display_Prepare() {
   // The desktop's mode is never changed: a window manager owns it. Only the

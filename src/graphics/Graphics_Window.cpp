@@ -310,37 +310,13 @@ void Window_Default() {
   Window_Center();
 }
 
-int32_t Window_GetX() {
-  int32_t x = 0, y = 0;
-  PlatformWindow_GetPosition(x, y);
-  return x;
-}
-int32_t Window_GetY() {
-  int32_t x = 0, y = 0;
-  PlatformWindow_GetPosition(x, y);
-  return y;
-}
-int32_t Window_GetWidth() {
-  int32_t w = 0, h = 0;
-  ClientSize(w, h);
-  return w;
-}
-int32_t Window_GetHeight() {
-  int32_t w = 0, h = 0;
-  ClientSize(w, h);
-  return h;
-}
+int32_t Window_GetX() { return Graphics_PairPart<PlatformWindow_GetPosition, false>(); }
+int32_t Window_GetY() { return Graphics_PairPart<PlatformWindow_GetPosition, true>(); }
+int32_t Window_GetWidth() { return Graphics_PairPart<ClientSize, false>(); }
+int32_t Window_GetHeight() { return Graphics_PairPart<ClientSize, true>(); }
 
-int32_t Window_MouseGetX() {
-  int32_t x = 0, y = 0;
-  PlatformWindow_GetMouse(x, y);
-  return x;
-}
-int32_t Window_MouseGetY() {
-  int32_t x = 0, y = 0;
-  PlatformWindow_GetMouse(x, y);
-  return y;
-}
+int32_t Window_MouseGetX() { return Graphics_PairPart<PlatformWindow_GetMouse, false>(); }
+int32_t Window_MouseGetY() { return Graphics_PairPart<PlatformWindow_GetMouse, true>(); }
 void Window_MouseSet(int32_t x, int32_t y) { PlatformWindow_SetMouse(x, y); }
 
 void Window_ViewMouseGet(int32_t view, int32_t& x, int32_t& y) {

@@ -6,6 +6,15 @@
 #include <cstdint>
 #include <string>
 
+// One coordinate of a platform query that answers with two (x and y, or
+// width and height): Second picks the second.
+template <void (*Query)(int32_t&, int32_t&), bool Second>
+int32_t Graphics_PairPart() {
+  int32_t a = 0, b = 0;
+  Query(a, b);
+  return Second ? b : a;
+}
+
 struct RSettings;
 
 // A rectangle of the client area.
