@@ -95,16 +95,16 @@ struct CSystemFont::RFace {
 
 CSystemFont::~CSystemFont() = default;
 
-const RGlyph& CSystemFont::Glyph(uint8_t character) {
-  std::unique_ptr<RGlyph>& slot = glyphs_[character];
+const RSystemGlyph& CSystemFont::Glyph(uint8_t character) {
+  std::unique_ptr<RSystemGlyph>& slot = glyphs_[character];
   if (slot) return *slot;
-  slot = std::make_unique<RGlyph>();
+  slot = std::make_unique<RSystemGlyph>();
   uint32_t code = CodePoint(character);
   FT_Face face = face_->face;
   FT_UInt index = code ? FT_Get_Char_Index(face, code) : 0;
   if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) return *slot;
   const FT_Bitmap& bitmap = face->glyph->bitmap;
-  RGlyph& glyph = *slot;
+  RSystemGlyph& glyph = *slot;
   glyph.advance = Pixels26_6(face->glyph->advance.x);
   glyph.left = face->glyph->bitmap_left;
   glyph.top = face->glyph->bitmap_top;

@@ -10,7 +10,7 @@
 
 // One character's picture: coverage 0..255 per pixel, row by row, placed
 // relative to the pen on the baseline.
-struct RGlyph {
+struct RSystemGlyph {
   int32_t width = 0, height = 0;
   int32_t left = 0;     // pixels from the pen to the image's left edge
   int32_t top = 0;      // pixels from the baseline up to the image's top edge
@@ -33,7 +33,7 @@ class CSystemFont {
   int32_t LineHeight() const { return ascent_ + descent_; }
 
   // The picture of a character; an empty glyph for characters the font lacks.
-  const RGlyph& Glyph(uint8_t character);
+  const RSystemGlyph& Glyph(uint8_t character);
   // Width of a line of text in pixels (the sum of the advances).
   int32_t TextWidth(std::string_view text);
 
@@ -45,7 +45,7 @@ class CSystemFont {
   std::unique_ptr<RFace> face_;
   std::string file_;
   int32_t pixel_height_ = 0, ascent_ = 0, descent_ = 0;
-  std::unique_ptr<RGlyph> glyphs_[256];
+  std::unique_ptr<RSystemGlyph> glyphs_[256];
 };
 
 // The font of a family at a character height in pixels (the em size), bold

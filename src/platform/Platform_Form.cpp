@@ -91,7 +91,7 @@ int32_t DrawText(RCanvas& canvas, CSystemFont* font, int32_t x, int32_t y, std::
   RFormRect c = Intersect(clip, {0, 0, canvas.width, canvas.height});
   int32_t baseline = y + font->Ascent();
   for (char ch : text) {
-    const RGlyph& g = font->Glyph(static_cast<uint8_t>(ch));
+    const RSystemGlyph& g = font->Glyph(static_cast<uint8_t>(ch));
     for (int32_t gy = 0; gy < g.height; gy++) {
       int32_t py = baseline - g.top + gy;
       if (py < c.y || py >= c.y + c.h) continue;

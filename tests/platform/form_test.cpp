@@ -30,7 +30,7 @@ TEST(SystemFont, GlyphsAndWidths) {
   EXPECT_GT(mono->LineHeight(), mono->Ascent());
   EXPECT_EQ(mono->TextWidth("iiii"), mono->TextWidth("MMMM"));
   EXPECT_EQ(mono->TextWidth(""), 0);
-  const RGlyph& a = mono->Glyph('A');
+  const RSystemGlyph& a = mono->Glyph('A');
   ASSERT_GT(a.width * a.height, 0);
   int inked = 0;
   for (int i = 0; i < a.width * a.height; i++) inked += a.coverage[size_t(i)] > 128;
