@@ -168,32 +168,31 @@ TEST_F(Gamepack, NamesResolveToTheirIndexInEveryReferenceField) {
 
 TEST_F(Gamepack, ReferenceNamesThatDoNotResolveAreErrors) {
   struct Case {
-    std::string body;
+    std::string manifest;
     std::string message;
   };
-  const std::string objects = R"("objects": [ { "name": "obj_a" }, { "name": "obj_b" }, )";
+  const std::string room = R"({ "rooms": [ { "name": "r" } ], "room_order": [0], )";
+  const std::string objects = room + R"("objects": [ { "name": "obj_a" }, { "name": "obj_b" }, )";
   const Case cases[] = {
       {objects + R"({ "name": "obj_c", "sprite": "spr_bal" } ] })", "objects[2].sprite: no sprite named \"spr_bal\""},
       {objects + R"({ "name": "obj_c", "parent": "spr_a" } ] })", "objects[2].parent: no object named \"spr_a\""},
-      {objects + R"({ "name": "obj_c", "mask": true } ] })", "objects[2].mask: expected a 32-bit integer"},
-      {R"("rooms": [ { "name": "rm_a" }, { "name": "rm_a" } ], "room_order": [ "rm_a" ] })",
+      {objects + R"({ "name": "obj_c", "mask": true } ] })", "objects[2].mask: expected the index or the name of a sprite"},
+      {objects + R"({ "name": "obj_c", "parent": 4294967296 } ] })", "objects[2].parent: expected a 32-bit integer"},
+      {R"({ "rooms": [ { "name": "rm_a" }, { "name": "rm_a" } ], "room_order": [ "rm_a" ] })",
        "room_order[0]: more than one room is named \"rm_a\""},
-      {R"("rooms": [ { "name": "rm_a", "instances": [ { "object": "obj_gone" } ] } ], "room_order": [ 0 ] })",
+      {R"({ "rooms": [ { "name": "rm_a", "instances": [ { "object": "obj_gone" } ] } ], "room_order": [ 0 ] })",
        "rooms[0].instances[0].object: no object named \"obj_gone\""},
-      {R"("rooms": [ { "name": "rm_a", "tiles": [ { "background": "" } ] } ], "room_order": [ 0 ] })",
+      {R"({ "rooms": [ { "name": "rm_a", "tiles": [ { "background": "" } ] } ], "room_order": [ 0 ] })",
        "rooms[0].tiles[0].background: no background named \"\""},
-      {R"("paths": [ { "name": "p" }, { "name": "p" } ], "objects": [ { "name": "o", "events": [ { "type": "create",
+      {room + R"("paths": [ { "name": "p" }, { "name": "p" } ], "objects": [ { "name": "o", "events": [ { "type": "create",
          "actions": [ { "kind": 0, "exec_type": 1, "arg_kinds": [ 8 ], "arguments": [ "p" ] } ] } ] } ] })",
        "objects[0].events[0].actions[0].arguments[0]: more than one path is named \"p\""},
-      {R"("timelines": [ { "name": "tl", "moments": [ { "actions": [ { "applies_to": "tl" } ] } ] } ] })",
+      {room + R"("timelines": [ { "name": "tl", "moments": [ { "actions": [ { "applies_to": "tl" } ] } ] } ] })",
        "timelines[0].moments[0].actions[0].applies_to: no object named \"tl\""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.body);
-    // Rooms come first when a case gives its own.
-    std::string manifest = c.body.rfind("\"rooms\"", 0) == 0 ? "{ " + c.body
-                                                              : R"({ "rooms": [ { "name": "r" } ], "room_order": [0], )" + c.body;
-    fs::path folder = Project(manifest);
+    SCOPED_TRACE(c.manifest);
+    fs::path folder = Project(c.manifest);
     EXPECT_EQ(LoadError(folder), (folder / "project.json").string() + ": " + c.message);
   }
   // A shared name is fine until something refers to it by that name.

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -81,15 +82,23 @@ std::string SafeExtension(const char* ext) {
   return out.size() > 1 ? out : ".bin";
 }
 
-// Project keys and message nouns of the resource tables, in RResourceKind order.
+// Project keys and message nouns of the resource tables, indexed by kind.
 struct RTableName {
+  RResourceKind kind;
   const char* key;
   const char* noun;
 };
-const RTableName kTableNames[RESOURCE_KIND_COUNT] = {
-    {"objects", "object"}, {"sprites", "sprite"},        {"sounds", "sound"},     {"backgrounds", "background"},
-    {"paths", "path"},     {"fonts", "font"},            {"timelines", "time line"}, {"scripts", "script"},
-    {"rooms", "room"}};
+constexpr RTableName kTableNames[] = {
+    {RESOURCE_OBJECT, "objects", "object"},     {RESOURCE_SPRITE, "sprites", "sprite"},
+    {RESOURCE_SOUND, "sounds", "sound"},        {RESOURCE_BACKGROUND, "backgrounds", "background"},
+    {RESOURCE_PATH, "paths", "path"},           {RESOURCE_FONT, "fonts", "font"},
+    {RESOURCE_TIMELINE, "timelines", "time line"}, {RESOURCE_SCRIPT, "scripts", "script"},
+    {RESOURCE_ROOM, "rooms", "room"}};
+static_assert(std::size(kTableNames) == RESOURCE_KIND_COUNT && [] {
+  for (int32_t k = 0; k < RESOURCE_KIND_COUNT; k++)
+    if (kTableNames[k].kind != k) return false;
+  return true;
+}());
 
 // The names of the resource tables as a project spells them (UTF-8), so that
 // references may name their target instead of counting positions.
@@ -433,7 +442,8 @@ class CJsonReader {
   void Ref(const char* name, int32_t& v, RResourceKind kind) {
     const json* j = Find(name);
     if (!j) return;
-    if (!j->is_string()) return Int(name, v);
+    if (j->is_number_integer()) return Int(name, v);
+    if (!j->is_string()) Fail(name, std::string("expected the index or the name of a ") + kTableNames[kind].noun);
     v = Resolve(name, kind, *j);
     if (v == CNameIndex::kUnknown)
       Fail(name, std::string("no ") + kTableNames[kind].noun + " named " + j->dump());
