@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "platform/Platform_Font.h"
+#include "platform/Platform.h"
 #include "platform/Platform_Form.h"
+#include "platform/Platform_LoadWindow.h"
 
 namespace {
 
@@ -256,6 +258,23 @@ TEST(Form, ModalWithoutDisplayTakesTheDefault) {
   EXPECT_EQ(Form_ShowModal(t.form), FORM_RESULT_CLOSED);  // nobody answered
   Form_SetTestDriver(nullptr);
   EXPECT_EQ(seen, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LoadWindow, ShowsProgressWithItsLabel) {
+  if (!Platform_Init()) GTEST_SKIP() << "no video driver";
+  RLoadWindowSetup setup;
+  setup.show_label = true;
+  LoadWindow_Open(setup);
+  LoadWindow_SetProgress(50, "Loading sprites");
+  EXPECT_EQ(LoadWindow_BarWidth(), 142);  // half of 332 - 2 * 24
+  LoadWindow_SetProgress(100, "");
+  EXPECT_EQ(LoadWindow_BarWidth(), 284);
+  LoadWindow_Close();
+  Platform_Quit();
 }
 
 }  // namespace
