@@ -9,7 +9,9 @@
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
+#include "graphics/Room_Draw.h"
 #include "variables/Code_Function.h"
+#include "world/Room_Main.h"
 
 namespace {
 
@@ -117,6 +119,12 @@ void F_ViewsMouseGet(CInstance*, CInstance*, int, RValue*, RValue& result) {
 }
 
 
+void F_ScreenRedraw(CInstance*, CInstance*, int, RValue*, RValue&) {
+  if (CRoom* room = Room_Current()) Room_Draw(*room);
+  D3D_Present();
+  D3D_BeginFrame();
+}
+
 // A text argument: a real is drawn as the built-in `string` shows it.
 std::string TextArg(const RValue* args, int i) { return args[i].IsString() ? args[i].str : RealToText(args[i].real); }
 
@@ -200,6 +208,7 @@ constexpr RFunctionDef kGraphicsFunctions[] = {
     {"set_synchronization", F_SetBool<D3D_SetSynchronisation>, 1},
     {"screen_wait_vsync", F_Do<D3D_WaitVerticalBlank>, 0},
     {"screen_refresh", F_Do<D3D_Refresh>, 0},
+    {"screen_redraw", F_ScreenRedraw, 0},
     {"screen_save", F_ScreenSave, 1},
     {"screen_save_part", F_ScreenSave, 5},
     {"display_get_width", F_GetInt<Display_GetWidth>, 0},
