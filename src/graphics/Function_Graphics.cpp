@@ -1,7 +1,6 @@
 #include "graphics/Function_Graphics.h"
 
 #include "code/Code_Error.h"
-#include "code/Code_Operator.h"
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Text.h"
@@ -125,9 +124,6 @@ void F_ScreenRedraw(CInstance*, CInstance*, int, RValue*, RValue&) {
   D3D_BeginFrame();
 }
 
-// A text argument: a real is drawn as the built-in `string` shows it.
-std::string TextArg(const RValue* args, int i) { return args[i].IsString() ? args[i].str : RealToText(args[i].real); }
-
 void F_SetDrawColour(CInstance*, CInstance*, int, RValue* args, RValue&) { Draw_SetColour(ArgInt(args, 0)); }
 void F_SetDrawAlpha(CInstance*, CInstance*, int, RValue* args, RValue&) { Draw_SetAlpha(ArgReal(args, 0)); }
 void F_GetDrawAlpha(CInstance*, CInstance*, int, RValue*, RValue& result) { result.SetReal(Draw_Alpha()); }
@@ -140,7 +136,7 @@ void F_SetInt(CInstance*, CInstance*, int, RValue* args, RValue&) {
 // string_width(_ext) and string_height(_ext): (text [, separation, width]).
 template <bool Height, bool Ext>
 void F_StringSize(CInstance*, CInstance*, int, RValue* args, RValue& result) {
-  std::string text = TextArg(args, 0);
+  std::string text = ArgText(args, 0);
   int32_t separation = Ext ? ArgInt(args, 1) : -1, width = Ext ? ArgInt(args, 2) : -1;
   result.SetReal(Height ? Text_Height(text, separation, width) : Text_Width(text, width));
 }
@@ -167,7 +163,7 @@ void F_DrawText(CInstance*, CInstance*, int, RValue* args, RValue&) {
     for (int32_t& colour : look.colours) colour = ArgInt(args, i++);
     look.alpha = ArgReal(args, i++);
   }
-  Text_Draw(ArgReal(args, 0), ArgReal(args, 1), TextArg(args, 2), separation, width, look);
+  Text_Draw(ArgReal(args, 0), ArgReal(args, 1), ArgText(args, 2), separation, width, look);
 }
 
 constexpr RFunctionDef kTextFunctions[] = {

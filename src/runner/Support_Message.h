@@ -1,0 +1,35 @@
+// Support_Message: the message window the game uses for messages, questions
+// and text input, with the look scripts give it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform_Form.h"
+
+// The message window's settings, kept for the whole run.
+struct RMessageSettings {
+  RFormFont text_font{"MS Sans Serif", 11, false, false, 0xFFFFFFFF};
+  RFormFont button_font{"MS Sans Serif", 11, true, false, 0xFFFFFFFF};
+  RFormFont input_font{"MS Sans Serif", 11, false, false, 0xFFFFFFFF};
+  uint32_t mouse_colour = 0xFFFFFFFF;  // button text under the mouse
+  uint32_t input_colour = 0xFF3C3C3C;  // the input field
+  int32_t left = -1, top = -1;         // -1: centred on the screen
+  int32_t width = -1, height = -1;     // -1: automatic
+  bool caption_shown = false;
+  std::string caption;
+  int32_t alpha = 255;
+};
+extern RMessageSettings Message_Settings;
+
+// A message text as games write it: "#" breaks the line, "\#" is a plain "#".
+std::string Message_Convert(const std::string& text);
+
+// Shows the window modally with the (converted) text and up to three buttons
+// (an empty text hides a button); with `input` a text field filled with
+// *input. Returns the number of the button chosen (1 to 3) or 0 for Escape
+// and the close button; *input holds the typed text. All input state is
+// cleared afterwards. Without a display: the text goes to stderr and the
+// answer is 1 at once.
+int32_t Message_Show(const std::string& text, const std::array<std::string, 3>& buttons, std::string* input);
