@@ -252,17 +252,32 @@ inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
   return CVariableList::GrowTo(cx.Locals().Variable(var.id, var.hint), index);
 }
 
+// An instance's own variables are read and written in its store in place,
+// without going through a copy of an empty text; the built-in ones through
+// their getters and setters. A missing variable reads false, which the
+// callers turn into real 0 under UninitializedAsZero.
+inline bool ReadOfInstance(CInstance* inst, int32_t id, int32_t index, RValue& out) {
+  if (id >= BUILTIN_VARIABLE_LIMIT) return CopyFound(inst->variables.Find(id, index), out);
+  return GetInstanceVariable(inst, id, index, out);
+}
+
+inline bool WriteOfInstance(CInstance* inst, int32_t id, int32_t index, const RValue& value) {
+  if (id < BUILTIN_VARIABLE_LIMIT) return SetInstanceVariable(inst, id, index, value);
+  CopyValue(inst->variables.Slot(id, index), value);
+  return true;
+}
+
 // Reads the variable of node `var` by owner code; false when it fails.
 bool ReadVariable(const XNode& var, XContext& cx, const XRef& ref, RValue& out) {
   switch (ref.owner) {
     case OWNER_LOCAL: return CopyFound(FindLocal(var, cx, ref.index), out);
     case OWNER_UNSPECIFIED:
       if (IsGlobalvar(var.id)) return CopyFound(Variable_Globals().Find(var.id, ref.index), out);
-      return GetInstanceVariable(cx.self, var.id, ref.index, out);
+      return ReadOfInstance(cx.self, var.id, ref.index, out);
     case OWNER_GLOBAL: return CopyFound(Variable_Globals().Find(var.id, ref.index), out);
     case OWNER_NOONE: return false;
-    case OWNER_OTHER: return GetInstanceVariable(cx.other, var.id, ref.index, out);
-    case OWNER_SELF: return GetInstanceVariable(cx.self, var.id, ref.index, out);
+    case OWNER_OTHER: return ReadOfInstance(cx.other, var.id, ref.index, out);
+    case OWNER_SELF: return ReadOfInstance(cx.self, var.id, ref.index, out);
     default: return GetOwnerVariable(ref.owner, var.id, ref.index, out);
   }
 }
@@ -286,11 +301,11 @@ bool WriteVariable(const XNode& var, XContext& cx, const XRef& ref, const RValue
         CopyValue(Variable_Globals().Slot(var.id, ref.index), value);
         return true;
       }
-      return SetInstanceVariable(cx.self, var.id, ref.index, value);
+      return WriteOfInstance(cx.self, var.id, ref.index, value);
     case OWNER_GLOBAL: CopyValue(Variable_Globals().Slot(var.id, ref.index), value); return true;
     case OWNER_NOONE: return false;
-    case OWNER_OTHER: return SetInstanceVariable(cx.other, var.id, ref.index, value);
-    case OWNER_SELF: return SetInstanceVariable(cx.self, var.id, ref.index, value);
+    case OWNER_OTHER: return WriteOfInstance(cx.other, var.id, ref.index, value);
+    case OWNER_SELF: return WriteOfInstance(cx.self, var.id, ref.index, value);
     default: return SetOwnerVariable(ref.owner, var.id, ref.index, value);
   }
 }
