@@ -1,12 +1,15 @@
 #include "code/Code_Error.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <memory>
 
 #include "code/Code_Main.h"
 #include "data/Option_Main.h"
 #include "data/Resource_Names.h"
-#include "platform/Platform.h"
+#include "platform/Platform_Form.h"
+#include "platform/Platform_System.h"
 #include "runner/Run_Main.h"
 #include "step/IO_Main.h"
 #include "world/Event_Context.h"
@@ -20,6 +23,74 @@ bool g_Occurred = false;
 std::string g_Last;
 bool g_Aborting = false;
 bool g_LogWritten = false;
+
+// The error window, made on the first report it shows; its memo keeps every
+// message shown in the run until the player clears it.
+constexpr int32_t kResultAbort = 1;
+constexpr int32_t kResultIgnore = 2;
+std::unique_ptr<CForm> g_ErrorForm;
+
+CFormMemo& ErrorMemo() { return *static_cast<CFormMemo*>(g_ErrorForm->Find("ErrorMemo")); }
+
+CForm& ErrorForm() {
+  if (g_ErrorForm) return *g_ErrorForm;
+  g_ErrorForm = std::make_unique<CForm>("Error Messages", 499, 361);
+  CForm& form = *g_ErrorForm;
+  auto memo = std::make_unique<CFormMemo>("Courier New", 12);
+  memo->name = "ErrorMemo";
+  memo->bounds = {8, 8, 481, 305};
+  form.Add(std::move(memo));
+  struct RButtonSpec {
+    const char *name, *caption, *hint;
+    int32_t x, result;
+  };
+  constexpr RButtonSpec kButtons[] = {
+      {"AbortBtn", "&Abort", "Abort the execution of the game", 8, kResultAbort},
+      {"IgnoreBtn", "&Ignore", "Ignore the error and continue the game", 96, kResultIgnore},
+      {"CopyBtn", "&Copy", "Copy the error messages to the clipboard", 328, FORM_RESULT_NONE},
+      {"ClearBtn", "C&lear", "Clear the list of error messages", 416, FORM_RESULT_NONE},
+  };
+  for (const RButtonSpec& spec : kButtons) {
+    auto button = std::make_unique<CFormButton>();
+    button->name = spec.name;
+    button->caption = spec.caption;
+    button->hint = spec.hint;
+    button->bounds = {spec.x, 328, 75, 25};
+    button->result = spec.result;
+    button->is_default = spec.result == kResultAbort;
+    form.Add(std::move(button));
+  }
+  static_cast<CFormButton*>(form.Find("CopyBtn"))->action = [] {
+    Platform_ClipboardSetText(ErrorMemo().Text());
+  };
+  static_cast<CFormButton*>(form.Find("ClearBtn"))->action = [] { ErrorMemo().Clear(); };
+  return form;
+}
+
+// Shows the message in the error window; true when the player chose Ignore.
+// The message also goes to stderr, where it is all there is without a
+// display (the window then takes Abort at once).
+bool ShowErrorWindow(const std::string& message, bool offer_ignore) {
+  CForm& form = ErrorForm();
+  CFormMemo& memo = ErrorMemo();
+  // The memo splits the message into lines at carriage returns and drops
+  // line feeds.
+  std::string shown;
+  for (char c : message)
+    if (c != '\n') shown += c == '\r' ? '\n' : c;
+  std::fprintf(stderr, "%s\n", shown.c_str());
+  memo.AddLine("");
+  memo.AddLine(std::string(43, '_'));
+  for (size_t start = 0;;) {
+    size_t end = shown.find('\n', start);
+    memo.AddLine(std::string_view(shown).substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  memo.ScrollToEnd();
+  form.Find("IgnoreBtn")->visible = offer_ignore;
+  return Form_ShowModal(form) == kResultIgnore;
+}
 
 }  // namespace
 
@@ -97,11 +168,8 @@ void ReportError(const std::string& message, bool abort) {
   if (Settings.AbortOnError) abort = true;
   if (Settings.DisplayErrors) {
     // Shown with Ignore only when the game may go on; any answer but Ignore
-    // ends it. Without a display the default button, Abort, is taken at once.
-    std::string shown;
-    for (char c : message)
-      if (c != '\n') shown += c == '\r' ? '\n' : c;
-    if (!Platform_ShowErrorWindow(shown, !abort) && !abort) abort = true;
+    // ends it.
+    if (!ShowErrorWindow(message, !abort) && !abort) abort = true;
   }
   // The keys and clicks that closed the window do not reach the game.
   IO_ClearAll();
@@ -134,4 +202,5 @@ void Error_Reset() {
   g_Last.clear();
   g_Aborting = false;
   g_LogWritten = false;
+  g_ErrorForm.reset();
 }

@@ -6,11 +6,13 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "data/Option_Main.h"
+#include "data/Resource_Names.h"
 
 using RBytes = std::vector<uint8_t>;
 
@@ -215,6 +217,21 @@ struct RActionRecord {
   std::vector<std::string> argValues{""};    // at most 8
   bool negate = false;
 };
+
+// Stored argument kinds whose text is the index of a resource, from kind 5
+// on; kind 13 is a colour.
+inline constexpr int32_t kActionArgFirstResource = 5;
+inline constexpr RResourceKind kActionArgResources[] = {
+    RESOURCE_SPRITE, RESOURCE_SOUND, RESOURCE_BACKGROUND, RESOURCE_PATH,       RESOURCE_SCRIPT,
+    RESOURCE_OBJECT, RESOURCE_ROOM,  RESOURCE_FONT,       RESOURCE_KIND_COUNT, RESOURCE_TIMELINE};
+
+// The resource kind an argument of stored kind `argKind` refers to, or
+// RESOURCE_KIND_COUNT when its text is not a resource index.
+inline RResourceKind Data_ArgumentResource(int32_t argKind) {
+  const int32_t i = argKind - kActionArgFirstResource;
+  constexpr int32_t n = static_cast<int32_t>(std::size(kActionArgResources));
+  return i >= 0 && i < n ? kActionArgResources[i] : RESOURCE_KIND_COUNT;
+}
 
 // An event of an object or a moment of a time line: an action list.
 struct REventRecord {

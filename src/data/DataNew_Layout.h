@@ -10,6 +10,9 @@
 //   static constexpr bool kBinary;   // the game file bytes (else JSON)
 //   Int/Bool/Real/Str(name, value&)  a primitive; name nullptr is the list element itself
 //   Code(name, text&)                script code; a project may keep it in a file
+//   Ref(name, index&, kind)          the index of a resource of that kind (-1 none)
+//   Argument(name, text&, kind)      an action argument: code, or with a resource
+//                                    kind (not RESOURCE_KIND_COUNT) its index as text
 //   Data(name, bytes&, ext)          a compressed block holding a whole file
 //   Pixels(name, w&, h&, bytes&, channels)  a compressed block of w*h*channels bytes
 //   Picture(name, optional bytes&)   a present flag and a BMP file
@@ -18,7 +21,8 @@
 //   Expect(name, value&, expected)   an integer that must equal `expected`
 //   Require(ok, what)                a rule of the format; `what` is what was expected
 //   Record(name, rec&, body(rec&))   a nested record
-//   List(name, vector&, max, body)   a count, then the elements (at most max)
+//   List(name, vector&, max, body)   a count, then the elements (at most max); the
+//                                    body takes an element, or an element and its index
 //   Array(name, n, body(i))          exactly n elements, no count
 //   Slots(name, slots&, version, body)  a resource section frame
 // The binary visitors also provide ScriptText and PackageData (the two
@@ -27,9 +31,19 @@
 #pragma once
 
 #include <climits>
+#include <type_traits>
 #include <utility>
 
 #include "data/DataNew_Class.h"
+
+// Walks list element `i` with a body that may or may not want its index.
+template <class F, class T>
+void Data_Element(F& body, T& item, size_t i) {
+  if constexpr (std::is_invocable_v<F&, T&, size_t>)
+    body(item, i);
+  else
+    body(item);
+}
 
 // A section version: stored in the file only, and checked there.
 template <class IO>
@@ -273,10 +287,12 @@ void Data_TransferAction(IO& io, RActionRecord& a) {
   io.Code("exec_code", a.code);
   io.Int("arg_count", a.argCount);
   io.List("arg_kinds", a.argKinds, kActionArgMax, [&](int32_t& k) { io.Int(nullptr, k); });
-  io.Int("applies_to", a.appliesTo);
+  io.Ref("applies_to", a.appliesTo, RESOURCE_OBJECT);
   io.Bool("relative", a.relative);
   // The first argument of a code action is its code.
-  io.List("arguments", a.argValues, kActionArgMax, [&](std::string& v) { io.Code(nullptr, v); });
+  io.List("arguments", a.argValues, kActionArgMax, [&](std::string& v, size_t i) {
+    io.Argument(nullptr, v, Data_ArgumentResource(i < a.argKinds.size() ? a.argKinds[i] : 0));
+  });
   io.Bool("not", a.negate);
 }
 
@@ -303,13 +319,13 @@ void Data_TransferObject(IO& io, RObjectRecord& r) {
   io.Str("name", r.name);
   io.Int("version", r.version);
   io.Require(r.version == DATA_OBJECT_VERSION_OLD || r.version == DATA_OBJECT_VERSION, "object version 400 or 430");
-  io.Int("sprite", r.sprite);
+  io.Ref("sprite", r.sprite, RESOURCE_SPRITE);
   io.Bool("solid", r.solid);
   io.Bool("visible", r.visible);
   io.Int("depth", r.depth);
   io.Bool("persistent", r.persistent);
-  io.Int("parent", r.parent);
-  io.Int("mask", r.mask);
+  io.Ref("parent", r.parent, RESOURCE_OBJECT);
+  io.Ref("mask", r.mask, RESOURCE_SPRITE);
   if (r.version == DATA_OBJECT_VERSION)
     io.Int("last_event_type", r.lastEventType);
   else if constexpr (IO::kReading)
@@ -367,7 +383,7 @@ void Data_TransferRoom(IO& io, RRoomRecord& r) {
   io.List("backgrounds", r.backgrounds, kRoomLayerMax, [&](RRoomBackground& b) {
     io.Bool("visible", b.visible);
     io.Bool("foreground", b.foreground);
-    io.Int("background", b.background);
+    io.Ref("background", b.background, RESOURCE_BACKGROUND);
     io.Int("x", b.x);
     io.Int("y", b.y);
     io.Bool("tile_h", b.tileH);
@@ -391,19 +407,19 @@ void Data_TransferRoom(IO& io, RRoomRecord& r) {
     io.Int("vborder", v.vborder);
     io.Int("hspeed", v.hspeed);
     io.Int("vspeed", v.vspeed);
-    io.Int("follow", v.follow);
+    io.Ref("follow", v.follow, RESOURCE_OBJECT);
   });
   io.List("instances", r.instances, INT32_MAX, [&](RRoomInstance& in) {
     io.Int("x", in.x);
     io.Int("y", in.y);
-    io.Int("object", in.object);
+    io.Ref("object", in.object, RESOURCE_OBJECT);
     io.Int("id", in.id);
     io.Code("creation_code", in.creationCode);
   });
   io.List("tiles", r.tiles, INT32_MAX, [&](RRoomTile& t) {
     io.Int("x", t.x);
     io.Int("y", t.y);
-    io.Int("background", t.background);
+    io.Ref("background", t.background, RESOURCE_BACKGROUND);
     io.Int("left", t.left);
     io.Int("top", t.top);
     io.Int("width", t.width);
@@ -502,7 +518,7 @@ void Data_TransferSection(IO& io, RGameData& d, RGameSection section) {
       break;
     case SECTION_ROOM_ORDER:
       Data_SectionVersion(io, DATA_ROOMORDER_VERSION);
-      io.List("room_order", d.roomOrder, INT32_MAX, [&](int32_t& room) { io.Int(nullptr, room); });
+      io.List("room_order", d.roomOrder, INT32_MAX, [&](int32_t& room) { io.Ref(nullptr, room, RESOURCE_ROOM); });
       io.Require(!d.roomOrder.empty(), "a room order of at least one room");
       break;
     case SECTION_COUNT:

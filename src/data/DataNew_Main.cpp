@@ -54,6 +54,8 @@ class CDataReader {
   void Real(const char*, double& v) { v = m_S.ReadReal(); }
   void Str(const char*, std::string& v) { v = m_S.ReadString(); }
   void Code(const char*, std::string& v) { v = m_S.ReadString(); }
+  void Ref(const char* name, int32_t& v, RResourceKind) { Int(name, v); }
+  void Argument(const char* name, std::string& v, RResourceKind) { Code(name, v); }
   void Data(const char*, RBytes& v, const char*) { v = std::move(m_S.ReadCompressedBlock().Bytes()); }
   void Picture(const char*, RPictureBytes& v) { v = m_S.ReadPicture(); }
   void Present(const char* flag, bool& v, const char*) { Bool(flag, v); }
@@ -94,7 +96,7 @@ class CDataReader {
       m_Path.Push(name, i);
       Spend(sizeof(T));
       T item{};
-      body(item);
+      Data_Element(body, item, static_cast<size_t>(i));
       list.push_back(std::move(item));
       m_Path.Pop();
     }
@@ -178,6 +180,8 @@ class CDataWriter {
   void Real(const char*, double v) { m_S.WriteReal(v); }
   void Str(const char*, const std::string& v) { m_S.WriteString(v); }
   void Code(const char*, const std::string& v) { m_S.WriteString(v); }
+  void Ref(const char* name, int32_t v, RResourceKind) { Int(name, v); }
+  void Argument(const char* name, const std::string& v, RResourceKind) { Code(name, v); }
   void Data(const char*, const RBytes& v, const char*) { m_S.WriteCompressedBlock(v); }
   void Picture(const char*, const RPictureBytes& v) { m_S.WritePicture(v); }
   void Present(const char* flag, bool v, const char*) { Bool(flag, v); }
@@ -210,7 +214,7 @@ class CDataWriter {
     m_S.WriteInteger(static_cast<int32_t>(list.size()));
     for (size_t i = 0; i < list.size(); i++) {
       m_Path.Push(name, static_cast<int64_t>(i));
-      body(list[i]);
+      Data_Element(body, list[i], i);
       m_Path.Pop();
     }
   }

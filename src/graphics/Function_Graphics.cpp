@@ -1,11 +1,17 @@
 #include "graphics/Function_Graphics.h"
 
 #include "code/Code_Error.h"
+#include "code/Code_Operator.h"
+#include "graphics/Font_Main.h"
+#include "graphics/Graphics_Draw.h"
+#include "graphics/Graphics_Text.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
+#include "graphics/Room_Draw.h"
 #include "variables/Code_Function.h"
+#include "world/Room_Main.h"
 
 namespace {
 
@@ -113,6 +119,79 @@ void F_ViewsMouseGet(CInstance*, CInstance*, int, RValue*, RValue& result) {
 }
 
 
+void F_ScreenRedraw(CInstance*, CInstance*, int, RValue*, RValue&) {
+  if (CRoom* room = Room_Current()) Room_Draw(*room);
+  D3D_Present();
+  D3D_BeginFrame();
+}
+
+// A text argument: a real is drawn as the built-in `string` shows it.
+std::string TextArg(const RValue* args, int i) { return args[i].IsString() ? args[i].str : RealToText(args[i].real); }
+
+void F_SetDrawColour(CInstance*, CInstance*, int, RValue* args, RValue&) { Draw_SetColour(ArgInt(args, 0)); }
+void F_SetDrawAlpha(CInstance*, CInstance*, int, RValue* args, RValue&) { Draw_SetAlpha(ArgReal(args, 0)); }
+void F_GetDrawAlpha(CInstance*, CInstance*, int, RValue*, RValue& result) { result.SetReal(Draw_Alpha()); }
+
+template <void (*Set)(int32_t)>
+void F_SetInt(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  Set(ArgInt(args, 0));
+}
+
+// string_width(_ext) and string_height(_ext): (text [, separation, width]).
+template <bool Height, bool Ext>
+void F_StringSize(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  std::string text = TextArg(args, 0);
+  int32_t separation = Ext ? ArgInt(args, 1) : -1, width = Ext ? ArgInt(args, 2) : -1;
+  result.SetReal(Height ? Text_Height(text, separation, width) : Text_Width(text, width));
+}
+
+// The draw_text family: (x, y, text [, separation, width] [, xscale, yscale,
+// angle] [, c1, c2, c3, c4, alpha]).
+template <bool Ext, bool Transformed, bool Coloured>
+void F_DrawText(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  int i = 3;
+  int32_t separation = -1, width = -1;
+  if (Ext) {
+    separation = ArgInt(args, i++);
+    width = ArgInt(args, i++);
+  }
+  RTextLook look;
+  if (Transformed) {
+    look.transformed = true;
+    look.xs = ArgReal(args, i++);
+    look.ys = ArgReal(args, i++);
+    look.angle = ArgReal(args, i++);
+  }
+  if (Coloured) {
+    look.graded = true;
+    for (int32_t& colour : look.colours) colour = ArgInt(args, i++);
+    look.alpha = ArgReal(args, i++);
+  }
+  Text_Draw(ArgReal(args, 0), ArgReal(args, 1), TextArg(args, 2), separation, width, look);
+}
+
+constexpr RFunctionDef kTextFunctions[] = {
+    {"draw_set_color", F_SetDrawColour, 1},
+    {"draw_get_color", F_GetInt<Draw_Colour>, 0},
+    {"draw_set_alpha", F_SetDrawAlpha, 1},
+    {"draw_get_alpha", F_GetDrawAlpha, 0},
+    {"draw_set_font", F_SetInt<Font_SetCurrent>, 1},
+    {"draw_set_halign", F_SetInt<Font_SetHAlign>, 1},
+    {"draw_set_valign", F_SetInt<Font_SetVAlign>, 1},
+    {"string_width", F_StringSize<false, false>, 1},
+    {"string_height", F_StringSize<true, false>, 1},
+    {"string_width_ext", F_StringSize<false, true>, 3},
+    {"string_height_ext", F_StringSize<true, true>, 3},
+    {"draw_text", F_DrawText<false, false, false>, 3},
+    {"draw_text_ext", F_DrawText<true, false, false>, 5},
+    {"draw_text_transformed", F_DrawText<false, true, false>, 6},
+    {"draw_text_ext_transformed", F_DrawText<true, true, false>, 8},
+    {"draw_text_color", F_DrawText<false, false, true>, 8},
+    {"draw_text_ext_color", F_DrawText<true, false, true>, 10},
+    {"draw_text_transformed_color", F_DrawText<false, true, true>, 11},
+    {"draw_text_ext_transformed_color", F_DrawText<true, true, true>, 13},
+};
+
 constexpr RFunctionDef kGraphicsFunctions[] = {
     {"draw_clear", F_DrawClear, 1},
     {"draw_clear_alpha", F_DrawClearAlpha, 2},
@@ -129,6 +208,7 @@ constexpr RFunctionDef kGraphicsFunctions[] = {
     {"set_synchronization", F_SetBool<D3D_SetSynchronisation>, 1},
     {"screen_wait_vsync", F_Do<D3D_WaitVerticalBlank>, 0},
     {"screen_refresh", F_Do<D3D_Refresh>, 0},
+    {"screen_redraw", F_ScreenRedraw, 0},
     {"screen_save", F_ScreenSave, 1},
     {"screen_save_part", F_ScreenSave, 5},
     {"display_get_width", F_GetInt<Display_GetWidth>, 0},
@@ -182,4 +262,7 @@ constexpr RFunctionDef kGraphicsFunctions[] = {
 
 }  // namespace
 
-void Function_Graphics_Register() { RegisterFunctions(kGraphicsFunctions); }
+void Function_Graphics_Register() {
+  RegisterFunctions(kGraphicsFunctions);
+  RegisterFunctions(kTextFunctions);
+}

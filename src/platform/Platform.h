@@ -23,11 +23,6 @@ void Platform_ShowMessage(const std::string& text);
 // A Yes/No confirmation box; without a display prints the text and returns
 // the default answer.
 bool Platform_AskYesNo(const std::string& text, bool default_answer);
-// The script error window: the text with Abort (the default button) and,
-// when offered, Ignore. True when the player chose Ignore. The text also goes
-// to stderr; without a display Abort is taken at once.
-bool Platform_ShowErrorWindow(const std::string& text, bool offer_ignore);
-
 // "Process window messages": handles every pending platform event (input,
 // window changes, the close button) and returns.
 void Platform_ProcessMessages();

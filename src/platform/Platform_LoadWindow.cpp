@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/Platform.h"
+#include "platform/Platform_Font.h"
 
 namespace {
 
@@ -40,6 +41,38 @@ SDL_Surface* DecodeBmp(const std::optional<std::vector<uint8_t>>& bytes) {
   return converted;
 }
 
+// The label: black text, vertically centred on the bar, over whatever is
+// under it.
+void PaintLabel(SDL_Surface* screen, int top) {
+  CSystemFont* font = SystemFont_Get("MS Sans Serif", 11);
+  if (!font || g_Load.text.empty()) return;
+  int width = font->TextWidth(g_Load.text), height = font->LineHeight();
+  if (width <= 0 || height <= 0) return;
+  SDL_Surface* text = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!text) return;
+  SDL_FillRect(text, nullptr, 0);
+  auto* pixels = static_cast<uint32_t*>(text->pixels);
+  int pen = 0;
+  for (char c : g_Load.text) {
+    const RSystemGlyph& g = font->Glyph(static_cast<uint8_t>(c));
+    for (int y = 0; y < g.height; y++) {
+      int py = font->Ascent() - g.top + y;
+      for (int x = 0; x < g.width; x++) {
+        int px = pen + g.left + x;
+        if (px < 0 || px >= width || py < 0 || py >= height) continue;
+        uint32_t alpha = g.coverage[size_t(y) * size_t(g.width) + size_t(x)];
+        uint32_t& pixel = pixels[size_t(py) * size_t(text->pitch / 4) + size_t(px)];
+        pixel = std::max(pixel, alpha << 24);
+      }
+    }
+    pen += g.advance;
+  }
+  SDL_SetSurfaceBlendMode(text, SDL_BLENDMODE_BLEND);
+  SDL_Rect at{kBarLeft + 4, top + (kBarHeight - height) / 2, width, height};
+  SDL_BlitSurface(text, nullptr, screen, &at);
+  SDL_FreeSurface(text);
+}
+
 void Paint() {
   if (!g_Load.window) return;
   SDL_Surface* screen = SDL_GetWindowSurface(g_Load.window);
@@ -65,6 +98,7 @@ void Paint() {
         SDL_FillRect(screen, &full, SDL_MapRGB(screen->format, 0x1C, 0x5C, 0xC8));
       }
     }
+    if (g_Load.setup.show_label) PaintLabel(screen, top);
   }
   SDL_UpdateWindowSurface(g_Load.window);
 }

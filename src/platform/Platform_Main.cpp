@@ -67,20 +67,6 @@ bool Platform_AskYesNo(const std::string& text, bool default_answer) {
   return chosen == 1;
 }
 
-bool Platform_ShowErrorWindow(const std::string& text, bool offer_ignore) {
-  PrintToStderr(text);
-  if (!Platform_HasDisplay()) return false;
-  const SDL_MessageBoxButtonData buttons[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "Abort"},
-      {0, 1, "Ignore"},
-  };
-  SDL_MessageBoxData data{SDL_MESSAGEBOX_ERROR, nullptr, "Error Messages", text.c_str(), offer_ignore ? 2 : 1,
-                          buttons, nullptr};
-  int chosen = 0;
-  if (SDL_ShowMessageBox(&data, &chosen) != 0) return false;
-  return chosen == 1;
-}
-
 void Platform_AddEventHandler(PlatformEventHandler handler) { g_Handlers.push_back(handler); }
 
 void Platform_ProcessMessages() {

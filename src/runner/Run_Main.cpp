@@ -13,6 +13,7 @@
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Window.h"
+#include "graphics/Room_Draw.h"
 #include "platform/Platform.h"
 #include "runner/Run_Clock.h"
 #include "runner/Run_Global.h"
@@ -246,7 +247,7 @@ void GotoRoom(int32_t index, bool first_room) {
   }
   CRoom* room = copies[index].get();
   Room_SetCurrent(index, room);
-  Window_SetRegionForRoom(room->width, room->height);
+  Room_SetRegion(*room);
   if (first_room) Display_ShowWindow();
 
   size_t own = room->Instances().size();

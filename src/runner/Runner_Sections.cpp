@@ -7,6 +7,7 @@
 #include "data/Resource_Names.h"
 #include "data/Support_File.h"
 #include "functions/Function_File.h"
+#include "graphics/Font_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "runner/Run_Main.h"
@@ -60,6 +61,7 @@ void InstallResources(RGameData& data) {
   DataNew_InstallNames(data);
   InstallScripts(data);
   // Objects first: the rooms' instances take their defaults from them.
+  Font_Install(data.fonts);
   TimeLine_Install(data.timelines);
   Object_Install(data.objects);
   Room_Install(data.rooms, data.roomOrder);
@@ -105,6 +107,7 @@ void FinishPreparation() {
 }
 
 void ReleaseGame() {
+  Font_ClearTable();
   D3D_ReleaseDevice();
   DataFile_RemoveAll();
 }

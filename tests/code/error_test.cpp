@@ -8,7 +8,11 @@
 
 #include "code/Code_TestUtil.h"
 #include "data/Option_Main.h"
+#include "platform/Platform.h"
+#include "platform/Platform_Form.h"
+#include "platform/Platform_System.h"
 #include "runner/Run_Main.h"
+#include "step/IO_Main.h"
 #include "world/Event_Name.h"
 
 namespace {
@@ -90,6 +94,128 @@ TEST_F(ErrorReport, WithoutDisplayTheWindowAbortsAndPrints) {
   EXPECT_NE(printed.find("line one\nline two"), std::string::npos);
   EXPECT_TRUE(Error_Aborting());
   EXPECT_EQ(PendingRoom, REQUEST_ERROR_STOP);
+}
+
+// The error window, answered by a stand-in player that records what the
+// window showed.
+class ErrorWindow : public ErrorReport {
+ protected:
+  void SetUp() override {
+    ErrorReport::SetUp();
+    Settings.DisplayErrors = true;
+    testing::internal::CaptureStderr();
+  }
+  void TearDown() override {
+    Form_SetTestDriver(nullptr);
+    testing::internal::GetCapturedStderr();
+    ErrorReport::TearDown();
+  }
+  // Reports the message with the player pressing the named button (none:
+  // the window is closed); returns the memo as it was shown.
+  std::vector<std::string> Report(const std::string& message, bool fatal, const char* press) {
+    std::vector<std::string> memo;
+    Form_SetTestDriver([&](CForm& form) {
+      EXPECT_EQ(form.Caption(), "Error Messages");
+      EXPECT_EQ(form.ClientWidth(), 499);
+      EXPECT_EQ(form.ClientHeight(), 361);
+      memo = static_cast<CFormMemo*>(form.Find("ErrorMemo"))->Lines();
+      ignore_shown = form.Find("IgnoreBtn")->visible;
+      if (press)
+        form.Click(press);
+      else
+        form.Close();
+    });
+    ReportError(message, fatal);
+    return memo;
+  }
+  bool ignore_shown = false;
+};
+
+TEST_F(ErrorWindow, MemoKeepsEveryMessageUntilCleared) {
+  const std::string rule(43, '_');
+  std::vector<std::string> memo = Report("first\r\nsecond line", false, "IgnoreBtn");
+  EXPECT_EQ(memo, (std::vector<std::string>{"", rule, "first", "second line"}));
+  EXPECT_TRUE(ignore_shown);
+  EXPECT_FALSE(Error_Aborting());
+  EXPECT_EQ(Error_Last(), "first\r\nsecond line");
+
+  memo = Report("third", false, "IgnoreBtn");
+  EXPECT_EQ(memo, (std::vector<std::string>{"", rule, "first", "second line", "", rule, "third"}));
+
+  // Clear empties the memo and leaves the window up.
+  Form_SetTestDriver([](CForm& form) {
+    form.Click("ClearBtn");
+    EXPECT_EQ(form.Result(), FORM_RESULT_NONE);
+    EXPECT_TRUE(static_cast<CFormMemo*>(form.Find("ErrorMemo"))->Lines().empty());
+    form.Click("IgnoreBtn");
+  });
+  ReportError("fourth", false);
+  memo = Report("fifth", false, "IgnoreBtn");
+  EXPECT_EQ(memo, (std::vector<std::string>{"", rule, "fifth"}));
+  EXPECT_FALSE(Error_Aborting());
+  // Everything shown also went to stderr, line feeds dropped.
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("first\nsecond line\n"), std::string::npos);
+  testing::internal::CaptureStderr();
+}
+
+TEST_F(ErrorWindow, CopyPutsTheMemoOnTheClipboard) {
+  if (!Platform_Init()) GTEST_SKIP() << "no video driver";
+  for (int i = 0; i < 40; i++) Report("message " + std::to_string(i), false, "IgnoreBtn");
+  Form_SetTestDriver([](CForm& form) {
+    auto* memo = static_cast<CFormMemo*>(form.Find("ErrorMemo"));
+    EXPECT_EQ(memo->TopRow(), memo->RowCount() - memo->VisibleRows());  // scrolled to the end
+    memo->ScrollTo(3);
+    form.Click("CopyBtn");
+    EXPECT_EQ(memo->TopRow(), 3);
+    EXPECT_EQ(Platform_ClipboardGetText(), memo->Text());
+    form.Click("IgnoreBtn");
+  });
+  ReportError("last", false);
+  std::string copied = Platform_ClipboardGetText();
+  EXPECT_EQ(copied.substr(0, 45), "\n" + std::string(43, '_') + "\n");
+  EXPECT_EQ(copied.substr(copied.size() - 4), "last");
+  Platform_Quit();
+}
+
+TEST_F(ErrorWindow, KeysThatAnsweredDoNotReachTheGame) {
+  IO_KeyDown(13);
+  IO_Character('x');
+  IO_MouseDown(1);
+  Report("message", false, "IgnoreBtn");
+  EXPECT_FALSE(IO_Input.key_down[13]);
+  EXPECT_FALSE(IO_Input.key_pressed[13]);
+  EXPECT_FALSE(IO_Input.mouse_down[1]);
+  EXPECT_EQ(IO_Input.keyboard_string, "");
+}
+
+TEST_F(ErrorWindow, AnythingButIgnoreEndsTheGame) {
+  Report("closed", false, nullptr);
+  EXPECT_TRUE(Error_Aborting());
+  EXPECT_EQ(PendingRoom, REQUEST_ERROR_STOP);
+
+  Error_Reset();
+  PendingRoom = REQUEST_NONE;
+  Report("aborted", false, "AbortBtn");
+  EXPECT_TRUE(Error_Aborting());
+
+  // Reports while aborting show nothing.
+  bool shown = false;
+  Form_SetTestDriver([&](CForm&) { shown = true; });
+  ReportError("later", false);
+  EXPECT_FALSE(shown);
+}
+
+TEST_F(ErrorWindow, NoIgnoreWhenTheGameMustEnd) {
+  // A fatal error: Ignore is hidden and cannot be pressed.
+  Report("fatal", true, "IgnoreBtn");
+  EXPECT_FALSE(ignore_shown);
+  EXPECT_TRUE(Error_Aborting());
+
+  Error_Reset();
+  Settings.AbortOnError = true;
+  Report("any error", false, "AbortBtn");
+  EXPECT_FALSE(ignore_shown);
+  EXPECT_TRUE(Error_Aborting());
 }
 
 TEST_F(ErrorReport, AbortOnErrorEndsTheGame) {

@@ -49,6 +49,11 @@ std::string DumpDifference(const RBytes& a, const RBytes& b) {
   return keys;
 }
 
+nlohmann::ordered_json ReadManifest(const fs::path& folder) {
+  std::ifstream in(folder / "project.json");
+  return nlohmann::ordered_json::parse(in);
+}
+
 std::string LoadError(const fs::path& folder) {
   try {
     Gamepack_LoadProject(folder);
@@ -75,6 +80,13 @@ TEST_F(Gamepack, ProjectRoundTripIsByteIdentical) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(script), {}), "show_message('hello');\nreturn 1;");
   std::ifstream manifest(m_Dir / "sample" / "project.json");
   EXPECT_NE(std::string(std::istreambuf_iterator<char>(manifest), {}).find("\"raw\": true"), std::string::npos);
+  // References name their targets.
+  nlohmann::ordered_json project = ReadManifest(m_Dir / "sample");
+  EXPECT_EQ(project["objects"][0]["sprite"], "spr_ball");
+  EXPECT_EQ(project["rooms"][0]["views"][1]["follow"], "obj_ball");
+  EXPECT_EQ(project["rooms"][0]["instances"][0]["object"], "obj_ball");
+  EXPECT_EQ(project["rooms"][0]["tiles"][0]["background"], "bg_sky");
+  EXPECT_EQ(project["room_order"], nlohmann::ordered_json::array({"rm_first"}));
 }
 
 TEST_F(Gamepack, DemoBuildsAndUnpacksToTheSameGame) {
@@ -89,6 +101,144 @@ TEST_F(Gamepack, DemoBuildsAndUnpacksToTheSameGame) {
   EXPECT_EQ(read.objects[1]->events[2].type, 9);  // key press, after create and draw
   EXPECT_EQ(read.sprites[0]->images[0].width, 32);
   EXPECT_NE(read.scripts[0]->text.find("global.bounces += 1;"), std::string::npos);
+  // The demo names its references; they land on the right slots.
+  EXPECT_EQ(read.objects[2]->sprite, 1);
+  EXPECT_EQ(read.rooms[0]->instances[0].object, 1);
+  EXPECT_EQ(read.rooms[0]->backgrounds[0].background, 0);
+  nlohmann::ordered_json project = ReadManifest(m_Dir / "unpacked");
+  EXPECT_EQ(project["objects"][2]["sprite"], "spr_block");
+  EXPECT_EQ(project["rooms"][0]["instances"][4]["object"], "obj_block");
+  EXPECT_EQ(project["room_order"], nlohmann::ordered_json::array({"rm_demo"}));
+}
+
+// Two resources per table, so that a name resolving to 0 by accident shows.
+const char kNamedTables[] = R"(
+  "sprites": [ { "name": "spr_a" }, { "name": "spr_b" } ],
+  "sounds": [ { "name": "snd_a" }, { "name": "snd_b" } ],
+  "backgrounds": [ { "name": "bg_a" }, { "name": "bg_b" } ],
+  "paths": [ { "name": "pth_a" }, { "name": "pth_b" } ],
+  "scripts": [ { "name": "scr_a" }, { "name": "scr_b" } ],
+  "fonts": [ { "name": "fnt_a" }, { "name": "fnt_b" } ],
+  "rooms": [ { "name": "rm_a" }, { "name": "rm_b" } ],
+  "room_order": [ "rm_b", "rm_a", 0 ],)";
+
+TEST_F(Gamepack, NamesResolveToTheirIndexInEveryReferenceField) {
+  RGameData game = Gamepack_LoadProject(Project(std::string("{") + kNamedTables + R"(
+    "timelines": [ { "name": "tl_a" }, { "name": "tl_b", "moments": [ { "step": 3, "actions": [
+      { "kind": 0, "exec_type": 1, "function": "action_set_timeline", "applies_to": "obj_b",
+        "arg_count": 2, "arg_kinds": [ 14, 0 ], "arguments": [ "tl_a", "0" ] } ] } ] } ],
+    "objects": [
+      { "name": "obj_a", "sprite": "spr_b", "parent": -1, "mask": "spr_a" },
+      { "name": "obj_b", "sprite": 0, "parent": "obj_a", "events": [ { "type": "step", "number": 0, "actions": [
+        { "kind": 0, "exec_type": 1, "function": "f", "arg_count": 8, "arg_kinds": [ 5, 6, 7, 8, 9, 10, 11, 12 ],
+          "arguments": [ "spr_b", "snd_b", "bg_b", "pth_b", "scr_b", "obj_b", "rm_b", "fnt_b" ] },
+        { "kind": 0, "exec_type": 1, "function": "f", "applies_to": -2, "arg_count": 6,
+          "arg_kinds": [ 14, 13, 1, 5, 5, 10 ],
+          "arguments": [ "tl_b", "spr_b", "spr_b", "-1", "spr_a + 1", { "file": "obj.vsc" } ] } ] } ] } ],
+    "rooms": [ { "name": "rm_a",
+      "backgrounds": [ { "background": "bg_b" }, { "background": -1 } ],
+      "views": [ { "follow": "obj_b" } ],
+      "instances": [ { "object": "obj_b" }, { "object": 0 } ],
+      "tiles": [ { "background": "bg_b" } ] }, { "name": "rm_b" } ] })",
+                                                {{"obj.vsc", "obj_a"}}));
+  const RObjectRecord& a = *game.objects[0];
+  const RObjectRecord& b = *game.objects[1];
+  EXPECT_EQ(a.sprite, 1);
+  EXPECT_EQ(a.parent, -1);
+  EXPECT_EQ(a.mask, 0);
+  EXPECT_EQ(b.sprite, 0);
+  EXPECT_EQ(b.parent, 0);
+  const std::vector<RActionRecord>& actions = b.events[0].event.actions;
+  EXPECT_EQ(actions[0].argValues, (std::vector<std::string>{"1", "1", "1", "1", "1", "1", "1", "1"}));
+  // Colours, texts, indexes, expressions and files are not names.
+  EXPECT_EQ(actions[1].argValues, (std::vector<std::string>{"1", "spr_b", "spr_b", "-1", "spr_a + 1", "obj_a"}));
+  EXPECT_EQ(actions[1].appliesTo, -2);
+  const RActionRecord& moment = game.timelines[1]->moments[0].event.actions[0];
+  EXPECT_EQ(moment.appliesTo, 1);
+  EXPECT_EQ(moment.argValues, (std::vector<std::string>{"0", "0"}));
+  const RRoomRecord& room = *game.rooms[0];
+  EXPECT_EQ(room.backgrounds[0].background, 1);
+  EXPECT_EQ(room.backgrounds[1].background, -1);
+  EXPECT_EQ(room.views[0].follow, 1);
+  EXPECT_EQ(room.instances[0].object, 1);
+  EXPECT_EQ(room.instances[1].object, 0);
+  EXPECT_EQ(room.tiles[0].background, 1);
+  EXPECT_EQ(game.roomOrder, (std::vector<int32_t>{1, 0, 0}));
+}
+
+TEST_F(Gamepack, ReferenceNamesThatDoNotResolveAreErrors) {
+  struct Case {
+    std::string manifest;
+    std::string message;
+  };
+  const std::string room = R"({ "rooms": [ { "name": "r" } ], "room_order": [0], )";
+  const std::string objects = room + R"("objects": [ { "name": "obj_a" }, { "name": "obj_b" }, )";
+  const Case cases[] = {
+      {objects + R"({ "name": "obj_c", "sprite": "spr_bal" } ] })", "objects[2].sprite: no sprite named \"spr_bal\""},
+      {objects + R"({ "name": "obj_c", "parent": "spr_a" } ] })", "objects[2].parent: no object named \"spr_a\""},
+      {objects + R"({ "name": "obj_c", "mask": true } ] })", "objects[2].mask: expected the index or the name of a sprite"},
+      {objects + R"({ "name": "obj_c", "parent": 4294967296 } ] })", "objects[2].parent: expected a 32-bit integer"},
+      {R"({ "rooms": [ { "name": "rm_a" }, { "name": "rm_a" } ], "room_order": [ "rm_a" ] })",
+       "room_order[0]: more than one room is named \"rm_a\""},
+      {R"({ "rooms": [ { "name": "rm_a", "instances": [ { "object": "obj_gone" } ] } ], "room_order": [ 0 ] })",
+       "rooms[0].instances[0].object: no object named \"obj_gone\""},
+      {R"({ "rooms": [ { "name": "rm_a", "tiles": [ { "background": "" } ] } ], "room_order": [ 0 ] })",
+       "rooms[0].tiles[0].background: no background named \"\""},
+      {room + R"("paths": [ { "name": "p" }, { "name": "p" } ], "objects": [ { "name": "o", "events": [ { "type": "create",
+         "actions": [ { "kind": 0, "exec_type": 1, "arg_kinds": [ 8 ], "arguments": [ "p" ] } ] } ] } ] })",
+       "objects[0].events[0].actions[0].arguments[0]: more than one path is named \"p\""},
+      {room + R"("timelines": [ { "name": "tl", "moments": [ { "actions": [ { "applies_to": "tl" } ] } ] } ] })",
+       "timelines[0].moments[0].actions[0].applies_to: no object named \"tl\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.manifest);
+    fs::path folder = Project(c.manifest);
+    EXPECT_EQ(LoadError(folder), (folder / "project.json").string() + ": " + c.message);
+  }
+  // A shared name is fine until something refers to it by that name.
+  RGameData game = Gamepack_LoadProject(Project(R"({ "sprites": [ { "name": "s" }, { "name": "s" } ],
+    "objects": [ { "name": "o", "sprite": 1 } ], "rooms": [ { "name": "r" } ], "room_order": [ "r" ] })"));
+  EXPECT_EQ(game.objects[0]->sprite, 1);
+}
+
+// Unpack names a target only when the name leads back to it, and keeps any
+// argument text that would read as a name as it stands.
+TEST_F(Gamepack, UnpackNamesUniqueTargetsAndBuildsTheSameBytes) {
+  RGameData game = SampleGame();
+  game.objects[1]->name = "obj_twin";
+  game.objects.push_back(*game.objects[1]);  // two objects "obj_twin"
+  game.objects[1]->parent = 0;
+  game.objects[1]->mask = 5;                 // no such sprite
+  game.objects[2]->parent = 1;
+  RActionRecord call;
+  call.kind = 0;
+  call.execType = 1;
+  call.functionName = "f";
+  call.appliesTo = 2;
+  call.argCount = 7;
+  call.argKinds = {5, 5, 5, 10, 1, 9, 5};
+  call.argValues = {"1", "spr_ball", "7", "1", "0", "01", "-1"};
+  game.objects[0]->events[0].event.actions.push_back(call);
+  const RBytes bytes = Gamepack_GameBytes(game);
+
+  Gamepack_SaveProject(game, m_Dir / "unpacked");
+  nlohmann::ordered_json project = ReadManifest(m_Dir / "unpacked");
+  const nlohmann::ordered_json& objects = project["objects"];
+  EXPECT_EQ(objects[1]["parent"], "obj_ball");
+  EXPECT_EQ(objects[1]["mask"], 5);
+  EXPECT_EQ(objects[2]["parent"], 1);
+  const nlohmann::ordered_json& action = objects[0]["events"][0]["actions"][1];
+  EXPECT_EQ(action["applies_to"], 2);
+  EXPECT_EQ(action["arguments"][0], "spr_ball");
+  EXPECT_TRUE(action["arguments"][1].contains("file")) << action["arguments"][1];
+  EXPECT_EQ(action["arguments"][2], "7");
+  EXPECT_EQ(action["arguments"][3], "1");   // "obj_twin" is no unique name
+  EXPECT_EQ(action["arguments"][4], "0");   // a text argument
+  EXPECT_EQ(action["arguments"][5], "01");  // not how the index is written
+  EXPECT_EQ(action["arguments"][6], "-1");
+
+  RBytes again = Gamepack_GameBytes(Gamepack_LoadProject(m_Dir / "unpacked"));
+  EXPECT_TRUE(again == bytes) << DumpDifference(bytes, again);
 }
 
 TEST_F(Gamepack, DefaultsFillWhatAProjectLeavesOut) {
@@ -161,18 +311,25 @@ TEST_F(Gamepack, CodeFilesGetTheGamesLineEndsAndUnknownFunctionsAreWarnings) {
 }
 
 TEST_F(Gamepack, CommandLineWritesNothingForABadProject) {
-  fs::path project = Project(R"({ "rooms": [ { "name": "r", "speed": "fast" } ], "room_order": [0] })");
+  const std::pair<const char*, const char*> bad[] = {
+      {R"({ "rooms": [ { "name": "r", "speed": "fast" } ], "room_order": [0] })",
+       "rooms[0].speed: expected a 32-bit integer"},
+      {R"({ "rooms": [ { "name": "r" } ], "room_order": [ "room" ] })", "room_order[0]: no room named \"room\""},
+  };
   fs::path out = m_Dir / "out.game";
-  std::string command = std::string(VELMORA_GAMEPACK) + " build " + project.string() + " -o " + out.string() +
-                        " 2>" + (m_Dir / "stderr.txt").string();
-  EXPECT_NE(std::system(command.c_str()), 0);
-  EXPECT_FALSE(fs::exists(out));
-  std::ifstream err(m_Dir / "stderr.txt");
-  std::string text((std::istreambuf_iterator<char>(err)), {});
-  EXPECT_NE(text.find("rooms[0].speed: expected a 32-bit integer"), std::string::npos) << text;
+  for (const auto& [manifest, message] : bad) {
+    fs::path project = Project(manifest);
+    std::string command = std::string(VELMORA_GAMEPACK) + " build " + project.string() + " -o " + out.string() +
+                          " 2>" + (m_Dir / "stderr.txt").string();
+    EXPECT_NE(std::system(command.c_str()), 0);
+    EXPECT_FALSE(fs::exists(out));
+    std::ifstream err(m_Dir / "stderr.txt");
+    std::string text((std::istreambuf_iterator<char>(err)), {});
+    EXPECT_NE(text.find(message), std::string::npos) << text;
+  }
 
   fs::path good = Project(R"({ "rooms": [ { "name": "r" } ], "room_order": [0] })");
-  command = std::string(VELMORA_GAMEPACK) + " build " + good.string() + " -o " + out.string();
+  std::string command = std::string(VELMORA_GAMEPACK) + " build " + good.string() + " -o " + out.string();
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(fs::file_size(out), static_cast<uintmax_t>(kGameFileOffset) + fs::file_size(out) - kGameFileOffset);
   EXPECT_GT(fs::file_size(out), static_cast<uintmax_t>(kGameFileOffset));

@@ -1,8 +1,11 @@
 #include "gamepack/Gamepack_Json.h"
 
+#include <charconv>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "data/DataNew_Layout.h"
@@ -79,14 +82,114 @@ std::string SafeExtension(const char* ext) {
   return out.size() > 1 ? out : ".bin";
 }
 
+// Project keys and message nouns of the resource tables, indexed by kind.
+struct RTableName {
+  RResourceKind kind;
+  const char* key;
+  const char* noun;
+};
+constexpr RTableName kTableNames[] = {
+    {RESOURCE_OBJECT, "objects", "object"},     {RESOURCE_SPRITE, "sprites", "sprite"},
+    {RESOURCE_SOUND, "sounds", "sound"},        {RESOURCE_BACKGROUND, "backgrounds", "background"},
+    {RESOURCE_PATH, "paths", "path"},           {RESOURCE_FONT, "fonts", "font"},
+    {RESOURCE_TIMELINE, "timelines", "time line"}, {RESOURCE_SCRIPT, "scripts", "script"},
+    {RESOURCE_ROOM, "rooms", "room"}};
+static_assert(std::size(kTableNames) == RESOURCE_KIND_COUNT && [] {
+  for (int32_t k = 0; k < RESOURCE_KIND_COUNT; k++)
+    if (kTableNames[k].kind != k) return false;
+  return true;
+}());
+
+// The names of the resource tables as a project spells them (UTF-8), so that
+// references may name their target instead of counting positions.
+class CNameIndex {
+ public:
+  static constexpr int32_t kUnknown = -1;
+  static constexpr int32_t kAmbiguous = -2;  // several slots of one table share the name
+
+  // The names of a game's tables.
+  explicit CNameIndex(const RGameData& game) {
+    AddSlots(RESOURCE_OBJECT, game.objects);
+    AddSlots(RESOURCE_SPRITE, game.sprites);
+    AddSlots(RESOURCE_SOUND, game.sounds);
+    AddSlots(RESOURCE_BACKGROUND, game.backgrounds);
+    AddSlots(RESOURCE_PATH, game.paths);
+    AddSlots(RESOURCE_FONT, game.fonts);
+    AddSlots(RESOURCE_TIMELINE, game.timelines);
+    AddSlots(RESOURCE_SCRIPT, game.scripts);
+    AddSlots(RESOURCE_ROOM, game.rooms);
+  }
+
+  // The names of a project's tables; entries without a text name are left
+  // to the reader to reject.
+  explicit CNameIndex(const json& project) {
+    for (int32_t k = 0; k < RESOURCE_KIND_COUNT; k++) {
+      auto table = project.find(kTableNames[k].key);
+      if (table == project.end() || !table->is_array()) continue;
+      for (size_t i = 0; i < table->size() && i <= INT32_MAX; i++) {
+        const json& entry = (*table)[i];
+        if (!entry.is_object()) continue;
+        auto name = entry.find("name");
+        if (name != entry.end() && name->is_string())
+          Add(static_cast<RResourceKind>(k), static_cast<int32_t>(i), name->get<std::string>());
+      }
+    }
+  }
+
+  // The slot named `name`, kUnknown or kAmbiguous.
+  int32_t Find(RResourceKind kind, const std::string& name) const {
+    auto it = m_ByName[kind].find(name);
+    return it == m_ByName[kind].end() ? kUnknown : it->second;
+  }
+
+  // The name of slot `index` when no other slot of its table has it.
+  const std::string* UniqueName(RResourceKind kind, int32_t index) const {
+    const auto& byIndex = m_ByIndex[kind];
+    if (index < 0 || static_cast<size_t>(index) >= byIndex.size() || !byIndex[index]) return nullptr;
+    return byIndex[index]->second == index ? &byIndex[index]->first : nullptr;
+  }
+
+ private:
+  using Entry = std::pair<const std::string, int32_t>;
+
+  template <class T>
+  void AddSlots(RResourceKind kind, const RSlots<T>& slots) {
+    for (size_t i = 0; i < slots.size(); i++)
+      if (slots[i]) Add(kind, static_cast<int32_t>(i), Latin1ToUtf8(slots[i]->name));
+  }
+
+  void Add(RResourceKind kind, int32_t index, std::string name) {
+    if (name.empty()) return;
+    auto [it, fresh] = m_ByName[kind].emplace(std::move(name), index);
+    if (!fresh) it->second = kAmbiguous;
+    auto& byIndex = m_ByIndex[kind];
+    if (byIndex.size() <= static_cast<size_t>(index)) byIndex.resize(static_cast<size_t>(index) + 1, nullptr);
+    byIndex[index] = &*it;  // map nodes stay where they are
+  }
+
+  std::unordered_map<std::string, int32_t> m_ByName[RESOURCE_KIND_COUNT];
+  std::vector<const Entry*> m_ByIndex[RESOURCE_KIND_COUNT];
+};
+
+// True when `text` is exactly how an index is written ("12", "-1").
+bool IsIndexText(const std::string& text, int32_t& index) {
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, index);
+  return ec == std::errc() && ptr == end && std::to_string(index) == text;
+}
+
 // Describes records as JSON. With a sink (the project form) it leaves out
-// what a fresh record has and sends large data to files.
+// what a fresh record has, sends large data to files and names the targets
+// of references.
 class CJsonWriter {
  public:
   static constexpr bool kReading = false;
   static constexpr bool kBinary = false;
 
-  CJsonWriter(json& root, const RFileSink* sink) : m_Sink(sink) { m_Stack.push_back(&root); }
+  // `names` is needed with a sink only.
+  CJsonWriter(json& root, const RFileSink* sink, const CNameIndex* names) : m_Sink(sink), m_Names(names) {
+    m_Stack.push_back(&root);
+  }
 
   void Int(const char* name, int32_t v) { Slot(name) = v; }
   void Bool(const char* name, bool v) { Slot(name) = v; }
@@ -102,11 +205,35 @@ class CJsonWriter {
       Slot(name) = std::isnan(v) ? "nan" : v > 0 ? "inf" : "-inf";
   }
 
+  // A reference names its target when no other resource of the table has
+  // that name. The fresh record's pass keeps the index, so that a named
+  // target is always written out.
+  void Ref(const char* name, int32_t v, RResourceKind kind) {
+    const std::string* target = Files() ? m_Names->UniqueName(kind, v) : nullptr;
+    if (target)
+      Slot(name) = *target;
+    else
+      Int(name, v);
+  }
+
+  // An argument naming a resource by its index text is written as the name.
+  // Other text that reads as a name of that table goes to a file, which the
+  // reader takes as it stands.
+  void Argument(const char* name, const std::string& v, RResourceKind kind) {
+    if (kind == RESOURCE_KIND_COUNT || !Files()) return Code(name, v);
+    int32_t index = 0;
+    const std::string* target = IsIndexText(v, index) ? m_Names->UniqueName(kind, index) : nullptr;
+    if (target)
+      Slot(name) = *target;
+    else
+      Code(name, v, m_Names->Find(kind, Latin1ToUtf8(v)) != CNameIndex::kUnknown);
+  }
+
   // Code in a file is a text file with plain line feeds; the game holds
   // carriage return and line feed. Text that does not convert back exactly
-  // is kept raw.
-  void Code(const char* name, const std::string& v) {
-    if (!Files() || (v.find('\n') == std::string::npos && v.size() <= 80)) {
+  // is kept raw. Short single lines stay inline unless `inFile`.
+  void Code(const char* name, const std::string& v, bool inFile = false) {
+    if (!Files() || (!inFile && v.find('\n') == std::string::npos && v.size() <= 80)) {
       Slot(name) = Latin1ToUtf8(v);
       return;
     }
@@ -175,7 +302,7 @@ class CJsonWriter {
     for (size_t i = 0; i < list.size(); i++) {
       m_Steps.push_back((name ? name : "") + std::to_string(i));
       array.push_back(nullptr);
-      Object(array.back(), list[i], body);
+      Object(array.back(), list[i], body, i);
       m_Steps.pop_back();
     }
   }
@@ -216,16 +343,16 @@ class CJsonWriter {
   // Walks one element; in the project form drops the keys whose value a
   // fresh element has as well (the reader starts from a fresh element).
   template <class T, class F>
-  void Object(json& target, T& record, F& body) {
+  void Object(json& target, T& record, F& body, size_t index = 0) {
     m_Stack.push_back(&target);
-    body(record);
+    Data_Element(body, record, index);
     m_Stack.pop_back();
     if (!Files() || !target.is_object()) return;
     json fresh;
     m_Shadow = true;
     m_Stack.push_back(&fresh);
     T blank{};
-    body(blank);
+    Data_Element(body, blank, index);
     m_Stack.pop_back();
     m_Shadow = false;
     if (!fresh.is_object()) return;  // a list element of code kept in a file
@@ -258,6 +385,7 @@ class CJsonWriter {
   }
 
   const RFileSink* m_Sink;
+  const CNameIndex* m_Names;
   bool m_Shadow = false;
   std::vector<json*> m_Stack;
   std::vector<std::string> m_Steps;
@@ -271,8 +399,9 @@ class CJsonReader {
   static constexpr bool kReading = true;
   static constexpr bool kBinary = false;
 
-  CJsonReader(const json& root, const RFileSource& source, std::map<std::string, std::string>* codeFiles)
-      : m_Source(source), m_CodeFiles(codeFiles) {
+  CJsonReader(const json& root, const CNameIndex& names, const RFileSource& source,
+              std::map<std::string, std::string>* codeFiles)
+      : m_Names(names), m_Source(source), m_CodeFiles(codeFiles) {
     m_Stack.push_back({&root, {}, ""});
   }
 
@@ -307,6 +436,31 @@ class CJsonReader {
 
   void Str(const char* name, std::string& v) {
     if (const json* j = Find(name)) Text(name, *j, v);
+  }
+
+  // An index, or the name of the target.
+  void Ref(const char* name, int32_t& v, RResourceKind kind) {
+    const json* j = Find(name);
+    if (!j) return;
+    if (j->is_number_integer()) return Int(name, v);
+    if (!j->is_string()) Fail(name, std::string("expected the index or the name of a ") + kTableNames[kind].noun);
+    v = Resolve(name, kind, *j);
+    if (v == CNameIndex::kUnknown)
+      Fail(name, std::string("no ") + kTableNames[kind].noun + " named " + j->dump());
+  }
+
+  // A text that names a resource of the argument's kind becomes its index;
+  // anything else (an index, an expression, a file) is the argument's text.
+  void Argument(const char* name, std::string& v, RResourceKind kind) {
+    const json* j = Find(name);
+    if (j && j->is_string() && kind != RESOURCE_KIND_COUNT) {
+      int32_t index = Resolve(name, kind, *j);
+      if (index != CNameIndex::kUnknown) {
+        v = std::to_string(index);
+        return;
+      }
+    }
+    Code(name, v);
   }
 
   void Code(const char* name, std::string& v) {
@@ -441,7 +595,7 @@ class CJsonReader {
     list.clear();
     for (size_t i = 0; i < j->size(); i++) {
       T item{};
-      Element((*j)[i], Label(name, i).c_str(), item, body);
+      Element((*j)[i], Label(name, i).c_str(), item, body, i);
       list.push_back(std::move(item));
     }
   }
@@ -497,9 +651,9 @@ class CJsonReader {
   }
 
   template <class T, class F>
-  void Element(const json& node, const char* label, T& record, F& body) {
+  void Element(const json& node, const char* label, T& record, F& body, size_t index = 0) {
     m_Stack.push_back({&node, {}, label ? label : ""});
-    body(record);
+    Data_Element(body, record, index);
     if (node.is_object()) CheckUnknown();
     m_Stack.pop_back();
   }
@@ -512,6 +666,15 @@ class CJsonReader {
   void Text(const char* name, const json& j, std::string& v) {
     if (!j.is_string() || !Utf8ToLatin1(j.get_ref<const std::string&>(), v))
       Fail(name, "expected a text of 8-bit characters");
+  }
+
+  // The slot a name refers to, or kUnknown; a name shared by several slots
+  // is an error.
+  int32_t Resolve(const char* name, RResourceKind kind, const json& text) {
+    int32_t index = m_Names.Find(kind, text.get_ref<const std::string&>());
+    if (index == CNameIndex::kAmbiguous)
+      Fail(name, std::string("more than one ") + kTableNames[kind].noun + " is named " + text.dump());
+    return index;
   }
 
   RBytes Load(const char* name, const json& file) {
@@ -540,6 +703,7 @@ class CJsonReader {
     throw CGamepackError((path.empty() ? "" : path + ": ") + what);
   }
 
+  const CNameIndex& m_Names;
   const RFileSource& m_Source;
   std::map<std::string, std::string>* m_CodeFiles;  // field path -> file name
   std::vector<Scope> m_Stack;
@@ -549,7 +713,7 @@ class CJsonReader {
 
 json Json_Dump(const RGameData& game, bool header, int32_t sectionEnd) {
   json out = json::object();
-  CJsonWriter writer(out, nullptr);
+  CJsonWriter writer(out, nullptr, nullptr);
   RGameData& data = const_cast<RGameData&>(game);  // the writer only reads
   if (header) Data_TransferGameHeader(writer, data);
   for (int32_t s = 0; s < sectionEnd && s < SECTION_COUNT; s++)
@@ -559,7 +723,8 @@ json Json_Dump(const RGameData& game, bool header, int32_t sectionEnd) {
 
 json Json_Project(const RGameData& game, const RFileSink& sink) {
   json out;
-  CJsonWriter writer(out, &sink);
+  const CNameIndex names(game);
+  CJsonWriter writer(out, &sink, &names);
   writer.Record(nullptr, const_cast<RGameData&>(game), [&](RGameData& d) { Data_TransferGame(writer, d); });
   return out;
 }
@@ -567,6 +732,7 @@ json Json_Project(const RGameData& game, const RFileSink& sink) {
 void Json_ReadProject(const json& project, RGameData& game, const RFileSource& source,
                       std::map<std::string, std::string>* codeFiles) {
   if (!project.is_object()) throw CGamepackError("expected an object at the top");
-  CJsonReader reader(project, source, codeFiles);
+  const CNameIndex names(project);
+  CJsonReader reader(project, names, source, codeFiles);
   reader.Record(nullptr, game, [&](RGameData& d) { Data_TransferGame(reader, d); });
 }
