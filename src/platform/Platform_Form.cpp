@@ -744,6 +744,7 @@ int32_t Form_ShowModal(CForm& form) {
   }
   if (!Platform_HasDisplay()) return form.DefaultResult();
   int x = form.left >= 0 ? form.left : SDL_WINDOWPOS_CENTERED, y = form.top >= 0 ? form.top : SDL_WINDOWPOS_CENTERED;
+  if (form.popup && form.left < 0 && form.top < 0) SDL_GetGlobalMouseState(&x, &y);
   SDL_Window* window = SDL_CreateWindow(form.Caption().c_str(), x, y, form.ClientWidth(), form.ClientHeight(),
                                         SDL_WINDOW_SHOWN | (form.border ? 0 : SDL_WINDOW_BORDERLESS));
   if (!window) return form.DefaultResult();
@@ -770,6 +771,7 @@ int32_t Form_ShowModal(CForm& form) {
           break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
+          if (form.popup && event.type == SDL_MOUSEBUTTONDOWN && event.button.windowID != id) form.Close();
           if (event.button.windowID == id && event.button.button == SDL_BUTTON_LEFT)
             form.MouseButton(event.button.x, event.button.y, event.type == SDL_MOUSEBUTTONDOWN);
           break;

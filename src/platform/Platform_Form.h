@@ -239,6 +239,9 @@ class CForm {
   bool border = true;
   int32_t left = -1, top = -1;
   int32_t alpha = 255;
+  // A popup: placed at the mouse unless a position is given, and closed by a
+  // click anywhere outside it.
+  bool popup = false;
   // The window's close button.
   void Close() { EndWith(FORM_RESULT_CLOSED); }
   // Time passes (milliseconds of a steady clock): hints appear after a rest.

@@ -159,7 +159,39 @@ void F_DrawHighscore(CInstance*, CInstance*, int, RValue* args, RValue&) {
   Font_SetHAlign(halign);
 }
 
+void F_ShowMenu(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Message_Menu(ArgText(args, 0), ArgInt(args, 1)));
+}
+
+void F_ShowMenuPos(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Message_Menu(ArgText(args, 2), ArgInt(args, 3), ArgInt(args, 0), ArgInt(args, 1)));
+}
+
+template <bool Save>
+void F_GetFilename(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetString(Message_AskFile(Save, ArgText(args, 0), ArgText(args, 1)));
+}
+
+void F_GetDirectory(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetString(Message_AskFolder("", ArgText(args, 0)));
+}
+
+void F_GetDirectoryAlt(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetString(Message_AskFolder(ArgText(args, 0), ArgText(args, 1)));
+}
+
+void F_GetColour(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Message_AskColour(ArgInt(args, 0)));
+}
+
 constexpr RFunctionDef kGameFunctions[] = {
+    {"show_menu", F_ShowMenu, 2},
+    {"show_menu_pos", F_ShowMenuPos, 4},
+    {"get_open_filename", F_GetFilename<false>, 2},
+    {"get_save_filename", F_GetFilename<true>, 2},
+    {"get_directory", F_GetDirectory, 1},
+    {"get_directory_alt", F_GetDirectoryAlt, 2},
+    {"get_color", F_GetColour, 1},
     {"show_message", F_ShowMessage, 1},
     {"show_question", F_ShowQuestion, 1},
     {"show_message_ext", F_ShowMessageExt, 4},

@@ -1,9 +1,14 @@
 #include "runner/Support_Message.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "platform/Platform.h"
+#include "platform/Platform_Dialog.h"
 #include "platform/Platform_Font.h"
 #include "step/IO_Main.h"
 
@@ -54,6 +59,100 @@ class CMessageButton : public CFormButton {
                   bounds.y + (bounds.h - system->LineHeight()) / 2 + shift, plain, bounds);
   }
 };
+
+// The items of a popup menu, highlighted under the mouse or by the arrow
+// keys; a click or Enter ends the form with the item's number from 1.
+class CMenuList : public CFormControl {
+ public:
+  static constexpr int32_t kItemHeight = 20, kSeparatorHeight = 7;
+  std::vector<std::string> items;
+
+  int32_t Height() const {
+    int32_t h = 4;
+    for (const std::string& item : items) h += item == "-" ? kSeparatorHeight : kItemHeight;
+    return h;
+  }
+
+ protected:
+  void Paint(RCanvas& canvas, bool focused) override {
+    Form_Fill(canvas, bounds, 0xFFF0F0F0);
+    Form_Fill(canvas, {bounds.x, bounds.y, bounds.w, 1}, 0xFF808080);
+    Form_Fill(canvas, {bounds.x, bounds.y + bounds.h - 1, bounds.w, 1}, 0xFF808080);
+    Form_Fill(canvas, {bounds.x, bounds.y, 1, bounds.h}, 0xFF808080);
+    Form_Fill(canvas, {bounds.x + bounds.w - 1, bounds.y, 1, bounds.h}, 0xFF808080);
+    RFormFont font;
+    CSystemFont* system = font.Get();
+    int32_t y = bounds.y + 2;
+    for (size_t i = 0; i < items.size(); i++) {
+      if (items[i] == "-") {
+        Form_Fill(canvas, {bounds.x + 4, y + kSeparatorHeight / 2, bounds.w - 8, 1}, 0xFFA0A0A0);
+        y += kSeparatorHeight;
+        continue;
+      }
+      RFormFont row = font;
+      if (int32_t(i) == highlight_) {
+        Form_Fill(canvas, {bounds.x + 2, y, bounds.w - 4, kItemHeight}, 0xFF316AC5);
+        row.colour = 0xFFFFFFFF;
+      }
+      if (system) Form_DrawText(canvas, row, bounds.x + 16, y + (kItemHeight - system->LineHeight()) / 2, items[i], bounds);
+      y += kItemHeight;
+    }
+  }
+  void MouseMove(int32_t x, int32_t y) override { Highlight(ItemAt(y)); }
+  void MouseDown(int32_t x, int32_t y) override { Highlight(ItemAt(y)); }
+  void MouseUp(int32_t x, int32_t y) override {
+    if (bounds.Contains(x, y) && ItemAt(y) >= 0) Choose(ItemAt(y));
+  }
+  bool Key(const RFormKeyEvent& key) override {
+    int32_t step = key.key == FormKey::Down ? 1 : key.key == FormKey::Up ? -1 : 0;
+    if (step != 0) {
+      int32_t n = static_cast<int32_t>(items.size());
+      for (int32_t i = 1; i <= n; i++) {
+        int32_t at = ((highlight_ < 0 && step < 0 ? 0 : highlight_) + step * i + 2 * n) % n;
+        if (items[size_t(at)] != "-") return Highlight(at), true;
+      }
+      return true;
+    }
+    if (key.key == FormKey::Enter && highlight_ >= 0) return Choose(highlight_), true;
+    if (key.key == FormKey::Character) {
+      // Each item's first letter chooses it.
+      for (size_t i = 0; i < items.size(); i++)
+        if (items[i] != "-" && !items[i].empty() && std::tolower(static_cast<uint8_t>(items[i][0])) == key.character)
+          return Choose(int32_t(i)), true;
+    }
+    return false;
+  }
+
+ private:
+  int32_t ItemAt(int32_t y) const {
+    int32_t top = bounds.y + 2;
+    for (size_t i = 0; i < items.size(); i++) {
+      int32_t h = items[i] == "-" ? kSeparatorHeight : kItemHeight;
+      if (y >= top && y < top + h) return items[i] == "-" ? -1 : int32_t(i);
+      top += h;
+    }
+    return -1;
+  }
+  void Highlight(int32_t item) {
+    if (item != highlight_) form_->Invalidate();
+    highlight_ = item;
+  }
+  void Choose(int32_t item) {
+    int32_t real = 0;
+    for (int32_t i = 0; i < item; i++) real += items[size_t(i)] != "-";
+    form_->EndWith(real + 1);
+  }
+  int32_t highlight_ = -1;
+};
+
+// The message window asking for a text in place of a desktop dialog: the
+// text typed, or nothing when cancelled.
+std::optional<std::string> AskText(const std::string& question, const std::string& start) {
+  std::string value = start;
+  int32_t answer = Message_Show(question, {"OK", "", "Cancel"}, &value);
+  if (answer != 1) return std::nullopt;
+  return value;
+}
 
 char ShortcutOf(const std::string& caption) {
   size_t at = caption.find('&');
@@ -145,4 +244,82 @@ int32_t Message_Show(const std::string& text, const std::array<std::string, 3>& 
   if (edit) *input = edit->Value();
   IO_ClearAll();
   return result;
+}
+
+int32_t Message_Menu(const std::string& items, int32_t none, int32_t x, int32_t y) {
+  auto list = std::make_unique<CMenuList>();
+  list->name = "MenuList";
+  for (size_t start = 0;;) {
+    size_t end = items.find('|', start);
+    list->items.push_back(items.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  RFormFont font;
+  CSystemFont* system = font.Get();
+  int32_t width = 100;
+  for (const std::string& item : list->items)
+    width = std::max(width, (system ? system->TextWidth(item) : 0) + 32);
+  list->bounds = {0, 0, width, list->Height()};
+  CForm form("", width, list->bounds.h);
+  form.border = false;
+  form.popup = true;
+  if (x >= 0 && y >= 0) {
+    form.left = x;
+    form.top = y;
+  }
+  CMenuList& shown = form.Add(std::move(list));
+  form.SetInitialFocus(&shown);
+  int32_t chosen = Form_ShowModal(form);
+  IO_ClearAll();
+  return chosen >= 1 ? chosen - 1 : none;
+}
+
+std::string Message_AskFile(bool save, const std::string& filter, const std::string& name) {
+  // Filters come as "name|patterns|name|patterns".
+  RDialogRequest request;
+  request.kind = save ? DialogKind::Save : DialogKind::Open;
+  request.initial = name;
+  for (size_t start = 0; start < filter.size();) {
+    size_t bar = filter.find('|', start);
+    if (bar == std::string::npos) break;
+    size_t end = filter.find('|', bar + 1);
+    request.filters.emplace_back(filter.substr(start, bar - start),
+                                 filter.substr(bar + 1, end == std::string::npos ? end : end - bar - 1));
+    start = end == std::string::npos ? filter.size() : end + 1;
+  }
+  if (std::optional<std::string> chosen = PlatformDialog_Ask(request)) return *chosen;
+  return AskText(save ? "Save as (file name):" : "Open (file name):", name).value_or("");
+}
+
+std::string Message_AskFolder(const std::string& title, const std::string& start) {
+  RDialogRequest request;
+  request.kind = DialogKind::Folder;
+  request.title = title;
+  request.initial = start.empty() || start.back() == '/' ? start : start + "/";
+  if (std::optional<std::string> chosen = PlatformDialog_Ask(request)) return *chosen;
+  return AskText(title.empty() ? "Folder:" : title, start).value_or("");
+}
+
+int32_t Message_AskColour(int32_t colour) {
+  const int32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+  RDialogRequest request;
+  request.kind = DialogKind::Colour;
+  request.initial = "rgb(" + std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b) + ")";
+  std::optional<std::string> chosen = PlatformDialog_Ask(request);
+  if (!chosen) chosen = AskText("Colour (red, green, blue from 0 to 255):", request.initial.substr(4, request.initial.size() - 5));
+  if (!chosen || chosen->empty()) return -1;
+  // "rgb(r,g,b)", "rgba(r,g,b,a)" or plain "r,g,b".
+  int32_t parts[3] = {0, 0, 0};
+  size_t at = chosen->find('(');
+  const char* p = chosen->c_str() + (at == std::string::npos ? 0 : at + 1);
+  for (int32_t& part : parts) {
+    char* end = nullptr;
+    long value = std::strtol(p, &end, 10);
+    if (end == p) return -1;
+    part = static_cast<int32_t>(std::clamp(value, 0L, 255L));
+    p = end;
+    while (*p == ',' || *p == ' ') p++;
+  }
+  return parts[0] | parts[1] << 8 | parts[2] << 16;
 }

@@ -33,3 +33,15 @@ std::string Message_Convert(const std::string& text);
 // cleared afterwards. Without a display: the text goes to stderr and the
 // answer is 1 at once.
 int32_t Message_Show(const std::string& text, const std::array<std::string, 3>& buttons, std::string* input);
+
+// A popup menu of the items of `items` ("|" between them, "-" a separator)
+// at the mouse, or at (x, y) on the screen when both are 0 or more. Returns
+// the chosen item's index counting real items from 0, or `none`. All input
+// state is cleared afterwards.
+int32_t Message_Menu(const std::string& items, int32_t none, int32_t x = -1, int32_t y = -1);
+
+// The desktop's file, folder and colour dialogs; where it has none, the
+// message window asks for the text. "" (colours: -1) when cancelled.
+std::string Message_AskFile(bool save, const std::string& filter, const std::string& name);
+std::string Message_AskFolder(const std::string& title, const std::string& start);
+int32_t Message_AskColour(int32_t colour);

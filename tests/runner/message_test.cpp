@@ -120,6 +120,44 @@ TEST_F(Messages, WithoutDisplayTheAnswerIsOneAndTheTextIsPrinted) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Quit?\nReally?\n");
 }
 
+TEST_F(Messages, PopupMenus) {
+  auto menu = [&] { return Call("show_menu", {S("New|-|Open|Quit"), N(-1)}).real; };
+  Answer({Press(FormKey::Down), Press(FormKey::Down), Press(FormKey::Enter)});
+  EXPECT_EQ(menu(), 1);  // the separator is skipped and not counted
+  Answer({Press(FormKey::Character, 'q')});
+  EXPECT_EQ(menu(), 2);
+  Answer({Press(FormKey::Escape)});
+  EXPECT_EQ(menu(), -1);
+  Form_SetTestDriver([](CForm& form) {
+    EXPECT_TRUE(form.popup);
+    EXPECT_EQ(form.left, 30);
+    const CFormControl* list = form.Find("MenuList");
+    // Rows: 2 pixels of frame, "New" 20, the separator 7, then "Open".
+    form.MouseButton(10, list->bounds.y + 2 + 20 + 7 + 5, true);
+    form.MouseButton(10, list->bounds.y + 2 + 20 + 7 + 5, false);
+  });
+  EXPECT_EQ(Call("show_menu_pos", {N(30), N(40), S("New|-|Open|Quit"), N(7)}).real, 1);
+  EXPECT_EQ(Call("show_menu_pos", {N(30), N(40), S("A|B"), N(7)}).real, 1);  // the same place is B here
+  Form_SetTestDriver(nullptr);
+  EXPECT_EQ(Call("show_menu", {S("A|B"), N(7)}).real, 7);  // nobody to choose without a display
+}
+
+TEST_F(Messages, DialogsFallBackToTheMessageWindow) {
+  // Without a display there is no desktop dialog: the message window asks.
+  Answer({Press(FormKey::Enter)}, "save.txt");
+  EXPECT_EQ(Call("get_save_filename", {S("Text|*.txt"), S("a.txt")}).str, "save.txt");
+  Form_SetTestDriver([](CForm& form) { form.Click("MessageButton3"); });
+  EXPECT_EQ(Call("get_open_filename", {S("Text|*.txt"), S("a.txt")}).str, "");
+  Answer({Press(FormKey::Enter)}, "10, 20, 30");
+  EXPECT_EQ(Call("get_color", {N(0)}).real, 10 + 20 * 256 + 30 * 65536);
+  Answer({Press(FormKey::Enter)});
+  EXPECT_EQ(Call("get_color", {N(0x0000FF)}).real, 0x0000FF);  // the default, unchanged
+  Answer({Press(FormKey::Enter)}, "nonsense");
+  EXPECT_EQ(Call("get_color", {N(0)}).real, -1);
+  Answer({Press(FormKey::Enter)});
+  EXPECT_EQ(Call("get_directory_alt", {S("Pick"), S("/tmp")}).str, "/tmp");
+}
+
 TEST(ScoreCoding, StoredFormOfAnEntry) {
   // Score 1 and the name "A" for game id 0: each value moves on by its
   // position, two letters per value.
