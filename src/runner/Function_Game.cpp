@@ -9,6 +9,7 @@
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Text.h"
 #include "platform/Platform_Font.h"
+#include "runner/Help_Main.h"
 #include "runner/Run_Score.h"
 #include "runner/Support_Message.h"
 #include "variables/Code_Function.h"
@@ -184,7 +185,16 @@ void F_GetColour(CInstance*, CInstance*, int, RValue* args, RValue& result) {
   result.SetReal(Message_AskColour(ArgInt(args, 0)));
 }
 
+void F_ShowInfo(CInstance*, CInstance*, int, RValue*, RValue&) { Help_Show(); }
+
+void F_LoadInfo(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Help_Load(ArgText(args, 0)) ? 1 : 0);
+}
+
 constexpr RFunctionDef kGameFunctions[] = {
+    {"show_info", F_ShowInfo, 0},
+    {"action_show_info", F_ShowInfo, 0},
+    {"load_info", F_LoadInfo, 1},
     {"show_menu", F_ShowMenu, 2},
     {"show_menu_pos", F_ShowMenuPos, 4},
     {"get_open_filename", F_GetFilename<false>, 2},

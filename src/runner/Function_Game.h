@@ -1,5 +1,6 @@
 // Function_Game: the built-ins of the runner's own windows: the message
-// window, questions and text input, and the highscore table.
+// window, questions and text input, popup menus and the desktop's dialogs,
+// the game information and the highscore table.
 #pragma once
 
 // Registers them.
