@@ -36,6 +36,14 @@ void CBackground::Assign(const CBackground& other) {
   CreateTexture();
 }
 
+bool CBackground::LoadFromFile(const std::string& path, bool alpha, bool transparent_on, bool smooth_on,
+                               bool preload_on) {
+  CBitmap32 picture;
+  if (!Bitmap_LoadPicture(path, picture)) return false;
+  SetImage(Bitmap_FromPicture(picture, alpha, smooth_on, transparent_on), transparent_on, smooth_on, preload_on);
+  return true;
+}
+
 void CBackground::SetImage(CBitmap32 picture, bool transparent_on, bool smooth_on, bool preload_on) {
   image = std::move(picture);
   width = image.width;

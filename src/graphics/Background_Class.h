@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "graphics/Graphics_Bitmap32.h"
 #include "graphics/Graphics_Image.h"
@@ -29,6 +30,10 @@ class CBackground {
   void LoadFromRecord(RBackgroundRecord& record);
   // Becomes a copy of `other`, with a texture of its own.
   void Assign(const CBackground& other);
+  // Loads a picture file (alpha: keep the file's alpha, without
+  // transparency or smoothing); its size becomes the background's. False
+  // (unchanged) when the file is missing or cannot be decoded.
+  bool LoadFromFile(const std::string& path, bool alpha, bool transparent_on, bool smooth_on, bool preload_on);
   // A new image (already processed) of its own size; then the texture.
   void SetImage(CBitmap32 picture, bool transparent_on, bool smooth_on, bool preload_on);
   // An opaque colour (game colour) or gradient of w x h; transparent and

@@ -33,6 +33,16 @@ bool Background_Exists(int32_t index) { return g_Backgrounds.Get(index) != nullp
 const std::string& Background_Name(int32_t index) { return g_Backgrounds.Name(index); }
 int32_t Background_Find(const std::string& name) { return g_Backgrounds.Find(name); }
 int32_t Background_AddEmpty() { return g_Backgrounds.AddNew(); }
+int32_t Background_AddFromFile(const std::string& path, bool alpha, bool transparent, bool smooth, bool preload) {
+  auto background = std::make_unique<CBackground>();
+  if (!background->LoadFromFile(path, alpha, transparent, smooth, preload)) return -1;
+  return g_Backgrounds.Add(std::move(background));
+}
+bool Background_Replace(int32_t index, const std::string& path, bool alpha, bool transparent, bool smooth,
+                        bool preload) {
+  CBackground* background = g_Backgrounds.Slot(index);
+  return background && background->LoadFromFile(path, alpha, transparent, smooth, preload);
+}
 bool Background_Delete(int32_t index) { return g_Backgrounds.Delete(index); }
 int32_t Background_Duplicate(int32_t index) { return g_Backgrounds.Duplicate(index); }
 bool Background_Assign(int32_t target, int32_t source) { return g_Backgrounds.Assign(target, source); }

@@ -26,6 +26,13 @@ int32_t Background_Find(const std::string& name);
 
 // Appends an empty background named "__newbackground" and its index.
 int32_t Background_AddEmpty();
+// Appends a background loaded from a picture file (see
+// CBackground::LoadFromFile); -1 (nothing appended) when loading fails.
+int32_t Background_AddFromFile(const std::string& path, bool alpha, bool transparent, bool smooth, bool preload);
+// Loads a picture file into slot `index` (an empty slot gets a new
+// background; the name stays); false for an invalid index or on failure.
+bool Background_Replace(int32_t index, const std::string& path, bool alpha, bool transparent, bool smooth,
+                        bool preload);
 // Frees a background and empties its slot; false when it is already empty.
 bool Background_Delete(int32_t index);
 // A new background that is a copy of `index`; -1 when that does not exist.

@@ -11,6 +11,16 @@
 
 #include "data/DataNew_Class.h"
 
+// The decoders of the less common picture formats.
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_NO_STDIO
+#define STBI_FAILURE_USERMSG
+#define STBI_MAX_DIMENSIONS BITMAP_MAX_SIDE
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Weverything"
+#include <stb/stb_image.h>
+#pragma clang diagnostic pop
+
 namespace {
 
 constexpr int64_t kMaxPixels = int64_t{1} << 25;
@@ -458,20 +468,73 @@ void Bitmap_Process(CBitmap32& image, bool keep_alpha, bool smooth, bool transpa
     }
 }
 
-CBitmap32 Bitmap_FromPicture(const CBitmap32& picture, bool alpha, bool smooth, bool transparent) {
-  CBitmap32 image = picture.exists && !picture.pixels.empty() ? picture : CBitmap32(1, 1, 0);
-  if (alpha) return image;
-  // 0x008040 is a game colour: red 0x40, green 0x80, blue 0.
-  const uint32_t canvas = transparent ? 0x408000u : 0;
+void Bitmap_Flatten(CBitmap32& image, uint32_t canvas) {
   for (uint32_t& p : image.pixels) {
     const uint32_t a = p >> 24;
-    uint32_t out = 0;
+    uint32_t out = kAlpha;
     for (int shift = 0; shift < 24; shift += 8) {
       const uint32_t s = p >> shift & 0xFF, c = canvas >> shift & 0xFF;
       out |= ((s * a + c * (255 - a) + 127) / 255) << shift;
     }
     p = out;
   }
+}
+
+CBitmap32 Bitmap_FromPicture(const CBitmap32& picture, bool alpha, bool smooth, bool transparent) {
+  CBitmap32 image = picture.exists && !picture.pixels.empty() ? picture : CBitmap32(1, 1, 0);
+  if (alpha) return image;
+  Bitmap_Flatten(image, transparent ? BITMAP_CANVAS : 0);
   Bitmap_Process(image, false, smooth, transparent);
   return image;
+}
+
+// ---- picture files ----
+
+namespace {
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad() && bytes.size() <= size_t{INT32_MAX};
+}
+
+// stb's RGBA bytes as 0xAARRGGBB pixels.
+void FromRGBA(const uint8_t* rgba, int32_t w, int32_t h, CBitmap32& image) {
+  image = CBitmap32(w, h);
+  for (size_t i = 0; i < image.pixels.size(); ++i, rgba += 4)
+    image.pixels[i] = uint32_t(rgba[3]) << 24 | uint32_t(rgba[0]) << 16 | uint32_t(rgba[1]) << 8 | rgba[2];
+}
+
+}  // namespace
+
+bool Bitmap_LoadPicture(const std::string& path, CBitmap32& image) {
+  std::vector<uint8_t> bytes;
+  if (!ReadFile(path, bytes)) return false;
+  if (Bitmap_DecodeBMP(bytes, image)) return true;
+  int w = 0, h = 0, channels = 0;
+  stbi_uc* rgba = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4);
+  if (!rgba) return false;
+  const bool ok = w > 0 && h > 0 && int64_t{w} * h <= kMaxPixels;
+  if (ok) FromRGBA(rgba, w, h, image);
+  stbi_image_free(rgba);
+  return ok;
+}
+
+bool Bitmap_LoadGifFrames(const std::string& path, std::vector<CBitmap32>& frames) {
+  std::vector<uint8_t> bytes;
+  if (!ReadFile(path, bytes)) return false;
+  int w = 0, h = 0, count = 0, channels = 0;
+  int* delays = nullptr;
+  stbi_uc* rgba =
+      stbi_load_gif_from_memory(bytes.data(), static_cast<int>(bytes.size()), &delays, &w, &h, &count, &channels, 4);
+  stbi_image_free(delays);
+  if (!rgba) return false;
+  const bool ok = w > 0 && h > 0 && count > 0 && int64_t{w} * h * count <= kMaxPixels;
+  if (ok) {
+    frames.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) FromRGBA(rgba + static_cast<size_t>(i) * w * h * 4, w, h, frames[size_t(i)]);
+  }
+  stbi_image_free(rgba);
+  return ok;
 }

@@ -70,6 +70,18 @@ void Bitmap_AlphaFrom(CBitmap32& image, const CBitmap32& other);
 // filtering does not darken edges); with smooth also, transparent pixels
 // wear down the alpha of their neighbours.
 void Bitmap_Process(CBitmap32& image, bool keep_alpha, bool smooth, bool transparent);
+// Lays the image over an opaque canvas of colour `canvas` (0xRRGGBB).
+void Bitmap_Flatten(CBitmap32& image, uint32_t canvas);
+// The canvas colour under pictures and animation frames (game colour 0x008040).
+constexpr uint32_t BITMAP_CANVAS = 0x408000u;
 // A decoded picture as an image: with alpha kept as it is; otherwise laid
-// over a canvas (0x008040 when transparent, black otherwise) and processed.
+// over a canvas (BITMAP_CANVAS when transparent, black otherwise) and processed.
 CBitmap32 Bitmap_FromPicture(const CBitmap32& picture, bool alpha, bool smooth, bool transparent);
+
+// Reads a picture file: BMP (every kind), PNG, JPEG, GIF (its first frame),
+// Truevision, Photoshop, portable any-maps, Softimage PIC and Radiance HDR.
+// False when the file is missing or cannot be decoded.
+bool Bitmap_LoadPicture(const std::string& path, CBitmap32& image);
+// Every frame of an animated GIF as shown in turn, composed over what the
+// previous frames left (transparent where nothing was drawn).
+bool Bitmap_LoadGifFrames(const std::string& path, std::vector<CBitmap32>& frames);

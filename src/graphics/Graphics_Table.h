@@ -40,11 +40,20 @@ class CGraphicsTable {
   }
 
   // Appends a new empty object named prefix + index; returns the index.
-  int32_t AddNew() {
+  int32_t AddNew() { return Add(std::make_unique<T>()); }
+  // Appends an object made by the caller, named prefix + index; returns the index.
+  int32_t Add(std::unique_ptr<T> item) {
     const int32_t index = Count();
-    m_Items.push_back(std::make_unique<T>());
-    Resource_SetName(m_Kind, index, m_Prefix + std::to_string(index));
+    Push(std::move(item), m_Prefix + std::to_string(index));
     return index;
+  }
+  // The object of a valid index, a new one when the slot is empty (its name
+  // stays); null for an invalid index.
+  T* Slot(int32_t index) {
+    if (index < 0 || index >= Count()) return nullptr;
+    std::unique_ptr<T>& slot = m_Items[static_cast<size_t>(index)];
+    if (!slot) slot = std::make_unique<T>();
+    return slot.get();
   }
   // Frees the object of a slot and empties its name; false when already empty.
   bool Delete(int32_t index) {
@@ -63,10 +72,10 @@ class CGraphicsTable {
   // The target slot (a new object when empty) becomes a copy of the source;
   // false when the target index is invalid or the source does not exist.
   bool Assign(int32_t target, int32_t source) {
-    if (target < 0 || target >= Count() || !Get(source)) return false;
-    std::unique_ptr<T>& slot = m_Items[static_cast<size_t>(target)];
-    if (!slot) slot = std::make_unique<T>();
-    slot->Assign(*Get(source));
+    T* from = Get(source);
+    T* to = from ? Slot(target) : nullptr;
+    if (!to) return false;
+    to->Assign(*from);
     return true;
   }
 

@@ -1,7 +1,9 @@
 #include "graphics/Sprite_Class.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 
 #include "data/DataNew_Class.h"
@@ -66,6 +68,40 @@ void CSprite::LoadFromRecord(RSpriteRecord& record) {
     image.pixels = RBytes();  // the record's copy is no longer needed
   }
   BuildMasks();
+}
+
+bool CSprite::LoadFromFile(const std::string& path, const RSpriteLoad& how) {
+  std::vector<CBitmap32> frames;
+  std::string ext = std::filesystem::path(path).extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (ext == ".gif") {
+    if (!Bitmap_LoadGifFrames(path, frames)) return false;
+    for (CBitmap32& frame : frames) {
+      Bitmap_Flatten(frame, BITMAP_CANVAS);
+      Bitmap_Process(frame, false, how.smooth, how.transparent);
+    }
+  } else {
+    CBitmap32 picture;
+    if (!Bitmap_LoadPicture(path, picture)) return false;
+    const int32_t count = std::max(how.frames, 1), frame_width = picture.width / count;
+    if (frame_width < 1) return false;
+    frames.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i)
+      frames.push_back(Bitmap_FromPicture(Bitmap_SubImage(picture, i * frame_width, 0, frame_width, picture.height),
+                                          how.alpha, how.smooth, how.transparent));
+  }
+  Clear();
+  images = std::move(frames);
+  width = images[0].width;
+  height = images[0].height;
+  transparent = how.transparent;
+  smooth = how.smooth;
+  preload = how.preload;
+  precise = how.precise;
+  xorigin = how.xorigin;
+  yorigin = how.yorigin;
+  ImagesChanged();
+  return true;
 }
 
 void CSprite::Assign(const CSprite& other) {

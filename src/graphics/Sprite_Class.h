@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "graphics/Graphics_Bitmap32.h"
@@ -27,6 +28,17 @@ class CMask {
 
 // Bounding box modes.
 enum : int32_t { SPRITE_BBOX_AUTOMATIC = 0, SPRITE_BBOX_FULL = 1, SPRITE_BBOX_MANUAL = 2 };
+
+// How a picture file becomes a sprite.
+struct RSpriteLoad {
+  int32_t frames = 1;      // a strip of this many frames side by side (1 when 0 or less)
+  bool alpha = false;      // keep the file's alpha (no transparency, no smoothing)
+  bool transparent = true;
+  bool smooth = false;
+  bool preload = true;
+  bool precise = true;
+  int32_t xorigin = 0, yorigin = 0;
+};
 
 // Frame selection: index mod count, made non-negative; -1 when count is 0.
 int32_t Sprite_Frame(int32_t index, int32_t count);
@@ -58,6 +70,10 @@ class CSprite {
   // Takes over a record read from the game file (its pixels are moved out),
   // then builds the masks. Stored pixels are used as they are.
   void LoadFromRecord(RSpriteRecord& record);
+  // Loads a picture file: a ".gif" gives one image per animation frame,
+  // any other picture a strip of frames. False (the sprite unchanged) when
+  // the file is missing or cannot be decoded.
+  bool LoadFromFile(const std::string& path, const RSpriteLoad& how);
   // Becomes a copy of `other` (fields and images); textures and masks anew.
   void Assign(const CSprite& other);
 

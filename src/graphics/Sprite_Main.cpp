@@ -48,6 +48,16 @@ int32_t Sprite_AddEmpty() {
   Instance_SetSpriteSource(ShapeOf);
   return g_Sprites.AddNew();
 }
+int32_t Sprite_AddFromFile(const std::string& path, const RSpriteLoad& how) {
+  auto sprite = std::make_unique<CSprite>();
+  if (!sprite->LoadFromFile(path, how)) return -1;
+  Instance_SetSpriteSource(ShapeOf);
+  return g_Sprites.Add(std::move(sprite));
+}
+bool Sprite_Replace(int32_t index, const std::string& path, const RSpriteLoad& how) {
+  CSprite* sprite = g_Sprites.Slot(index);
+  return sprite && sprite->LoadFromFile(path, how);
+}
 bool Sprite_Delete(int32_t index) { return g_Sprites.Delete(index); }
 int32_t Sprite_Duplicate(int32_t index) {
   Instance_SetSpriteSource(ShapeOf);

@@ -7,6 +7,7 @@
 #include "data/DataNew_Class.h"
 
 class CSprite;
+struct RSpriteLoad;
 
 // Fills the table from the game file's sprites (their pixels are moved out
 // of the records) and lets instances take their shapes from it.
@@ -25,6 +26,12 @@ int32_t Sprite_Find(const std::string& name);
 
 // Appends an empty sprite named "__newsprite" and its index; returns the index.
 int32_t Sprite_AddEmpty();
+// Appends a sprite loaded from a picture file; -1 (nothing appended) when
+// loading fails.
+int32_t Sprite_AddFromFile(const std::string& path, const RSpriteLoad& how);
+// Loads a picture file into slot `index` (an empty slot gets a new sprite;
+// the name stays); false for an invalid index or when loading fails.
+bool Sprite_Replace(int32_t index, const std::string& path, const RSpriteLoad& how);
 // Frees a sprite and empties its slot; false when it is already empty.
 bool Sprite_Delete(int32_t index);
 // A new sprite that is a copy of `index`; -1 when that does not exist.
