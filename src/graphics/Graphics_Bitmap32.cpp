@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -521,20 +522,185 @@ bool Bitmap_LoadPicture(const std::string& path, CBitmap32& image) {
   return ok;
 }
 
+// ---- animated GIF ----
+
+namespace {
+
+// Reads the bytes of a GIF file with bounds checks; a read past the end
+// marks the reader failed and gives zeros.
+class CGifReader {
+ public:
+  explicit CGifReader(std::span<const uint8_t> bytes) : m_Bytes(bytes) {}
+  bool Failed() const { return m_Failed; }
+  uint8_t Byte() {
+    if (m_At >= m_Bytes.size()) {
+      m_Failed = true;
+      return 0;
+    }
+    return m_Bytes[m_At++];
+  }
+  int32_t Word() {
+    const int32_t low = Byte();
+    return low | Byte() << 8;
+  }
+  void Skip(size_t n) {
+    if (n > m_Bytes.size() - std::min(m_At, m_Bytes.size())) m_Failed = true;
+    m_At = std::min(m_At + n, m_Bytes.size());
+  }
+  // The data of a chain of sub-blocks (appended to `out` unless null).
+  void SubBlocks(std::vector<uint8_t>* out) {
+    while (uint8_t n = Byte()) {
+      if (out && !m_Failed && n <= m_Bytes.size() - m_At) out->insert(out->end(), &m_Bytes[m_At], &m_Bytes[m_At] + n);
+      Skip(n);
+    }
+  }
+  void Palette(int32_t count, std::vector<uint32_t>& out) {
+    out.resize(static_cast<size_t>(count));
+    for (uint32_t& c : out) {
+      const uint32_t r = Byte(), g = Byte(), b = Byte();
+      c = kAlpha | r << 16 | g << 8 | b;
+    }
+  }
+
+ private:
+  std::span<const uint8_t> m_Bytes;
+  size_t m_At = 0;
+  bool m_Failed = false;
+};
+
+// Decodes the LZW stream of one frame into `indices` (pixels not reached
+// stay -1). False for a corrupt code.
+bool GifDecodeLZW(const std::vector<uint8_t>& data, int32_t min_size, std::vector<int16_t>& indices) {
+  if (min_size < 1 || min_size > 8) return false;
+  constexpr int32_t kMaxCodes = 4096;
+  static thread_local uint16_t prefix[kMaxCodes];
+  static thread_local uint8_t suffix[kMaxCodes];
+  static thread_local uint8_t stack[kMaxCodes + 1];
+  const int32_t clear = 1 << min_size, end = clear + 1;
+  for (int32_t i = 0; i < clear; ++i) suffix[i] = static_cast<uint8_t>(i);
+  int32_t width = min_size + 1, next = clear + 2, prev = -1;
+  uint8_t first = 0;
+  size_t out = 0, bit = 0;
+  const size_t bits = data.size() * 8;
+  while (out < indices.size() && bit + static_cast<size_t>(width) <= bits) {
+    int32_t code = 0;
+    for (int32_t k = 0; k < width; ++k, ++bit) code |= (data[bit / 8] >> (bit % 8) & 1) << k;
+    if (code == clear) {
+      width = min_size + 1;
+      next = clear + 2;
+      prev = -1;
+      continue;
+    }
+    if (code == end) break;
+    if (prev < 0) {
+      if (code >= clear) return false;
+      first = static_cast<uint8_t>(code);
+      indices[out++] = first;
+      prev = code;
+      continue;
+    }
+    if (code > next || (code == next && next >= kMaxCodes)) return false;
+    const int32_t in = code;
+    int32_t depth = 0;
+    if (code == next) {  // the code being defined: the previous string and its first byte
+      stack[depth++] = first;
+      code = prev;
+    }
+    while (code > end) {
+      stack[depth++] = suffix[code];
+      code = prefix[code];
+    }
+    first = suffix[code];
+    stack[depth++] = first;
+    while (depth > 0 && out < indices.size()) indices[out++] = stack[--depth];
+    if (next < kMaxCodes) {
+      prefix[next] = static_cast<uint16_t>(prev);
+      suffix[next] = first;
+      if (++next == 1 << width && width < 12) ++width;
+    }
+    prev = in;
+  }
+  return true;
+}
+
+// The row of the image that decoded row r fills.
+int32_t GifRow(int32_t r, int32_t h, bool interlaced) {
+  if (!interlaced) return r;
+  static constexpr int32_t kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
+  for (int pass = 0; pass < 4; ++pass) {
+    const int32_t rows = h > kStart[pass] ? (h - kStart[pass] + kStep[pass] - 1) / kStep[pass] : 0;
+    if (r < rows) return kStart[pass] + r * kStep[pass];
+    r -= rows;
+  }
+  return 0;
+}
+
+}  // namespace
+
 bool Bitmap_LoadGifFrames(const std::string& path, std::vector<CBitmap32>& frames) {
   std::vector<uint8_t> bytes;
   if (!ReadFile(path, bytes)) return false;
-  int w = 0, h = 0, count = 0, channels = 0;
-  int* delays = nullptr;
-  stbi_uc* rgba =
-      stbi_load_gif_from_memory(bytes.data(), static_cast<int>(bytes.size()), &delays, &w, &h, &count, &channels, 4);
-  stbi_image_free(delays);
-  if (!rgba) return false;
-  const bool ok = w > 0 && h > 0 && count > 0 && int64_t{w} * h * count <= kMaxPixels;
-  if (ok) {
-    frames.resize(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) FromRGBA(rgba + static_cast<size_t>(i) * w * h * 4, w, h, frames[size_t(i)]);
+  CGifReader in(bytes);
+  uint8_t magic[6];
+  for (uint8_t& m : magic) m = in.Byte();
+  if (std::memcmp(magic, "GIF87a", 6) != 0 && std::memcmp(magic, "GIF89a", 6) != 0) return false;
+  const int32_t W = in.Word(), H = in.Word();
+  const uint8_t flags = in.Byte();
+  in.Skip(2);
+  if (in.Failed() || W <= 0 || H <= 0 || int64_t{W} * H > kMaxPixels) return false;
+  std::vector<uint32_t> global, local;
+  if (flags & 0x80) in.Palette(2 << (flags & 7), global);
+
+  std::vector<CBitmap32> result;
+  CBitmap32 canvas(W, H, kAlpha | BITMAP_CANVAS);
+  std::vector<uint8_t> data;
+  std::vector<int16_t> indices;
+  int32_t disposal = 0, transparent = -1;
+  while (!in.Failed()) {
+    const uint8_t kind = in.Byte();
+    if (kind == 0x3B || in.Failed()) break;
+    if (kind == 0x21) {
+      const uint8_t label = in.Byte();
+      if (label == 0xF9) {
+        data.clear();
+        in.SubBlocks(&data);
+        if (data.size() >= 4) {
+          disposal = data[0] >> 2 & 7;
+          transparent = data[0] & 1 ? data[3] : -1;
+        }
+      } else {
+        in.SubBlocks(nullptr);
+      }
+      continue;
+    }
+    if (kind != 0x2C) break;  // not a GIF block: what came before stands
+    const int32_t x0 = in.Word(), y0 = in.Word(), w = in.Word(), h = in.Word();
+    const uint8_t image_flags = in.Byte();
+    if (image_flags & 0x80) in.Palette(2 << (image_flags & 7), local);
+    const std::vector<uint32_t>& palette = image_flags & 0x80 ? local : global;
+    const int32_t min_size = in.Byte();
+    data.clear();
+    in.SubBlocks(&data);
+    if (in.Failed()) break;
+    if (static_cast<int64_t>(result.size() + 1) * W * H > kMaxPixels || int64_t{w} * h > kMaxPixels) return false;
+    indices.assign(static_cast<size_t>(w) * static_cast<size_t>(h), -1);
+    if (!GifDecodeLZW(data, min_size, indices)) return false;
+    for (int32_t r = 0; r < h; ++r) {
+      const int32_t y = y0 + GifRow(r, h, image_flags & 0x40);
+      if (y >= H) continue;
+      for (int32_t c = 0; c < w && x0 + c < W; ++c) {
+        const int32_t index = indices[static_cast<size_t>(r) * w + c];
+        if (index < 0 || index == transparent) continue;
+        canvas.pixels[static_cast<size_t>(y) * W + x0 + c] =
+            static_cast<size_t>(index) < palette.size() ? palette[static_cast<size_t>(index)] : kAlpha;
+      }
+    }
+    result.push_back(canvas);
+    if (disposal != 1) std::fill(canvas.pixels.begin(), canvas.pixels.end(), kAlpha | BITMAP_CANVAS);
+    disposal = 0;
+    transparent = -1;
   }
-  stbi_image_free(rgba);
-  return ok;
+  if (result.empty()) return false;
+  frames = std::move(result);
+  return true;
 }

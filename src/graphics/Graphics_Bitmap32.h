@@ -82,6 +82,9 @@ CBitmap32 Bitmap_FromPicture(const CBitmap32& picture, bool alpha, bool smooth, 
 // Truevision, Photoshop, portable any-maps, Softimage PIC and Radiance HDR.
 // False when the file is missing or cannot be decoded.
 bool Bitmap_LoadPicture(const std::string& path, CBitmap32& image);
-// Every frame of an animated GIF as shown in turn, composed over what the
-// previous frames left (transparent where nothing was drawn).
+// Every frame of an animated GIF, opaque: a canvas of the GIF's size starts
+// in BITMAP_CANVAS; each frame is drawn onto it (its transparent colour
+// left out) and a copy taken; then the canvas is filled again unless the
+// frame asks to be kept (disposal 1). False when the file is missing, is not
+// a GIF or has no complete frame; a corrupt frame spoils the whole file.
 bool Bitmap_LoadGifFrames(const std::string& path, std::vector<CBitmap32>& frames);

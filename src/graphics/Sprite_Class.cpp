@@ -76,10 +76,7 @@ bool CSprite::LoadFromFile(const std::string& path, const RSpriteLoad& how) {
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   if (ext == ".gif") {
     if (!Bitmap_LoadGifFrames(path, frames)) return false;
-    for (CBitmap32& frame : frames) {
-      Bitmap_Flatten(frame, BITMAP_CANVAS);
-      Bitmap_Process(frame, false, how.smooth, how.transparent);
-    }
+    for (CBitmap32& frame : frames) Bitmap_Process(frame, false, how.smooth, how.transparent);
   } else {
     CBitmap32 picture;
     if (!Bitmap_LoadPicture(path, picture)) return false;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "graphics/Background_Class.h"
 #include "graphics/Background_Main.h"
@@ -19,28 +20,56 @@ std::string TempPath(const std::string& name) {
   return (std::filesystem::path(VELMORA_BUILD_DIR) / ("sprite_file_" + name)).string();
 }
 
-// A GIF of 2 x 2 pixels with the palette black, red, blue, white; each frame
-// covers the screen with its pixels (palette indices; 3 is transparent).
-std::string WriteGif(const std::string& name, const std::vector<std::pair<int, std::vector<int>>>& frames) {
-  std::vector<uint8_t> b = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x81, 0, 0,
+// GIF LZW of palette indices (minimum code size 2), codes packed from the
+// low bit; the code width grows when the reader's table reaches it.
+std::vector<uint8_t> Lzw(const std::vector<int>& pixels) {
+  std::vector<uint8_t> out;
+  size_t bit = 0;
+  int width = 3, next = 6;
+  auto emit = [&](int code) {
+    for (int k = 0; k < width; ++k, ++bit) {
+      if (bit / 8 >= out.size()) out.push_back(0);
+      if (code >> k & 1) out[bit / 8] |= static_cast<uint8_t>(1 << (bit % 8));
+    }
+  };
+  std::map<std::pair<int, int>, int> table;
+  emit(4);
+  int prefix = pixels[0];
+  bool first = true;
+  for (size_t i = 1; i <= pixels.size(); ++i) {
+    if (i < pixels.size()) {
+      auto it = table.find({prefix, pixels[i]});
+      if (it != table.end()) {
+        prefix = it->second;
+        continue;
+      }
+      table[{prefix, pixels[i]}] = static_cast<int>(table.size()) + 6;
+    }
+    emit(prefix);
+    // The reader adds an entry for every code but the first.
+    if (!first && ++next == 1 << width) ++width;
+    first = false;
+    if (i < pixels.size()) prefix = pixels[i];
+  }
+  emit(5);
+  return out;
+}
+
+// A GIF of w x h pixels with the palette black, red, blue, white; each frame
+// covers the screen with its palette indices, 3 being transparent.
+std::string WriteGif(const std::string& name, int w, int h,
+                     const std::vector<std::pair<int, std::vector<int>>>& frames) {
+  std::vector<uint8_t> b = {'G', 'I', 'F', '8', '9', 'a', uint8_t(w), 0, uint8_t(h), 0, 0x81, 0, 0,
                             0, 0, 0, 255, 0, 0, 0, 0, 255, 255, 255, 255};
   for (const auto& [disposal, pixels] : frames) {
     b.insert(b.end(), {0x21, 0xF9, 4, static_cast<uint8_t>(disposal << 2 | 1), 0, 0, 3, 0});
-    b.insert(b.end(), {0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0, 2});
-    // 3-bit codes, a clear code (4) before every two pixels keeps the width
-    // fixed; end code 5.
-    std::vector<int> codes;
-    for (size_t i = 0; i < pixels.size(); ++i) {
-      if (i % 2 == 0) codes.push_back(4);
-      codes.push_back(pixels[i]);
+    b.insert(b.end(), {0x2C, 0, 0, 0, 0, uint8_t(w), 0, uint8_t(h), 0, 0, 2});
+    const std::vector<uint8_t> data = Lzw(pixels);
+    for (size_t at = 0; at < data.size(); at += 255) {
+      const size_t n = std::min<size_t>(255, data.size() - at);
+      b.push_back(static_cast<uint8_t>(n));
+      b.insert(b.end(), data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + n));
     }
-    codes.push_back(5);
-    std::vector<uint8_t> data((codes.size() * 3 + 7) / 8, 0);
-    for (size_t i = 0; i < codes.size(); ++i)
-      for (int bit = 0; bit < 3; ++bit)
-        if (codes[i] >> bit & 1) data[(i * 3 + bit) / 8] |= static_cast<uint8_t>(1 << ((i * 3 + bit) % 8));
-    b.push_back(static_cast<uint8_t>(data.size()));
-    b.insert(b.end(), data.begin(), data.end());
     b.push_back(0);
   }
   b.push_back(0x3B);
@@ -112,15 +141,41 @@ TEST(SpriteFile, GifFramesAndDisposal) {
   how.transparent = false;
   // Disposal 1 (keep): the red first frame shows through the second's hole.
   CSprite keep;
-  ASSERT_TRUE(keep.LoadFromFile(WriteGif("keep.GIF", {{1, {1, 1, 1, 1}}, {0, {3, 2, 2, 2}}}), how));
+  ASSERT_TRUE(keep.LoadFromFile(WriteGif("keep.GIF", 2, 2, {{1, {1, 1, 1, 1}}, {0, {3, 2, 2, 2}}}), how));
   ASSERT_EQ(keep.ImageCount(), 2);
   EXPECT_EQ(keep.images[0].Pixel(1, 1), kRed);
   EXPECT_EQ(keep.images[1].Pixel(0, 0), kRed);
   EXPECT_EQ(keep.images[1].Pixel(1, 0), kBlue);
-  // Disposal 2: the canvas colour shows instead.
-  CSprite clear;
-  ASSERT_TRUE(clear.LoadFromFile(WriteGif("clear.gif", {{2, {1, 1, 1, 1}}, {0, {3, 2, 2, 2}}}), how));
-  EXPECT_EQ(clear.images[1].Pixel(0, 0), 0xFF408000u);
+  // Any other disposal: the canvas colour (0x008040) shows instead.
+  for (int disposal : {0, 2, 3}) {
+    CSprite clear;
+    ASSERT_TRUE(clear.LoadFromFile(WriteGif("clear.gif", 2, 2, {{disposal, {1, 1, 1, 1}}, {0, {3, 2, 2, 2}}}), how));
+    EXPECT_EQ(clear.images[1].Pixel(0, 0), 0xFF408000u) << disposal;
+  }
+
+  // A larger frame uses the whole code table; an independent decoder of
+  // single pictures reads the same first frame.
+  std::vector<int> pattern(40 * 30);
+  for (int i = 0; i < 40 * 30; ++i) pattern[size_t(i)] = (i % 40) * (i / 40) / 7 % 3;
+  const std::string big = WriteGif("big.gif", 40, 30, {{0, pattern}, {0, std::vector<int>(40 * 30, 2)}});
+  std::vector<CBitmap32> frames;
+  ASSERT_TRUE(Bitmap_LoadGifFrames(big, frames));
+  ASSERT_EQ(frames.size(), 2u);
+  CBitmap32 reference;
+  ASSERT_TRUE(Bitmap_LoadPicture(big, reference));
+  EXPECT_EQ(frames[0].pixels, reference.pixels);
+  EXPECT_EQ(frames[1].Pixel(39, 29), kBlue);
+
+  // Corrupt files fail whole: a cut stream, a bad code size, not a GIF.
+  std::ifstream in(big, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+  std::ofstream(TempPath("cut.gif"), std::ios::binary).write(bytes.data(), 40);
+  EXPECT_FALSE(Bitmap_LoadGifFrames(TempPath("cut.gif"), frames));
+  bytes[25 + 8 + 10] = 12;  // the first frame's minimum code size
+  std::ofstream(TempPath("size.gif"), std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+  EXPECT_FALSE(Bitmap_LoadGifFrames(TempPath("size.gif"), frames));
+  EXPECT_FALSE(Bitmap_LoadGifFrames(TempPath("strip.bmp"), frames));
+  EXPECT_EQ(frames.size(), 2u);  // untouched by the failures
 }
 
 TEST(SpriteFile, TableEntriesFromFiles) {
