@@ -639,7 +639,10 @@ int32_t GifRow(int32_t r, int32_t h, bool interlaced) {
 
 bool Bitmap_LoadGifFrames(const std::string& path, std::vector<CBitmap32>& frames) {
   std::vector<uint8_t> bytes;
-  if (!ReadFile(path, bytes)) return false;
+  return ReadFile(path, bytes) && Bitmap_DecodeGif(bytes, frames);
+}
+
+bool Bitmap_DecodeGif(std::span<const uint8_t> bytes, std::vector<CBitmap32>& frames) {
   CGifReader in(bytes);
   uint8_t magic[6];
   for (uint8_t& m : magic) m = in.Byte();

@@ -88,3 +88,4 @@ bool Bitmap_LoadPicture(const std::string& path, CBitmap32& image);
 // frame asks to be kept (disposal 1). False when the file is missing, is not
 // a GIF or has no complete frame; a corrupt frame spoils the whole file.
 bool Bitmap_LoadGifFrames(const std::string& path, std::vector<CBitmap32>& frames);
+bool Bitmap_DecodeGif(std::span<const uint8_t> bytes, std::vector<CBitmap32>& frames);
