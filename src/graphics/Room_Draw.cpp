@@ -4,9 +4,14 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "graphics/Background_Class.h"
+#include "graphics/Background_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Window.h"
+#include "graphics/Sprite_Class.h"
+#include "graphics/Sprite_Main.h"
 #include "runner/Run_Global.h"
+#include "step/Run_Step.h"
 #include "variables/Variable_BuiltIn.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
@@ -43,13 +48,37 @@ const CInstance* Followed(const CRoom& room, int32_t object) {
   return nullptr;
 }
 
+// Its draw event, else its sprite.
 void DrawInstance(CInstance* inst) {
-  if (HasEvent(inst->object_index, EV_DRAW, 0)) PerformEvent(inst, inst, EV_DRAW, 0);
+  if (HasEvent(inst->object_index, EV_DRAW, 0))
+    PerformEvent(inst, inst, EV_DRAW, 0);
+  else if (const CSprite* sprite = Sprite_Get(inst->sprite_index))
+    Sprite_DrawInstance(*sprite, *inst);
+}
+
+// The background or foreground layers, tiled over the drawn rectangle.
+void DrawLayers(const CRoom& room, bool foreground, int32_t L, int32_t T, int32_t R, int32_t B) {
+  for (const CBack& layer : room.backgrounds) {
+    if (!layer.visible || layer.foreground != foreground) continue;
+    if (const CBackground* back = Background_Get(layer.index))
+      back->DrawTiled(layer.tile_h, layer.tile_v, layer.alpha, layer.blend, L, T, R - L, B - T, layer.xscale,
+                      layer.yscale, layer.x, layer.y);
+  }
+}
+
+// A tile, unless it lies outside the drawn rectangle.
+void DrawTile(const RTile& tile, int32_t L, int32_t T, int32_t R, int32_t B) {
+  if (R < tile.x || B < tile.y || L > tile.x + tile.width * tile.xscale || T > tile.y + tile.height * tile.yscale)
+    return;
+  if (const CBackground* back = Background_Get(tile.background))
+    back->DrawPart(tile.left, tile.top, tile.width, tile.height, tile.x, tile.y, tile.xscale, tile.yscale, tile.blend,
+                   tile.alpha);
 }
 
 // One rectangle of the room (L, T, R, B) through the current projection.
 void DrawRegion(CRoom& room, int32_t L, int32_t T, int32_t R, int32_t B) {
   if (room.show_background_color) D3D_Clear(room.background_color);
+  DrawLayers(room, false, L, T, R, B);
   // Instances and tiles merged by depth; an instance wins a tie. By index:
   // a draw event may create instances, which go to the end.
   const std::vector<CInstance*>& instances = room.Instances();
@@ -66,8 +95,12 @@ void DrawRegion(CRoom& room, int32_t L, int32_t T, int32_t R, int32_t B) {
     if (i < instances.size() && (j >= room.tiles.size() || room.tiles[j].depth <= instances[i]->depth))
       DrawInstance(instances[i++]);
     else
-      j++;  // tiles are drawn once backgrounds have textures
+      DrawTile(room.tiles[j++], L, T, R, B);
   }
+  DrawLayers(room, true, L, T, R, B);
+  // The cursor sprite at the mouse, its image counting the steps.
+  if (const CSprite* cursor = Sprite_Get(Game.cursor_sprite))
+    cursor->DrawExt(Step_CursorImage, Step_MouseX, Step_MouseY, 1, 1, 0, 0xFFFFFF, 1);
 }
 
 std::string Caption(const CRoom& room) {

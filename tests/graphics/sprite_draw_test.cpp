@@ -1,0 +1,136 @@
+// Sprites and backgrounds drawn on the headless device: textures made when
+// graphics are prepared, frame selection, origins and scales, exact pixels.
+#include <gtest/gtest.h>
+
+#include "graphics/Background_Class.h"
+#include "graphics/Background_Main.h"
+#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Texture.h"
+#include "graphics/Sprite_Class.h"
+#include "graphics/Sprite_Main.h"
+#include "support/graphics_fixture.h"
+#include "world/Instance_Class.h"
+
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu, kBlack = 0xFF000000u;
+constexpr int32_t kGameWhite = 0xFFFFFF;
+
+RImageRecord Record(int32_t w, int32_t h, uint32_t colour) {
+  RImageRecord r;
+  r.exists = true;
+  r.width = w;
+  r.height = h;
+  for (int32_t i = 0; i < w * h; ++i)
+    for (int shift = 0; shift < 32; shift += 8) r.pixels.push_back(static_cast<uint8_t>(colour >> shift));
+  return r;
+}
+
+// Sprite 0: 4 x 4, origin (2, 2), frames red (with a clear top-left pixel)
+// and green. Background 0: 2 x 2 blue.
+void InstallTables() {
+  RSlots<RSpriteRecord> sprites(1);
+  sprites[0].emplace();
+  sprites[0]->name = "spr";
+  sprites[0]->width = sprites[0]->height = 4;
+  sprites[0]->xOrigin = sprites[0]->yOrigin = 2;
+  sprites[0]->images = {Record(4, 4, kRed), Record(4, 4, kGreen)};
+  sprites[0]->images[0].pixels[3] = 0;  // alpha of pixel (0, 0)
+  Sprite_Install(sprites);
+  RSlots<RBackgroundRecord> backgrounds(1);
+  backgrounds[0].emplace();
+  backgrounds[0]->width = backgrounds[0]->height = 2;
+  backgrounds[0]->hasImage = true;
+  backgrounds[0]->image = Record(2, 2, kBlue);
+  Background_Install(backgrounds);
+  // As the preparation does: backgrounds first, then sprites.
+  Background_CreateAllTextures();
+  Sprite_CreateAllTextures();
+}
+
+}  // namespace
+
+TEST_F(GraphicsTest, SpriteTexturesAreMadeAtPreparation) {
+  InstallTables();
+  const CSprite& s = *Sprite_Get(0);
+  EXPECT_EQ(Background_Get(0)->Texture(), 0);
+  ASSERT_EQ(s.textures.size(), 2u);
+  EXPECT_EQ(s.textures[0], 1);
+  EXPECT_EQ(s.textures[1], 2);
+  EXPECT_EQ(s.TextureOf(-1), 2);
+  EXPECT_EQ(s.TextureOf(4), 1);
+  // Rebuilding frees the old textures first; clearing frees them all.
+  Sprite_Get(0)->CreateTextures();
+  EXPECT_EQ(s.textures[0], 1);
+  Sprite_ClearTable();
+  Background_ClearTable();
+  EXPECT_FALSE(Texture_Exists(0));
+  EXPECT_FALSE(Texture_Exists(2));
+}
+
+TEST_F(GraphicsTest, SpriteDrawingPlacesTheFrameAtItsOrigin) {
+  InstallTables();
+  const CSprite& s = *Sprite_Get(0);
+  D3D_Clear(0);
+  s.Draw(1, 10, 10);                                        // green at 8..11
+  s.Draw(0, 20, 10);                                        // red at 18..21, (18, 8) clear
+  s.DrawExt(0, 40, 10, 2, 2, 0, kGameWhite, 1);             // red at 36..43
+  s.DrawStretched(1, 50, 20, 8, 2, kGameWhite, 1);          // green at 50..57 x 20..21
+  s.DrawPart(1, 0, 0, 2, 1, 0, 30, 1, 1, kGameWhite, 1);    // green at 0..1 x 30
+  s.DrawStretched(1, 0, 40, 0, 5, kGameWhite, 1);           // nothing: zero width
+  Background_Get(0)->Draw(60, 0);                           // blue at 60..61
+  Background_Get(0)->DrawTiled(false, true, 1, kGameWhite, 0, 0, 100, 6, 1, 1, 70, 0);  // 70..71, rows 0..5
+  const CBitmap32 shot = Grab(80, 48);
+  EXPECT_EQ(shot.Pixel(8, 8), kGreen);
+  EXPECT_EQ(shot.Pixel(11, 11), kGreen);
+  EXPECT_EQ(shot.Pixel(7, 8), kBlack);
+  EXPECT_EQ(shot.Pixel(12, 11), kBlack);
+  EXPECT_EQ(shot.Pixel(18, 8), kBlack);
+  EXPECT_EQ(shot.Pixel(19, 8), kRed);
+  EXPECT_EQ(shot.Pixel(37, 7), kBlack);  // the clear pixel, doubled
+  EXPECT_EQ(shot.Pixel(36, 8), kRed);
+  EXPECT_EQ(shot.Pixel(38, 6), kRed);
+  EXPECT_EQ(shot.Pixel(43, 13), kRed);
+  EXPECT_EQ(shot.Pixel(44, 13), kBlack);
+  EXPECT_EQ(shot.Pixel(57, 21), kGreen);
+  EXPECT_EQ(shot.Pixel(58, 21), kBlack);
+  EXPECT_EQ(shot.Pixel(50, 22), kBlack);
+  EXPECT_EQ(shot.Pixel(1, 30), kGreen);
+  EXPECT_EQ(shot.Pixel(2, 30), kBlack);
+  EXPECT_EQ(shot.Pixel(0, 40), kBlack);
+  EXPECT_EQ(shot.Pixel(61, 1), kBlue);
+  EXPECT_EQ(shot.Pixel(62, 1), kBlack);
+  EXPECT_EQ(shot.Pixel(71, 5), kBlue);
+  EXPECT_EQ(shot.Pixel(72, 5), kBlack);
+  EXPECT_EQ(shot.Pixel(70, 6), kBlack);
+}
+
+TEST_F(GraphicsTest, InstanceDrawsItsSpriteByDefault) {
+  InstallTables();
+  const CSprite& s = *Sprite_Get(0);
+  RInstanceState plain;
+  plain.x = 10.4, plain.y = 10;
+  plain.image_index = 1.9;  // image 1
+  RInstanceState scaled = plain;
+  scaled.x = 30;
+  scaled.image_xscale = -1;  // mirrored: the clear pixel at the right
+  scaled.image_index = -2;   // image 0
+  RInstanceState faded = plain;
+  faded.x = 50;
+  faded.image_alpha = 0;
+  D3D_Clear(0);
+  Sprite_DrawInstance(s, plain);
+  Sprite_DrawInstance(s, scaled);
+  Sprite_DrawInstance(s, faded);
+  const CBitmap32 shot = Grab(60, 20);
+  EXPECT_EQ(shot.Pixel(8, 8), kGreen);
+  EXPECT_EQ(shot.Pixel(11, 11), kGreen);
+  EXPECT_EQ(shot.Pixel(31, 8), kBlack);
+  EXPECT_EQ(shot.Pixel(28, 8), kRed);
+  EXPECT_EQ(shot.Pixel(30, 11), kRed);
+  EXPECT_EQ(shot.Pixel(49, 9), kBlack);
+  EXPECT_EQ(Sprite_ImageIndex(1.9), 1);
+  EXPECT_EQ(Sprite_ImageIndex(-0.5), -1);
+  EXPECT_EQ(Sprite_ImageIndex(0.0 / 0.0), 0);
+  EXPECT_EQ(Sprite_ImageIndex(1e300), INT32_MAX);
+}
