@@ -7,7 +7,10 @@
 
 namespace {
 
-std::vector<RTexture> g_Textures;
+// Resource tables free their textures when they are destroyed at exit, in an
+// order between modules the language leaves open: the texture table outlives
+// them all.
+std::vector<RTexture>& g_Textures = *new std::vector<RTexture>();
 
 RTexture* Slot(int32_t id) {
   if (id < 0 || id >= static_cast<int32_t>(g_Textures.size()) || !g_Textures[id].used) return nullptr;
