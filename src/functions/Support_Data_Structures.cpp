@@ -19,6 +19,20 @@ namespace {
 constexpr double DEFAULT_PRECISION = 0.00000001;
 double g_Precision = DEFAULT_PRECISION;
 
+// The shared comparison; the exported DS_Compare calls it, and the
+// containers call it directly so that it inlines into their searches.
+inline int Compare(const RValue& a, const RValue& b) {
+  if (a.kind != b.kind) return a.kind == VALUE_REAL ? -1 : 1;
+  if (a.kind == VALUE_STRING) {
+    int c = a.str.compare(b.str);
+    return (c > 0) - (c < 0);
+  }
+  double tolerance = g_Precision;
+  if (tolerance == 0) tolerance = std::max(std::min(std::fabs(a.real), std::fabs(b.real)) * 1e-12, 1e-12);
+  if (std::fabs(a.real - b.real) <= tolerance) return 0;
+  return a.real < b.real ? -1 : 1;
+}
+
 // The exact order behind the sorting and the priority heaps: reals before
 // strings, reals by value with not-a-numbers last (so the order stays strict
 // and weak), strings bytewise. DS_Compare agrees with it except for values
@@ -34,8 +48,8 @@ bool ExactEqual(const RValue& a, const RValue& b) { return !ExactLess(a, b) && !
 // Whether two values next to each other in exact order (a before b) compare
 // the way the exact order says, both ways round.
 bool Consistent(const RValue& a, const RValue& b) {
-  if (ExactEqual(a, b)) return DS_Compare(a, b) == 0 && DS_Compare(b, a) == 0;
-  return DS_Compare(a, b) < 0 && DS_Compare(b, a) > 0;
+  if (ExactEqual(a, b)) return Compare(a, b) == 0 && Compare(b, a) == 0;
+  return Compare(a, b) < 0 && Compare(b, a) > 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -168,17 +182,7 @@ void WriteCounted(std::string& out, int32_t header, const std::vector<RValue>& v
 void DS_SetPrecision(double precision) { g_Precision = std::fabs(precision); }
 double DS_Precision() { return g_Precision; }
 
-int DS_Compare(const RValue& a, const RValue& b) {
-  if (a.kind != b.kind) return a.kind == VALUE_REAL ? -1 : 1;
-  if (a.kind == VALUE_STRING) {
-    int c = a.str.compare(b.str);
-    return (c > 0) - (c < 0);
-  }
-  double tolerance = g_Precision;
-  if (tolerance == 0) tolerance = std::max(std::min(std::fabs(a.real), std::fabs(b.real)) * 1e-12, 1e-12);
-  if (std::fabs(a.real - b.real) <= tolerance) return 0;
-  return a.real < b.real ? -1 : 1;
-}
+int DS_Compare(const RValue& a, const RValue& b) { return Compare(a, b); }
 
 // ---------------------------------------------------------------------------
 // Stack
@@ -269,7 +273,7 @@ void CDS_List::Delete(int32_t pos) {
 
 int32_t CDS_List::FindIndex(const RValue& v) const {
   for (size_t i = 0; i < values_.size(); i++)
-    if (DS_Compare(values_[i], v) == 0) return static_cast<int32_t>(i);
+    if (Compare(values_[i], v) == 0) return static_cast<int32_t>(i);
   return -1;
 }
 
@@ -294,7 +298,7 @@ void CDS_List::Sort(bool ascending) {
   if (!consistent) {
     for (size_t i = 1; i < n; i++)
       for (size_t k = i; k >= 1; k--) {
-        if ((DS_Compare(values_[k - 1], values_[k]) > 0) != ascending) break;
+        if ((Compare(values_[k - 1], values_[k]) > 0) != ascending) break;
         std::swap(values_[k - 1], values_[k]);
       }
     return;
@@ -326,7 +330,7 @@ EDS_Read CDS_List::Read(std::string_view text) { return ReadCounted(text, HEADER
 
 namespace {
 // Blocks split when they reach twice this size and are rebuilt at this size.
-constexpr size_t MAP_BLOCK = 256;
+constexpr size_t MAP_BLOCK = 128;
 }  // namespace
 
 void CDS_Map::Locate(int32_t pos, size_t& block, size_t& offset) const {
@@ -347,7 +351,7 @@ int32_t CDS_Map::Lower(const RValue& k) const {
   int32_t lo = 0, hi = count_ - 1;
   while (hi - lo + 1 > 8) {
     int32_t mid = lo + (hi - lo) / 2;
-    if (DS_Compare(At(mid).key, k) < 0)
+    if (Compare(At(mid).key, k) < 0)
       lo = mid + 1;
     else
       hi = mid;
@@ -357,7 +361,7 @@ int32_t CDS_Map::Lower(const RValue& k) const {
   Locate(lo, block, offset);
   for (int32_t pos = lo; pos < count_; pos++) {
     if (offset == blocks_[block].size()) block++, offset = 0;
-    if (DS_Compare(blocks_[block][offset++].key, k) >= 0) return pos;
+    if (Compare(blocks_[block][offset++].key, k) >= 0) return pos;
   }
   return -1;
 }
@@ -366,7 +370,7 @@ int32_t CDS_Map::Upper(const RValue& k) const {
   int32_t lo = 0, hi = count_ - 1;
   while (hi - lo + 1 > 8) {
     int32_t mid = lo + (hi - lo) / 2;
-    if (DS_Compare(At(mid).key, k) > 0)
+    if (Compare(At(mid).key, k) > 0)
       hi = mid - 1;
     else
       lo = mid;
@@ -375,7 +379,7 @@ int32_t CDS_Map::Upper(const RValue& k) const {
   size_t block, offset;
   Locate(hi, block, offset);
   for (int32_t pos = hi; pos >= 0; pos--) {
-    if (DS_Compare(blocks_[block][offset].key, k) <= 0) return pos;
+    if (Compare(blocks_[block][offset].key, k) <= 0) return pos;
     if (offset == 0) {
       if (block == 0) break;
       offset = blocks_[--block].size();
@@ -444,22 +448,22 @@ void CDS_Map::Replace(const RValue& key, const RValue& v) {
   size_t block, offset;
   Locate(pos, block, offset);
   REntry& entry = blocks_[block][offset];
-  if (DS_Compare(entry.key, key) == 0) entry.value = v;
+  if (Compare(entry.key, key) == 0) entry.value = v;
 }
 
 void CDS_Map::Delete(const RValue& key) {
   int32_t pos = Lower(key);
-  if (pos >= 0 && DS_Compare(At(pos).key, key) == 0) EraseAt(pos);
+  if (pos >= 0 && Compare(At(pos).key, key) == 0) EraseAt(pos);
 }
 
 bool CDS_Map::Exists(const RValue& key) const {
   int32_t pos = Lower(key);
-  return pos >= 0 && DS_Compare(At(pos).key, key) == 0;
+  return pos >= 0 && Compare(At(pos).key, key) == 0;
 }
 
 RValue CDS_Map::FindValue(const RValue& key) const {
   int32_t pos = Lower(key);
-  if (pos >= 0 && DS_Compare(At(pos).key, key) == 0) return At(pos).value;
+  if (pos >= 0 && Compare(At(pos).key, key) == 0) return At(pos).value;
   return RValue();
 }
 
@@ -562,7 +566,7 @@ void CDS_Priority::RebuildHeaps() {
 
 int32_t CDS_Priority::FindEntry(const RValue& v) const {
   for (size_t i = 0; i < values_.size(); i++)
-    if (DS_Compare(values_[i], v) == 0) return static_cast<int32_t>(i);
+    if (Compare(values_[i], v) == 0) return static_cast<int32_t>(i);
   return -1;
 }
 
@@ -586,16 +590,16 @@ int32_t CDS_Priority::Winner(const RHeap& heap) const {
     scratch_.pop_back();
     const RValue& p = priorities_[static_cast<size_t>(heap.items[i])];
     if (ExactEqual(p, best)) {
-      clear = DS_Compare(p, best) == 0 && DS_Compare(best, p) == 0;
+      clear = Compare(p, best) == 0 && Compare(best, p) == 0;
       for (size_t child = 2 * i + 1; child <= 2 * i + 2 && child < heap.items.size(); child++) scratch_.push_back(child);
     } else {
-      clear = DS_Compare(p, best) == beyond && DS_Compare(best, p) == -beyond;
+      clear = Compare(p, best) == beyond && Compare(best, p) == -beyond;
     }
   }
   if (clear) return top;
   int32_t winner = 0;
   for (size_t i = 1; i < priorities_.size(); i++)
-    if (DS_Compare(priorities_[i], priorities_[static_cast<size_t>(winner)]) == -beyond)
+    if (Compare(priorities_[i], priorities_[static_cast<size_t>(winner)]) == -beyond)
       winner = static_cast<int32_t>(i);
   return winner;
 }
