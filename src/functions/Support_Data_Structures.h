@@ -42,16 +42,19 @@ class CDS_Stack {
   void Clear();
   const std::vector<RValue>& Values() const { return values_; }  // bottom first
 
+  // Appends the text form; Read replaces the contents from one. Every kind
+  // has the same pair.
   void Write(std::string& out) const;
-  // Appends the text form; Read replaces the contents from one.
   EDS_Read Read(std::string_view text);
 
  private:
   std::vector<RValue> values_;
 };
 
-// The storage is a ring-less array: dequeued slots stay behind head until the
-// queue compacts itself, and the text form carries every slot.
+// A plain array with head and tail positions: dequeued slots keep their
+// values until the queue compacts itself, and the text form carries every
+// slot. The storage's length grows by 16 slots at a time (its allocation
+// grows geometrically underneath).
 class CDS_Queue {
  public:
   void Enqueue(const RValue& v);
