@@ -344,10 +344,25 @@ const CDS_Map::REntry& CDS_Map::At(int32_t pos) const {
   return blocks_[block][offset];
 }
 
-// The halving narrows the range down to 8 entries and the scan finishes; a
-// scan that finds nothing in the range goes on to the end, which only matters
-// when keys within the precision of each other make the order inconsistent.
+// While keys are out of exact order: the halving narrows the range down to 8
+// entries and the scan finishes; a scan that finds nothing in the range goes
+// on to the end, which only matters when the order is inconsistent.
+template <class P>
+int32_t CDS_Map::PartitionPoint(P passes) const {
+  size_t block = static_cast<size_t>(std::partition_point(firsts_.begin(), firsts_.end(), passes) - firsts_.begin());
+  if (block == 0) return 0;
+  const std::vector<REntry>& entries = blocks_[--block];
+  auto in_block = std::partition_point(entries.begin(), entries.end(), [&](const REntry& e) { return passes(e.key); });
+  return starts_[block] + static_cast<int32_t>(in_block - entries.begin());
+}
+
+int32_t CDS_Map::Descent(int32_t a, int32_t b) const { return ExactLess(At(b).key, At(a).key); }
+
 int32_t CDS_Map::Lower(const RValue& k) const {
+  if (descents_ == 0) {
+    int32_t pos = PartitionPoint([&](const RValue& key) { return Compare(key, k) < 0; });
+    return pos < count_ ? pos : -1;
+  }
   int32_t lo = 0, hi = count_ - 1;
   while (hi - lo + 1 > 8) {
     int32_t mid = lo + (hi - lo) / 2;
@@ -367,6 +382,7 @@ int32_t CDS_Map::Lower(const RValue& k) const {
 }
 
 int32_t CDS_Map::Upper(const RValue& k) const {
+  if (descents_ == 0) return PartitionPoint([&](const RValue& key) { return Compare(key, k) <= 0; }) - 1;
   int32_t lo = 0, hi = count_ - 1;
   while (hi - lo + 1 > 8) {
     int32_t mid = lo + (hi - lo) / 2;
@@ -393,7 +409,9 @@ void CDS_Map::InsertAt(int32_t pos, REntry entry) {
   if (blocks_.empty()) {
     blocks_.emplace_back();
     starts_.push_back(0);
+    firsts_.emplace_back();
   }
+  if (pos > 0 && pos < count_) descents_ -= Descent(pos - 1, pos);
   size_t block, offset;
   if (pos == count_) {
     block = blocks_.size() - 1;
@@ -403,37 +421,52 @@ void CDS_Map::InsertAt(int32_t pos, REntry entry) {
   }
   std::vector<REntry>& entries = blocks_[block];
   entries.insert(entries.begin() + static_cast<ptrdiff_t>(offset), std::move(entry));
+  if (offset == 0) firsts_[block] = entries.front().key;
   count_++;
   for (size_t b = block + 1; b < starts_.size(); b++) starts_[b]++;
   if (entries.size() >= 2 * MAP_BLOCK) {
     std::vector<REntry> upper(std::make_move_iterator(entries.begin() + MAP_BLOCK),
                               std::make_move_iterator(entries.end()));
     entries.resize(MAP_BLOCK);
-    blocks_.insert(blocks_.begin() + static_cast<ptrdiff_t>(block) + 1, std::move(upper));
-    starts_.insert(starts_.begin() + static_cast<ptrdiff_t>(block) + 1,
-                   starts_[block] + static_cast<int32_t>(MAP_BLOCK));
+    auto at = static_cast<ptrdiff_t>(block) + 1;
+    firsts_.insert(firsts_.begin() + at, upper.front().key);
+    blocks_.insert(blocks_.begin() + at, std::move(upper));
+    starts_.insert(starts_.begin() + at, starts_[block] + static_cast<int32_t>(MAP_BLOCK));
   }
+  if (pos > 0) descents_ += Descent(pos - 1, pos);
+  if (pos + 1 < count_) descents_ += Descent(pos, pos + 1);
 }
 
 void CDS_Map::EraseAt(int32_t pos) {
+  if (pos > 0) descents_ -= Descent(pos - 1, pos);
+  if (pos + 1 < count_) descents_ -= Descent(pos, pos + 1);
   size_t block, offset;
   Locate(pos, block, offset);
   std::vector<REntry>& entries = blocks_[block];
   entries.erase(entries.begin() + static_cast<ptrdiff_t>(offset));
   count_--;
   for (size_t b = block + 1; b < starts_.size(); b++) starts_[b]--;
+  auto at = static_cast<ptrdiff_t>(block);
   if (entries.empty()) {
-    blocks_.erase(blocks_.begin() + static_cast<ptrdiff_t>(block));
-    starts_.erase(starts_.begin() + static_cast<ptrdiff_t>(block));
+    blocks_.erase(blocks_.begin() + at);
+    starts_.erase(starts_.begin() + at);
+    firsts_.erase(firsts_.begin() + at);
+  } else if (offset == 0) {
+    firsts_[block] = entries.front().key;
   }
+  if (pos > 0 && pos < count_) descents_ += Descent(pos - 1, pos);
 }
 
 void CDS_Map::Rebuild(std::vector<REntry> entries) {
   blocks_.clear();
   starts_.clear();
+  firsts_.clear();
   count_ = static_cast<int32_t>(entries.size());
+  descents_ = 0;
+  for (size_t i = 1; i < entries.size(); i++) descents_ += ExactLess(entries[i].key, entries[i - 1].key);
   for (size_t first = 0; first < entries.size(); first += MAP_BLOCK) {
     size_t last = std::min(entries.size(), first + MAP_BLOCK);
+    firsts_.push_back(entries[first].key);
     blocks_.emplace_back(std::make_move_iterator(entries.begin() + static_cast<ptrdiff_t>(first)),
                          std::make_move_iterator(entries.begin() + static_cast<ptrdiff_t>(last)));
     starts_.push_back(static_cast<int32_t>(first));
@@ -485,7 +518,9 @@ RValue CDS_Map::FindLast() const { return count_ > 0 ? blocks_.back().back().key
 void CDS_Map::Clear() {
   blocks_ = {};
   starts_ = {};
+  firsts_ = {};
   count_ = 0;
+  descents_ = 0;
 }
 
 void CDS_Map::Write(std::string& out) const {

@@ -130,6 +130,13 @@ class CDS_Map {
   // The block holding a position (0 <= pos < count_) and the offset in it.
   void Locate(int32_t pos, size_t& block, size_t& offset) const;
   const REntry& At(int32_t pos) const;
+  // The first position whose key fails `passes`, for a test that only keys
+  // at the front pass; searched through the blocks' first keys, then within
+  // one block.
+  template <class P>
+  int32_t PartitionPoint(P passes) const;
+  // 1 when the key at b lies exactly below the key at a (a before b).
+  int32_t Descent(int32_t a, int32_t b) const;
   void InsertAt(int32_t pos, REntry entry);
   void EraseAt(int32_t pos);
   void Rebuild(std::vector<REntry> entries);
@@ -137,6 +144,11 @@ class CDS_Map {
   int32_t count_ = 0;
   std::vector<std::vector<REntry>> blocks_;
   std::vector<int32_t> starts_;  // position of each block's first entry
+  std::vector<RValue> firsts_;   // each block's first key, kept apart for the search
+  // Neighbouring keys out of exact order. Keys that lie within the precision
+  // of each other can be added that way; while there are none, any binary
+  // search gives the same positions as the halving one.
+  int32_t descents_ = 0;
 };
 
 // Pairs of value and priority in an unsorted array; the least / greatest

@@ -425,6 +425,65 @@ TEST_F(DataStructures, LargeMapAgreesWithAnOrderedMultimap) {
   EXPECT_EQ(again.FindNext(RValue(700.0)).real, reference.upper_bound(700)->first);
 }
 
+// The map's positions as the engine defines them: halving down to 8 entries,
+// then a scan; to check the map against where keys within the precision of
+// each other leave it out of exact order.
+struct RReferenceMap {
+  std::vector<std::pair<RValue, RValue>> e;
+  int32_t Lower(const RValue& k) const {
+    int32_t lo = 0, hi = static_cast<int32_t>(e.size()) - 1;
+    while (hi - lo + 1 > 8) {
+      int32_t mid = (lo + hi) / 2;
+      if (DS_Compare(e[static_cast<size_t>(mid)].first, k) < 0) lo = mid + 1; else hi = mid;
+    }
+    for (int32_t i = lo; i < static_cast<int32_t>(e.size()); i++)
+      if (DS_Compare(e[static_cast<size_t>(i)].first, k) >= 0) return i;
+    return -1;
+  }
+  int32_t Upper(const RValue& k) const {
+    int32_t lo = 0, hi = static_cast<int32_t>(e.size()) - 1;
+    while (hi - lo + 1 > 8) {
+      int32_t mid = (lo + hi) / 2;
+      if (DS_Compare(e[static_cast<size_t>(mid)].first, k) > 0) hi = mid - 1; else lo = mid;
+    }
+    for (int32_t i = hi; i >= 0; i--)
+      if (DS_Compare(e[static_cast<size_t>(i)].first, k) <= 0) return i;
+    return -1;
+  }
+};
+
+TEST_F(DataStructures, MapAgreesWithTheHalvingSearchWhenKeysCrowd) {
+  std::mt19937 random(5);
+  CDS_Map map;
+  RReferenceMap reference;
+  for (int step = 0; step < 6000; step++) {
+    // Mostly exact integers; in the middle phase keys 4e-9 apart as well.
+    bool crowd = step > 1500 && step < 4000;
+    RValue key(static_cast<double>(random() % 400) + (crowd ? static_cast<double>(random() % 4) * 4e-9 : 0));
+    if (random() % 20 == 0) key.SetString(std::string(1, static_cast<char>('a' + random() % 4)));
+    int op = static_cast<int>(random() % 3);
+    if (op == 0 || (op == 1 && step < 3000)) {
+      map.Add(key, RValue(static_cast<double>(step)));
+      reference.e.insert(reference.e.begin() + (reference.Upper(key) + 1), {key, RValue(static_cast<double>(step))});
+    } else if (op == 1) {
+      map.Delete(key);
+      int32_t at = reference.Lower(key);
+      if (at >= 0 && DS_Compare(reference.e[static_cast<size_t>(at)].first, key) == 0) reference.e.erase(reference.e.begin() + at);
+    }
+    int32_t lower = reference.Lower(key), upper = reference.Upper(key), n = static_cast<int32_t>(reference.e.size());
+    bool found = lower >= 0 && DS_Compare(reference.e[static_cast<size_t>(lower)].first, key) == 0;
+    ASSERT_EQ(map.Size(), n);
+    ASSERT_EQ(map.Exists(key), found) << step;
+    ASSERT_EQ(map.FindValue(key).real, found ? reference.e[static_cast<size_t>(lower)].second.real : 0) << step;
+    RValue next = upper + 1 < n ? reference.e[static_cast<size_t>(upper + 1)].first : RValue();
+    RValue got = map.FindNext(key);
+    ASSERT_TRUE(got.kind == next.kind && got.real == next.real && got.str == next.str) << step;
+    RValue previous = lower < 0 ? (n ? reference.e.back().first : RValue()) : lower > 0 ? reference.e[static_cast<size_t>(lower - 1)].first : RValue();
+    got = map.FindPrevious(key);
+    ASSERT_TRUE(got.kind == previous.kind && got.real == previous.real && got.str == previous.str) << step;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Priority queue
 
