@@ -11,6 +11,7 @@
 #include "data/DataNew_Class.h"
 #include "data/Support_File.h"
 #include "functions/Function_File.h"
+#include "functions/Support_Data_Structures.h"
 #include "platform/Platform_Registry.h"
 #include "platform/Platform.h"
 #include "platform/Platform_Dialog.h"
@@ -141,6 +142,7 @@ int Runner_Main(int argc, char** argv) {
   bool ok = StartUp(game);
   ShutDown();
   File_CloseAll();
+  DS_ClearAll();
   DLL_Clear();
   TempDir_Remove();
   Registry_Close();

@@ -12,6 +12,7 @@ void Function_Misc_Register();
 void Function_Resource_Register();
 void Function_TimeLine_Register();
 void Function_Game_Register();
+void Function_Data_Structures_Register();
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -26,4 +27,5 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_Resource_Register,
     Function_TimeLine_Register,
     Function_Game_Register,
+    Function_Data_Structures_Register,
 };
