@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+
+#include "data/DataNew_Class.h"
 
 namespace {
 
@@ -280,4 +283,195 @@ bool Bitmap_SavePNG(const std::string& path, const CBitmap32& image) {
   png.height = static_cast<png_uint_32>(image.height);
   png.format = PNG_FORMAT_BGRA;
   return png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
+}
+
+// ---- image operations ----
+
+namespace {
+
+constexpr uint32_t kAlpha = 0xFF000000u, kColour = 0x00FFFFFFu;
+
+// A game colour 0xBBGGRR as an opaque pixel.
+uint32_t OpaquePixel(int32_t colour) {
+  const uint32_t c = static_cast<uint32_t>(colour);
+  return kAlpha | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+}
+
+// round((1 - f) * a + f * b) per channel of two game colours, as an opaque pixel.
+uint32_t MergePixel(int32_t a, int32_t b, double f) {
+  int32_t out = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const double v = (1 - f) * ((a >> shift) & 0xFF) + f * ((b >> shift) & 0xFF);
+    out |= static_cast<int32_t>(std::lround(v)) << shift;
+  }
+  return OpaquePixel(out);
+}
+
+// Whether pixel (x, y) lies in the filled ellipse inscribed in the canvas
+// inset by g pixels on every side.
+bool InEllipse(int32_t x, int32_t y, int32_t w, int32_t h, int32_t g) {
+  const double rx = (w - 2.0 * g) / 2, ry = (h - 2.0 * g) / 2;
+  if (rx <= 0 || ry <= 0) return false;
+  const double dx = (x + 0.5 - w / 2.0) / rx, dy = (y + 0.5 - h / 2.0) / ry;
+  return dx * dx + dy * dy <= 1;
+}
+
+// Fraction g / n; a single step (n 0) is colour 1.
+double Fraction(int32_t g, int32_t n) { return n > 0 ? static_cast<double>(g) / n : 0; }
+
+}  // namespace
+
+CBitmap32 Bitmap_FromRecord(const RImageRecord& record) {
+  CBitmap32 image;
+  if (!record.exists || record.width <= 0 || record.height <= 0) return image;
+  const size_t count = static_cast<size_t>(record.width) * static_cast<size_t>(record.height);
+  if (record.pixels.size() < count * 4) return image;
+  image = CBitmap32(record.width, record.height);
+  const uint8_t* p = record.pixels.data();
+  for (size_t i = 0; i < count; ++i, p += 4)
+    image.pixels[i] = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  return image;
+}
+
+CBitmap32 Bitmap_SubImage(const CBitmap32& source, int32_t x, int32_t y, int32_t w, int32_t h) {
+  if (!source.exists || x < 0 || y < 0 || w < 0 || h < 0 || w > source.width - x || h > source.height - y)
+    return CBitmap32();
+  CBitmap32 image(w, h);
+  for (int32_t row = 0; row < h; ++row)
+    std::copy_n(&source.pixels[static_cast<size_t>(y + row) * source.width + x], w,
+                &image.pixels[static_cast<size_t>(row) * w]);
+  return image;
+}
+
+CBitmap32 Bitmap_Solid(int32_t w, int32_t h, int32_t colour) {
+  return CBitmap32(std::max(w, 1), std::max(h, 1), OpaquePixel(colour));
+}
+
+CBitmap32 Bitmap_Gradient(int32_t w, int32_t h, int32_t kind, int32_t colour1, int32_t colour2) {
+  w = std::max(w, 1);
+  h = std::max(h, 1);
+  CBitmap32 image(w, h, OpaquePixel(colour1));
+  // Each pixel takes the colour of the last step that paints it.
+  const int32_t n_box = std::min(w, h) / 2;
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      double f = 0;
+      switch (kind) {
+        case 0: f = Fraction(x, w); break;
+        case 1: f = Fraction(y, h); break;
+        case 2: f = Fraction(std::min({x, y, w - 1 - x, h - 1 - y, n_box}), n_box); break;
+        case 3: {
+          if (!InEllipse(x, y, w, h, 0)) continue;
+          int32_t lo = 0, hi = n_box;  // the nested ellipses: largest g holding the pixel
+          while (lo < hi) {
+            const int32_t mid = (lo + hi + 1) / 2;
+            if (InEllipse(x, y, w, h, mid)) lo = mid;
+            else hi = mid - 1;
+          }
+          f = Fraction(lo, n_box);
+          break;
+        }
+        case 4: case 5: {
+          const int32_t size = kind == 4 ? w : h, i = kind == 4 ? x : y, n = size / 2;
+          const int32_t g = std::max(i <= n ? i : -1, size - i <= n ? size - i : -1);
+          f = Fraction(g, n);
+          break;
+        }
+        default: continue;
+      }
+      image.pixels[static_cast<size_t>(y) * w + x] = MergePixel(colour1, colour2, f);
+    }
+  return image;
+}
+
+CBitmap32 Bitmap_Resize(const CBitmap32& source, int32_t w, int32_t h) {
+  if (!source.exists || w <= 0 || h <= 0) return CBitmap32();
+  if (w == source.width && h == source.height) return source;
+  CBitmap32 image(w, h);
+  for (int32_t y = 0; y < h; ++y) {
+    const int32_t sy = static_cast<int32_t>(static_cast<int64_t>(y) * source.height / h);
+    for (int32_t x = 0; x < w; ++x)
+      image.pixels[static_cast<size_t>(y) * w + x] =
+          source.Pixel(static_cast<int32_t>(static_cast<int64_t>(x) * source.width / w), sy);
+  }
+  return image;
+}
+
+void Bitmap_OpaqueBox(const CBitmap32& image, int32_t& left, int32_t& top, int32_t& right, int32_t& bottom) {
+  if (!image.exists) {
+    left = top = right = bottom = 0;
+    return;
+  }
+  left = image.width - 1;
+  top = image.height - 1;
+  right = bottom = 0;
+  for (int32_t y = 0; y < image.height; ++y)
+    for (int32_t x = 0; x < image.width; ++x)
+      if (image.Pixel(x, y) & kAlpha) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+}
+
+void Bitmap_AlphaFrom(CBitmap32& image, const CBitmap32& other) {
+  if (!image.exists || !other.exists) return;
+  const int32_t w = std::min(image.width, other.width), h = std::min(image.height, other.height);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      uint32_t& p = image.pixels[static_cast<size_t>(y) * image.width + x];
+      const uint32_t o = other.Pixel(x, y);
+      const uint32_t grey = ((o >> 16 & 0xFF) + (o >> 8 & 0xFF) + (o & 0xFF)) / 3;
+      p = (p & kColour) | std::min(p >> 24, grey) << 24;
+    }
+}
+
+void Bitmap_Process(CBitmap32& image, bool keep_alpha, bool smooth, bool transparent) {
+  if (!image.exists || image.pixels.empty()) return;
+  if (!keep_alpha)
+    for (uint32_t& p : image.pixels) p |= kAlpha;
+  if (!transparent) return;
+  const int32_t w = image.width, h = image.height;
+  auto at = [&](int32_t x, int32_t y) -> uint32_t& { return image.pixels[static_cast<size_t>(y) * w + x]; };
+  const uint32_t key = at(0, h - 1) & kColour;
+  for (uint32_t& p : image.pixels)
+    if ((p & kColour) == key) p &= kColour;
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      uint32_t& p = at(x, y);
+      if (p & kAlpha) continue;
+      const uint32_t* from = x > 0 && (at(x - 1, y) & kAlpha)       ? &at(x - 1, y)
+                             : x + 1 < w && (at(x + 1, y) & kAlpha) ? &at(x + 1, y)
+                             : y > 0 && (at(x, y - 1) & kAlpha)     ? &at(x, y - 1)
+                             : y + 1 < h && (at(x, y + 1) & kAlpha) ? &at(x, y + 1)
+                                                                    : nullptr;
+      if (from) p = *from & kColour;
+    }
+  if (!smooth) return;
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      if (at(x, y) & kAlpha) continue;
+      for (int32_t ny = std::max(y - 1, 0); ny <= std::min(y + 1, h - 1); ++ny)
+        for (int32_t nx = std::max(x - 1, 0); nx <= std::min(x + 1, w - 1); ++nx)
+          if (at(nx, ny) > 0x1FFFFFFFu) at(nx, ny) -= 0x20000000u;
+    }
+}
+
+CBitmap32 Bitmap_FromPicture(const CBitmap32& picture, bool alpha, bool smooth, bool transparent) {
+  CBitmap32 image = picture.exists && !picture.pixels.empty() ? picture : CBitmap32(1, 1, 0);
+  if (alpha) return image;
+  // 0x008040 is a game colour: red 0x40, green 0x80, blue 0.
+  const uint32_t canvas = transparent ? 0x408000u : 0;
+  for (uint32_t& p : image.pixels) {
+    const uint32_t a = p >> 24;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const uint32_t s = p >> shift & 0xFF, c = canvas >> shift & 0xFF;
+      out |= ((s * a + c * (255 - a) + 127) / 255) << shift;
+    }
+    p = out;
+  }
+  Bitmap_Process(image, false, smooth, transparent);
+  return image;
 }

@@ -40,3 +40,36 @@ bool Bitmap_SavePNG(const std::string& path, const CBitmap32& image);
 // Whole-file helpers; false when the file cannot be read or written.
 bool Bitmap_LoadBMPFile(const std::string& path, CBitmap32& image);
 bool Bitmap_SaveBMPFile(const std::string& path, const CBitmap32& image);
+
+struct RImageRecord;
+
+// The image of a game-file record: stored pixels as they are (an empty
+// record gives an image that does not exist).
+CBitmap32 Bitmap_FromRecord(const RImageRecord& record);
+// The rectangle (x, y, w, h) of `source`; does not exist unless the source
+// does and the rectangle lies within it.
+CBitmap32 Bitmap_SubImage(const CBitmap32& source, int32_t x, int32_t y, int32_t w, int32_t h);
+// An opaque image of a game colour (0xBBGGRR), each side at least 1.
+CBitmap32 Bitmap_Solid(int32_t w, int32_t h, int32_t colour);
+// An opaque gradient from colour 1 to colour 2 (game colours), each side at
+// least 1: kind 0 horizontal, 1 vertical, 2 rectangles, 3 ellipses, 4 double
+// horizontal, 5 double vertical (other kinds: colour 1 only).
+CBitmap32 Bitmap_Gradient(int32_t w, int32_t h, int32_t kind, int32_t colour1, int32_t colour2);
+// Nearest-pixel scaling to w x h (an image that does not exist stays so).
+CBitmap32 Bitmap_Resize(const CBitmap32& source, int32_t w, int32_t h);
+// The smallest rectangle holding every pixel with alpha; starts from
+// (width - 1, height - 1, 0, 0), kept when none has; (0, 0, 0, 0) when the
+// image does not exist.
+void Bitmap_OpaqueBox(const CBitmap32& image, int32_t& left, int32_t& top, int32_t& right, int32_t& bottom);
+// Over the common area: alpha = min(own alpha, mean of the other's red,
+// green and blue).
+void Bitmap_AlphaFrom(CBitmap32& image, const CBitmap32& other);
+// A new picture becomes an image: without `keep_alpha` every pixel is made
+// opaque; then, when transparent, the lower-left pixel's colour becomes
+// transparent and transparent pixels take a neighbour's colour (so that
+// filtering does not darken edges); with smooth also, transparent pixels
+// wear down the alpha of their neighbours.
+void Bitmap_Process(CBitmap32& image, bool keep_alpha, bool smooth, bool transparent);
+// A decoded picture as an image: with alpha kept as it is; otherwise laid
+// over a canvas (0x008040 when transparent, black otherwise) and processed.
+CBitmap32 Bitmap_FromPicture(const CBitmap32& picture, bool alpha, bool smooth, bool transparent);

@@ -1,6 +1,8 @@
 #include "graphics/Room_Draw.h"
 
 #include "graphics/Graphics_D3D.h"
+#include "graphics/Sprite_Class.h"
+#include "graphics/Sprite_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Class.h"
@@ -15,5 +17,6 @@ void Room_Draw(CRoom& room) {
     CInstance* inst = instances[i];
     if (inst->destroyed || !inst->visible) continue;
     if (HasEvent(inst->object_index, EV_DRAW, 0)) PerformEvent(inst, inst, EV_DRAW, 0);
+    else if (const CSprite* sprite = Sprite_Get(inst->sprite_index)) Sprite_DrawInstance(*sprite, *inst);
   }
 }

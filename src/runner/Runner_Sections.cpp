@@ -7,9 +7,11 @@
 #include "data/Resource_Names.h"
 #include "data/Support_File.h"
 #include "functions/Function_File.h"
+#include "graphics/Background_Main.h"
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
+#include "graphics/Sprite_Main.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
 #include "step/IO_Main.h"
@@ -60,6 +62,11 @@ void InstallResources(RGameData& data) {
   File_SetGameId(data.gameId);
   DataNew_InstallNames(data);
   InstallScripts(data);
+  // The tables take the pixels; the records are done with.
+  Sprite_Install(data.sprites);
+  Background_Install(data.backgrounds);
+  data.sprites.clear();
+  data.backgrounds.clear();
   // Objects first: the rooms' instances take their defaults from them.
   Font_Install(data.fonts);
   TimeLine_Install(data.timelines);
@@ -81,9 +88,12 @@ bool ExtractIncludedFiles() {
 bool CompileTimeLines() { return TimeLine_CompileAll(); }
 bool CompileObjects() { return Object_CompileAll(); }
 
-// The game window and drawing device, then the first frame.
+// The game window and drawing device, the textures of backgrounds and then
+// sprites, then the first frame.
 bool PrepareGraphics() {
   if (!Display_Prepare()) return false;
+  Background_CreateAllTextures();
+  Sprite_CreateAllTextures();
   D3D_BeginFrame();
   return true;
 }
@@ -108,6 +118,8 @@ void FinishPreparation() {
 
 void ReleaseGame() {
   Font_ClearTable();
+  Sprite_ClearTable();
+  Background_ClearTable();
   D3D_ReleaseDevice();
   DataFile_RemoveAll();
 }

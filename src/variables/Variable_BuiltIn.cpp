@@ -9,6 +9,10 @@
 #include "code/Code_Exec.h"
 #include "data/Option_Main.h"
 #include "functions/Function_File.h"
+#include "graphics/Background_Class.h"
+#include "graphics/Background_Main.h"
+#include "graphics/Sprite_Class.h"
+#include "graphics/Sprite_Main.h"
 #include "runner/Run_Global.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
@@ -108,20 +112,10 @@ bool GetImageNumber(CInstance* inst, int32_t, RValue& out) {
 
 // sprite_width, sprite_height, sprite_xoffset, sprite_yoffset: a measure of
 // the sprite scaled by the instance; 0 without a sprite.
-enum SpriteMeasure { kWidth, kHeight, kXOffset, kYOffset };
-template <SpriteMeasure M>
+template <int32_t CSprite::*Measure, double RInstanceState::*Scale>
 bool GetSpriteMeasure(CInstance* inst, int32_t, RValue& out) {
-  RSpriteShape s;
-  if (!Instance_SpriteShape(inst->sprite_index, s)) {
-    out.SetReal(0);
-    return true;
-  }
-  switch (M) {
-    case kWidth: out.SetReal((s.right - s.left + 1) * inst->image_xscale); break;
-    case kHeight: out.SetReal((s.bottom - s.top + 1) * inst->image_yscale); break;
-    case kXOffset: out.SetReal(s.xorigin * inst->image_xscale); break;
-    case kYOffset: out.SetReal(s.yorigin * inst->image_yscale); break;
-  }
+  const CSprite* s = Sprite_Get(inst->sprite_index);
+  out.SetReal(s ? s->*Measure * inst->*Scale : 0);
   return true;
 }
 
@@ -260,9 +254,12 @@ constexpr RVariableDef ViewDef(const char* name) {
   return {name, GetPart<CView, Member>, SetPart<CView, Member>};
 }
 
-// Until the background table arrives no background resource has a size.
-bool GetBackgroundSize(CInstance*, int32_t, RValue& out) {
-  out.SetReal(0);
+// The size of the background resource a layer shows; 0 when it names none.
+template <int32_t CBackground::*Measure>
+bool GetBackgroundSize(CInstance*, int32_t index, RValue& out) {
+  const CBack* layer = RoomPart<CBack>(index);
+  const CBackground* b = layer ? Background_Get(layer->index) : nullptr;
+  out.SetReal(b ? b->*Measure : 0);
   return true;
 }
 
@@ -394,10 +391,10 @@ const RVariableDef kInstanceVariables[] = {
     {"image_index", GetField<&S::image_index>, SetField<&S::image_index>},
     {"image_single", GetImageSingle, SetImageSingle},
     {"image_number", GetImageNumber, nullptr},
-    {"sprite_width", GetSpriteMeasure<kWidth>, nullptr},
-    {"sprite_height", GetSpriteMeasure<kHeight>, nullptr},
-    {"sprite_xoffset", GetSpriteMeasure<kXOffset>, nullptr},
-    {"sprite_yoffset", GetSpriteMeasure<kYOffset>, nullptr},
+    {"sprite_width", GetSpriteMeasure<&CSprite::width, &S::image_xscale>, nullptr},
+    {"sprite_height", GetSpriteMeasure<&CSprite::height, &S::image_yscale>, nullptr},
+    {"sprite_xoffset", GetSpriteMeasure<&CSprite::xorigin, &S::image_xscale>, nullptr},
+    {"sprite_yoffset", GetSpriteMeasure<&CSprite::yorigin, &S::image_yscale>, nullptr},
     {"image_xscale", GetField<&S::image_xscale>, SetVia<&CInstance::SetXScale>},
     {"image_yscale", GetField<&S::image_yscale>, SetVia<&CInstance::SetYScale>},
     {"image_angle", GetField<&S::image_angle>, SetVia<&CInstance::SetAngle>},
@@ -449,8 +446,8 @@ const RVariableDef kGameVariables[] = {
     BackDef<&CBack::index>("background_index"),
     BackDef<&CBack::x>("background_x"),
     BackDef<&CBack::y>("background_y"),
-    {"background_width", GetBackgroundSize, nullptr},
-    {"background_height", GetBackgroundSize, nullptr},
+    {"background_width", GetBackgroundSize<&CBackground::width>, nullptr},
+    {"background_height", GetBackgroundSize<&CBackground::height>, nullptr},
     BackDef<&CBack::tile_h>("background_htiled"),
     BackDef<&CBack::tile_v>("background_vtiled"),
     BackDef<&CBack::xscale>("background_xscale"),

@@ -1,0 +1,38 @@
+#include "graphics/Background_Main.h"
+
+#include "graphics/Background_Class.h"
+#include "graphics/Graphics_Table.h"
+
+namespace {
+
+CGraphicsTable<CBackground> g_Backgrounds(RESOURCE_BACKGROUND, "__newbackground");
+
+}  // namespace
+
+void Background_Install(RSlots<RBackgroundRecord>& records) {
+  g_Backgrounds.Clear();
+  for (std::optional<RBackgroundRecord>& record : records) {
+    std::unique_ptr<CBackground> background;
+    if (record) {
+      background = std::make_unique<CBackground>();
+      background->LoadFromRecord(*record);
+    }
+    g_Backgrounds.Push(std::move(background), record ? record->name : std::string());
+  }
+}
+
+void Background_ClearTable() { g_Backgrounds.Clear(); }
+
+void Background_CreateAllTextures() {
+  g_Backgrounds.ForEach([](CBackground& b) { b.CreateTexture(); });
+}
+
+int32_t Background_Count() { return g_Backgrounds.Count(); }
+CBackground* Background_Get(int32_t index) { return g_Backgrounds.Get(index); }
+bool Background_Exists(int32_t index) { return g_Backgrounds.Get(index) != nullptr; }
+const std::string& Background_Name(int32_t index) { return g_Backgrounds.Name(index); }
+int32_t Background_Find(const std::string& name) { return g_Backgrounds.Find(name); }
+int32_t Background_AddEmpty() { return g_Backgrounds.AddNew(); }
+bool Background_Delete(int32_t index) { return g_Backgrounds.Delete(index); }
+int32_t Background_Duplicate(int32_t index) { return g_Backgrounds.Duplicate(index); }
+bool Background_Assign(int32_t target, int32_t source) { return g_Backgrounds.Assign(target, source); }
