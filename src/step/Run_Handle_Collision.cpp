@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "graphics/Sprite_Class.h"
+#include "graphics/Sprite_Main.h"
 #include "step/Path_Main.h"
 #include "variables/Function_Math.h"
 #include "world/Object_Lists.h"
@@ -54,22 +56,46 @@ bool BoxMeetsArea(const CInstance* inst, double x1, double y1, double x2, double
 bool Testable(const CInstance* inst) { return !inst->destroyed && inst->HasShape(); }
 
 // ---- Mask tests ----
-//
-// A precise shape is tested against the image mask of its shape sprite (the
-// mask, or the sprite when there is no mask) at the instance's placement.
-// MASK-HOOK: the sprite module's per-pixel tests are not wired in yet, so a
-// precise shape counts as its box; only the rule that a shape sprite without
-// images meets nothing applies.
-bool HasMaskImages(const CInstance* inst) {
-  RSpriteShape shape;
-  return Instance_SpriteShape(inst->mask_index >= 0 ? inst->mask_index : inst->sprite_index, shape) &&
-         shape.images > 0;
+
+// The shape sprite of an instance (its mask, else its sprite) placed as the
+// instance shows it; null when there is none or it has no images, which
+// meets nothing precisely.
+const CSprite* ShapeSprite(const CInstance* inst, RSpritePlacement& p) {
+  const CSprite* s = Sprite_Get(inst->mask_index >= 0 ? inst->mask_index : inst->sprite_index);
+  if (!s || s->ImageCount() == 0) return nullptr;
+  p.image = Pixel(std::floor(inst->image_index));
+  p.left = inst->bbox_left;
+  p.top = inst->bbox_top;
+  p.right = inst->bbox_right;
+  p.bottom = inst->bbox_bottom;
+  p.x = Pixel(inst->x);
+  p.y = Pixel(inst->y);
+  p.xscale = inst->image_xscale;
+  p.yscale = inst->image_yscale;
+  p.angle = inst->image_angle;
+  return s;
 }
-bool MaskPoint(const CInstance* inst, int32_t, int32_t) { return HasMaskImages(inst); }
-bool MaskRectangle(const CInstance* inst, int32_t, int32_t, int32_t, int32_t) { return HasMaskImages(inst); }
-bool MaskEllipse(const CInstance* inst, int32_t, int32_t, int32_t, int32_t) { return HasMaskImages(inst); }
-bool MaskLine(const CInstance* inst, int32_t, int32_t, int32_t, int32_t) { return HasMaskImages(inst); }
-bool MaskOverlap(const CInstance* a, const CInstance* b) { return HasMaskImages(a) && HasMaskImages(b); }
+
+// Calls test(sprite, placement, x1, y1, x2, y2) for the instance's shape.
+bool MaskMeets(const CInstance* inst, bool (*test)(const CSprite&, const RSpritePlacement&, int32_t, int32_t, int32_t, int32_t),
+               int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  RSpritePlacement p;
+  const CSprite* s = ShapeSprite(inst, p);
+  return s && test(*s, p, x1, y1, x2, y2);
+}
+
+bool MaskPoint(const CInstance* inst, int32_t px, int32_t py) {
+  RSpritePlacement p;
+  const CSprite* s = ShapeSprite(inst, p);
+  return s && Sprite_PrecisePoint(*s, p, px, py);
+}
+
+bool MaskOverlap(const CInstance* a, const CInstance* b) {
+  RSpritePlacement pa, pb;
+  const CSprite* sa = ShapeSprite(a, pa);
+  const CSprite* sb = sa ? ShapeSprite(b, pb) : nullptr;
+  return sb && Sprite_PreciseOverlap(*sa, pa, *sb, pb);
+}
 
 // ---- Place tests ----
 
@@ -177,7 +203,7 @@ bool Collision_ContainsPoint(const CInstance* inst, double px, double py, bool p
 
 bool Collision_MeetsRectangle(const CInstance* inst, double x1, double y1, double x2, double y2, bool precise) {
   if (!BoxMeetsArea(inst, x1, y1, x2, y2) || !Testable(inst)) return false;
-  return !(precise && inst->precise) || MaskRectangle(inst, Pixel(x1), Pixel(y1), Pixel(x2), Pixel(y2));
+  return !(precise && inst->precise) || MaskMeets(inst, Sprite_PreciseRectangle, Pixel(x1), Pixel(y1), Pixel(x2), Pixel(y2));
 }
 
 bool Collision_MeetsEllipse(const CInstance* inst, double x1, double y1, double x2, double y2, bool precise) {
@@ -200,7 +226,7 @@ bool Collision_MeetsEllipse(const CInstance* inst, double x1, double y1, double 
         !inside(inst->bbox_left, inst->bbox_bottom) && !inside(inst->bbox_right, inst->bbox_bottom))
       return false;
   }
-  return !(precise && inst->precise) || MaskEllipse(inst, l, t, r, b);
+  return !(precise && inst->precise) || MaskMeets(inst, Sprite_PreciseEllipse, l, t, r, b);
 }
 
 bool Collision_MeetsLine(const CInstance* inst, double x1, double y1, double x2, double y2, bool precise) {
@@ -225,7 +251,7 @@ bool Collision_MeetsLine(const CInstance* inst, double x1, double y1, double x2,
   }
   const double top = inst->bbox_top, bottom = inst->bbox_bottom + 1.0;
   if ((ya < top && yb < top) || (ya >= bottom && yb >= bottom)) return false;
-  return !(precise && inst->precise) || MaskLine(inst, Pixel(xa), Pixel(ya), Pixel(xb), Pixel(yb));
+  return !(precise && inst->precise) || MaskMeets(inst, Sprite_PreciseLine, Pixel(xa), Pixel(ya), Pixel(xb), Pixel(yb));
 }
 
 bool Collision_Collides(const CInstance* a, const CInstance* b, bool precise) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "code/Code_Error.h"
+#include "graphics/Sprite_Main.h"
 #include "runner/Run_Main.h"
 #include "step/IO_Main.h"
 #include "step/Run_Handle_Collision.h"
@@ -20,16 +21,14 @@
 
 namespace {
 
-enum : int32_t { kBox = 0, kCentred = 1, kPrecise = 2, kNoImages = 3 };
+enum : int32_t { kBox = 0, kCentred = 1, kNoImages = 2 };
 
 // Sprite 0: a 10 x 10 box with the origin at its corner; 1: a 20 x 20 box
-// with the origin at its centre; 2: sprite 0 with precise collisions; 3: a
-// precise sprite without images.
+// with the origin at its centre; 2: a precise sprite without images.
 bool Shapes(int32_t sprite, RSpriteShape& out) {
   switch (sprite) {
     case kBox: out = RSpriteShape{1, 0, 0, 9, 9, 0, 0, false}; return true;
     case kCentred: out = RSpriteShape{1, 0, 0, 19, 19, 10, 10, false}; return true;
-    case kPrecise: out = RSpriteShape{1, 0, 0, 9, 9, 0, 0, true}; return true;
     case kNoImages: out = RSpriteShape{0, 0, 0, 9, 9, 0, 0, true}; return true;
     default: return false;
   }
@@ -188,14 +187,14 @@ TEST_F(Collision, InstancesCollideByBoxesEdgesIncluded) {
   // Two shapeless instances share a placeholder box yet never collide.
   RLoose n1(-1, 0, 0), n2(-1, 50, 50);
   EXPECT_FALSE(Collision_Collides(&n1.inst, &n2.inst, false));
-  // A precise shape needs images to collide precisely; the box test does not.
-  RLoose p(kNoImages, 105, 105), q(kPrecise, 105, 105);
+  // A precise shape needs a sprite with images to collide precisely; the
+  // box test does not.
+  RLoose p(kNoImages, 105, 105);
   EXPECT_TRUE(p.inst.precise);
   EXPECT_TRUE(Collision_Collides(&a.inst, &p.inst, false));
   EXPECT_FALSE(Collision_Collides(&a.inst, &p.inst, true));
   EXPECT_FALSE(Collision_ContainsPoint(&p.inst, 106, 106, true));
   EXPECT_TRUE(Collision_ContainsPoint(&p.inst, 106, 106, false));
-  EXPECT_TRUE(Collision_Collides(&a.inst, &q.inst, true));
 }
 
 TEST_F(Collision, Distances) {
@@ -507,6 +506,73 @@ TEST_F(Collision, DestroyedInTheEventStopsItsCollisions) {
   EXPECT_EQ(StepLog(), "1 2 ");
   EXPECT_EQ(StepLog(), "");
   EXPECT_EQ(Room_Instances().size(), 2u);
+}
+
+// ---- Precise shapes: a real sprite whose only solid pixels form the
+// diagonal of its 10 x 10 image ----
+
+class PreciseCollision : public Collision {
+ protected:
+  void SetUp() override {
+    RImageRecord image;
+    image.exists = true;
+    image.width = image.height = 10;
+    image.pixels.assign(10 * 10 * 4, 0);
+    for (int i = 0; i < 10; i++) {
+      uint8_t* px = &image.pixels[(i * 10 + i) * 4];
+      px[0] = 0x30, px[1] = 0x20, px[2] = 0x10, px[3] = 0xFF;
+    }
+    RSpriteRecord sprite;
+    sprite.name = "diagonal";
+    sprite.width = sprite.height = 10;
+    sprite.precise = true;
+    sprite.bboxRight = sprite.bboxBottom = 9;
+    sprite.images = {image};
+    RSlots<RSpriteRecord> records;
+    records.emplace_back(sprite);
+    Sprite_Install(records);
+  }
+  void TearDown() override {
+    Collision::TearDown();
+    Sprite_ClearTable();
+  }
+};
+
+TEST_F(PreciseCollision, ShapesMeetOnlyTheSolidPixels) {
+  RLoose a(0, 100, 100);  // solid pixels (100 + i, 100 + i)
+  ASSERT_TRUE(a.inst.precise);
+  ASSERT_EQ(a.inst.bbox_right, 109);
+  EXPECT_TRUE(Collision_ContainsPoint(&a.inst, 105.4, 104.6, true));
+  EXPECT_FALSE(Collision_ContainsPoint(&a.inst, 106, 105, true));
+  EXPECT_TRUE(Collision_ContainsPoint(&a.inst, 106, 105, false));
+  EXPECT_FALSE(Collision_MeetsRectangle(&a.inst, 106, 100, 109, 104, true));
+  EXPECT_TRUE(Collision_MeetsRectangle(&a.inst, 106, 100, 109, 104, false));
+  EXPECT_TRUE(Collision_MeetsRectangle(&a.inst, 104, 100, 109, 104, true));
+  EXPECT_FALSE(Collision_MeetsEllipse(&a.inst, 106, 100, 112, 106, true));
+  EXPECT_TRUE(Collision_MeetsEllipse(&a.inst, 106, 100, 112, 106, false));
+  EXPECT_TRUE(Collision_MeetsLine(&a.inst, 100, 108, 108, 100, true));  // crosses at (104, 104)
+  EXPECT_FALSE(Collision_MeetsLine(&a.inst, 100, 109, 109, 100, true));  // slips between two pixels
+  EXPECT_TRUE(Collision_MeetsLine(&a.inst, 100, 109, 109, 100, false));
+
+  RLoose beside(0, 105, 100), same(0, 100, 100);
+  EXPECT_FALSE(Collision_Collides(&a.inst, &beside.inst, true));
+  EXPECT_TRUE(Collision_Collides(&a.inst, &beside.inst, false));
+  EXPECT_TRUE(Collision_Collides(&a.inst, &same.inst, true));
+}
+
+TEST_F(PreciseCollision, TheStepAndThePlaceTestsUseTheMasks) {
+  RTestWorld world;
+  world.objects = {Object("Line", 0, true, -1, {{EV_COLLISION, 0, "global.log += string(other.id - 100000) + ' '"}})};
+  world.rooms.resize(1);
+  world.rooms[0].instances = {TestWorld_Instance(0, 100001, 100, 100), TestWorld_Instance(0, 100002, 105, 100),
+                              TestWorld_Instance(0, 100003, 300, 300)};
+  Play(world);
+  EXPECT_EQ(StepLog(), "");  // boxes overlap, pixels do not
+  CInstance* far = Id(100003);
+  EXPECT_EQ(Eval("place_free(103, 100)", far), "1");
+  EXPECT_EQ(Eval("place_free(103, 103)", far), "0");  // along the first instance's diagonal
+  Id(100002)->SetPosition(100, 100);
+  EXPECT_EQ(StepLog(), "2 1 1 2 ");  // an event with its own object: both orders
 }
 
 }  // namespace
