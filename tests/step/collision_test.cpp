@@ -15,6 +15,7 @@
 #include "support/Builtin_Call.h"
 #include "support/TestWorld.h"
 #include "variables/Function_Math.h"
+#include "variables/Variable_BuiltIn.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
@@ -266,6 +267,26 @@ TEST_F(Collision, PlaceAndPositionBuiltins) {
   Error_Reset();
   Run("position_change(0, 0, 99, false)", mover);
   EXPECT_EQ(ReportedError(), "Asking to change into non-existing object: 99");
+}
+
+TEST_F(Collision, ActionsTestPlacesAndBounce) {
+  RTestWorld world = PlaceWorld();
+  Play(world);
+  CInstance* mover = Id(100001);
+  EXPECT_EQ(Eval("action_if_empty(125, 100, 0)", mover), "1");  // solids only
+  EXPECT_EQ(Eval("action_if_empty(125, 100, 1)", mover), "0");
+  EXPECT_EQ(Eval("action_if_collision(125, 100, 1)", mover), "1");
+  EXPECT_EQ(Eval("action_if_object(Thing, 125, 100)", mover), "1");
+  EXPECT_EQ(Eval("action_if_object(Thing, 100, 100)", mover), "0");
+  Action_ArgumentRelative = true;
+  EXPECT_EQ(Eval("action_if_collision(0, 21, 0)", mover), "1");  // (100, 121) reaches the wall
+  EXPECT_EQ(Eval("action_if_object(Thing, 25, 0)", mover), "1");
+  Action_ArgumentRelative = false;
+  Run("vspeed = 4; y = 122; action_bounce(false, 0)", mover);  // y previous is 100: back there
+  EXPECT_EQ(Xy(mover), "100,100");
+  EXPECT_EQ(mover->vspeed, 4);  // 104 stays clear of the wall at 130
+  Run("hspeed = 30; vspeed = 0; action_bounce(false, 1)", mover);  // the thing blocks only against all
+  EXPECT_EQ(mover->hspeed, -30);
 }
 
 TEST_F(Collision, DistanceToObjectWithoutOthersIsAMillion) {
