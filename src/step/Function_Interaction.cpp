@@ -1,6 +1,8 @@
 // Function_Interaction: built-ins that create, find, count, change and
-// (de)activate instances, the room change requests, and the tiles of the
-// current room.
+// (de)activate instances, test places and shapes, move instances to
+// contact, bounce, snap and wrap them, the room change requests, and the
+// tiles of the current room.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -8,6 +10,7 @@
 #include "code/Code_Tree.h"
 #include "runner/Run_Clock.h"
 #include "runner/Run_Main.h"
+#include "step/Run_Handle_Collision.h"
 #include "variables/Code_Function.h"
 #include "variables/Function_Modules.h"
 #include "world/Instance_Class.h"
@@ -182,6 +185,209 @@ void F_InstanceDistance(CInstance* self, CInstance* other, int, RValue* args, RV
     });
   }
   SetId(result, best);
+}
+
+// ---------------------------------------------------------------------------
+// Places, positions and shapes
+
+// ForSelected for the finding functions, where self and other select no
+// instance.
+template <class Fn>
+void ForFound(CInstance* self, CInstance* other, int32_t selector, Fn fn) {
+  if (selector != OWNER_SELF && selector != OWNER_OTHER) ForSelected(self, other, selector, fn);
+}
+
+// The first instance ForEach offers for which test(inst) holds, or null.
+template <class ForEach, class Test>
+CInstance* FirstWhere(ForEach for_each, Test test) {
+  CInstance* found = nullptr;
+  for_each([&](CInstance* inst) {
+    if (!test(inst)) return true;
+    found = inst;
+    return false;
+  });
+  return found;
+}
+
+// place_free (solids) and place_empty (all instances).
+template <ECollisionAgainst Against>
+void F_PlaceFree(CInstance* self, CInstance*, int, RValue* args, RValue& result) {
+  if (self) result.SetReal(Collision_PlaceFree(self, ArgReal(args, 0), ArgReal(args, 1), Against) ? 1 : 0);
+}
+
+// place_meeting (Found false: self and other are instances too) and
+// instance_place (Found true): the first selected instance colliding with
+// self at (x, y).
+template <bool Found>
+CInstance* MeetingAt(CInstance* self, CInstance* other, const RValue* args) {
+  if (!self) return nullptr;
+  const int32_t selector = ArgInt(args, 2);
+  return Collision_WithSelfAt(self, ArgReal(args, 0), ArgReal(args, 1), [&] {
+    auto each = [&](auto fn) {
+      if (Found)
+        ForFound(self, other, selector, fn);
+      else
+        ForSelected(self, other, selector, fn);
+    };
+    return FirstWhere(each, [&](CInstance* inst) { return Collision_Collides(self, inst, true); });
+  });
+}
+
+void F_PlaceMeeting(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
+  result.SetReal(MeetingAt<false>(self, other, args) ? 1 : 0);
+}
+void F_InstancePlace(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
+  SetId(result, MeetingAt<true>(self, other, args));
+}
+
+bool ContainsArgPoint(const CInstance* inst, const RValue* args) {
+  return Collision_ContainsPoint(inst, ArgReal(args, 0), ArgReal(args, 1), true);
+}
+
+void F_InstancePosition(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
+  auto each = [&](auto fn) { ForFound(self, other, ArgInt(args, 2), fn); };
+  SetId(result, FirstWhere(each, [&](CInstance* inst) { return ContainsArgPoint(inst, args); }));
+}
+void F_PositionEmpty(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
+  auto each = [&](auto fn) { ForSelected(self, other, OWNER_ALL, fn); };
+  result.SetReal(FirstWhere(each, [&](CInstance* inst) { return ContainsArgPoint(inst, args); }) ? 0 : 1);
+}
+void F_PositionMeeting(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
+  auto each = [&](auto fn) { ForSelected(self, other, ArgInt(args, 2), fn); };
+  result.SetReal(FirstWhere(each, [&](CInstance* inst) { return ContainsArgPoint(inst, args); }) ? 1 : 0);
+}
+void F_PositionDestroy(CInstance* self, CInstance* other, int, RValue* args, RValue&) {
+  ForSelected(self, other, OWNER_ALL, [&](CInstance* inst) {
+    if (ContainsArgPoint(inst, args)) DestroyInstance(inst);
+    return true;
+  });
+}
+void F_PositionChange(CInstance* self, CInstance* other, int, RValue* args, RValue&) {
+  const int32_t object = ArgInt(args, 2);
+  const bool perform = ArgBool(args, 3);
+  if (!Object_Exists(object)) {
+    ReportActionError("Asking to change into non-existing object: " + std::to_string(object));
+    return;
+  }
+  ForSelected(self, other, OWNER_ALL, [&](CInstance* inst) {
+    if (ContainsArgPoint(inst, args)) ChangeInstance(inst, object, perform);
+    return true;
+  });
+}
+
+// The shapes of the collision_ family.
+enum EShape { SHAPE_POINT, SHAPE_RECTANGLE, SHAPE_ELLIPSE, SHAPE_CIRCLE, SHAPE_LINE };
+
+// collision_point (x, y, ...), collision_circle (xc, yc, r, ...) and the
+// others (x1, y1, x2, y2, ...), each followed by obj, prec and notme.
+template <EShape Shape>
+void F_Collision(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
+  constexpr int kCoords = Shape == SHAPE_POINT ? 2 : Shape == SHAPE_CIRCLE ? 3 : 4;
+  double x1 = ArgReal(args, 0), y1 = ArgReal(args, 1), x2 = x1, y2 = y1;
+  if (Shape == SHAPE_CIRCLE) {
+    const double r = ArgReal(args, 2);
+    x1 -= r, y1 -= r, x2 += r, y2 += r;
+  } else if (kCoords == 4) {
+    x2 = ArgReal(args, 2), y2 = ArgReal(args, 3);
+  }
+  const bool precise = ArgBool(args, kCoords + 1), notme = ArgBool(args, kCoords + 2);
+  auto meets = [&](const CInstance* inst) {
+    if (notme && inst == self) return false;
+    switch (Shape) {
+      case SHAPE_POINT: return Collision_ContainsPoint(inst, x1, y1, precise);
+      case SHAPE_RECTANGLE: return Collision_MeetsRectangle(inst, x1, y1, x2, y2, precise);
+      case SHAPE_ELLIPSE:
+      case SHAPE_CIRCLE: return Collision_MeetsEllipse(inst, x1, y1, x2, y2, precise);
+      case SHAPE_LINE: return Collision_MeetsLine(inst, x1, y1, x2, y2, precise);
+    }
+    return false;
+  };
+  auto each = [&](auto fn) { ForFound(self, other, ArgInt(args, kCoords), fn); };
+  SetId(result, FirstWhere(each, meets));
+}
+
+void F_DistanceToPoint(CInstance* self, CInstance*, int, RValue* args, RValue& result) {
+  if (self) result.SetReal(Collision_DistanceToPoint(self, ArgReal(args, 0), ArgReal(args, 1)));
+}
+
+void F_DistanceToObject(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
+  double best = 1000000;
+  if (self) {
+    ForSelected(self, other, ArgInt(args, 0), [&](CInstance* inst) {
+      if (inst != self) best = std::min(best, Collision_DistanceBetween(self, inst));
+      return true;
+    });
+  }
+  result.SetReal(best);
+}
+
+// ---------------------------------------------------------------------------
+// Motion
+
+// x within 0.001 of a multiple of the snap (a snap <= 0 accepts anything).
+bool Snapped(double v, double snap) { return snap <= 0 || std::fabs(v - snap * std::nearbyint(v / snap)) < 0.001; }
+double SnapNearest(double v, double snap) { return snap > 0 ? snap * std::nearbyint(v / snap) : v; }
+
+void F_PlaceSnapped(CInstance* self, CInstance*, int, RValue* args, RValue& result) {
+  if (self) result.SetReal(Snapped(self->x, ArgReal(args, 0)) && Snapped(self->y, ArgReal(args, 1)) ? 1 : 0);
+}
+void F_MoveSnap(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  if (self) self->SetPosition(SnapNearest(self->x, ArgReal(args, 0)), SnapNearest(self->y, ArgReal(args, 1)));
+}
+void F_MoveRandom(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  if (self) Collision_MoveRandom(self, ArgReal(args, 0), ArgReal(args, 1));
+}
+
+void F_MoveTowardsPoint(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  if (!self) return;
+  self->SetHspeed(ArgReal(args, 0) - self->x);
+  self->SetVspeed(ArgReal(args, 1) - self->y);
+  self->SetSpeed(ArgReal(args, 2));
+}
+
+template <ECollisionAgainst Against>
+void F_MoveContact(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  if (self) Collision_MoveContact(self, ArgReal(args, 0), ArgReal(args, 1), Against);
+}
+template <ECollisionAgainst Against>
+void F_MoveOutside(CInstance* self, CInstance*, int, RValue* args, RValue& result) {
+  if (self) result.SetReal(Collision_MoveOutside(self, ArgReal(args, 0), ArgReal(args, 1), Against) ? 1 : 0);
+}
+// Out of a solid it is in, or else up to the nearest one.
+void F_MoveContactEither(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  if (!self) return;
+  if (Collision_PlaceFree(self, self->x, self->y, COLLISION_SOLID))
+    Collision_MoveContact(self, ArgReal(args, 0), -1, COLLISION_SOLID);
+  else
+    Collision_MoveOutside(self, ArgReal(args, 0), -1, COLLISION_SOLID);
+}
+template <ECollisionAgainst Against>
+void F_MoveBounce(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  if (self) Collision_MoveBounce(self, ArgBool(args, 0), Against);
+}
+
+// One coordinate wrapped round a room extent with a margin.
+double Wrap(double v, double extent, double margin) {
+  if (v < -margin) v += extent + 2 * margin;
+  if (v > extent + margin) v -= extent + 2 * margin;
+  return v;
+}
+void F_MoveWrap(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  CRoom* room = Room_Current();
+  if (!self || !room) return;
+  const double margin = ArgReal(args, 2);
+  const double x = ArgBool(args, 0) ? Wrap(self->x, room->width, margin) : self->x;
+  const double y = ArgBool(args, 1) ? Wrap(self->y, room->height, margin) : self->y;
+  self->SetPosition(x, y);
+}
+
+void F_MotionSet(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  if (!self) return;
+  self->SetDirection(ArgReal(args, 0));
+  self->SetSpeed(ArgReal(args, 1));
+}
+void F_MotionAdd(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  if (self) self->AddMotion(ArgReal(args, 0), ArgReal(args, 1));
 }
 
 // ---------------------------------------------------------------------------
@@ -474,6 +680,37 @@ constexpr RFunctionDef kInteractionFunctions[] = {
     {"instance_find", F_InstanceFind, 2},
     {"instance_nearest", F_InstanceDistance<false>, 3},
     {"instance_furthest", F_InstanceDistance<true>, 3},
+    {"instance_position", F_InstancePosition, 3},
+    {"instance_place", F_InstancePlace, 3},
+    {"position_empty", F_PositionEmpty, 2},
+    {"position_meeting", F_PositionMeeting, 3},
+    {"position_destroy", F_PositionDestroy, 2},
+    {"position_change", F_PositionChange, 4},
+    {"place_free", F_PlaceFree<COLLISION_SOLID>, 2},
+    {"place_empty", F_PlaceFree<COLLISION_ALL>, 2},
+    {"place_meeting", F_PlaceMeeting, 3},
+    {"place_snapped", F_PlaceSnapped, 2},
+    {"move_snap", F_MoveSnap, 2},
+    {"move_random", F_MoveRandom, 2},
+    {"move_towards_point", F_MoveTowardsPoint, 3},
+    {"move_contact_solid", F_MoveContact<COLLISION_SOLID>, 2},
+    {"move_contact_all", F_MoveContact<COLLISION_ALL>, 2},
+    {"move_contact", F_MoveContactEither, 1},
+    {"move_outside_solid", F_MoveOutside<COLLISION_SOLID>, 2},
+    {"move_outside_all", F_MoveOutside<COLLISION_ALL>, 2},
+    {"move_bounce_solid", F_MoveBounce<COLLISION_SOLID>, 1},
+    {"move_bounce", F_MoveBounce<COLLISION_SOLID>, 1},
+    {"move_bounce_all", F_MoveBounce<COLLISION_ALL>, 1},
+    {"move_wrap", F_MoveWrap, 3},
+    {"motion_set", F_MotionSet, 2},
+    {"motion_add", F_MotionAdd, 2},
+    {"distance_to_point", F_DistanceToPoint, 2},
+    {"distance_to_object", F_DistanceToObject, 1},
+    {"collision_point", F_Collision<SHAPE_POINT>, 5},
+    {"collision_rectangle", F_Collision<SHAPE_RECTANGLE>, 7},
+    {"collision_circle", F_Collision<SHAPE_CIRCLE>, 6},
+    {"collision_ellipse", F_Collision<SHAPE_ELLIPSE>, 7},
+    {"collision_line", F_Collision<SHAPE_LINE>, 7},
     {"instance_deactivate_all", F_DeactivateAll, 1},
     {"instance_deactivate_object", F_DeactivateObject, 1},
     {"instance_deactivate_region", F_DeactivateRegion, 6},

@@ -159,7 +159,7 @@ void Mouse(CRoom& room) {
   Step_MouseX = mx;
   Step_MouseY = my;
   const double px = g_PreviousMouseX, py = g_PreviousMouseY;
-  auto under = [mx, my](const CInstance* inst) { return Collision_ContainsPoint(inst, mx, my); };
+  auto under = [mx, my](const CInstance* inst) { return Collision_ContainsPoint(inst, mx, my, true); };
 
   const RInputState& in = IO_Input;
   bool any = false;
@@ -184,9 +184,9 @@ void Mouse(CRoom& room) {
   }
   // The previous position is tested against the instance's current shape.
   DispatchIf(room, EV_MOUSE, EV_MOUSE_ENTER,
-             [&](const CInstance* inst) { return under(inst) && !Collision_ContainsPoint(inst, px, py); });
+             [&](const CInstance* inst) { return under(inst) && !Collision_ContainsPoint(inst, px, py, true); });
   DispatchIf(room, EV_MOUSE, EV_MOUSE_LEAVE,
-             [&](const CInstance* inst) { return !under(inst) && Collision_ContainsPoint(inst, px, py); });
+             [&](const CInstance* inst) { return !under(inst) && Collision_ContainsPoint(inst, px, py, true); });
   if (in.wheel_up) Dispatch(room, EV_MOUSE, EV_MOUSE_WHEEL_UP);
   if (in.wheel_down) Dispatch(room, EV_MOUSE, EV_MOUSE_WHEEL_DOWN);
 }

@@ -10,6 +10,7 @@
 #include "code/Code_Error.h"
 #include "code/Script_Main.h"
 #include "runner/Run_Global.h"
+#include "step/Run_Handle_Collision.h"
 #include "variables/Code_Function.h"
 #include "variables/Function_Math.h"
 #include "variables/Function_Modules.h"
@@ -38,11 +39,13 @@ enum Target {
   kGameEnd,
   kGameRestart,
   kEventInherited,
+  kPlaceMeeting,
   kTargetCount
 };
 constexpr std::array<const char*, kTargetCount> kTargetNames{
     "instance_destroy", "instance_change", "instance_number",   "room_goto", "room_goto_previous",
-    "room_goto_next",   "room_restart",    "game_end",          "game_restart", "event_inherited"};
+    "room_goto_next",   "room_restart",    "game_end",          "game_restart", "event_inherited",
+    "place_meeting"};
 
 // Registry ids looked up once, at the first forwarded call (every module
 // has registered by then).
@@ -161,6 +164,11 @@ void A_Wrap(CInstance* self, CInstance*, int, RValue* args, RValue&) {
   self->SetPosition(x, y);
 }
 
+// move_bounce with adv = precise, against every instance when against is 1.
+void A_Bounce(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  Collision_MoveBounce(self, ArgBool(args, 0), ArgInt(args, 1) == 1 ? COLLISION_ALL : COLLISION_SOLID);
+}
+
 // ---- looks ----
 
 void A_SpriteTransform(CInstance* self, CInstance*, int, RValue* args, RValue&) {
@@ -276,6 +284,22 @@ void A_IfDice(CInstance*, CInstance*, int, RValue* args, RValue& result) {
   Answer(result, Random_Below(static_cast<uint32_t>(range)) < 1001);
 }
 
+// Whether the place (relative to self when relative) is free: of solids for
+// objects 0, of every instance otherwise; action_if_collision (Free false)
+// asks the opposite.
+template <bool Free>
+void A_IfPlace(CInstance* self, CInstance*, int, RValue* args, RValue& result) {
+  const ECollisionAgainst against = ArgInt(args, 2) == 0 ? COLLISION_SOLID : COLLISION_ALL;
+  const bool free = Collision_PlaceFree(self, Rel(self->x, ArgReal(args, 0)), Rel(self->y, ArgReal(args, 1)), against);
+  Answer(result, free == Free);
+}
+
+// place_meeting (x, y, obj) from (obj, x, y), relative to self when relative.
+void A_IfObject(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
+  RValue call[3] = {RValue(Rel(self->x, ArgReal(args, 1))), RValue(Rel(self->y, ArgReal(args, 2))), args[0]};
+  Call(kPlaceMeeting, self, other, 3, call, result);
+}
+
 template <int Step>
 void A_IfNeighbourRoom(CInstance*, CInstance*, int, RValue*, RValue& result) {
   const std::vector<int32_t>& order = Room_Order();
@@ -317,6 +341,7 @@ const RFunctionDef kActionFunctions[] = {
     {"action_wrap", A_Wrap, 1},
     {"action_reverse_xdir", A_ReverseXdir, 0},
     {"action_reverse_ydir", A_ReverseYdir, 0},
+    {"action_bounce", A_Bounce, 2},
     {"action_path_position", A_PathPosition, 1},
     {"action_path_speed", A_PathSpeed, 1},
     {"action_sprite_transform", A_SpriteTransform, 4},
@@ -339,6 +364,9 @@ const RFunctionDef kActionFunctions[] = {
     {"action_if", A_If, 1},
     {"action_if_number", A_IfNumber, 3},
     {"action_if_dice", A_IfDice, 1},
+    {"action_if_empty", A_IfPlace<true>, 3},
+    {"action_if_collision", A_IfPlace<false>, 3},
+    {"action_if_object", A_IfObject, 3},
     {"action_execute_script", A_ExecuteScript, 6},
     {"action_inherited", A_Forward<kEventInherited>, 0},
     {"action_if_variable", A_IfVariable, 3},
