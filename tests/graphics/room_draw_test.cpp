@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "code/Code_Error.h"
+#include "graphics/Background_Main.h"
+#include "graphics/Sprite_Main.h"
 #include "graphics/Graphics_Window.h"
 #include "runner/Run_Global.h"
 #include "graphics/Room_Draw.h"
@@ -15,6 +17,17 @@
 namespace {
 
 constexpr int32_t kDraw = 8;
+constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu;
+
+RImageRecord Solid(int32_t w, int32_t h, uint32_t colour) {
+  RImageRecord r;
+  r.exists = true;
+  r.width = w;
+  r.height = h;
+  for (int32_t i = 0; i < w * h; ++i)
+    for (int shift = 0; shift < 32; shift += 8) r.pixels.push_back(static_cast<uint8_t>(colour >> shift));
+  return r;
+}
 
 class RoomDraw : public GraphicsTest {
  protected:
@@ -50,6 +63,61 @@ TEST_F(RoomDraw, DrawEventsRunByDepthHighestFirst) {
   // Equal depths keep their room order; the invisible instance is skipped.
   EXPECT_EQ(TestWorld_Log(), "back2 back6 back3 front1 ");
   EXPECT_EQ(current.Instances().front()->id, 100004);  // the list stays sorted
+}
+
+TEST_F(RoomDraw, LayersTilesSpritesAndForegrounds) {
+  // Backgrounds: 0 blue, 1 green, both 2 x 2; sprite 0: red 4 x 4.
+  RSlots<RBackgroundRecord> backgrounds(2);
+  for (int i = 0; i < 2; i++) {
+    backgrounds[size_t(i)].emplace();
+    backgrounds[size_t(i)]->width = backgrounds[size_t(i)]->height = 2;
+    backgrounds[size_t(i)]->hasImage = true;
+    backgrounds[size_t(i)]->image = Solid(2, 2, i == 0 ? kBlue : kGreen);
+  }
+  Background_Install(backgrounds);
+  RSlots<RSpriteRecord> sprites(1);
+  sprites[0].emplace();
+  sprites[0]->width = sprites[0]->height = 4;
+  sprites[0]->transparent = false;
+  sprites[0]->images = {Solid(4, 4, kRed)};
+  Sprite_Install(sprites);
+  Background_CreateAllTextures();
+  Sprite_CreateAllTextures();
+
+  RTestWorld world;
+  RObjectRecord object = TestWorld_Object("obj_box", -1, {});
+  object.sprite = 0;
+  world.objects.push_back(object);
+  RRoomRecord record;
+  record.name = "rm";
+  record.instances = {TestWorld_Instance(0, 100001, 10, 10)};
+  RRoomBackground back;
+  back.visible = true;
+  back.background = 0;
+  RRoomBackground front = back;
+  front.foreground = true;
+  front.background = 1;
+  front.x = front.y = 60;
+  front.tileH = front.tileV = false;
+  record.backgrounds = {back, front};
+  RRoomTile tile;
+  tile.x = tile.y = 10;
+  tile.background = 1;
+  tile.width = tile.height = 2;
+  tile.depth = 0;
+  record.tiles = {tile};
+  world.rooms.push_back(record);
+  ASSERT_TRUE(TestWorld_Install(world)) << Error_Last();
+  StartGame();
+  Room_Draw(*Room_Current());
+  CBitmap32 shot = Grab(80, 80);
+  EXPECT_EQ(shot.Pixel(0, 0), kBlue);      // the tiled layer
+  EXPECT_EQ(shot.Pixel(10, 10), kGreen);   // a tile of equal depth covers the instance
+  EXPECT_EQ(shot.Pixel(13, 13), kRed);     // the sprite, drawn by default
+  EXPECT_EQ(shot.Pixel(61, 61), kGreen);   // the foreground, not tiled
+  EXPECT_EQ(shot.Pixel(62, 62), kBlue);
+  Sprite_ClearTable();
+  Background_ClearTable();
 }
 
 TEST_F(RoomDraw, ViewsFollowWithinTheRoomAndTheirSpeed) {
