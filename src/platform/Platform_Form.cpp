@@ -165,6 +165,20 @@ void Form_DrawText(RCanvas& canvas, const RFormFont& font, int32_t x, int32_t y,
 
 void Form_Fill(RCanvas& canvas, const RFormRect& r, uint32_t colour) { Fill(canvas, r, colour); }
 
+void Form_DrawPicture(RCanvas& canvas, const uint32_t* pixels, int32_t w, int32_t h, const RFormRect& to,
+                      bool blend) {
+  if (w < 1 || h < 1 || to.w < 1 || to.h < 1) return;
+  RFormRect c = Intersect(to, {0, 0, canvas.width, canvas.height});
+  for (int32_t y = c.y; y < c.y + c.h; y++) {
+    const uint32_t* row = pixels + size_t(int64_t(y - to.y) * h / to.h) * size_t(w);
+    for (int32_t x = c.x; x < c.x + c.w; x++) {
+      uint32_t p = row[size_t(int64_t(x - to.x) * w / to.w)];
+      uint32_t& out = canvas.pixels[size_t(y) * size_t(canvas.width) + size_t(x)];
+      out = blend ? Blend(out, p, p >> 24) : p | 0xFF000000;
+    }
+  }
+}
+
 std::vector<std::string> Form_WrapText(const RFormFont& font, std::string_view text, int32_t width) {
   std::vector<std::string> rows;
   CSystemFont* system = font.Get();
@@ -276,6 +290,11 @@ char CFormButton::AccessKey() const {
   if (at < 0) return 0;
   char c = plain[size_t(at)];
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string CFormButton::ShownCaption() const {
+  int32_t at = -1;
+  return PlainCaption(caption, &at);
 }
 
 void CFormButton::Paint(RCanvas& canvas, bool focused) {

@@ -84,6 +84,10 @@ void Form_DrawText(RCanvas& canvas, const RFormFont& font, int32_t x, int32_t y,
                    const RFormRect& clip);
 // Fills a rectangle of the canvas.
 void Form_Fill(RCanvas& canvas, const RFormRect& r, uint32_t colour);
+// A picture of w x h 0xAARRGGBB pixels stretched over a rectangle, blended by
+// its alpha, or opaque.
+void Form_DrawPicture(RCanvas& canvas, const uint32_t* pixels, int32_t w, int32_t h, const RFormRect& to,
+                      bool blend = true);
 // Splits text into lines at line breaks ("\r\n", "\r" or "\n") and wraps
 // each at blanks to the width in pixels (a longer word is cut).
 std::vector<std::string> Form_WrapText(const RFormFont& font, std::string_view text, int32_t width);
@@ -137,6 +141,8 @@ class CFormButton : public CFormControl {
 
   // The access key of the caption, lower case, or 0.
   char AccessKey() const;
+  // The caption as shown, without its '&' marks.
+  std::string ShownCaption() const;
 
  protected:
   void Paint(RCanvas& canvas, bool focused) override;

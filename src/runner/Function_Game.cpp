@@ -5,9 +5,11 @@
 #include <cstdlib>
 
 #include "code/Code_Error.h"
+#include "graphics/Background_Main.h"
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Text.h"
+#include "graphics/Sprite_Main.h"
 #include "platform/Platform_Font.h"
 #include "runner/Help_Main.h"
 #include "runner/Run_Score.h"
@@ -83,6 +85,16 @@ void F_MessageAlpha(CInstance*, CInstance*, int, RValue* args, RValue&) {
   Message_Settings.alpha = std::clamp(RoundToInt32(ArgReal(args, 0) * 255), 0, 255);
 }
 
+void F_MessageBackground(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (!Background_Exists(ArgInt(args, 0))) return ReportActionError("Trying to set a non-existing message background");
+  Message_Settings.background = ArgInt(args, 0);
+}
+
+void F_MessageButton(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (!Sprite_Exists(ArgInt(args, 0))) return ReportActionError("Trying to set a non-existing message button");
+  Message_Settings.button_sprite = ArgInt(args, 0);
+}
+
 void F_MessagePosition(CInstance*, CInstance*, int, RValue* args, RValue&) {
   Message_Settings.left = ArgInt(args, 0) < 0 ? -1 : ArgInt(args, 0);
   Message_Settings.top = ArgInt(args, 1) < 0 ? -1 : ArgInt(args, 1);
@@ -109,6 +121,10 @@ void F_HighscoreShowExt(CInstance*, CInstance*, int, RValue* args, RValue&) {
   d.font = ArgText(args, 5);
   d.size = ArgInt(args, 6);
   Score_Show(ArgInt(args, 0));
+}
+
+void F_HighscoreSetBackground(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  Score_Display.picture = ArgInt(args, 0);
 }
 
 void F_HighscoreSetBorder(CInstance*, CInstance*, int, RValue* args, RValue&) { Score_Display.border = ArgBool(args, 0); }
@@ -214,6 +230,8 @@ constexpr RFunctionDef kGameFunctions[] = {
     {"message_mouse_color", F_MessageColour<&RMessageSettings::mouse_colour>, 1},
     {"message_input_color", F_MessageColour<&RMessageSettings::input_colour>, 1},
     {"message_alpha", F_MessageAlpha, 1},
+    {"message_background", F_MessageBackground, 1},
+    {"message_button", F_MessageButton, 1},
     {"message_position", F_MessagePosition, 2},
     {"message_size", F_MessageSize, 2},
     {"message_caption", F_MessageCaption, 2},
@@ -221,6 +239,7 @@ constexpr RFunctionDef kGameFunctions[] = {
     {"action_if_question", F_ShowQuestion, 1},
     {"highscore_show", F_HighscoreShow, 1},
     {"highscore_show_ext", F_HighscoreShowExt, 7},
+    {"highscore_set_background", F_HighscoreSetBackground, 1},
     {"highscore_set_border", F_HighscoreSetBorder, 1},
     {"highscore_set_font", F_HighscoreSetFont, 3},
     {"highscore_set_colors", F_HighscoreSetColours, 3},

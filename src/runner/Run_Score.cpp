@@ -3,6 +3,8 @@
 #include <array>
 #include <memory>
 
+#include "graphics/Background_Class.h"
+#include "graphics/Background_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "platform/Platform_Font.h"
 #include "platform/Platform_Form.h"
@@ -67,6 +69,9 @@ class CScoreTable : public CFormControl {
     if (!system) return;
     int32_t line = system->LineHeight() + 4, y = bounds.y + 8;
     Form_Fill(canvas, bounds, D3D_ConvertColour(d.background, 1));
+    const CBackground* back = Background_Get(d.picture);
+    if (back && back->image.exists)
+      Form_DrawPicture(canvas, back->image.pixels.data(), back->image.width, back->image.height, bounds, false);
     RFormFont caption = font;
     caption.bold = true;
     CSystemFont* bold = caption.Get();

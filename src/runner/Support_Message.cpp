@@ -7,6 +7,10 @@
 #include <memory>
 #include <optional>
 
+#include "graphics/Background_Class.h"
+#include "graphics/Background_Main.h"
+#include "graphics/Sprite_Class.h"
+#include "graphics/Sprite_Main.h"
 #include "platform/Platform.h"
 #include "platform/Platform_Dialog.h"
 #include "platform/Platform_Font.h"
@@ -22,7 +26,28 @@ constexpr int32_t kDefaultWidth = 348;
 constexpr int32_t kButtonWidth = 80, kButtonHeight = 25;
 constexpr int32_t kInputHeight = 21;
 
+// The game's picture for the window, when it set one that has an image.
+const CBitmap32* Picture() {
+  const CBackground* back = Background_Get(Message_Settings.background);
+  return back && back->image.exists ? &back->image : nullptr;
+}
+
+// The game's picture of a button state (0 normal, 1 under the mouse, 2
+// pressed); a missing image repeats the one before.
+const CBitmap32* ButtonPicture(int32_t state) {
+  const CSprite* sprite = Sprite_Get(Message_Settings.button_sprite);
+  if (!sprite) return nullptr;
+  for (int32_t i = std::min<int32_t>(state, int32_t(sprite->images.size()) - 1); i >= 0; i--)
+    if (sprite->images[size_t(i)].exists) return &sprite->images[size_t(i)];
+  return nullptr;
+}
+
 void PaintPanel(RCanvas& canvas) {
+  if (const CBitmap32* picture = Picture()) {
+    Form_DrawPicture(canvas, picture->pixels.data(), picture->width, picture->height,
+                     {0, 0, canvas.width, canvas.height}, false);
+    return;
+  }
   for (int32_t y = 0; y < canvas.height; y++) {
     uint32_t shade = 0x30 + static_cast<uint32_t>(0x28 * y / std::max(1, canvas.height));
     Form_Fill(canvas, {0, y, canvas.width, 1}, 0xFF000000 | shade << 16 | shade << 8 | (shade + 0x18));
@@ -36,8 +61,12 @@ void PaintPanel(RCanvas& canvas) {
 class CMessageButton : public CFormButton {
  protected:
   void Paint(RCanvas& canvas, bool focused) override {
-    const RMessageSettings& s = Message_Settings;
     bool over = form_->Hovered() == this;
+    if (const CBitmap32* picture = ButtonPicture(pressed_ ? 2 : over ? 1 : 0)) {
+      Form_DrawPicture(canvas, picture->pixels.data(), picture->width, picture->height, bounds);
+      PaintCaption(canvas, over);
+      return;
+    }
     uint32_t face = pressed_ ? 0xFF202038 : over ? 0xFF585880 : 0xFF404060;
     Form_Fill(canvas, bounds, face);
     uint32_t light = pressed_ ? 0xFF101020 : 0xFF9090B8, dark = pressed_ ? 0xFF9090B8 : 0xFF101020;
@@ -45,15 +74,17 @@ class CMessageButton : public CFormButton {
     Form_Fill(canvas, {bounds.x, bounds.y, 1, bounds.h}, light);
     Form_Fill(canvas, {bounds.x, bounds.y + bounds.h - 1, bounds.w, 1}, dark);
     Form_Fill(canvas, {bounds.x + bounds.w - 1, bounds.y, 1, bounds.h}, dark);
+    PaintCaption(canvas, over);
+  }
+
+ private:
+  void PaintCaption(RCanvas& canvas, bool over) {
+    const RMessageSettings& s = Message_Settings;
     RFormFont font = s.button_font;
     if (over) font.colour = s.mouse_colour;
     CSystemFont* system = font.Get();
     if (!system) return;
-    std::string plain;
-    for (size_t i = 0; i < caption.size(); i++) {
-      if (caption[i] == '&' && i + 1 < caption.size()) i++;
-      plain += caption[i];
-    }
+    std::string plain = ShownCaption();
     int32_t shift = pressed_ ? 1 : 0;
     Form_DrawText(canvas, font, bounds.x + (bounds.w - system->TextWidth(plain)) / 2 + shift,
                   bounds.y + (bounds.h - system->LineHeight()) / 2 + shift, plain, bounds);
@@ -178,7 +209,8 @@ std::string Message_Convert(const std::string& text) {
 
 int32_t Message_Show(const std::string& text, const std::array<std::string, 3>& buttons, std::string* input) {
   const RMessageSettings& s = Message_Settings;
-  const int32_t width = s.width >= 1 ? s.width : kDefaultWidth;
+  const CBitmap32* picture = Picture();
+  const int32_t width = s.width >= 1 ? s.width : picture ? picture->width : kDefaultWidth;
 
   auto label = std::make_unique<CFormLabel>();
   label->name = "MessageLabel";

@@ -20,6 +20,8 @@ struct RMessageSettings {
   bool caption_shown = false;
   std::string caption;
   int32_t alpha = 255;
+  int32_t background = -1;     // background resource as the window's picture, -1 built-in
+  int32_t button_sprite = -1;  // sprite whose images 0, 1, 2 draw the buttons, -1 built-in
 };
 extern RMessageSettings Message_Settings;
 

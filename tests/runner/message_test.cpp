@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../functions/File_Fixture.h"
+#include "graphics/Background_Main.h"
 #include "platform/Platform_Form.h"
 #include "runner/Run_Global.h"
 #include "runner/Run_Score.h"
@@ -112,6 +113,34 @@ TEST_F(Messages, LayoutFollowsTheSettings) {
     form.Key(Press(FormKey::Enter));
   });
   Call("show_message", {S("Hello")});
+}
+
+TEST_F(Messages, PicturesFromTheGame) {
+  Call("message_background", {N(0)});
+  EXPECT_EQ(TakeError(), "Trying to set a non-existing message background");
+  Call("message_button", {N(3)});
+  EXPECT_EQ(TakeError(), "Trying to set a non-existing message button");
+  RSlots<RBackgroundRecord> backgrounds(1);
+  backgrounds[0].emplace();
+  backgrounds[0]->width = 200;
+  backgrounds[0]->height = 100;
+  backgrounds[0]->hasImage = true;
+  backgrounds[0]->image.exists = true;
+  backgrounds[0]->image.width = 200;
+  backgrounds[0]->image.height = 100;
+  backgrounds[0]->image.pixels.assign(size_t(200 * 100 * 4), 0x80);
+  Background_Install(backgrounds);
+  Call("message_background", {N(0)});
+  EXPECT_EQ(TakeError(), "");
+  Form_SetTestDriver([](CForm& form) {
+    EXPECT_EQ(form.ClientWidth(), 200);  // the picture's width
+    RCanvas canvas;
+    form.Paint(canvas);
+    EXPECT_EQ(canvas.At(100, 2) & 0xFFFFFF, 0x808080u);  // the picture, stretched
+    form.Key(Press(FormKey::Enter));
+  });
+  Call("show_message", {S("Hi")});
+  Background_ClearTable();
 }
 
 TEST_F(Messages, WithoutDisplayTheAnswerIsOneAndTheTextIsPrinted) {
