@@ -224,7 +224,7 @@ CInstance* MeetingAt(CInstance* self, CInstance* other, const RValue* args) {
   const int32_t selector = ArgInt(args, 2);
   return Collision_WithSelfAt(self, ArgReal(args, 0), ArgReal(args, 1), [&] {
     auto each = [&](auto fn) {
-      if (Found)
+      if constexpr (Found)
         ForFound(self, other, selector, fn);
       else
         ForSelected(self, other, selector, fn);

@@ -295,6 +295,7 @@ void Collision_MoveBounce(CInstance* self, bool advanced, ECollisionAgainst agai
   const double x = self->x, y = self->y, hs = self->hspeed, vs = self->vspeed;
   if (!advanced) {
     const bool h = !free_at(x + hs, y), v = !free_at(x, y + vs);
+    // Both components blocked, or neither but the diagonal: a corner.
     if (h == v && (h || !free_at(x + hs, y + vs))) {
       self->SetHspeed(-hs);
       self->SetVspeed(-vs);
