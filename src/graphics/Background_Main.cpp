@@ -1,7 +1,7 @@
 #include "graphics/Background_Main.h"
 
 #include "graphics/Background_Class.h"
-#include "graphics/Graphics_Table.h"
+#include "graphics/Sprite_Main.h"
 
 namespace {
 

@@ -8,10 +8,40 @@
 #include <vector>
 
 #include "graphics/Graphics_Bitmap32.h"
-#include "graphics/Graphics_Image.h"
 
 struct RSpriteRecord;
 struct RInstanceState;
+
+// Drawing one image resource (a sprite's frame or a background) through the
+// drawing layer. Angles are in degrees, colours are game colours (0xBBGGRR);
+// a missing texture draws nothing. An image is its texture with its size
+// and origin:
+struct RImageRef {
+  int32_t texture = -1;
+  int32_t width = 0, height = 0;
+  int32_t xorigin = 0, yorigin = 0;
+};
+
+// At (x, y) less the origin, unscaled.
+void Image_Draw(const RImageRef& image, double x, double y);
+void Image_DrawExt(const RImageRef& image, double x, double y, double xscale, double yscale, double angle,
+                   int32_t colour, double alpha);
+// Scaled to w x h with its top-left corner at (x, y); nothing unless w, h
+// and the image's size are positive.
+void Image_DrawStretched(const RImageRef& image, double x, double y, double w, double h, int32_t colour,
+                         double alpha);
+// The source rectangle (left, top, w, h) at (x, y), no origin.
+void Image_DrawPart(const RImageRef& image, double left, double top, double w, double h, double x, double y,
+                    double xscale, double yscale, int32_t colour, double alpha);
+// As part, turned, with colours c1 .. c4 for the corners top-left, top-right,
+// bottom-right, bottom-left.
+void Image_DrawGeneral(const RImageRef& image, double left, double top, double w, double h, double x, double y,
+                       double xscale, double yscale, double angle, int32_t c1, int32_t c2, int32_t c3, int32_t c4,
+                       double alpha);
+// Copies placed from (x, y) over the area (left, top, width, height).
+void Image_DrawTiled(const RImageRef& image, bool tile_h, bool tile_v, double alpha, int32_t colour,
+                     double area_left, double area_top, double area_width, double area_height, double xscale,
+                     double yscale, double x, double y);
 
 // The collision mask of one image: solid(x, y) is true where the image's
 // alpha is not 0. Stored column by column so that a test is one indexed read.
@@ -104,7 +134,7 @@ class CSprite {
 
   // The selected frame's texture with the sprite's size and origin.
   RImageRef Frame(int32_t image) const;
-  // Drawing of the selected frame (see Graphics_Image.h); angles in degrees,
+  // Drawing of the selected frame (the Image_ operations); angles in degrees,
   // colours are game colours (0xBBGGRR). A missing texture draws nothing.
   void Draw(int32_t image, double x, double y) const;
   void DrawExt(int32_t image, double x, double y, double xscale, double yscale, double angle, int32_t colour,

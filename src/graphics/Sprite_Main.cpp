@@ -1,6 +1,5 @@
 #include "graphics/Sprite_Main.h"
 
-#include "graphics/Graphics_Table.h"
 #include "graphics/Sprite_Class.h"
 #include "world/Instance_Class.h"
 
