@@ -87,10 +87,15 @@ bool CSprite::LoadFromFile(const std::string& path, const RSpriteLoad& how) {
       frames.push_back(Bitmap_FromPicture(Bitmap_SubImage(picture, i * frame_width, 0, frame_width, picture.height),
                                           how.alpha, how.smooth, how.transparent));
   }
+  SetImages(std::move(frames), how);
+  return true;
+}
+
+void CSprite::SetImages(std::vector<CBitmap32> frames, const RSpriteLoad& how) {
   Clear();
   images = std::move(frames);
-  width = images[0].width;
-  height = images[0].height;
+  width = images.empty() ? 1 : images[0].width;
+  height = images.empty() ? 1 : images[0].height;
   transparent = how.transparent;
   smooth = how.smooth;
   preload = how.preload;
@@ -98,7 +103,6 @@ bool CSprite::LoadFromFile(const std::string& path, const RSpriteLoad& how) {
   xorigin = how.xorigin;
   yorigin = how.yorigin;
   ImagesChanged();
-  return true;
 }
 
 void CSprite::Assign(const CSprite& other) {

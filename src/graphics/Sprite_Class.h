@@ -104,6 +104,9 @@ class CSprite {
   // any other picture a strip of frames. False (the sprite unchanged) when
   // the file is missing or cannot be decoded.
   bool LoadFromFile(const std::string& path, const RSpriteLoad& how);
+  // Becomes these images (processed, of one size, at least one) with the
+  // settings of `how` in bbox mode 0; textures, bounding box and masks.
+  void SetImages(std::vector<CBitmap32> frames, const RSpriteLoad& how);
   // Becomes a copy of `other` (fields and images); textures and masks anew.
   void Assign(const CSprite& other);
 
