@@ -21,6 +21,13 @@
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
 
+// The 16 argument slots of a frame, and how many of them may hold something
+// since the frame's last use (the slots from there on are fresh).
+struct RExecFrameSlots {
+  RValue slots[MAX_ARGUMENTS];
+  int32_t used = 0;
+};
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -245,17 +252,32 @@ inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
   return CVariableList::GrowTo(cx.Locals().Variable(var.id, var.hint), index);
 }
 
+// An instance's own variables are read and written in its store in place,
+// without going through a copy of an empty text; the built-in ones through
+// their getters and setters. A missing variable reads false, which the
+// callers turn into real 0 under UninitializedAsZero.
+inline bool ReadOfInstance(CInstance* inst, int32_t id, int32_t index, RValue& out) {
+  if (id >= BUILTIN_VARIABLE_LIMIT) return CopyFound(inst->variables.Find(id, index), out);
+  return GetInstanceVariable(inst, id, index, out);
+}
+
+inline bool WriteOfInstance(CInstance* inst, int32_t id, int32_t index, const RValue& value) {
+  if (id < BUILTIN_VARIABLE_LIMIT) return SetInstanceVariable(inst, id, index, value);
+  CopyValue(inst->variables.Slot(id, index), value);
+  return true;
+}
+
 // Reads the variable of node `var` by owner code; false when it fails.
 bool ReadVariable(const XNode& var, XContext& cx, const XRef& ref, RValue& out) {
   switch (ref.owner) {
     case OWNER_LOCAL: return CopyFound(FindLocal(var, cx, ref.index), out);
     case OWNER_UNSPECIFIED:
       if (IsGlobalvar(var.id)) return CopyFound(Variable_Globals().Find(var.id, ref.index), out);
-      return GetInstanceVariable(cx.self, var.id, ref.index, out);
+      return ReadOfInstance(cx.self, var.id, ref.index, out);
     case OWNER_GLOBAL: return CopyFound(Variable_Globals().Find(var.id, ref.index), out);
     case OWNER_NOONE: return false;
-    case OWNER_OTHER: return GetInstanceVariable(cx.other, var.id, ref.index, out);
-    case OWNER_SELF: return GetInstanceVariable(cx.self, var.id, ref.index, out);
+    case OWNER_OTHER: return ReadOfInstance(cx.other, var.id, ref.index, out);
+    case OWNER_SELF: return ReadOfInstance(cx.self, var.id, ref.index, out);
     default: return GetOwnerVariable(ref.owner, var.id, ref.index, out);
   }
 }
@@ -279,11 +301,11 @@ bool WriteVariable(const XNode& var, XContext& cx, const XRef& ref, const RValue
         CopyValue(Variable_Globals().Slot(var.id, ref.index), value);
         return true;
       }
-      return SetInstanceVariable(cx.self, var.id, ref.index, value);
+      return WriteOfInstance(cx.self, var.id, ref.index, value);
     case OWNER_GLOBAL: CopyValue(Variable_Globals().Slot(var.id, ref.index), value); return true;
     case OWNER_NOONE: return false;
-    case OWNER_OTHER: return SetInstanceVariable(cx.other, var.id, ref.index, value);
-    case OWNER_SELF: return SetInstanceVariable(cx.self, var.id, ref.index, value);
+    case OWNER_OTHER: return WriteOfInstance(cx.other, var.id, ref.index, value);
+    case OWNER_SELF: return WriteOfInstance(cx.self, var.id, ref.index, value);
     default: return SetOwnerVariable(ref.owner, var.id, ref.index, value);
   }
 }
@@ -511,38 +533,15 @@ bool NumNot(const XNode& n, XContext& cx, double& out) {
 // ---------------------------------------------------------------------------
 // Calls
 
-// The 16 fresh argument slots of a call in progress. Frames are kept per
-// nesting level and reused, so a call constructs no values; a frame knows
-// how many of its slots may hold something since its last use.
-struct RFrame {
-  RValue slots[MAX_ARGUMENTS];
-  int32_t used = 0;  // slots from here on are fresh
-};
-std::vector<std::unique_ptr<RFrame>> g_FramePool;
+// Frames are kept per nesting level and reused, so a call constructs no
+// values; a frame knows how many of its slots may hold something since its
+// last use.
+std::vector<std::unique_ptr<RExecFrameSlots>> g_FramePool;
 size_t g_FrameDepth = 0;
 // Counts writes to argument slots that bypass the evaluation of a call's
-// arguments (the argument variables, and whoever asks for the slots).
+// arguments (the argument variables, whoever asks for the slots, a fault
+// leaving a script call's values behind).
 uint64_t g_ArgumentWrites = 0;
-
-struct XFrame {
-  RFrame* frame;
-  RValue* slots;
-
-  XFrame() {
-    if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RFrame>());
-    frame = g_FramePool[g_FrameDepth++].get();
-    slots = frame->slots;
-    for (int32_t i = 0; i < frame->used; i++) {
-      slots[i].kind = VALUE_REAL;
-      slots[i].real = 0;
-      slots[i].str.clear();
-    }
-    frame->used = MAX_ARGUMENTS;  // until the call shows otherwise
-  }
-  ~XFrame() { --g_FrameDepth; }
-  XFrame(const XFrame&) = delete;
-  XFrame& operator=(const XFrame&) = delete;
-};
 
 int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
   for (int32_t i = 0; i < n.count; i++)
@@ -552,33 +551,31 @@ int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
 
 int EvalBuiltinCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
-  XFrame args;
-  if (int st = EvalArguments(n, cx, args.slots)) return st;
+  CExecFrame args;
+  if (int st = EvalArguments(n, cx, args.Slots())) return st;
   RValue result;
-  n.callback(cx.self, cx.other, n.count, args.slots, result);
+  n.callback(cx.self, cx.other, n.count, args.Slots(), result);
   out = std::move(result);
   return EXEC_OK;
 }
 
 int EvalScriptCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
-  XFrame frame;
-  if (int st = EvalArguments(n, cx, frame.slots)) return st;
+  CExecFrame frame;
+  if (int st = EvalArguments(n, cx, frame.Slots())) return st;
   int32_t index = n.id - SCRIPT_ID_BASE;
-  uint64_t writes = g_ArgumentWrites;
-  bool ok = n.script ? Exec_CallScript(index, *n.script, cx.self, cx.other, out, frame.slots)
-                     : Script_CallFrame(index, cx.self, cx.other, out, frame.slots);
-  // Nobody wrote the slots behind the arguments' back: only those are used.
-  if (writes == g_ArgumentWrites) frame.frame->used = n.count;
+  frame.Seal(n.count);
+  bool ok = n.script ? Exec_CallScript(index, *n.script, cx.self, cx.other, out, frame.Slots())
+                     : Script_CallFrame(index, cx.self, cx.other, out, frame.Slots());
   return ok ? EXEC_OK : EXEC_ERROR;
 }
 
 int EvalExtensionCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
-  XFrame args;
-  if (int st = EvalArguments(n, cx, args.slots)) return st;
+  CExecFrame args;
+  if (int st = EvalArguments(n, cx, args.Slots())) return st;
   if (!g_ExtensionCaller) return EXEC_ERROR;
-  return g_ExtensionCaller(n.id - EXTENSION_ID_BASE, cx.self, cx.other, out, args.slots, n.count) ? EXEC_OK
+  return g_ExtensionCaller(n.id - EXTENSION_ID_BASE, cx.self, cx.other, out, args.Slots(), n.count) ? EXEC_OK
                                                                                                     : EXEC_ERROR;
 }
 
@@ -1294,6 +1291,38 @@ RValue* Exec_Arguments() {
 
 void Exec_SetExtensionCaller(ExtensionCaller caller) { g_ExtensionCaller = caller; }
 
+CExecFrame::CExecFrame() {
+  if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RExecFrameSlots>());
+  m_Frame = g_FramePool[g_FrameDepth++].get();
+  m_Slots = m_Frame->slots;
+  for (int32_t i = 0; i < m_Frame->used; i++) {
+    m_Slots[i].kind = VALUE_REAL;
+    m_Slots[i].real = 0;
+    m_Slots[i].str.clear();
+  }
+  m_Frame->used = MAX_ARGUMENTS;  // until a seal shows otherwise
+}
+
+CExecFrame::~CExecFrame() {
+  // Nobody wrote the slots behind the arguments' back: only those are used.
+  if (m_Sealed >= 0 && m_Writes == g_ArgumentWrites) m_Frame->used = m_Sealed;
+  --g_FrameDepth;
+}
+
+void CExecFrame::Seal(int32_t count) {
+  m_Sealed = count < 0 ? 0 : count > MAX_ARGUMENTS ? MAX_ARGUMENTS : count;
+  m_Writes = g_ArgumentWrites;
+}
+
+bool CExecFrame::RunReporting(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
+  struct RRestore {
+    RValue* saved;
+    ~RRestore() { g_Arguments = saved; }
+  } restore{g_Arguments};
+  g_Arguments = m_Slots;
+  return ExecuteReporting(self, other, code, dest);
+}
+
 namespace {
 
 bool RunCode(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
@@ -1341,6 +1370,7 @@ bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* oth
   } catch (...) {
     // A fault leaves what it found: the slots keep the call's values.
     for (int i = 0; i < MAX_ARGUMENTS; i++) saved[i] = frame[i];
+    ++g_ArgumentWrites;
     g_Arguments = saved;
     throw;
   }

@@ -40,6 +40,38 @@ RValue* Exec_Arguments();
 // A failure prefixes the recorded message with "In script NAME:\r".
 bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame);
 
+struct RExecFrameSlots;
+
+// Fresh argument slots (16, real 0) for a call being prepared. Frames come
+// from a pool kept per nesting level: taking one allocates nothing once its
+// level has been used, and clears only the slots its last use may have
+// changed. Frames are scoped: the last one taken is released first.
+class CExecFrame {
+ public:
+  CExecFrame();
+  ~CExecFrame();
+  CExecFrame(const CExecFrame&) = delete;
+  CExecFrame& operator=(const CExecFrame&) = delete;
+
+  RValue* Slots() const { return m_Slots; }
+  // Declares the first `count` slots the only ones filled. Unless a slot is
+  // written otherwise before the frame is released (the argument variables,
+  // Exec_Arguments, a fault through a script call), its next use clears only
+  // those. A frame never sealed is cleared whole: a built-in may write into
+  // its arguments.
+  void Seal(int32_t count);
+  // Runs `code` with ExecuteReporting while the frame serves as the argument
+  // slots; the caller's slots are back afterwards, untouched, also when a
+  // fault passes through.
+  bool RunReporting(CInstance* self, CInstance* other, CCode& code, RValue& dest);
+
+ private:
+  RExecFrameSlots* m_Frame;
+  RValue* m_Slots;
+  int32_t m_Sealed = -1;  // the sealed count, -1 before Seal
+  uint64_t m_Writes = 0;  // the slot write count at Seal
+};
+
 // The built-in variables `argument` (an array; an index outside 0 to 15
 // reaches slot 0) and `argument0` to `argument15`, in that order, for the
 // built-in variable table.

@@ -22,8 +22,7 @@ CFont::CFont(const std::string& name, int32_t points, bool bold_face, bool itali
     : font_name(name), size(points), bold(bold_face), italic(italic_face) {
   first = std::max(0, from);
   last = std::min(255, to);
-  // Sizes are points on a 96 dots-per-inch screen.
-  CSystemFont* font = SystemFont_Get(name, (points * 96 + 36) / 72, bold, italic);
+  CSystemFont* font = SystemFont_Get(name, SystemFont_PointsToPixels(points), bold, italic);
   if (!font || first > last) return;
   const int32_t h = font->LineHeight();
 

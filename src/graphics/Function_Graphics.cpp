@@ -1,7 +1,6 @@
 #include "graphics/Function_Graphics.h"
 
 #include "code/Code_Error.h"
-#include "code/Code_Operator.h"
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Text.h"
@@ -9,7 +8,9 @@
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
+#include "graphics/Room_Draw.h"
 #include "variables/Code_Function.h"
+#include "world/Room_Main.h"
 
 namespace {
 
@@ -117,8 +118,11 @@ void F_ViewsMouseGet(CInstance*, CInstance*, int, RValue*, RValue& result) {
 }
 
 
-// A text argument: a real is drawn as the built-in `string` shows it.
-std::string TextArg(const RValue* args, int i) { return args[i].IsString() ? args[i].str : RealToText(args[i].real); }
+void F_ScreenRedraw(CInstance*, CInstance*, int, RValue*, RValue&) {
+  if (CRoom* room = Room_Current()) Room_Draw(*room);
+  D3D_Present();
+  D3D_BeginFrame();
+}
 
 void F_SetDrawColour(CInstance*, CInstance*, int, RValue* args, RValue&) { Draw_SetColour(ArgInt(args, 0)); }
 void F_SetDrawAlpha(CInstance*, CInstance*, int, RValue* args, RValue&) { Draw_SetAlpha(ArgReal(args, 0)); }
@@ -132,7 +136,7 @@ void F_SetInt(CInstance*, CInstance*, int, RValue* args, RValue&) {
 // string_width(_ext) and string_height(_ext): (text [, separation, width]).
 template <bool Height, bool Ext>
 void F_StringSize(CInstance*, CInstance*, int, RValue* args, RValue& result) {
-  std::string text = TextArg(args, 0);
+  std::string text = ArgText(args, 0);
   int32_t separation = Ext ? ArgInt(args, 1) : -1, width = Ext ? ArgInt(args, 2) : -1;
   result.SetReal(Height ? Text_Height(text, separation, width) : Text_Width(text, width));
 }
@@ -159,7 +163,7 @@ void F_DrawText(CInstance*, CInstance*, int, RValue* args, RValue&) {
     for (int32_t& colour : look.colours) colour = ArgInt(args, i++);
     look.alpha = ArgReal(args, i++);
   }
-  Text_Draw(ArgReal(args, 0), ArgReal(args, 1), TextArg(args, 2), separation, width, look);
+  Text_Draw(ArgReal(args, 0), ArgReal(args, 1), ArgText(args, 2), separation, width, look);
 }
 
 constexpr RFunctionDef kTextFunctions[] = {
@@ -200,6 +204,7 @@ constexpr RFunctionDef kGraphicsFunctions[] = {
     {"set_synchronization", F_SetBool<D3D_SetSynchronisation>, 1},
     {"screen_wait_vsync", F_Do<D3D_WaitVerticalBlank>, 0},
     {"screen_refresh", F_Do<D3D_Refresh>, 0},
+    {"screen_redraw", F_ScreenRedraw, 0},
     {"screen_save", F_ScreenSave, 1},
     {"screen_save_part", F_ScreenSave, 5},
     {"display_get_width", F_GetInt<Display_GetWidth>, 0},

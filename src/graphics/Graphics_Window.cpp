@@ -267,6 +267,8 @@ void Window_SetStayOnTop(bool on_top) {
 bool Window_GetStayOnTop() { return g_Win.stay_on_top; }
 
 void Window_SetCaption(const std::string& caption) {
+  // The room drawing sets it every frame; the desktop hears of changes only.
+  if (caption == g_Win.caption) return;
   g_Win.caption = caption;
   PlatformWindow_SetCaption(caption);
 }

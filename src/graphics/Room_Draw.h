@@ -1,11 +1,19 @@
-// Room_Draw: drawing the current room into the frame the main loop presents.
+// Room_Draw: drawing the current room into the frame the main loop presents:
+// views that follow instances, the background colour, background layers,
+// tiles and instances merged by depth, foregrounds, the cursor sprite, and
+// the window caption.
 #pragma once
 
 class CRoom;
 
-// Draws the room: its background colour when the room shows one, then its
-// instances by depth, highest first, each through its draw event (its own or
-// an ancestor's). Backgrounds, tiles, views and default sprite drawing come
-// with the sprite and room drawing work. Nothing happens without a drawing
-// device (headless runs); the instance list stays sorted by depth.
+// Draws the room into the back buffer (nothing is presented). Nothing is
+// drawn without a drawing device (headless runs), but views still follow
+// their instances and the caption is still set. The instance and tile lists
+// stay sorted by depth, highest first.
 void Room_Draw(CRoom& room);
+// The window region for a room: the bounding box of its visible view ports
+// (at least 8 x 8) when views are enabled, else the room's size.
+void Room_SetRegion(const CRoom& room);
+// Moves every visible view that follows an instance towards it, within its
+// borders, the room and its speed limits, and fills the window view table.
+void Room_FollowViews(CRoom& room);

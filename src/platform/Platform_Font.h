@@ -48,6 +48,10 @@ class CSystemFont {
   std::unique_ptr<RSystemGlyph> glyphs_[256];
 };
 
+// A size in points as pixels on the 96 dots-per-inch screen fonts are
+// measured for.
+constexpr int32_t SystemFont_PointsToPixels(int32_t points) { return (points * 96 + 36) / 72; }
+
 // The font of a family at a character height in pixels (the em size), bold
 // and italic as asked when the family has those faces. The classic families
 // of the original desktop map to their metric-compatible stand-ins (Arial and

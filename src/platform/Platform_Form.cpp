@@ -132,9 +132,139 @@ void Arrow(RCanvas& canvas, const RFormRect& r, bool up, uint32_t colour) {
   }
 }
 
+// Cuts one line (no line breaks) into rows at most width pixels wide,
+// after the last blank that fits; a word wider than that is cut.
+void WrapRows(CSystemFont* font, const std::string& text, int32_t width, std::vector<std::string>& rows) {
+  size_t start = 0;
+  do {
+    size_t end = start, pixels = 0;
+    while (end < text.size()) {
+      pixels += size_t(font ? font->Glyph(static_cast<uint8_t>(text[end])).advance : 1);
+      if (pixels > size_t(std::max(1, width)) && end > start) break;
+      end++;
+    }
+    if (end < text.size()) {
+      size_t space = text.rfind(' ', end);
+      if (space != std::string::npos && space > start) end = space + 1;
+    }
+    rows.emplace_back(text, start, end - start);
+    start = end;
+  } while (start < text.size());
+}
+
 std::function<void(CForm&)> g_TestDriver;
 
 }  // namespace
+
+CSystemFont* RFormFont::Get() const { return SystemFont_Get(family, height, bold, italic); }
+
+void Form_DrawText(RCanvas& canvas, const RFormFont& font, int32_t x, int32_t y, std::string_view text,
+                   const RFormRect& clip) {
+  DrawText(canvas, font.Get(), x, y, text, font.colour, clip);
+}
+
+void Form_Fill(RCanvas& canvas, const RFormRect& r, uint32_t colour) { Fill(canvas, r, colour); }
+
+std::vector<std::string> Form_WrapText(const RFormFont& font, std::string_view text, int32_t width) {
+  std::vector<std::string> rows;
+  CSystemFont* system = font.Get();
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    WrapRows(system, std::string(text.substr(start, end - start)), width, rows);
+    if (end == text.size()) break;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  return rows;
+}
+
+// ---------------------------------------------------------------------------
+// Labels and text fields
+// ---------------------------------------------------------------------------
+
+int32_t CFormLabel::TextHeight() const {
+  CSystemFont* system = font.Get();
+  int32_t line = system ? system->LineHeight() : font.height;
+  return line * static_cast<int32_t>(Form_WrapText(font, text, bounds.w).size());
+}
+
+void CFormLabel::Paint(RCanvas& canvas, bool focused) {
+  CSystemFont* system = font.Get();
+  int32_t line = system ? system->LineHeight() : font.height, y = bounds.y;
+  for (const std::string& row : Form_WrapText(font, text, bounds.w)) {
+    Form_DrawText(canvas, font, bounds.x, y, row, bounds);
+    y += line;
+  }
+}
+
+void CFormEdit::SetText(std::string_view text) {
+  text_ = text;
+  caret_ = text_.size();
+  all_selected_ = !text_.empty();
+  if (form_) form_->Invalidate();
+}
+
+void CFormEdit::Paint(RCanvas& canvas, bool focused) {
+  Fill(canvas, bounds, background);
+  CSystemFont* system = font.Get();
+  if (!system) return;
+  RFormRect inner = Inset(bounds, 2);
+  int32_t y = bounds.y + (bounds.h - system->LineHeight()) / 2;
+  // Long texts scroll so that the caret stays in view.
+  int32_t before = system->TextWidth(std::string_view(text_).substr(0, caret_));
+  int32_t x = inner.x + std::min(0, inner.w - 2 - before);
+  if (all_selected_ && focused) {
+    Fill(canvas, Intersect({x, y, system->TextWidth(text_), system->LineHeight()}, inner), 0xFF316AC5);
+    DrawText(canvas, system, x, y, text_, 0xFFFFFFFF, inner);
+  } else {
+    DrawText(canvas, system, x, y, text_, font.colour, inner);
+  }
+  if (focused && !all_selected_) Fill(canvas, Intersect({x + before, y, 1, system->LineHeight()}, inner), font.colour);
+}
+
+bool CFormEdit::Key(const RFormKeyEvent& key) {
+  bool had_selection = all_selected_;
+  switch (key.key) {
+    case FormKey::Left: caret_ = had_selection ? 0 : caret_ - (caret_ > 0); break;
+    case FormKey::Right: caret_ = had_selection ? text_.size() : std::min(text_.size(), caret_ + 1); break;
+    case FormKey::Home: caret_ = 0; break;
+    case FormKey::End: caret_ = text_.size(); break;
+    case FormKey::Backspace:
+    case FormKey::Delete:
+      if (had_selection) {
+        text_.clear();
+        caret_ = 0;
+      } else if (key.key == FormKey::Backspace && caret_ > 0) {
+        text_.erase(--caret_, 1);
+      } else if (key.key == FormKey::Delete && caret_ < text_.size()) {
+        text_.erase(caret_, 1);
+      }
+      break;
+    default: return false;
+  }
+  all_selected_ = false;
+  form_->Invalidate();
+  return true;
+}
+
+bool CFormEdit::TypeText(std::string_view text) {
+  if (all_selected_) {
+    text_.clear();
+    caret_ = 0;
+    all_selected_ = false;
+  }
+  text_.insert(caret_, text);
+  caret_ += text.size();
+  form_->Invalidate();
+  return true;
+}
+
+void CFormEdit::MouseDown(int32_t x, int32_t y) {
+  all_selected_ = false;
+  caret_ = text_.size();
+  form_->Invalidate();
+}
 
 // ---------------------------------------------------------------------------
 // Buttons
@@ -247,24 +377,7 @@ void CFormMemo::WrapLine(const std::string& line) {
     else
       text += c;
   }
-  CSystemFont* font = font_;
-  int32_t width = TextArea().w;
-  size_t start = 0;
-  do {
-    // The longest piece that fits, broken after its last space when it has one.
-    size_t end = start, pixels = 0;
-    while (end < text.size()) {
-      pixels += size_t(font ? font->Glyph(static_cast<uint8_t>(text[end])).advance : 1);
-      if (pixels > size_t(std::max(1, width)) && end > start) break;
-      end++;
-    }
-    if (end < text.size()) {
-      size_t space = text.rfind(' ', end);
-      if (space != std::string::npos && space > start) end = space + 1;
-    }
-    rows_.emplace_back(text, start, end - start);
-    start = end;
-  } while (start < text.size());
+  WrapRows(font_, text, TextArea().w, rows_);
 }
 
 void CFormMemo::AddLine(std::string_view line) {
@@ -391,10 +504,10 @@ void CForm::Open() {
   captured_ = hovered_ = nullptr;
   rest_since_ = -1;
   hint_shown_ = false;
-  focus_ = nullptr;
+  focus_ = initial_focus_ && initial_focus_->visible ? initial_focus_ : nullptr;
   for (const auto& control : controls_) {
     auto* button = dynamic_cast<CFormButton*>(control.get());
-    if (button && button->is_default && button->visible) focus_ = button;
+    if (!focus_ && button && button->is_default && button->visible) focus_ = button;
   }
   if (!focus_) MoveFocus(false);
   dirty_ = true;
@@ -480,6 +593,7 @@ void CForm::Key(const RFormKeyEvent& key) {
     }
     return nullptr;
   };
+  if (key_filter && key_filter(key)) return;
   if (key.key == FormKey::Tab) {
     MoveFocus(key.shift);
     return;
@@ -509,6 +623,10 @@ void CForm::Key(const RFormKeyEvent& key) {
   }
 }
 
+void CForm::TextInput(std::string_view text) {
+  if (focus_) focus_->TypeText(text);
+}
+
 void CForm::Click(std::string_view name) {
   CFormControl* control = Find(name);
   if (!control || !control->visible) return;
@@ -534,6 +652,7 @@ void CForm::Paint(RCanvas& canvas) {
   canvas.width = width_;
   canvas.height = height_;
   canvas.pixels.assign(size_t(width_) * size_t(height_), kFace);
+  if (background) background(canvas);
   for (const auto& control : controls_)
     if (control->visible) control->Paint(canvas, control.get() == focus_);
   // The hint: a pale box under the mouse, kept inside the client area.
@@ -575,6 +694,10 @@ bool TranslateKey(const SDL_KeyboardEvent& event, RFormKeyEvent* key) {
     case SDLK_PAGEDOWN: key->key = FormKey::PageDown; return true;
     case SDLK_HOME: key->key = FormKey::Home; return true;
     case SDLK_END: key->key = FormKey::End; return true;
+    case SDLK_LEFT: key->key = FormKey::Left; return true;
+    case SDLK_RIGHT: key->key = FormKey::Right; return true;
+    case SDLK_BACKSPACE: key->key = FormKey::Backspace; return true;
+    case SDLK_DELETE: key->key = FormKey::Delete; return true;
     default: break;
   }
   if ((sym >= SDLK_a && sym <= SDLK_z) || (sym >= SDLK_0 && sym <= SDLK_9)) {
@@ -583,6 +706,20 @@ bool TranslateKey(const SDL_KeyboardEvent& event, RFormKeyEvent* key) {
     return true;
   }
   return false;
+}
+
+// Typed text arrives as UTF-8; the engine's text has one byte per character
+// of the Western code page, so characters beyond it are dropped.
+std::string WesternText(const char* utf8) {
+  std::string out;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8); *p;) {
+    uint32_t code = *p, extra = code < 0x80 ? 0 : code < 0xE0 ? 1 : code < 0xF0 ? 2 : 3;
+    code &= extra == 0 ? 0x7F : extra == 1 ? 0x1F : extra == 2 ? 0x0F : 0x07;
+    p++;
+    for (uint32_t i = 0; i < extra && (*p & 0xC0) == 0x80; i++, p++) code = (code << 6) | (*p & 0x3F);
+    if (code >= 32 && code < 256 && (code < 0x7F || code >= 0xA0)) out += static_cast<char>(code);
+  }
+  return out;
 }
 
 void Present(SDL_Window* window, CForm& form, RCanvas& canvas) {
@@ -606,13 +743,17 @@ int32_t Form_ShowModal(CForm& form) {
     return form.Result() == FORM_RESULT_NONE ? FORM_RESULT_CLOSED : form.Result();
   }
   if (!Platform_HasDisplay()) return form.DefaultResult();
-  SDL_Window* window = SDL_CreateWindow(form.Caption().c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                        form.ClientWidth(), form.ClientHeight(), SDL_WINDOW_SHOWN);
+  int x = form.left >= 0 ? form.left : SDL_WINDOWPOS_CENTERED, y = form.top >= 0 ? form.top : SDL_WINDOWPOS_CENTERED;
+  if (form.popup && form.left < 0 && form.top < 0) SDL_GetGlobalMouseState(&x, &y);
+  SDL_Window* window = SDL_CreateWindow(form.Caption().c_str(), x, y, form.ClientWidth(), form.ClientHeight(),
+                                        SDL_WINDOW_SHOWN | (form.border ? 0 : SDL_WINDOW_BORDERLESS));
   if (!window) return form.DefaultResult();
+  if (form.alpha < 255) SDL_SetWindowOpacity(window, std::max(0, form.alpha) / 255.0f);
   SDL_RaiseWindow(window);
   Uint32 id = SDL_GetWindowID(window);
   RCanvas canvas;
   Present(window, form, canvas);
+  SDL_StartTextInput();
   // Only this window takes input while it is up; what reaches the others is
   // dropped, and a request to quit closes it like its close button.
   while (form.Result() == FORM_RESULT_NONE) {
@@ -630,6 +771,7 @@ int32_t Form_ShowModal(CForm& form) {
           break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
+          if (form.popup && event.type == SDL_MOUSEBUTTONDOWN && event.button.windowID != id) form.Close();
           if (event.button.windowID == id && event.button.button == SDL_BUTTON_LEFT)
             form.MouseButton(event.button.x, event.button.y, event.type == SDL_MOUSEBUTTONDOWN);
           break;
@@ -645,12 +787,16 @@ int32_t Form_ShowModal(CForm& form) {
           if (event.key.windowID == id && TranslateKey(event.key, &key)) form.Key(key);
           break;
         }
+        case SDL_TEXTINPUT:
+          if (event.text.windowID == id) form.TextInput(WesternText(event.text.text));
+          break;
         default: break;
       }
     }
     form.Tick(static_cast<int64_t>(SDL_GetTicks64()));
     if (form.NeedsPaint()) Present(window, form, canvas);
   }
+  SDL_StopTextInput();
   SDL_DestroyWindow(window);
   return form.Result();
 }

@@ -28,7 +28,9 @@ struct RFormRect {
 };
 
 // The keys forms react to; letters and digits come as Character.
-enum class FormKey { Tab, Enter, Escape, Space, Up, Down, PageUp, PageDown, Home, End, Character };
+enum class FormKey {
+  Tab, Enter, Escape, Space, Up, Down, PageUp, PageDown, Home, End, Left, Right, Backspace, Delete, Character
+};
 
 struct RFormKeyEvent {
   FormKey key = FormKey::Character;
@@ -63,7 +65,61 @@ class CFormControl {
   virtual void Wheel(int32_t rows) {}
   // Returns true when the control used the key.
   virtual bool Key(const RFormKeyEvent& key) { return false; }
+  // Typed text (one byte per character); true when the control took it.
+  virtual bool TypeText(std::string_view text) { return false; }
   CForm* form_ = nullptr;
+};
+
+// What a piece of text is drawn with.
+struct RFormFont {
+  std::string family = "MS Sans Serif";
+  int32_t height = 11;  // pixels
+  bool bold = false, italic = false;
+  uint32_t colour = 0xFF000000;
+  CSystemFont* Get() const;
+};
+
+// Draws one line of text with its top-left at (x, y), clipped to clip.
+void Form_DrawText(RCanvas& canvas, const RFormFont& font, int32_t x, int32_t y, std::string_view text,
+                   const RFormRect& clip);
+// Fills a rectangle of the canvas.
+void Form_Fill(RCanvas& canvas, const RFormRect& r, uint32_t colour);
+// Splits text into lines at line breaks ("\r\n", "\r" or "\n") and wraps
+// each at blanks to the width in pixels (a longer word is cut).
+std::vector<std::string> Form_WrapText(const RFormFont& font, std::string_view text, int32_t width);
+
+// Static text, word-wrapped to its width.
+class CFormLabel : public CFormControl {
+ public:
+  RFormFont font;
+  std::string text;
+  // The height the wrapped text needs.
+  int32_t TextHeight() const;
+
+ protected:
+  bool Focusable() const override { return false; }
+  void Paint(RCanvas& canvas, bool focused) override;
+};
+
+// A one-line text field. It starts with all its text selected, so that the
+// first character typed replaces it.
+class CFormEdit : public CFormControl {
+ public:
+  RFormFont font;
+  uint32_t background = 0xFFFFFFFF;
+  void SetText(std::string_view text);
+  const std::string& Value() const { return text_; }
+
+ protected:
+  void Paint(RCanvas& canvas, bool focused) override;
+  bool Key(const RFormKeyEvent& key) override;
+  bool TypeText(std::string_view text) override;
+  void MouseDown(int32_t x, int32_t y) override;
+
+ private:
+  std::string text_;
+  size_t caret_ = 0;
+  bool all_selected_ = false;
 };
 
 // A push button. The caption marks its access key with '&' ("&Abort": Alt+A,
@@ -89,7 +145,6 @@ class CFormButton : public CFormControl {
   void MouseUp(int32_t x, int32_t y) override;
   bool Key(const RFormKeyEvent& key) override;
 
- private:
   bool held_ = false;     // the mouse went down on it and is still down
   bool pressed_ = false;  // drawn pushed in: held with the mouse over it
 };
@@ -173,6 +228,20 @@ class CForm {
   void MouseButton(int32_t x, int32_t y, bool down);
   void MouseWheel(int32_t x, int32_t y, int32_t rows);
   void Key(const RFormKeyEvent& key);
+  // Typed text, one byte per character; it goes to the focused control.
+  void TextInput(std::string_view text);
+  // Sees every key first; returning true keeps it from the controls.
+  std::function<bool(const RFormKeyEvent&)> key_filter;
+  // Paints the client area before the controls (else the face colour).
+  std::function<void(RCanvas&)> background;
+  // The window: a border with the caption, its screen position (-1: centred)
+  // and its opacity 0..255.
+  bool border = true;
+  int32_t left = -1, top = -1;
+  int32_t alpha = 255;
+  // A popup: placed at the mouse unless a position is given, and closed by a
+  // click anywhere outside it.
+  bool popup = false;
   // The window's close button.
   void Close() { EndWith(FORM_RESULT_CLOSED); }
   // Time passes (milliseconds of a steady clock): hints appear after a rest.
@@ -181,6 +250,10 @@ class CForm {
   void Click(std::string_view name);
 
   const CFormControl* Focused() const { return focus_; }
+  // The control Open gives the focus to (else the default button).
+  void SetInitialFocus(CFormControl* control) { initial_focus_ = control; }
+  // The control under the mouse, or null.
+  const CFormControl* Hovered() const { return hovered_; }
   // The hint on show, or "" when none is.
   const std::string& ShownHint() const;
   // Set by any change that shows; cleared by Paint.
@@ -198,6 +271,7 @@ class CForm {
   int32_t width_, height_;
   std::vector<std::unique_ptr<CFormControl>> controls_;
   CFormControl* focus_ = nullptr;
+  CFormControl* initial_focus_ = nullptr;
   CFormControl* captured_ = nullptr;  // receives the mouse while a button is down
   int32_t result_ = FORM_RESULT_NONE;
   bool dirty_ = true;

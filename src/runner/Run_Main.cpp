@@ -13,8 +13,10 @@
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Window.h"
+#include "graphics/Room_Draw.h"
 #include "platform/Platform.h"
 #include "runner/Run_Clock.h"
+#include "runner/Help_Main.h"
 #include "runner/Run_Global.h"
 #include "runner/Runner_Form.h"
 #include "step/IO_Main.h"
@@ -158,11 +160,12 @@ void SingleStep() {
 }
 
 void HandleFunctionKeys() {
-  enum : int32_t { KEY_ESCAPE = 27, KEY_F4 = 115, KEY_F9 = 120 };
-  // F1 (game information) and F5/F6 (saved games) join this table when
-  // their windows and files exist.
+  enum : int32_t { KEY_ESCAPE = 27, KEY_F1 = 112, KEY_F4 = 115, KEY_F9 = 120 };
+  // F5/F6 (saved games) join this table when saved games exist.
   int32_t& last = IO_Input.keyboard_lastkey;
-  if (last == KEY_ESCAPE && Settings.KeyEsc) {
+  if (last == KEY_F1 && Settings.KeyF1) {
+    Help_Show();  // clears all input, the last key included
+  } else if (last == KEY_ESCAPE && Settings.KeyEsc) {
     PendingRoom = REQUEST_END;
   } else if (last == KEY_F4 && Settings.KeyF4) {
     Window_ToggleFullScreen();
@@ -246,7 +249,7 @@ void GotoRoom(int32_t index, bool first_room) {
   }
   CRoom* room = copies[index].get();
   Room_SetCurrent(index, room);
-  Window_SetRegionForRoom(room->width, room->height);
+  Room_SetRegion(*room);
   if (first_room) Display_ShowWindow();
 
   size_t own = room->Instances().size();

@@ -13,6 +13,7 @@
 #include "functions/Function_File.h"
 #include "platform/Platform_Registry.h"
 #include "platform/Platform.h"
+#include "platform/Platform_Dialog.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
 #include "variables/Builtins_Listing.h"
@@ -53,15 +54,9 @@ bool HoldsGame(const std::string& path) {
 // Asks the player for a game file, as the bare runner does. Empty when
 // cancelled or when nobody can be asked.
 std::string AskForGameFile() {
-  if (!Platform_HasDisplay()) return {};
-  FILE* pipe = popen("zenity --file-selection --title='Open a game' 2>/dev/null", "r");
-  if (!pipe) return {};
-  char buffer[4096];
-  std::string chosen;
-  while (fgets(buffer, sizeof buffer, pipe)) chosen += buffer;
-  pclose(pipe);
-  while (!chosen.empty() && (chosen.back() == '\n' || chosen.back() == '\r')) chosen.pop_back();
-  return chosen;
+  RDialogRequest request;
+  request.title = "Open a game";
+  return PlatformDialog_Ask(request).value_or("");
 }
 
 bool ParseCount(const char* text, int64_t& out) {

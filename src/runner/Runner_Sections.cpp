@@ -12,6 +12,7 @@
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Sprite_Main.h"
+#include "runner/Help_Main.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
 #include "step/IO_Main.h"
@@ -75,6 +76,7 @@ void InstallResources(RGameData& data) {
   Instance_LastId = data.lastInstanceId;
   Tile_LastId = data.lastTileId;
   Run_SetLibraryInitCode(data.libraryInitCode);
+  Help_Install(data.gameInfo);
 }
 
 namespace {

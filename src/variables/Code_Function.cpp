@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "code/Code_Operator.h"
 #include "data/Resource_Names.h"
 #include "variables/Function_Modules.h"
 
@@ -73,4 +74,8 @@ int32_t ArgumentCountOf(int32_t id) {
       !Resource_Name(RESOURCE_SCRIPT, script).empty())
     return -1;
   return -100;
+}
+
+std::string ArgText(const RValue* args, int i) {
+  return args[i].IsString() ? args[i].str : RealToText(args[i].real);
 }

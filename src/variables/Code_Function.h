@@ -62,6 +62,8 @@ inline int64_t ArgInt64(const RValue* args, int i) { return RoundToInt64(args[i]
 // A flag argument: true when >= 0.5.
 inline bool ArgBool(const RValue* args, int i) { return args[i].real >= 0.5; }
 inline const std::string& ArgString(const RValue* args, int i) { return args[i].str; }
+// A text to show: a string as it is, a real as the built-in `string` gives it.
+std::string ArgText(const RValue* args, int i);
 
 // The function id of a name as the compiler resolves it: a script of that
 // name, else an extension function, else a built-in; -1 when there is none.

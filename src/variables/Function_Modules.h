@@ -11,6 +11,7 @@ void Function_Input_Register();
 void Function_Misc_Register();
 void Function_Resource_Register();
 void Function_TimeLine_Register();
+void Function_Game_Register();
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -24,4 +25,5 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_Misc_Register,
     Function_Resource_Register,
     Function_TimeLine_Register,
+    Function_Game_Register,
 };

@@ -1,7 +1,5 @@
 #include "world/Event_Action.h"
 
-#include <utility>
-
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
 #include "code/Script_Main.h"
@@ -42,50 +40,44 @@ void EvaluateArguments(const CAction& action, CInstance* self, CInstance* other,
   }
 }
 
-// Swaps the script argument slots with `frame`, both ways; also when a
-// floating-point fault passes through.
-struct RArgumentSwap {
-  RValue* frame;
-  bool relative;
-  explicit RArgumentSwap(RValue* f, bool rel) : frame(f), relative(Action_ArgumentRelative) {
-    Swap();
-    Action_ArgumentRelative = rel;
-  }
-  ~RArgumentSwap() {
-    Swap();
-    Action_ArgumentRelative = relative;
-  }
-  void Swap() {
-    RValue* args = Exec_Arguments();
-    for (int i = 0; i < MAX_ARGUMENTS; i++) std::swap(frame[i], args[i]);
-  }
+// Sets argument_relative for the length of a code action; it is back also
+// when a floating-point fault passes through.
+struct RRelativeScope {
+  bool saved;
+  explicit RRelativeScope(bool relative) : saved(Action_ArgumentRelative) { Action_ArgumentRelative = relative; }
+  ~RRelativeScope() { Action_ArgumentRelative = saved; }
 };
 
-// Performs one action for self and other; its result goes to `result`.
+// Performs one action for self and other; its result goes to `result`. A
+// code action sees its own arguments as the argument slots (the rest real 0)
+// in a pooled frame, so the caller's slots are neither copied nor touched.
 void Run(const CAction& action, CInstance* self, CInstance* other, RValue& result) {
   bool relative = action.uses_relative && action.relative;
   if (action.exec_type == ACTION_EXEC_CODE) {
     CCode* code = action.code.get();
     if (!code) return;
-    RValue frame[MAX_ARGUMENTS];
-    EvaluateArguments(action, self, other, frame);
-    RArgumentSwap swap(frame, relative);
-    ExecuteReporting(self, other, *code, result);
+    CExecFrame frame;
+    EvaluateArguments(action, self, other, frame.Slots());
+    frame.Seal(action.arg_count);
+    RRelativeScope scope(relative);
+    frame.RunReporting(self, other, *code, result);
     return;
   }
   if (action.exec_type != ACTION_EXEC_FUNCTION) return;
   int32_t index = action.function_index;
-  RValue args[MAX_ARGUMENTS];
-  EvaluateArguments(action, self, other, args);
+  CExecFrame args;
+  EvaluateArguments(action, self, other, args.Slots());
   Action_ArgumentRelative = relative;
   if (index >= EXTENSION_ID_BASE) return;  // extension packages are not loaded yet
   if (index >= SCRIPT_ID_BASE) {
-    if (!CallScript(index - SCRIPT_ID_BASE, self, other, result, args, action.arg_count)) {
+    // The frame becomes the script's argument slots.
+    args.Seal(action.arg_count);
+    if (!Script_CallFrame(index - SCRIPT_ID_BASE, self, other, result, args.Slots())) {
       ReportActionError(RecordedError());
       ClearRecordedError();
     }
   } else if (index >= 0) {
-    CallBuiltin(index, self, other, action.arg_count, args, result);
+    CallBuiltin(index, self, other, action.arg_count, args.Slots(), result);
   }
 }
 
@@ -131,9 +123,10 @@ int32_t Skip(const std::vector<CAction>& list, int32_t i) {
 }
 
 int32_t RepeatCount(const CAction& action, CInstance* self, CInstance* other) {
-  RValue args[MAX_ARGUMENTS];
-  EvaluateArguments(action, self, other, args);
-  return action.arg_count > 0 ? RoundToInt32(args[0].real) : 0;
+  CExecFrame args;
+  EvaluateArguments(action, self, other, args.Slots());
+  args.Seal(action.arg_count);
+  return action.arg_count > 0 ? RoundToInt32(args.Slots()[0].real) : 0;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "code/Code_Error.h"
+#include "graphics/Graphics_Window.h"
+#include "runner/Run_Global.h"
 #include "graphics/Room_Draw.h"
 #include "runner/Run_Main.h"
 #include "support/TestWorld.h"
@@ -48,6 +50,115 @@ TEST_F(RoomDraw, DrawEventsRunByDepthHighestFirst) {
   // Equal depths keep their room order; the invisible instance is skipped.
   EXPECT_EQ(TestWorld_Log(), "back2 back6 back3 front1 ");
   EXPECT_EQ(current.Instances().front()->id, 100004);  // the list stays sorted
+}
+
+TEST_F(RoomDraw, ViewsFollowWithinTheRoomAndTheirSpeed) {
+  RTestWorld world;
+  world.objects.push_back(TestWorld_Object("obj_hero", -1, {}));
+  RRoomRecord record;
+  record.name = "rm";
+  record.width = 500;
+  record.height = 400;
+  record.instances = {TestWorld_Instance(0, 100001, 450, 200)};
+  world.rooms.push_back(record);
+  ASSERT_TRUE(TestWorld_Install(world)) << Error_Last();
+  StartGame();
+  CRoom& room = *Room_Current();
+  room.views_enabled = true;
+  CView& wide = room.views[0];
+  wide = CView{};
+  wide.visible = true;
+  wide.object = 0;
+  Room_FollowViews(room);
+  EXPECT_EQ(wide.xview, -140);  // 640 wide in a room 500 wide
+  EXPECT_TRUE(Window_Views[0].used);
+  EXPECT_EQ(Window_Views[0].view_x, -140);
+
+  // A speed limit of 4 towards an instance 100 pixels beyond the border.
+  CView& slow = room.views[1];
+  slow = CView{};
+  slow.visible = true;
+  slow.wview = 200;
+  slow.hview = 200;
+  slow.hborder = 0;
+  slow.vborder = 0;
+  slow.hspeed = 4;
+  slow.object = 100001;
+  room.FindInstance(100001)->x = 300;
+  room.FindInstance(100001)->y = 0;
+  Room_FollowViews(room);
+  EXPECT_EQ(slow.xview, 4);
+  Room_FollowViews(room);
+  EXPECT_EQ(slow.xview, 8);
+
+  // Disabled views empty the window view table and stay where they are.
+  room.views_enabled = false;
+  Room_FollowViews(room);
+  EXPECT_FALSE(Window_Views[0].used);
+  EXPECT_EQ(slow.xview, 8);
+}
+
+TEST_F(RoomDraw, PortsShowTheRoomAndTheRestHasTheWindowColour) {
+  RTestWorld world;
+  RRoomRecord record;
+  record.name = "rm";
+  world.rooms.push_back(record);
+  ASSERT_TRUE(TestWorld_Install(world)) << Error_Last();
+  StartGame();
+  CRoom& room = *Room_Current();
+  room.background_color = 0x0000FF;  // red
+  room.views_enabled = true;
+  for (CView& v : room.views) v.visible = false;
+  CView& view = room.views[2];
+  view.visible = true;
+  view.xview = view.yview = 0;
+  view.wview = view.hview = 50;
+  view.xport = 100;
+  view.yport = 20;
+  view.wport = 60;
+  view.hport = 30;
+  room.views[3] = view;
+  room.views[3].xport = 0;
+  room.views[3].yport = 0;
+  Window_SetColour(0x00FF00);  // green
+  Room_SetRegion(room);
+  EXPECT_EQ(Window_GetRegionWidth(), 160);
+  EXPECT_EQ(Window_GetRegionHeight(), 50);
+  Room_Draw(room);
+  CBitmap32 shot = Grab(160, 50);
+  EXPECT_EQ(shot.Pixel(100, 20), 0xFFFF0000u);
+  EXPECT_EQ(shot.Pixel(159, 49), 0xFFFF0000u);
+  EXPECT_EQ(shot.Pixel(99, 20), 0xFF00FF00u);
+  EXPECT_EQ(shot.Pixel(100, 19), 0xFF00FF00u);
+  EXPECT_EQ(shot.Pixel(59, 29), 0xFFFF0000u);
+  EXPECT_EQ(shot.Pixel(60, 29), 0xFF00FF00u);
+  EXPECT_EQ(shot.Pixel(30, 35), 0xFF00FF00u);
+
+  // No view visible: only the window colour.
+  room.views[2].visible = room.views[3].visible = false;
+  Room_Draw(room);
+  EXPECT_EQ(Grab(160, 50).Pixel(120, 30), 0xFF00FF00u);
+}
+
+TEST_F(RoomDraw, CaptionShowsScoreLivesAndHealth) {
+  RTestWorld world;
+  RRoomRecord record;
+  record.name = "rm";
+  record.caption = "Quest";
+  world.rooms.push_back(record);
+  ASSERT_TRUE(TestWorld_Install(world)) << Error_Last();
+  StartGame();
+  CRoom& room = *Room_Current();
+  Room_Draw(room);
+  EXPECT_EQ(Window_GetCaption(), "Quest");  // a score of 0 is not shown until a script shows it
+  Game.score = 12;
+  Game.show_lives = true;
+  Game.lives = 3;
+  Game.show_health = true;
+  Game.health = 62.5;
+  Room_Draw(room);
+  EXPECT_EQ(Window_GetCaption(), "Quest Score: 12 Lives: 3 Health: 62");
+  Game = RGameGlobals{};
 }
 
 }  // namespace

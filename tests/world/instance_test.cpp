@@ -6,8 +6,12 @@
 #include <cmath>
 
 #include "code/Code_Error.h"
+#include "code/Code_Exec.h"
+#include "code/Code_Main.h"
+#include "data/Option_Main.h"
 #include "support/Builtin_Call.h"
 #include "support/TestWorld.h"
+#include "variables/Code_Variable.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
@@ -354,6 +358,41 @@ TEST_F(InstanceBuiltins, SpriteMustExist) {
   CallFor(ball, "instance_sprite", {RValue(1)});
   EXPECT_EQ(ball->sprite_index, 1);
   EXPECT_EQ(ball->bbox_right, 11);
+}
+
+// The variables of self, other and an object's instances, read and written
+// in their stores: a value replaced by one of the other kind keeps no old
+// text (saved games write every field), and a missing one fails or reads 0.
+TEST_F(InstanceBuiltins, UserVariablesOfSelfOtherAndObjects) {
+  CInstance* a = Room_FindInstance(Create(0, 0, 0));
+  CInstance* b = Room_FindInstance(Create(0, 0, 1));
+  auto run = [&](const char* text) {
+    CCode code(text, false);
+    EXPECT_TRUE(code.Compile()) << RecordedError();
+    RValue result;
+    bool ok = Execute(a, b, code, result);
+    if (!ok) return "ERROR " + RecordedError().substr(RecordedError().rfind(": ") + 2);
+    return TestWorld_Log();
+  };
+  EXPECT_EQ(run("v = 'text'; v = 2; self.w = 'a'; self.w += 'b'; other.u = 3; other.u += 1; other.u *= 2; "
+                "arr[3] = 'x'; arr[3] = 5; Ball.k = 7; "
+                "global.log = string(v) + w + string(other.u) + string(arr[3]) + string(k) + string(self.k)"),
+            "2ab8577");
+  const RValue* v = a->variables.Find(VariableIdOf("v"), 0);
+  const RValue* element = a->variables.Find(VariableIdOf("arr"), 3);
+  ASSERT_TRUE(v && element);
+  EXPECT_TRUE(v->IsReal() && v->real == 2 && v->str.empty());
+  EXPECT_TRUE(element->IsReal() && element->real == 5 && element->str.empty());
+  EXPECT_EQ(b->variables.Find(VariableIdOf("w"), 0), nullptr);
+  EXPECT_EQ(b->variables.Find(VariableIdOf("u"), 0)->real, 8);
+
+  EXPECT_EQ(run("global.log = string(other.missing)"), "ERROR Unknown variable missing");
+  EXPECT_EQ(run("self.missing += 1"), "ERROR Unknown variable missing");
+  EXPECT_EQ(run("global.log = string(arr[9])"), "ERROR Unknown variable arr or array index out of bounds");
+  Settings.UninitializedAsZero = true;
+  EXPECT_EQ(run("other.missing += 2; global.log = string(self.missing) + string(arr[9]) + string(other.missing)"),
+            "002");
+  Settings.UninitializedAsZero = false;
 }
 
 }  // namespace

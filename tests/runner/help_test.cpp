@@ -1,0 +1,100 @@
+// The game information: reading rich text, loading a text file, and the
+// window shown by show_info and by F1.
+#include <gtest/gtest.h>
+
+#include "../functions/File_Fixture.h"
+#include "data/Option_Main.h"
+#include "platform/Platform_Form.h"
+#include "runner/Help_Main.h"
+#include "runner/Run_Main.h"
+#include "step/IO_Main.h"
+
+namespace {
+
+TEST(RichText, StylesTablesAndEscapes) {
+  std::vector<RRichRun> runs = Help_ParseRichText(
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}"
+      "\\f0\\fs24 Hello \\b bold\\b0  and \\cf1 red\\cf0\\par\\f1\\fs20 mono\\'e9{\\i  slant}\\u8364?\\par}");
+  ASSERT_EQ(runs.size(), 9u);
+  EXPECT_EQ(runs[0].text, "Hello ");
+  EXPECT_EQ(runs[0].font, "Arial");
+  EXPECT_EQ(runs[0].points, 12);
+  EXPECT_EQ(runs[1].text, "bold");
+  EXPECT_TRUE(runs[1].bold);
+  EXPECT_EQ(runs[2].text, " and ");
+  EXPECT_EQ(runs[3].text, "red");
+  EXPECT_EQ(runs[3].colour, 0xFFFF0000u);
+  EXPECT_TRUE(runs[4].paragraph);
+  EXPECT_EQ(runs[5].text, "mono\xE9");
+  EXPECT_EQ(runs[5].font, "Courier New");
+  EXPECT_EQ(runs[5].points, 10);
+  EXPECT_EQ(runs[6].text, " slant");  // the group's italic ends with it
+  EXPECT_TRUE(runs[6].italic);
+  EXPECT_EQ(runs[7].text, "\x80");   // the euro sign by its Unicode number
+  EXPECT_FALSE(runs[7].italic);
+  EXPECT_TRUE(runs[8].paragraph);
+
+  // Text that is not rich text is plain lines; unknown destinations vanish.
+  runs = Help_ParseRichText("one\r\ntwo");
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].text, "one");
+  EXPECT_TRUE(runs[1].paragraph);
+  EXPECT_EQ(runs[2].text, "two");
+  runs = Help_ParseRichText("{\\rtf1{\\*\\generator Writer;}{\\info{\\title T}}Body\\}\\{}");
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].text, "Body}{");
+  // Deep nesting is read without trouble.
+  EXPECT_EQ(Help_ParseRichText("{\\rtf1" + std::string(100000, '{') + "x").back().text, "x");
+}
+
+class HelpWindow : public FileTest {
+ protected:
+  void TearDown() override {
+    Form_SetTestDriver(nullptr);
+    Settings = RSettings{};
+    FileTest::TearDown();
+  }
+};
+
+TEST_F(HelpWindow, ShowLoadAndF1) {
+  RGameInformation info;
+  info.caption = "About the game";
+  info.width = 300;
+  info.height = 200;
+  std::string text = "{\\rtf1 Welcome\\par}";
+  info.text.assign(text.begin(), text.end());
+  Help_Install(info);
+
+  std::string caption;
+  int shown = 0;
+  Form_SetTestDriver([&](CForm& form) {
+    shown++;
+    caption = form.Caption();
+    EXPECT_EQ(form.ClientWidth(), 300);
+    form.Key(RFormKeyEvent{FormKey::PageDown});
+    form.Key(RFormKeyEvent{FormKey::Escape});
+  });
+  Call("show_info");
+  EXPECT_EQ(caption, "About the game");
+
+  EXPECT_EQ(Call("load_info", {S("missing.rtf")}).real, 0);
+  EXPECT_EQ(Help_Text(), text);
+  WriteWhole(m_Dir / "help.rtf", "{\\rtf1 New text}");
+  EXPECT_EQ(Call("load_info", {S("help.rtf")}).real, 1);
+  EXPECT_EQ(Help_Text(), "{\\rtf1 New text}");
+
+  // F1 shows it and clears the input; switched off it does nothing.
+  IO_Input.keyboard_lastkey = 112;
+  IO_Input.key_down[65] = true;
+  HandleFunctionKeys();
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(IO_Input.keyboard_lastkey, 0);
+  EXPECT_FALSE(IO_Input.key_down[65]);
+  Settings.KeyF1 = false;
+  IO_Input.keyboard_lastkey = 112;
+  HandleFunctionKeys();
+  EXPECT_EQ(shown, 2);
+  IO_ClearAll();
+}
+
+}  // namespace
