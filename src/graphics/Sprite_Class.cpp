@@ -18,11 +18,11 @@ constexpr double kRadians = std::numbers::pi / 180;
 }  // namespace
 
 CMask::CMask(int32_t w, int32_t h, const CBitmap32& image)
-    : width(w), height(h), bits(static_cast<size_t>(w) * static_cast<size_t>(h), 0) {
-  if (!image.exists) return;
-  const int32_t cw = std::min(w, image.width), ch = std::min(h, image.height);
-  for (int32_t x = 0; x < cw; ++x)
-    for (int32_t y = 0; y < ch; ++y) bits[static_cast<size_t>(x) * h + y] = (image.Pixel(x, y) >> 24) != 0;
+    : width(image.exists ? std::max(0, std::min(image.width, w)) : 0),
+      height(image.exists ? std::max(0, std::min(image.height, h)) : 0),
+      bits(static_cast<size_t>(width) * static_cast<size_t>(height), 0) {
+  for (int32_t x = 0; x < width; ++x)
+    for (int32_t y = 0; y < height; ++y) bits[static_cast<size_t>(x) * height + y] = (image.Pixel(x, y) >> 24) != 0;
 }
 
 int32_t Sprite_Frame(int32_t index, int32_t count) {
@@ -174,8 +174,7 @@ void CSprite::BuildMasks() {
   masks.clear();
   if (precise && transparent && !images.empty()) {
     masks.reserve(images.size());
-    const int32_t w = std::max(width, 0), h = std::max(height, 0);
-    for (const CBitmap32& image : images) masks.emplace_back(w, h, image);
+    for (const CBitmap32& image : images) masks.emplace_back(width, height, image);
   }
   masks_built = true;
 }
@@ -332,11 +331,7 @@ class CPixelMap {
     m_Cos = std::cos(theta);
     m_Sin = std::sin(theta);
     const int32_t frame = Sprite_Frame(p.image, s.ImageCount());
-    if (frame >= 0 && !s.masks.empty()) {
-      m_Mask = &s.masks[static_cast<size_t>(frame)];
-      m_Width = m_Mask->width;
-      m_Height = m_Mask->height;
-    }
+    if (frame >= 0 && !s.masks.empty()) m_Mask = &s.masks[static_cast<size_t>(frame)];
   }
 
   bool HasMask() const { return m_Mask != nullptr; }
@@ -348,7 +343,7 @@ class CPixelMap {
     const double v = std::floor((dy * m_Cos - dx * m_Sin) / m_YScale + m_YOrigin);
     // Written so that NaN (a zero scale) lands outside.
     if (!(u >= 0 && u < m_Width && v >= 0 && v < m_Height)) return false;
-    return !m_Mask || m_Mask->Solid(static_cast<int32_t>(u), static_cast<int32_t>(v));
+    return !m_Mask || m_Mask->Solid(static_cast<int32_t>(u), static_cast<int32_t>(v));  // clear beyond the mask
   }
 
  private:

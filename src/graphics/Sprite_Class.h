@@ -43,17 +43,21 @@ void Image_DrawTiled(const RImageRef& image, bool tile_h, bool tile_v, double al
                      double area_left, double area_top, double area_width, double area_height, double xscale,
                      double yscale, double x, double y);
 
-// The collision mask of one image: solid(x, y) is true where the image's
-// alpha is not 0. Stored column by column so that a test is one indexed read.
+// The collision mask of one image: Solid(x, y) is true where the image's
+// alpha is not 0. Stored column by column so that a test is one indexed
+// read; it covers only the part of the sprite's size that the image fills
+// (everything beyond is clear), so a corrupt sprite size costs no memory.
 class CMask {
  public:
   int32_t width = 0;
   int32_t height = 0;
   std::vector<uint8_t> bits;  // bits[x * height + y]
 
-  // A mask of width x height from `image` (pixels outside it are clear).
+  // The mask of `image` within a sprite of w x h.
   CMask(int32_t w, int32_t h, const CBitmap32& image);
-  bool Solid(int32_t x, int32_t y) const { return bits[static_cast<size_t>(x) * height + y] != 0; }
+  bool Solid(int32_t x, int32_t y) const {
+    return x >= 0 && x < width && y >= 0 && y < height && bits[static_cast<size_t>(x) * height + y] != 0;
+  }
 };
 
 // Bounding box modes.
