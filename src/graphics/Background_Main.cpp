@@ -5,7 +5,9 @@
 
 namespace {
 
-CGraphicsTable<CBackground> g_Backgrounds(RESOURCE_BACKGROUND, "__newbackground");
+// Never destroyed: its objects free textures, and at exit the texture table
+// may already be gone.
+CGraphicsTable<CBackground>& g_Backgrounds = *new CGraphicsTable<CBackground>(RESOURCE_BACKGROUND, "__newbackground");
 
 }  // namespace
 
