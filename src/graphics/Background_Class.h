@@ -6,7 +6,7 @@
 #include <string>
 
 #include "graphics/Graphics_Bitmap32.h"
-#include "graphics/Graphics_Image.h"
+#include "graphics/Sprite_Class.h"
 
 struct RBackgroundRecord;
 

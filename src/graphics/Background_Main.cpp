@@ -1,11 +1,13 @@
 #include "graphics/Background_Main.h"
 
 #include "graphics/Background_Class.h"
-#include "graphics/Graphics_Table.h"
+#include "graphics/Sprite_Main.h"
 
 namespace {
 
-CGraphicsTable<CBackground> g_Backgrounds(RESOURCE_BACKGROUND, "__newbackground");
+// Never destroyed: its objects free textures, and at exit the texture table
+// may already be gone.
+CGraphicsTable<CBackground>& g_Backgrounds = *new CGraphicsTable<CBackground>(RESOURCE_BACKGROUND, "__newbackground");
 
 }  // namespace
 

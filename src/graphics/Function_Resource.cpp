@@ -4,6 +4,11 @@
 #include "code/Code_Error.h"
 #include "code/Script_Main.h"
 #include "data/Resource_Names.h"
+#include "graphics/Background_Class.h"
+#include "graphics/Background_Main.h"
+#include "graphics/Graphics_D3D.h"
+#include "graphics/Sprite_Class.h"
+#include "graphics/Sprite_Main.h"
 #include "variables/Code_Function.h"
 #include "variables/Function_Modules.h"
 #include "world/Event_Context.h"
@@ -204,6 +209,278 @@ void F_RoomNext(CInstance*, CInstance*, int, RValue* args, RValue& result) {
   result.SetReal(Room_OrderNext(ArgInt(args, 0)));
 }
 
+// ---------------------------------------------------------------------------
+// Sprites and backgrounds
+
+// A flag read with the stricter threshold: true only above 0.5.
+bool ArgAbove(const RValue* args, int i) { return args[i].real > 0.5; }
+
+CSprite* SpriteArg(const RValue* args, int i = 0) { return Sprite_Get(ArgInt(args, i)); }
+CBackground* BackgroundArg(const RValue* args, int i = 0) { return Background_Get(ArgInt(args, i)); }
+
+// A part of the screen as a new image: opaque, then keyed and smoothed.
+bool GrabScreen(const RValue* args, int first, bool transparent, bool smooth, CBitmap32& image) {
+  if (!D3D_GrabScreen(ArgInt(args, first), ArgInt(args, first + 1), ArgInt(args, first + 2),
+                      ArgInt(args, first + 3), image))
+    return false;
+  Bitmap_Process(image, false, smooth, transparent);
+  return true;
+}
+
+void F_SpriteExists(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(SpriteArg(args) ? 1 : 0);
+}
+
+void F_SpriteName(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetString(Sprite_Name(ArgInt(args, 0)));
+}
+
+void F_SpriteGetNumber(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const CSprite* s = SpriteArg(args);
+  result.SetReal(s ? s->ImageCount() : -1);
+}
+
+// A field of a sprite or background; -1 when it does not exist.
+template <auto Field>
+void F_SpriteGet(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const CSprite* s = SpriteArg(args);
+  result.SetReal(s ? static_cast<double>(s->*Field) : -1);
+}
+template <auto Field>
+void F_BackgroundGet(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const CBackground* b = BackgroundArg(args);
+  result.SetReal(b ? static_cast<double>(b->*Field) : -1);
+}
+
+void F_SpriteSetOffset(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (CSprite* s = SpriteArg(args)) {
+    s->xorigin = ArgInt(args, 1);
+    s->yorigin = ArgInt(args, 2);
+  }
+}
+
+void F_SpriteSetBBoxMode(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (CSprite* s = SpriteArg(args)) s->SetBBoxMode(ArgInt(args, 1));
+}
+
+void F_SpriteSetBBox(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  CSprite* s = SpriteArg(args);
+  if (!s || s->bbox_mode != SPRITE_BBOX_MANUAL) return;
+  s->bbox_left = ArgInt(args, 1);
+  s->bbox_top = ArgInt(args, 2);
+  s->bbox_right = ArgInt(args, 3);
+  s->bbox_bottom = ArgInt(args, 4);
+}
+
+void F_SpriteSetPrecise(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (CSprite* s = SpriteArg(args)) s->SetPrecise(ArgBool(args, 1));
+}
+
+void F_SpriteSetAlphaFromSprite(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  CSprite *s = SpriteArg(args), *from = SpriteArg(args, 1);
+  if (s && from) s->AlphaFrom(*from);
+}
+
+void F_SpriteCreateFromScreen(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  RSpriteLoad how;
+  how.precise = ArgAbove(args, 4);
+  how.transparent = ArgAbove(args, 5);
+  how.smooth = ArgAbove(args, 6);
+  how.preload = ArgAbove(args, 7);
+  how.xorigin = ArgInt(args, 8);
+  how.yorigin = ArgInt(args, 9);
+  CBitmap32 image;
+  if (!GrabScreen(args, 0, how.transparent, how.smooth, image)) {
+    result.SetReal(-1);
+    return;
+  }
+  const int32_t index = Sprite_AddEmpty();
+  std::vector<CBitmap32> frames;
+  frames.push_back(std::move(image));
+  Sprite_Get(index)->SetImages(std::move(frames), how);
+  result.SetReal(index);
+}
+
+void F_SpriteAddFromScreen(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  CSprite* s = SpriteArg(args);
+  if (!s) {
+    ReportActionError("Trying to add to non-existing sprite.");
+    return;
+  }
+  CBitmap32 image;
+  if (GrabScreen(args, 1, s->transparent, s->smooth, image)) s->AddFrame(image);
+}
+
+// sprite_add and sprite_add_alpha (Alpha): the file settings from the
+// arguments after the file name, or after the index for the replace forms.
+template <bool Alpha>
+RSpriteLoad SpriteLoadArgs(const RValue* args, int at) {
+  RSpriteLoad how;
+  how.frames = ArgInt(args, at);
+  how.precise = ArgBool(args, at + 1);
+  how.alpha = Alpha;
+  if (Alpha) {
+    how.transparent = true;
+    how.smooth = false;
+    at -= 2;
+  } else {
+    how.transparent = ArgBool(args, at + 2);
+    how.smooth = ArgAbove(args, at + 3);
+  }
+  how.preload = ArgAbove(args, at + 4);
+  how.xorigin = ArgInt(args, at + 5);
+  how.yorigin = ArgInt(args, at + 6);
+  return how;
+}
+
+template <bool Alpha>
+void F_SpriteAdd(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Sprite_AddFromFile(ArgString(args, 0), SpriteLoadArgs<Alpha>(args, 1)));
+}
+
+template <bool Alpha>
+void F_SpriteReplace(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  if (!SpriteArg(args)) {
+    ReportActionError("Trying to replace non-existing sprite.");
+    return;
+  }
+  result.SetReal(Sprite_Replace(ArgInt(args, 0), ArgString(args, 1), SpriteLoadArgs<Alpha>(args, 2)) ? 1 : 0);
+}
+
+void F_SpriteDelete(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  if (!Sprite_Delete(ArgInt(args, 0))) {
+    ReportActionError("Trying to delete non-existing sprite.");
+    return;
+  }
+  result.SetReal(1);
+}
+
+void F_SpriteDuplicate(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const int32_t index = Sprite_Duplicate(ArgInt(args, 0));
+  if (index < 0) ReportActionError("Trying to duplicate non-existing sprite.");
+  else result.SetReal(index);
+}
+
+void F_SpriteAssign(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (!Sprite_Assign(ArgInt(args, 0), ArgInt(args, 1))) ReportActionError("Error assigning a sprite.");
+}
+
+void F_SpriteMerge(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  CSprite *to = SpriteArg(args), *from = SpriteArg(args, 1);
+  if (!to) ReportActionError("Trying to merge to non-existing sprite.");
+  else if (!from) ReportActionError("Trying to merge from non-existing sprite.");
+  else to->Merge(*from);
+}
+
+void F_SpriteSave(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  const CSprite* s = SpriteArg(args);
+  const std::string& file = ArgString(args, 2);
+  if (!s) {
+    ReportActionError("Trying to save non-existing sprite bitmap.");
+    return;
+  }
+  if (file.empty()) {
+    ReportActionError("Trying to save sprite bitmap to empty image file name.");
+    return;
+  }
+  const int32_t image = ArgInt(args, 1);
+  if (image >= 0 && image < s->ImageCount() && s->images[size_t(image)].exists)
+    Bitmap_SaveBMPFile(file, s->images[size_t(image)], 24);  // write errors are the player's to see
+}
+
+void F_BackgroundExists(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(BackgroundArg(args) ? 1 : 0);
+}
+
+void F_BackgroundName(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetString(Background_Name(ArgInt(args, 0)));
+}
+
+void F_BackgroundSetAlphaFromBackground(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  CBackground *b = BackgroundArg(args), *from = BackgroundArg(args, 1);
+  if (b && from) b->AlphaFrom(*from);
+}
+
+void F_BackgroundCreateFromScreen(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const bool transparent = ArgAbove(args, 4), smooth = ArgAbove(args, 5);
+  CBitmap32 image;
+  if (!GrabScreen(args, 0, transparent, smooth, image)) {
+    result.SetReal(-1);
+    return;
+  }
+  const int32_t index = Background_AddEmpty();
+  Background_Get(index)->SetImage(std::move(image), transparent, smooth, ArgAbove(args, 6));
+  result.SetReal(index);
+}
+
+void F_BackgroundCreateColor(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const int32_t index = Background_AddEmpty();
+  Background_Get(index)->SetSolid(ArgInt(args, 0), ArgInt(args, 1), ArgInt(args, 2), ArgAbove(args, 3));
+  result.SetReal(index);
+}
+
+void F_BackgroundCreateGradient(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const int32_t index = Background_AddEmpty();
+  Background_Get(index)->SetGradient(ArgInt(args, 0), ArgInt(args, 1), ArgInt(args, 4), ArgInt(args, 2),
+                                     ArgInt(args, 3), ArgAbove(args, 5));
+  result.SetReal(index);
+}
+
+// background_add(fname, transparent, smooth, preload) and
+// background_add_alpha(fname, preload): transparent on, smooth off, alpha kept.
+template <bool Alpha>
+void F_BackgroundAdd(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Alpha ? Background_AddFromFile(ArgString(args, 0), true, true, false, ArgBool(args, 1))
+                       : Background_AddFromFile(ArgString(args, 0), false, ArgBool(args, 1), ArgBool(args, 2),
+                                                ArgAbove(args, 3)));
+}
+
+template <bool Alpha>
+void F_BackgroundReplace(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  if (!BackgroundArg(args)) {
+    ReportActionError("Trying to replace non-existing background.");
+    return;
+  }
+  const int32_t index = ArgInt(args, 0);
+  const std::string& file = ArgString(args, 1);
+  const bool ok = Alpha ? Background_Replace(index, file, true, true, false, ArgBool(args, 2))
+                        : Background_Replace(index, file, false, ArgBool(args, 2), ArgBool(args, 3),
+                                             ArgAbove(args, 4));
+  result.SetReal(ok ? 1 : 0);
+}
+
+void F_BackgroundDelete(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  if (!Background_Delete(ArgInt(args, 0))) {
+    ReportActionError("Trying to delete non-existing background.");
+    return;
+  }
+  result.SetReal(1);
+}
+
+void F_BackgroundDuplicate(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const int32_t index = Background_Duplicate(ArgInt(args, 0));
+  if (index < 0) ReportActionError("Trying to duplicate non-existing background.");
+  else result.SetReal(index);
+}
+
+void F_BackgroundAssign(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (!Background_Assign(ArgInt(args, 0), ArgInt(args, 1))) ReportActionError("Error assigning a background.");
+}
+
+void F_BackgroundSave(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  const CBackground* b = BackgroundArg(args);
+  const std::string& file = ArgString(args, 1);
+  if (!b) {
+    ReportActionError("Trying to save non-existing background bitmap.");
+    return;
+  }
+  if (file.empty()) {
+    ReportActionError("Trying to save background bitmap to empty image file name.");
+    return;
+  }
+  if (b->image.exists) Bitmap_SaveBMPFile(file, b->image, 24);  // write errors are the player's to see
+}
+
 constexpr RFunctionDef kFunctions[] = {
     {"script_exists", F_ScriptExists, 1},
     {"script_get_name", F_ScriptGetName, 1},
@@ -254,4 +531,64 @@ constexpr RFunctionDef kFunctions[] = {
 
 }  // namespace
 
-void Function_Resource_Register() { RegisterFunctions(kFunctions); }
+
+constexpr RFunctionDef kImageFunctions[] = {
+    {"sprite_exists", F_SpriteExists, 1},
+    {"sprite_name", F_SpriteName, 1},
+    {"sprite_get_name", F_SpriteName, 1},
+    {"sprite_get_number", F_SpriteGetNumber, 1},
+    {"sprite_get_width", F_SpriteGet<&CSprite::width>, 1},
+    {"sprite_get_height", F_SpriteGet<&CSprite::height>, 1},
+    {"sprite_get_xoffset", F_SpriteGet<&CSprite::xorigin>, 1},
+    {"sprite_get_yoffset", F_SpriteGet<&CSprite::yorigin>, 1},
+    {"sprite_get_transparent", F_SpriteGet<&CSprite::transparent>, 1},
+    {"sprite_get_smooth", F_SpriteGet<&CSprite::smooth>, 1},
+    {"sprite_get_preload", F_SpriteGet<&CSprite::preload>, 1},
+    {"sprite_get_precise", F_SpriteGet<&CSprite::precise>, 1},
+    {"sprite_get_bbox_mode", F_SpriteGet<&CSprite::bbox_mode>, 1},
+    {"sprite_get_bbox_left", F_SpriteGet<&CSprite::bbox_left>, 1},
+    {"sprite_get_bbox_right", F_SpriteGet<&CSprite::bbox_right>, 1},
+    {"sprite_get_bbox_top", F_SpriteGet<&CSprite::bbox_top>, 1},
+    {"sprite_get_bbox_bottom", F_SpriteGet<&CSprite::bbox_bottom>, 1},
+    {"sprite_set_offset", F_SpriteSetOffset, 3},
+    {"sprite_set_bbox_mode", F_SpriteSetBBoxMode, 2},
+    {"sprite_set_bbox", F_SpriteSetBBox, 5},
+    {"sprite_set_precise", F_SpriteSetPrecise, 2},
+    {"sprite_set_alpha_from_sprite", F_SpriteSetAlphaFromSprite, 2},
+    {"sprite_create_from_screen", F_SpriteCreateFromScreen, 10},
+    {"sprite_add_from_screen", F_SpriteAddFromScreen, 5},
+    {"sprite_add", F_SpriteAdd<false>, 8},
+    {"sprite_replace", F_SpriteReplace<false>, 9},
+    {"sprite_add_alpha", F_SpriteAdd<true>, 6},
+    {"sprite_replace_alpha", F_SpriteReplace<true>, 7},
+    {"sprite_delete", F_SpriteDelete, 1},
+    {"sprite_duplicate", F_SpriteDuplicate, 1},
+    {"sprite_assign", F_SpriteAssign, 2},
+    {"sprite_merge", F_SpriteMerge, 2},
+    {"sprite_save", F_SpriteSave, 3},
+    {"background_exists", F_BackgroundExists, 1},
+    {"background_name", F_BackgroundName, 1},
+    {"background_get_name", F_BackgroundName, 1},
+    {"background_get_width", F_BackgroundGet<&CBackground::width>, 1},
+    {"background_get_height", F_BackgroundGet<&CBackground::height>, 1},
+    {"background_get_transparent", F_BackgroundGet<&CBackground::transparent>, 1},
+    {"background_get_smooth", F_BackgroundGet<&CBackground::smooth>, 1},
+    {"background_get_preload", F_BackgroundGet<&CBackground::preload>, 1},
+    {"background_set_alpha_from_background", F_BackgroundSetAlphaFromBackground, 2},
+    {"background_create_from_screen", F_BackgroundCreateFromScreen, 7},
+    {"background_create_color", F_BackgroundCreateColor, 4},
+    {"background_create_gradient", F_BackgroundCreateGradient, 6},
+    {"background_add", F_BackgroundAdd<false>, 4},
+    {"background_replace", F_BackgroundReplace<false>, 5},
+    {"background_add_alpha", F_BackgroundAdd<true>, 2},
+    {"background_replace_alpha", F_BackgroundReplace<true>, 3},
+    {"background_delete", F_BackgroundDelete, 1},
+    {"background_duplicate", F_BackgroundDuplicate, 1},
+    {"background_assign", F_BackgroundAssign, 2},
+    {"background_save", F_BackgroundSave, 2},
+};
+
+void Function_Resource_Register() {
+  RegisterFunctions(kFunctions);
+  RegisterFunctions(kImageFunctions);
+}

@@ -232,8 +232,9 @@ bool Bitmap_DecodeBMP(std::span<const uint8_t> bytes, CBitmap32& image) {
   return true;
 }
 
-std::vector<uint8_t> Bitmap_EncodeBMP(const CBitmap32& image) {
-  const uint32_t data = static_cast<uint32_t>(image.pixels.size() * 4);
+std::vector<uint8_t> Bitmap_EncodeBMP(const CBitmap32& image, int32_t bits) {
+  const uint32_t row = bits == 24 ? (static_cast<uint32_t>(image.width) * 3 + 3) / 4 * 4 : image.width * 4u;
+  const uint32_t data = row * static_cast<uint32_t>(image.height);
   std::vector<uint8_t> out;
   out.reserve(54 + data);
   out.push_back('B');
@@ -245,15 +246,24 @@ std::vector<uint8_t> Bitmap_EncodeBMP(const CBitmap32& image) {
   Put32(out, static_cast<uint32_t>(image.width));
   Put32(out, static_cast<uint32_t>(image.height));
   Put16(out, 1);
-  Put16(out, 32);
+  Put16(out, bits == 24 ? 24 : 32);
   Put32(out, BI_RGB);
   Put32(out, data);
   Put32(out, 2835);
   Put32(out, 2835);
   Put32(out, 0);
   Put32(out, 0);
-  for (int32_t y = image.height - 1; y >= 0; --y)
-    for (int32_t x = 0; x < image.width; ++x) Put32(out, image.Pixel(x, y));
+  for (int32_t y = image.height - 1; y >= 0; --y) {
+    if (bits != 24) {
+      for (int32_t x = 0; x < image.width; ++x) Put32(out, image.Pixel(x, y));
+      continue;
+    }
+    for (int32_t x = 0; x < image.width; ++x) {
+      const uint32_t p = image.Pixel(x, y);
+      out.insert(out.end(), {uint8_t(p), uint8_t(p >> 8), uint8_t(p >> 16)});
+    }
+    out.resize(out.size() + (row - static_cast<uint32_t>(image.width) * 3), 0);
+  }
   return out;
 }
 
@@ -264,8 +274,8 @@ bool Bitmap_LoadBMPFile(const std::string& path, CBitmap32& image) {
   return Bitmap_DecodeBMP(bytes, image);
 }
 
-bool Bitmap_SaveBMPFile(const std::string& path, const CBitmap32& image) {
-  const std::vector<uint8_t> bytes = Bitmap_EncodeBMP(image);
+bool Bitmap_SaveBMPFile(const std::string& path, const CBitmap32& image, int32_t bits) {
+  const std::vector<uint8_t> bytes = Bitmap_EncodeBMP(image, bits);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) return false;
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

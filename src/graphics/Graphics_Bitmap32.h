@@ -30,8 +30,9 @@ constexpr int32_t BITMAP_MAX_SIDE = 16384;
 // top-down or bottom-up). Pixels become opaque except for 32-bit files whose
 // header carries an alpha mask. False (image untouched) on any corrupt input.
 bool Bitmap_DecodeBMP(std::span<const uint8_t> bytes, CBitmap32& image);
-// Encodes an image as a 32-bit uncompressed BMP file (alpha kept).
-std::vector<uint8_t> Bitmap_EncodeBMP(const CBitmap32& image);
+// Encodes an image as an uncompressed BMP file: 32 bits (alpha kept) or 24
+// bits (alpha dropped).
+std::vector<uint8_t> Bitmap_EncodeBMP(const CBitmap32& image, int32_t bits = 32);
 
 // PNG files (tests and reference images).
 bool Bitmap_LoadPNG(const std::string& path, CBitmap32& image);
@@ -39,7 +40,7 @@ bool Bitmap_SavePNG(const std::string& path, const CBitmap32& image);
 
 // Whole-file helpers; false when the file cannot be read or written.
 bool Bitmap_LoadBMPFile(const std::string& path, CBitmap32& image);
-bool Bitmap_SaveBMPFile(const std::string& path, const CBitmap32& image);
+bool Bitmap_SaveBMPFile(const std::string& path, const CBitmap32& image, int32_t bits = 32);
 
 struct RImageRecord;
 

@@ -7,7 +7,7 @@
 #include <numbers>
 
 #include "data/DataNew_Class.h"
-#include "graphics/Graphics_Image.h"
+#include "graphics/Graphics_D3D.h"
 #include "world/Instance_Class.h"
 #include "graphics/Graphics_Texture.h"
 
@@ -18,11 +18,11 @@ constexpr double kRadians = std::numbers::pi / 180;
 }  // namespace
 
 CMask::CMask(int32_t w, int32_t h, const CBitmap32& image)
-    : width(w), height(h), bits(static_cast<size_t>(w) * static_cast<size_t>(h), 0) {
-  if (!image.exists) return;
-  const int32_t cw = std::min(w, image.width), ch = std::min(h, image.height);
-  for (int32_t x = 0; x < cw; ++x)
-    for (int32_t y = 0; y < ch; ++y) bits[static_cast<size_t>(x) * h + y] = (image.Pixel(x, y) >> 24) != 0;
+    : width(image.exists ? std::max(0, std::min(image.width, w)) : 0),
+      height(image.exists ? std::max(0, std::min(image.height, h)) : 0),
+      bits(static_cast<size_t>(width) * static_cast<size_t>(height), 0) {
+  for (int32_t x = 0; x < width; ++x)
+    for (int32_t y = 0; y < height; ++y) bits[static_cast<size_t>(x) * height + y] = (image.Pixel(x, y) >> 24) != 0;
 }
 
 int32_t Sprite_Frame(int32_t index, int32_t count) {
@@ -87,10 +87,15 @@ bool CSprite::LoadFromFile(const std::string& path, const RSpriteLoad& how) {
       frames.push_back(Bitmap_FromPicture(Bitmap_SubImage(picture, i * frame_width, 0, frame_width, picture.height),
                                           how.alpha, how.smooth, how.transparent));
   }
+  SetImages(std::move(frames), how);
+  return true;
+}
+
+void CSprite::SetImages(std::vector<CBitmap32> frames, const RSpriteLoad& how) {
   Clear();
   images = std::move(frames);
-  width = images[0].width;
-  height = images[0].height;
+  width = images.empty() ? 1 : images[0].width;
+  height = images.empty() ? 1 : images[0].height;
   transparent = how.transparent;
   smooth = how.smooth;
   preload = how.preload;
@@ -98,7 +103,6 @@ bool CSprite::LoadFromFile(const std::string& path, const RSpriteLoad& how) {
   xorigin = how.xorigin;
   yorigin = how.yorigin;
   ImagesChanged();
-  return true;
 }
 
 void CSprite::Assign(const CSprite& other) {
@@ -170,8 +174,7 @@ void CSprite::BuildMasks() {
   masks.clear();
   if (precise && transparent && !images.empty()) {
     masks.reserve(images.size());
-    const int32_t w = std::max(width, 0), h = std::max(height, 0);
-    for (const CBitmap32& image : images) masks.emplace_back(w, h, image);
+    for (const CBitmap32& image : images) masks.emplace_back(width, height, image);
   }
   masks_built = true;
 }
@@ -231,6 +234,40 @@ void CSprite::ImageOpaqueBox(int32_t index, int32_t& left, int32_t& top, int32_t
 }
 
 // ---- drawing ----
+
+void Image_Draw(const RImageRef& image, double x, double y) {
+  DrawTexture(image.texture, x - image.xorigin, y - image.yorigin);
+}
+
+void Image_DrawExt(const RImageRef& image, double x, double y, double xscale, double yscale, double angle,
+                   int32_t colour, double alpha) {
+  DrawTextureExt(image.texture, x, y, image.xorigin, image.yorigin, xscale, yscale, angle * kRadians, colour, alpha);
+}
+
+void Image_DrawStretched(const RImageRef& image, double x, double y, double w, double h, int32_t colour,
+                         double alpha) {
+  if (!(w > 0 && h > 0) || image.width <= 0 || image.height <= 0) return;
+  DrawTextureExt(image.texture, x, y, 0, 0, w / image.width, h / image.height, 0, colour, alpha);
+}
+
+void Image_DrawPart(const RImageRef& image, double left, double top, double w, double h, double x, double y,
+                    double xscale, double yscale, int32_t colour, double alpha) {
+  DrawTexturePart(image.texture, left, top, w, h, x, y, xscale, yscale, 0, colour, alpha);
+}
+
+void Image_DrawGeneral(const RImageRef& image, double left, double top, double w, double h, double x, double y,
+                       double xscale, double yscale, double angle, int32_t c1, int32_t c2, int32_t c3, int32_t c4,
+                       double alpha) {
+  DrawTextureGeneral(image.texture, left, top, w, h, x, y, xscale, yscale, angle * kRadians, c1, c2, c3, c4, alpha);
+}
+
+void Image_DrawTiled(const RImageRef& image, bool tile_h, bool tile_v, double alpha, int32_t colour,
+                     double area_left, double area_top, double area_width, double area_height, double xscale,
+                     double yscale, double x, double y) {
+  DrawTextureTiled(image.texture, x, y, image.xorigin, image.yorigin, xscale, yscale, tile_h, tile_v, area_left,
+                   area_top, area_width, area_height, colour, alpha);
+}
+
 
 RImageRef CSprite::Frame(int32_t image) const { return {TextureOf(image), width, height, xorigin, yorigin}; }
 
@@ -294,11 +331,7 @@ class CPixelMap {
     m_Cos = std::cos(theta);
     m_Sin = std::sin(theta);
     const int32_t frame = Sprite_Frame(p.image, s.ImageCount());
-    if (frame >= 0 && !s.masks.empty()) {
-      m_Mask = &s.masks[static_cast<size_t>(frame)];
-      m_Width = m_Mask->width;
-      m_Height = m_Mask->height;
-    }
+    if (frame >= 0 && !s.masks.empty()) m_Mask = &s.masks[static_cast<size_t>(frame)];
   }
 
   bool HasMask() const { return m_Mask != nullptr; }
@@ -310,7 +343,7 @@ class CPixelMap {
     const double v = std::floor((dy * m_Cos - dx * m_Sin) / m_YScale + m_YOrigin);
     // Written so that NaN (a zero scale) lands outside.
     if (!(u >= 0 && u < m_Width && v >= 0 && v < m_Height)) return false;
-    return !m_Mask || m_Mask->Solid(static_cast<int32_t>(u), static_cast<int32_t>(v));
+    return !m_Mask || m_Mask->Solid(static_cast<int32_t>(u), static_cast<int32_t>(v));  // clear beyond the mask
   }
 
  private:

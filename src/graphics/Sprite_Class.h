@@ -8,22 +8,56 @@
 #include <vector>
 
 #include "graphics/Graphics_Bitmap32.h"
-#include "graphics/Graphics_Image.h"
 
 struct RSpriteRecord;
 struct RInstanceState;
 
-// The collision mask of one image: solid(x, y) is true where the image's
-// alpha is not 0. Stored column by column so that a test is one indexed read.
+// Drawing one image resource (a sprite's frame or a background) through the
+// drawing layer. Angles are in degrees, colours are game colours (0xBBGGRR);
+// a missing texture draws nothing. An image is its texture with its size
+// and origin:
+struct RImageRef {
+  int32_t texture = -1;
+  int32_t width = 0, height = 0;
+  int32_t xorigin = 0, yorigin = 0;
+};
+
+// At (x, y) less the origin, unscaled.
+void Image_Draw(const RImageRef& image, double x, double y);
+void Image_DrawExt(const RImageRef& image, double x, double y, double xscale, double yscale, double angle,
+                   int32_t colour, double alpha);
+// Scaled to w x h with its top-left corner at (x, y); nothing unless w, h
+// and the image's size are positive.
+void Image_DrawStretched(const RImageRef& image, double x, double y, double w, double h, int32_t colour,
+                         double alpha);
+// The source rectangle (left, top, w, h) at (x, y), no origin.
+void Image_DrawPart(const RImageRef& image, double left, double top, double w, double h, double x, double y,
+                    double xscale, double yscale, int32_t colour, double alpha);
+// As part, turned, with colours c1 .. c4 for the corners top-left, top-right,
+// bottom-right, bottom-left.
+void Image_DrawGeneral(const RImageRef& image, double left, double top, double w, double h, double x, double y,
+                       double xscale, double yscale, double angle, int32_t c1, int32_t c2, int32_t c3, int32_t c4,
+                       double alpha);
+// Copies placed from (x, y) over the area (left, top, width, height).
+void Image_DrawTiled(const RImageRef& image, bool tile_h, bool tile_v, double alpha, int32_t colour,
+                     double area_left, double area_top, double area_width, double area_height, double xscale,
+                     double yscale, double x, double y);
+
+// The collision mask of one image: Solid(x, y) is true where the image's
+// alpha is not 0. Stored column by column so that a test is one indexed
+// read; it covers only the part of the sprite's size that the image fills
+// (everything beyond is clear), so a corrupt sprite size costs no memory.
 class CMask {
  public:
   int32_t width = 0;
   int32_t height = 0;
   std::vector<uint8_t> bits;  // bits[x * height + y]
 
-  // A mask of width x height from `image` (pixels outside it are clear).
+  // The mask of `image` within a sprite of w x h.
   CMask(int32_t w, int32_t h, const CBitmap32& image);
-  bool Solid(int32_t x, int32_t y) const { return bits[static_cast<size_t>(x) * height + y] != 0; }
+  bool Solid(int32_t x, int32_t y) const {
+    return x >= 0 && x < width && y >= 0 && y < height && bits[static_cast<size_t>(x) * height + y] != 0;
+  }
 };
 
 // Bounding box modes.
@@ -74,6 +108,9 @@ class CSprite {
   // any other picture a strip of frames. False (the sprite unchanged) when
   // the file is missing or cannot be decoded.
   bool LoadFromFile(const std::string& path, const RSpriteLoad& how);
+  // Becomes these images (processed, of one size, at least one) with the
+  // settings of `how` in bbox mode 0; textures, bounding box and masks.
+  void SetImages(std::vector<CBitmap32> frames, const RSpriteLoad& how);
   // Becomes a copy of `other` (fields and images); textures and masks anew.
   void Assign(const CSprite& other);
 
@@ -104,7 +141,7 @@ class CSprite {
 
   // The selected frame's texture with the sprite's size and origin.
   RImageRef Frame(int32_t image) const;
-  // Drawing of the selected frame (see Graphics_Image.h); angles in degrees,
+  // Drawing of the selected frame (the Image_ operations); angles in degrees,
   // colours are game colours (0xBBGGRR). A missing texture draws nothing.
   void Draw(int32_t image, double x, double y) const;
   void DrawExt(int32_t image, double x, double y, double xscale, double yscale, double angle, int32_t colour,

@@ -1,12 +1,13 @@
 #include "graphics/Sprite_Main.h"
 
-#include "graphics/Graphics_Table.h"
 #include "graphics/Sprite_Class.h"
 #include "world/Instance_Class.h"
 
 namespace {
 
-CGraphicsTable<CSprite> g_Sprites(RESOURCE_SPRITE, "__newsprite");
+// Never destroyed: its objects free textures, and at exit the texture table
+// may already be gone.
+CGraphicsTable<CSprite>& g_Sprites = *new CGraphicsTable<CSprite>(RESOURCE_SPRITE, "__newsprite");
 
 // What an instance's bounding box needs of a sprite.
 bool ShapeOf(int32_t index, RSpriteShape& out) {

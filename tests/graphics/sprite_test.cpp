@@ -332,3 +332,17 @@ TEST(SpriteTable, InstallNamesAndEntries) {
   EXPECT_EQ(Sprite_Count(), 0);
   EXPECT_EQ(Resource_Count(RESOURCE_SPRITE), 0);
 }
+
+TEST(SpriteRecord, CorruptSizeCostsNoMaskMemory) {
+  // A sprite claiming 100000 x 100000 with a 2 x 2 image: the mask holds the
+  // image only and the tests see clear pixels beyond it.
+  RSpriteRecord r = SpriteRecord(100000, 100000, {ImageRecord(2, 2, {{1, 1}})});
+  CSprite s;
+  s.LoadFromRecord(r);
+  ASSERT_EQ(s.masks.size(), 1u);
+  EXPECT_EQ(s.masks[0].bits.size(), 4u);
+  const RSpritePlacement p = At(0, 0, 0, 0, 99, 99);
+  EXPECT_TRUE(Sprite_PrecisePoint(s, p, 1, 1));
+  EXPECT_FALSE(Sprite_PrecisePoint(s, p, 50, 50));
+  EXPECT_FALSE(Sprite_PreciseRectangle(s, p, 2, 2, 99, 99));
+}
