@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "graphics/Graphics_Texture.h"
+#include "graphics/Sprite_Class.h"
+#include "graphics/Sprite_Main.h"
 #include "platform/Platform_Font.h"
 
 CFont::CFont(const RFontRecord& record)
@@ -63,6 +65,21 @@ CFont::CFont(const std::string& name, int32_t points, bool bold_face, bool itali
       std::memcpy(&image[size_t(iy) * size_t(W) + size_t(glyph.x)], &g.coverage[size_t(y) * size_t(g.width)],
                   size_t(std::min(g.width, W - glyph.x)));
     }
+  }
+}
+
+CFont::CFont(int32_t sprite_index, int32_t from, bool proportional, int32_t separation) : font_name(), sprite(sprite_index) {
+  const CSprite* s = Sprite_Get(sprite_index);
+  if (!s) return;
+  first = std::clamp(from, 0, 255);
+  last = std::min(255, first + s->ImageCount() - 1);
+  for (int32_t c = first; c <= last; c++) {
+    int32_t left = 0, top = 0, right = s->width, bottom = s->height;
+    if (proportional) s->ImageOpaqueBox(c - first, left, top, right, bottom);
+    RGlyph& glyph = glyphs[size_t(c)];
+    glyph.height = s->height;
+    glyph.advance = right + separation - left;
+    glyph.offset = -left;
   }
 }
 

@@ -23,11 +23,16 @@ class CFont {
   // Builds the glyph image of a system font of a size in points for the
   // characters first to last (limited to 0 ... 255).
   CFont(const std::string& name, int32_t size, bool bold, bool italic, int32_t first, int32_t last);
+  // A sprite font: images 0, 1, ... of the sprite are the characters from
+  // `first` on, boxed by their opaque pixels when proportional, each followed
+  // by `separation` pixels. The sprite must exist.
+  CFont(int32_t sprite_index, int32_t first, bool proportional, int32_t separation);
 
   std::string font_name;
   int32_t size = 12;
   bool bold = false, italic = false;
   int32_t first = 32, last = 128;
+  int32_t sprite = -1;  // the sprite of a sprite font, else -1
   std::array<RGlyph, 256> glyphs{};
   int32_t image_width = 0, image_height = 0;
   std::vector<uint8_t> image;  // alpha, rows top to bottom

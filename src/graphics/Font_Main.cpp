@@ -41,6 +41,26 @@ CFont* Font_Get(int32_t index) {
 
 const std::string& Font_Name(int32_t index) { return Font_Exists(index) ? g_Names[size_t(index)] : kUndefined; }
 
+int32_t Font_Add(std::unique_ptr<CFont> font) {
+  const int32_t index = static_cast<int32_t>(g_Fonts.size());
+  g_Fonts.push_back(std::move(font));
+  g_Names.push_back("__newfont" + std::to_string(index));
+  return index;
+}
+
+bool Font_Replace(int32_t index, std::unique_ptr<CFont> font) {
+  if (!Font_Exists(index)) return false;
+  g_Fonts[size_t(index)] = std::move(font);
+  return true;
+}
+
+bool Font_Delete(int32_t index) {
+  if (!Font_Exists(index)) return false;
+  g_Fonts[size_t(index)].reset();
+  g_Names[size_t(index)].clear();
+  return true;
+}
+
 CFont& Font_Current() {
   if (CFont* font = Font_Get(g_Current)) return *font;
   if (!g_Default) g_Default = std::make_unique<CFont>("Arial", 12, false, false, 32, 127);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "data/DataNew_Class.h"
@@ -18,6 +19,14 @@ bool Font_Exists(int32_t index);
 CFont* Font_Get(int32_t index);
 // "<undefined>" for an invalid or empty index.
 const std::string& Font_Name(int32_t index);
+
+// Appends a font, named "__newfont" and its index; returns the index.
+int32_t Font_Add(std::unique_ptr<CFont> font);
+// Puts a font in place of an existing one, which is freed; the name stays.
+// False when the index holds no font.
+bool Font_Replace(int32_t index, std::unique_ptr<CFont> font);
+// Frees a font and empties its slot and name; false when there is none.
+bool Font_Delete(int32_t index);
 
 // The font text is drawn with: the current one, or the default font (Arial,
 // 12 points, characters 32 to 127) when the current index has no font.

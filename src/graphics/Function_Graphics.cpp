@@ -1,6 +1,10 @@
 #include "graphics/Function_Graphics.h"
 
+#include <memory>
+#include <type_traits>
+
 #include "code/Code_Error.h"
+#include "graphics/Font_Class.h"
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Text.h"
@@ -9,6 +13,7 @@
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
 #include "graphics/Room_Draw.h"
+#include "graphics/Sprite_Main.h"
 #include "variables/Code_Function.h"
 #include "world/Room_Main.h"
 
@@ -166,6 +171,88 @@ void F_DrawText(CInstance*, CInstance*, int, RValue* args, RValue&) {
   Text_Draw(ArgReal(args, 0), ArgReal(args, 1), ArgText(args, 2), separation, width, look);
 }
 
+// ---- the font table ----
+
+void F_FontExists(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Font_Exists(ArgInt(args, 0)) ? 1 : 0);
+}
+
+void F_FontName(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetString(Font_Name(ArgInt(args, 0)));
+}
+
+void F_FontSystemName(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const CFont* font = Font_Get(ArgInt(args, 0));
+  result.SetString(font && font->sprite < 0 ? font->font_name : std::string());
+}
+
+// A font's number: size, first or last (-1 without a font); its flags as 0 or 1.
+template <auto Field>
+void F_FontGet(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const CFont* font = Font_Get(ArgInt(args, 0));
+  if constexpr (std::is_same_v<std::remove_cvref_t<decltype(std::declval<CFont>().*Field)>, bool>)
+    result.SetReal(font && font->*Field ? 1 : 0);
+  else
+    result.SetReal(font ? font->*Field : -1);
+}
+
+// (name, size, bold, italic, first, last) from index i on: a system font.
+std::unique_ptr<CFont> SystemFontArgs(const RValue* args, int i) {
+  return std::make_unique<CFont>(ArgText(args, i), ArgInt(args, i + 1), ArgBool(args, i + 2), ArgBool(args, i + 3),
+                                 ArgInt(args, i + 4), ArgInt(args, i + 5));
+}
+
+// (sprite, first, proportional, separation) from index i on: a sprite font.
+std::unique_ptr<CFont> SpriteFontArgs(const RValue* args, int i) {
+  return std::make_unique<CFont>(ArgInt(args, i), ArgInt(args, i + 1), ArgBool(args, i + 2), ArgInt(args, i + 3));
+}
+
+void F_FontAdd(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Font_Add(SystemFontArgs(args, 0)));
+}
+
+void F_FontAddSprite(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  if (!Sprite_Exists(ArgInt(args, 0))) {
+    ReportActionError("Trying to create font from non-existing sprite.");
+    result.SetReal(-1);
+    return;
+  }
+  result.SetReal(Font_Add(SpriteFontArgs(args, 0)));
+}
+
+void F_FontReplace(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  if (!Font_Exists(ArgInt(args, 0))) return ReportActionError("Trying to replace non-existing font.");
+  result.SetReal(Font_Replace(ArgInt(args, 0), SystemFontArgs(args, 1)) ? 1 : 0);
+}
+
+void F_FontReplaceSprite(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  if (!Font_Exists(ArgInt(args, 0))) return ReportActionError("Trying to replace non-existing font.");
+  if (!Sprite_Exists(ArgInt(args, 1))) return ReportActionError("Trying to replace font from non-existing sprite.");
+  result.SetReal(Font_Replace(ArgInt(args, 0), SpriteFontArgs(args, 1)) ? 1 : 0);
+}
+
+void F_FontDelete(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  if (!Font_Delete(ArgInt(args, 0))) return ReportActionError("Trying to delete non-existing font.");
+  result.SetReal(1);
+}
+
+constexpr RFunctionDef kFontFunctions[] = {
+    {"font_exists", F_FontExists, 1},
+    {"font_name", F_FontName, 1},
+    {"font_get_name", F_FontName, 1},
+    {"font_get_fontname", F_FontSystemName, 1},
+    {"font_get_size", F_FontGet<&CFont::size>, 1},
+    {"font_get_bold", F_FontGet<&CFont::bold>, 1},
+    {"font_get_italic", F_FontGet<&CFont::italic>, 1},
+    {"font_get_first", F_FontGet<&CFont::first>, 1},
+    {"font_get_last", F_FontGet<&CFont::last>, 1},
+    {"font_add", F_FontAdd, 6},
+    {"font_add_sprite", F_FontAddSprite, 4},
+    {"font_replace", F_FontReplace, 7},
+    {"font_replace_sprite", F_FontReplaceSprite, 5},
+    {"font_delete", F_FontDelete, 1},
+};
+
 constexpr RFunctionDef kTextFunctions[] = {
     {"draw_set_color", F_SetDrawColour, 1},
     {"draw_get_color", F_GetInt<Draw_Colour>, 0},
@@ -261,4 +348,5 @@ constexpr RFunctionDef kGraphicsFunctions[] = {
 void Function_Graphics_Register() {
   RegisterFunctions(kGraphicsFunctions);
   RegisterFunctions(kTextFunctions);
+  RegisterFunctions(kFontFunctions);
 }

@@ -7,6 +7,8 @@
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Draw.h"
+#include "graphics/Sprite_Class.h"
+#include "graphics/Sprite_Main.h"
 
 namespace {
 
@@ -26,25 +28,40 @@ void DrawLine(CFont& font, const std::string& line, double x, double y, const RT
   const double radians = look.angle * M_PI / 180.0;
   const double c = std::cos(radians), s = std::sin(radians);
   const int32_t texture = font.Texture();
+  const CSprite* sprite = Sprite_Get(font.sprite);
   const double total = font.Width(line);
   double along = 0;  // pen distance from the line's start, unscaled
   for (char ch : line) {
     const uint8_t code = static_cast<uint8_t>(ch);
     const int32_t advance = font.Advance(code);
-    if (font.Covers(code) && texture >= 0) {
-      const RGlyph& g = font.glyphs[code];
-      const double px = x + look.xs * (along + g.offset) * c, py = y - look.xs * (along + g.offset) * s;
-      if (look.graded) {
-        const int32_t* k = look.colours;
-        double from = total > 0 ? along / total : 0, to = total > 0 ? (along + advance) / total : 0;
-        DrawTextureGeneral(texture, g.x, g.y, g.width, g.height, px, py, look.xs, look.ys, radians,
-                           Merge(k[0], k[1], from), Merge(k[0], k[1], to), Merge(k[3], k[2], to),
-                           Merge(k[3], k[2], from), look.alpha);
-      } else {
-        DrawTexturePart(texture, g.x, g.y, g.width, g.height, px, py, look.xs, look.ys, radians, Draw_Colour(),
-                        Draw_Alpha());
-      }
+    if (!font.Covers(code) || (!sprite && texture < 0)) {
+      along += advance;
+      continue;
     }
+    const RGlyph& g = font.glyphs[code];
+    const double px = x + look.xs * (along + g.offset) * c, py = y - look.xs * (along + g.offset) * s;
+    // The corners' colours: the drawing colour, or graded along the line.
+    int32_t k[4] = {Draw_Colour(), Draw_Colour(), Draw_Colour(), Draw_Colour()};
+    double alpha = Draw_Alpha();
+    if (look.graded) {
+      const int32_t* g4 = look.colours;
+      double from = total > 0 ? along / total : 0, to = total > 0 ? (along + advance) / total : 0;
+      k[0] = Merge(g4[0], g4[1], from);
+      k[1] = Merge(g4[0], g4[1], to);
+      k[2] = Merge(g4[3], g4[2], to);
+      k[3] = Merge(g4[3], g4[2], from);
+      alpha = look.alpha;
+    }
+    // A sprite font draws the character's image: in one colour with its
+    // origin, graded as the whole image from its corner.
+    if (sprite && !look.graded)
+      sprite->DrawExt(code - font.first, px, py, look.xs, look.ys, look.angle, k[0], alpha);
+    else if (sprite)
+      sprite->DrawGeneral(code - font.first, 0, 0, sprite->width, sprite->height, px, py, look.xs, look.ys,
+                          look.angle, k[0], k[1], k[2], k[3], alpha);
+    else
+      DrawTextureGeneral(texture, g.x, g.y, g.width, g.height, px, py, look.xs, look.ys, radians, k[0], k[1], k[2],
+                         k[3], alpha);
     along += advance;
   }
 }

@@ -2,11 +2,13 @@
 // and where drawn glyphs land.
 #include <gtest/gtest.h>
 
+#include "data/Option_Main.h"
 #include "graphics/Font_Class.h"
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Text.h"
+#include "graphics/Sprite_Main.h"
 #include "support/Builtin_Call.h"
 #include "support/graphics_fixture.h"
 
@@ -160,6 +162,80 @@ TEST_F(TextDrawing, GradedAndTransformedText) {
   EXPECT_EQ(shot.Pixel(45, 50), 0xFFFFFFFFu);  // 20 wide, 16 up from the pen
   EXPECT_EQ(shot.Pixel(45, 62), 0xFF000000u);
   EXPECT_EQ(shot.Pixel(35, 50), 0xFF000000u);
+}
+
+TEST_F(TextLayout, FontTableBuiltins) {
+  Settings.DisplayErrors = false;
+  EXPECT_EQ(CallByName("font_add", {Str("Arial"), RValue(12), RValue(0), RValue(1), RValue(-5), RValue(300)}).real, 1);
+  EXPECT_EQ(CallByName("font_get_name", {RValue(1)}).str, "__newfont1");
+  EXPECT_EQ(CallByName("font_get_fontname", {RValue(1)}).str, "Arial");
+  EXPECT_EQ(CallByName("font_get_first", {RValue(1)}).real, 0);
+  EXPECT_EQ(CallByName("font_get_last", {RValue(1)}).real, 255);
+  EXPECT_EQ(CallByName("font_get_italic", {RValue(1)}).real, 1);
+  EXPECT_EQ(CallByName("font_get_size", {RValue(7)}).real, -1);
+  // Replacing keeps the name; deleting empties the slot.
+  EXPECT_EQ(CallByName("font_replace", {RValue(1), Str("Courier New"), RValue(10), RValue(0), RValue(0), RValue(32),
+                                        RValue(127)})
+                .real,
+            1);
+  EXPECT_EQ(CallByName("font_get_name", {RValue(1)}).str, "__newfont1");
+  EXPECT_EQ(CallByName("font_get_size", {RValue(1)}).real, 10);
+  EXPECT_EQ(CallByName("font_delete", {RValue(1)}).real, 1);
+  EXPECT_EQ(CallByName("font_exists", {RValue(1)}).real, 0);
+  EXPECT_EQ(CallByName("font_get_name", {RValue(1)}).str, "<undefined>");
+  Error_Reset();
+  CallByName("font_delete", {RValue(1)});
+  EXPECT_NE(Error_Last().find("Trying to delete non-existing font."), std::string::npos);
+  CallByName("font_replace_sprite", {RValue(0), RValue(9), RValue(48), RValue(0), RValue(0)});
+  EXPECT_NE(Error_Last().find("Trying to replace font from non-existing sprite."), std::string::npos);
+  EXPECT_EQ(CallByName("font_add_sprite", {RValue(9), RValue(48), RValue(0), RValue(0)}).real, -1);
+  EXPECT_NE(Error_Last().find("Trying to create font from non-existing sprite."), std::string::npos);
+  Error_Reset();
+  Settings = RSettings{};
+}
+
+TEST_F(TextDrawing, SpriteFonts) {
+  // Four 2 x 3 images, red, green, blue, white, with a clear right column in
+  // the first: "0" to "3".
+  RSlots<RSpriteRecord> sprites(1);
+  sprites[0].emplace();
+  sprites[0]->width = 2;
+  sprites[0]->height = 3;
+  sprites[0]->transparent = false;
+  const uint32_t colours[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
+  for (uint32_t colour : colours) {
+    RImageRecord image;
+    image.exists = true;
+    image.width = 2;
+    image.height = 3;
+    for (int i = 0; i < 6; i++)
+      for (int shift = 0; shift < 32; shift += 8) image.pixels.push_back(uint8_t(colour >> shift));
+    sprites[0]->images.push_back(image);
+  }
+  for (int y = 0; y < 3; y++) sprites[0]->images[0].pixels[size_t((y * 2 + 1) * 4 + 3)] = 0;
+  Sprite_Install(sprites);
+  Sprite_CreateAllTextures();
+
+  int32_t fixed = int32_t(CallByName("font_add_sprite", {RValue(0), RValue(48), RValue(0), RValue(1)}).real);
+  int32_t proportional = int32_t(CallByName("font_add_sprite", {RValue(0), RValue(48), RValue(1), RValue(1)}).real);
+  CFont& f = *Font_Get(fixed);
+  EXPECT_EQ(f.first, 48);
+  EXPECT_EQ(f.last, 51);
+  EXPECT_EQ(f.LineHeight(), 3);
+  EXPECT_EQ(f.Advance('1'), 3);  // width 2 and separation 1
+  EXPECT_EQ(Font_Get(proportional)->Advance('0'), 1);  // box right 0 and separation 1
+  EXPECT_EQ(Font_Get(proportional)->Advance('1'), 2);
+  Font_SetCurrent(fixed);
+  Draw_SetColour(0xFFFFFF);
+  Text_Draw(10, 10, "0123", -1, -1, RTextLook{});
+  CBitmap32 shot = Grab(40, 20);
+  EXPECT_EQ(shot.Pixel(10, 10), 0xFFFF0000u);
+  EXPECT_EQ(shot.Pixel(11, 10), 0xFF000000u);  // the clear column
+  EXPECT_EQ(shot.Pixel(13, 12), 0xFF00FF00u);
+  EXPECT_EQ(shot.Pixel(16, 11), 0xFF0000FFu);
+  EXPECT_EQ(shot.Pixel(20, 11), 0xFFFFFFFFu);
+  EXPECT_EQ(shot.Pixel(21, 11), 0xFF000000u);
+  Sprite_ClearTable();
 }
 
 }  // namespace
