@@ -4,6 +4,8 @@
 #include <type_traits>
 
 #include "code/Code_Error.h"
+#include "graphics/Background_Class.h"
+#include "graphics/Background_Main.h"
 #include "graphics/Font_Class.h"
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_Draw.h"
@@ -13,8 +15,11 @@
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
 #include "graphics/Room_Draw.h"
+#include "graphics/Sprite_Class.h"
 #include "graphics/Sprite_Main.h"
 #include "variables/Code_Function.h"
+#include "world/Instance_Class.h"
+#include "world/Room_Class.h"
 #include "world/Room_Main.h"
 
 namespace {
@@ -236,6 +241,283 @@ void F_FontDelete(CInstance*, CInstance*, int, RValue* args, RValue& result) {
   result.SetReal(1);
 }
 
+// ---- colours, shapes, primitives ----
+
+template <int32_t (*Get)(int32_t)>
+void F_ColourPart(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Get(ArgInt(args, 0)));
+}
+
+int32_t Red(int32_t c) { return c % 256; }
+int32_t Green(int32_t c) { return (c / 256) % 256; }
+int32_t Blue(int32_t c) { return (c / 65536) % 256; }
+
+void F_MakeColourRgb(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(double(ArgInt(args, 0)) + 256.0 * ArgInt(args, 1) + 65536.0 * ArgInt(args, 2));
+}
+
+void F_MakeColourHsv(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Colour_FromHsv(ArgReal(args, 0), ArgReal(args, 1), ArgReal(args, 2)));
+}
+
+void F_MergeColour(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Colour_Merge(ArgInt(args, 0), ArgInt(args, 1), ArgReal(args, 2)));
+}
+
+void F_SetCirclePrecision(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  Draw_SetCirclePrecision(ArgInt(args, 0));
+}
+
+// draw_point(x, y [, col]).
+template <bool Coloured>
+void F_DrawPoint(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  Draw_Point(ArgReal(args, 0), ArgReal(args, 1), Coloured ? ArgInt(args, 2) : Draw_Colour(), Draw_Alpha());
+}
+
+// draw_line(x1, y1, x2, y2 [, col1, col2]) and draw_line_width(..., w [, col1, col2]).
+template <bool Width, bool Coloured>
+void F_DrawLine(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  const int c = Width ? 5 : 4;
+  const int32_t c1 = Coloured ? ArgInt(args, c) : Draw_Colour(), c2 = Coloured ? ArgInt(args, c + 1) : Draw_Colour();
+  if (Width)
+    Draw_LineWidth(ArgReal(args, 0), ArgReal(args, 1), ArgReal(args, 2), ArgReal(args, 3), ArgReal(args, 4), c1, c2,
+                   Draw_Alpha());
+  else
+    Draw_Line(ArgReal(args, 0), ArgReal(args, 1), ArgReal(args, 2), ArgReal(args, 3), c1, c2, Draw_Alpha());
+}
+
+// draw_rectangle(x1, y1, x2, y2 [, c1, c2, c3, c4], outline).
+template <bool Coloured>
+void F_DrawRectangle(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  int32_t colours[4] = {Draw_Colour(), Draw_Colour(), Draw_Colour(), Draw_Colour()};
+  if (Coloured)
+    for (int i = 0; i < 4; i++) colours[i] = ArgInt(args, 4 + i);
+  Draw_Rectangle(ArgReal(args, 0), ArgReal(args, 1), ArgReal(args, 2), ArgReal(args, 3), colours, Draw_Alpha(),
+                 ArgBool(args, Coloured ? 8 : 4));
+}
+
+// draw_triangle(x1, y1, x2, y2, x3, y3 [, c1, c2, c3], outline).
+template <bool Coloured>
+void F_DrawTriangle(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  const int32_t d = Draw_Colour();
+  Draw_Triangle(ArgReal(args, 0), ArgReal(args, 1), ArgReal(args, 2), ArgReal(args, 3), ArgReal(args, 4),
+                ArgReal(args, 5), Coloured ? ArgInt(args, 6) : d, Coloured ? ArgInt(args, 7) : d,
+                Coloured ? ArgInt(args, 8) : d, Draw_Alpha(), ArgBool(args, Coloured ? 9 : 6));
+}
+
+// The ellipse family: draw_circle(x, y, r ...) or draw_ellipse / draw_roundrect
+// (x1, y1, x2, y2 ...), then [col1, col2,] outline.
+enum RRoundShape { kCircle, kEllipse, kRoundRect };
+template <RRoundShape Shape, bool Coloured>
+void F_DrawRound(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  const int n = Shape == kCircle ? 3 : 4;
+  double x1 = ArgReal(args, 0), y1 = ArgReal(args, 1), x2, y2;
+  if (Shape == kCircle) {
+    const double r = ArgReal(args, 2);
+    x2 = x1 + r, y2 = y1 + r, x1 -= r, y1 -= r;
+  } else {
+    x2 = ArgReal(args, 2), y2 = ArgReal(args, 3);
+  }
+  const int32_t c1 = Coloured ? ArgInt(args, n) : Draw_Colour(), c2 = Coloured ? ArgInt(args, n + 1) : Draw_Colour();
+  const bool outline = ArgBool(args, Coloured ? n + 2 : n);
+  if (Shape == kRoundRect)
+    Draw_RoundRect(x1, y1, x2, y2, c1, c2, Draw_Alpha(), outline);
+  else
+    Draw_Ellipse(x1, y1, x2, y2, c1, c2, Draw_Alpha(), outline);
+}
+
+void F_DrawArrow(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  Draw_Arrow(ArgReal(args, 0), ArgReal(args, 1), ArgReal(args, 2), ArgReal(args, 3), ArgReal(args, 4));
+}
+
+void F_DrawButton(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  Draw_Button(ArgReal(args, 0), ArgReal(args, 1), ArgReal(args, 2), ArgReal(args, 3), ArgBool(args, 4));
+}
+
+void F_DrawHealthbar(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  Draw_Healthbar(ArgReal(args, 0), ArgReal(args, 1), ArgReal(args, 2), ArgReal(args, 3), ArgReal(args, 4),
+                 ArgInt(args, 5), ArgInt(args, 6), ArgInt(args, 7), ArgInt(args, 8), ArgBool(args, 9),
+                 ArgBool(args, 10));
+}
+
+template <bool Textured>
+void F_PrimitiveBegin(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  Draw_PrimitiveBegin(ArgInt(args, 0), Textured ? ArgInt(args, 1) : -1);
+}
+
+// draw_vertex(x, y [, xtex, ytex] [, col, alpha]).
+template <bool Textured, bool Coloured>
+void F_Vertex(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  const int c = Textured ? 4 : 2;
+  Draw_Vertex(ArgReal(args, 0), ArgReal(args, 1), Textured ? ArgReal(args, 2) : 0, Textured ? ArgReal(args, 3) : 0,
+              Coloured ? ArgInt(args, c) : Draw_Colour(), Coloured ? ArgReal(args, c + 1) : Draw_Alpha());
+}
+
+void F_PrimitiveEnd(CInstance*, CInstance*, int, RValue*, RValue&) { Draw_PrimitiveEnd(); }
+
+// ---- sprites and backgrounds ----
+
+// The sprite of argument 0, reporting a missing one; the image of argument
+// 1, a negative one meaning the calling instance's.
+const CSprite* SpriteArg(CInstance* self, const RValue* args, int32_t& image) {
+  const CSprite* sprite = Sprite_Get(ArgInt(args, 0));
+  if (!sprite) {
+    ReportActionError("Trying to draw non-existing sprite.");
+    return nullptr;
+  }
+  image = ArgInt(args, 1);
+  if (image < 0) image = self ? Sprite_ImageIndex(self->image_index) : 0;
+  return sprite;
+}
+
+const CBackground* BackgroundArg(const RValue* args) {
+  const CBackground* back = Background_Get(ArgInt(args, 0));
+  if (!back) ReportActionError("Trying to draw non-existing background.");
+  return back;
+}
+
+// The forms of the sprite and background drawing built-ins, by their
+// arguments after the sprite and image (or the background).
+enum RImageForm { kPlain, kExt, kStretched, kStretchedExt, kPart, kPartExt, kGeneral, kTiled, kTiledExt };
+
+// Draws through any object with the image drawing operations: a sprite with
+// its image bound, or a background.
+template <RImageForm Form, typename Draw>
+void DrawImageForm(const RValue* a, const Draw& draw) {
+  constexpr int32_t kWhite = 0xFFFFFF;
+  auto R = [&](int i) { return ArgReal(a, i); };
+  auto I = [&](int i) { return ArgInt(a, i); };
+  CRoom* room = Room_Current();
+  const double rw = room ? room->width : 0, rh = room ? room->height : 0;
+  switch (Form) {
+    case kPlain: draw.Ext(R(0), R(1), 1, 1, 0, kWhite, 1); break;
+    case kExt: draw.Ext(R(0), R(1), R(2), R(3), R(4), I(5), R(6)); break;
+    case kStretched: draw.Stretched(R(0), R(1), R(2), R(3), kWhite, 1); break;
+    case kStretchedExt: draw.Stretched(R(0), R(1), R(2), R(3), I(4), R(5)); break;
+    case kPart: draw.Part(R(0), R(1), R(2), R(3), R(4), R(5), 1, 1, kWhite, 1); break;
+    case kPartExt: draw.Part(R(0), R(1), R(2), R(3), R(4), R(5), R(6), R(7), I(8), R(9)); break;
+    case kGeneral:
+      draw.General(R(0), R(1), R(2), R(3), R(4), R(5), R(6), R(7), R(8), I(9), I(10), I(11), I(12), R(13));
+      break;
+    case kTiled: draw.Tiled(1, kWhite, 0, 0, rw, rh, 1, 1, R(0), R(1)); break;
+    case kTiledExt: draw.Tiled(R(5), I(4), 0, 0, rw, rh, R(2), R(3), R(0), R(1)); break;
+  }
+}
+
+struct RSpriteDraw {
+  const CSprite& s;
+  int32_t i;
+  void Ext(double x, double y, double xs, double ys, double a, int32_t c, double al) const {
+    s.DrawExt(i, x, y, xs, ys, a, c, al);
+  }
+  void Stretched(double x, double y, double w, double h, int32_t c, double al) const {
+    s.DrawStretched(i, x, y, w, h, c, al);
+  }
+  void Part(double l, double t, double w, double h, double x, double y, double xs, double ys, int32_t c,
+            double al) const {
+    s.DrawPart(i, l, t, w, h, x, y, xs, ys, c, al);
+  }
+  void General(double l, double t, double w, double h, double x, double y, double xs, double ys, double a, int32_t c1,
+               int32_t c2, int32_t c3, int32_t c4, double al) const {
+    s.DrawGeneral(i, l, t, w, h, x, y, xs, ys, a, c1, c2, c3, c4, al);
+  }
+  void Tiled(double al, int32_t c, double l, double t, double w, double h, double xs, double ys, double x,
+             double y) const {
+    s.DrawTiled(i, true, true, al, c, l, t, w, h, xs, ys, x, y);
+  }
+};
+
+struct RBackgroundDraw {
+  const CBackground& b;
+  void Ext(double x, double y, double xs, double ys, double a, int32_t c, double al) const {
+    b.DrawExt(x, y, xs, ys, a, c, al);
+  }
+  void Stretched(double x, double y, double w, double h, int32_t c, double al) const {
+    b.DrawStretched(x, y, w, h, c, al);
+  }
+  void Part(double l, double t, double w, double h, double x, double y, double xs, double ys, int32_t c,
+            double al) const {
+    b.DrawPart(l, t, w, h, x, y, xs, ys, c, al);
+  }
+  void General(double l, double t, double w, double h, double x, double y, double xs, double ys, double a, int32_t c1,
+               int32_t c2, int32_t c3, int32_t c4, double al) const {
+    b.DrawGeneral(l, t, w, h, x, y, xs, ys, a, c1, c2, c3, c4, al);
+  }
+  void Tiled(double al, int32_t c, double l, double t, double w, double h, double xs, double ys, double x,
+             double y) const {
+    b.DrawTiled(true, true, al, c, l, t, w, h, xs, ys, x, y);
+  }
+};
+
+template <RImageForm Form>
+void F_DrawSprite(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  int32_t image = 0;
+  if (const CSprite* sprite = SpriteArg(self, args, image)) DrawImageForm<Form>(args + 2, RSpriteDraw{*sprite, image});
+}
+
+template <RImageForm Form>
+void F_DrawBackground(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (const CBackground* back = BackgroundArg(args)) DrawImageForm<Form>(args + 1, RBackgroundDraw{*back});
+}
+
+constexpr RFunctionDef kDrawFunctions[] = {
+    {"draw_sprite", F_DrawSprite<kPlain>, 4},
+    {"draw_sprite_ext", F_DrawSprite<kExt>, 9},
+    {"draw_sprite_stretched", F_DrawSprite<kStretched>, 6},
+    {"draw_sprite_stretched_ext", F_DrawSprite<kStretchedExt>, 8},
+    {"draw_sprite_part", F_DrawSprite<kPart>, 8},
+    {"draw_sprite_part_ext", F_DrawSprite<kPartExt>, 12},
+    {"draw_sprite_general", F_DrawSprite<kGeneral>, 16},
+    {"draw_sprite_tiled", F_DrawSprite<kTiled>, 4},
+    {"draw_sprite_tiled_ext", F_DrawSprite<kTiledExt>, 8},
+    {"draw_background", F_DrawBackground<kPlain>, 3},
+    {"draw_background_ext", F_DrawBackground<kExt>, 8},
+    {"draw_background_stretched", F_DrawBackground<kStretched>, 5},
+    {"draw_background_stretched_ext", F_DrawBackground<kStretchedExt>, 7},
+    {"draw_background_part", F_DrawBackground<kPart>, 7},
+    {"draw_background_part_ext", F_DrawBackground<kPartExt>, 11},
+    {"draw_background_general", F_DrawBackground<kGeneral>, 15},
+    {"draw_background_tiled", F_DrawBackground<kTiled>, 3},
+    {"draw_background_tiled_ext", F_DrawBackground<kTiledExt>, 7},
+    {"make_color_rgb", F_MakeColourRgb, 3},
+    {"make_color", F_MakeColourRgb, 3},
+    {"make_color_hsv", F_MakeColourHsv, 3},
+    {"color_get_red", F_ColourPart<Red>, 1},
+    {"color_get_green", F_ColourPart<Green>, 1},
+    {"color_get_blue", F_ColourPart<Blue>, 1},
+    {"color_get_hue", F_ColourPart<Colour_Hue>, 1},
+    {"color_get_saturation", F_ColourPart<Colour_Saturation>, 1},
+    {"color_get_value", F_ColourPart<Colour_Value>, 1},
+    {"merge_color", F_MergeColour, 3},
+    {"draw_set_circle_precision", F_SetCirclePrecision, 1},
+    {"draw_point", F_DrawPoint<false>, 2},
+    {"draw_point_color", F_DrawPoint<true>, 3},
+    {"draw_line", F_DrawLine<false, false>, 4},
+    {"draw_line_color", F_DrawLine<false, true>, 6},
+    {"draw_line_width", F_DrawLine<true, false>, 5},
+    {"draw_line_width_color", F_DrawLine<true, true>, 7},
+    {"draw_rectangle", F_DrawRectangle<false>, 5},
+    {"draw_rectangle_color", F_DrawRectangle<true>, 9},
+    {"draw_triangle", F_DrawTriangle<false>, 7},
+    {"draw_triangle_color", F_DrawTriangle<true>, 10},
+    {"draw_circle", F_DrawRound<kCircle, false>, 4},
+    {"draw_circle_color", F_DrawRound<kCircle, true>, 6},
+    {"draw_ellipse", F_DrawRound<kEllipse, false>, 5},
+    {"draw_ellipse_color", F_DrawRound<kEllipse, true>, 7},
+    {"draw_roundrect", F_DrawRound<kRoundRect, false>, 5},
+    {"draw_roundrect_color", F_DrawRound<kRoundRect, true>, 7},
+    {"draw_arrow", F_DrawArrow, 5},
+    {"draw_button", F_DrawButton, 5},
+    {"draw_healthbar", F_DrawHealthbar, 11},
+    {"draw_primitive_begin", F_PrimitiveBegin<false>, 1},
+    {"draw_primitive_begin_texture", F_PrimitiveBegin<true>, 2},
+    {"draw_vertex", F_Vertex<false, false>, 2},
+    {"draw_vertex_color", F_Vertex<false, true>, 4},
+    {"draw_vertex_texture", F_Vertex<true, false>, 4},
+    {"draw_vertex_texture_color", F_Vertex<true, true>, 6},
+    {"draw_primitive_end", F_PrimitiveEnd, 0},
+};
+
 constexpr RFunctionDef kFontFunctions[] = {
     {"font_exists", F_FontExists, 1},
     {"font_name", F_FontName, 1},
@@ -349,4 +631,5 @@ void Function_Graphics_Register() {
   RegisterFunctions(kGraphicsFunctions);
   RegisterFunctions(kTextFunctions);
   RegisterFunctions(kFontFunctions);
+  RegisterFunctions(kDrawFunctions);
 }

@@ -12,16 +12,6 @@
 
 namespace {
 
-// Each channel of the colour f of the way from a to b.
-int32_t Merge(int32_t a, int32_t b, double f) {
-  int32_t out = 0;
-  for (int shift = 0; shift < 24; shift += 8) {
-    double ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
-    out |= static_cast<int32_t>(Graphics_Round((1 - f) * ca + f * cb)) << shift;
-  }
-  return out;
-}
-
 // Draws one line with the pen starting at (x, y) and moving along (dx, dy)
 // per pixel of advance.
 void DrawLine(CFont& font, const std::string& line, double x, double y, const RTextLook& look) {
@@ -46,10 +36,10 @@ void DrawLine(CFont& font, const std::string& line, double x, double y, const RT
     if (look.graded) {
       const int32_t* g4 = look.colours;
       double from = total > 0 ? along / total : 0, to = total > 0 ? (along + advance) / total : 0;
-      k[0] = Merge(g4[0], g4[1], from);
-      k[1] = Merge(g4[0], g4[1], to);
-      k[2] = Merge(g4[3], g4[2], to);
-      k[3] = Merge(g4[3], g4[2], from);
+      k[0] = Colour_Merge(g4[0], g4[1], from);
+      k[1] = Colour_Merge(g4[0], g4[1], to);
+      k[2] = Colour_Merge(g4[3], g4[2], to);
+      k[3] = Colour_Merge(g4[3], g4[2], from);
       alpha = look.alpha;
     }
     // A sprite font draws the character's image: in one colour with its
