@@ -17,7 +17,9 @@
 #include "graphics/Room_Draw.h"
 #include "graphics/Sprite_Class.h"
 #include "graphics/Sprite_Main.h"
+#include "runner/Run_Main.h"
 #include "variables/Code_Function.h"
+#include "variables/Variable_BuiltIn.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Class.h"
 #include "world/Room_Main.h"
@@ -460,7 +462,45 @@ void F_DrawBackground(CInstance*, CInstance*, int, RValue* args, RValue&) {
   if (const CBackground* back = BackgroundArg(args)) DrawImageForm<Form>(args + 1, RBackgroundDraw{*back});
 }
 
+void F_SetAutomaticDraw(CInstance*, CInstance*, int, RValue* args, RValue&) { AutomaticDraw = ArgBool(args, 0); }
+
+// The back buffer's colour at a room point, seen through the view being
+// drawn when views are in use; 0 when it cannot be read.
+void F_GetPixel(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  int32_t x = ArgInt(args, 0), y = ArgInt(args, 1);
+  CRoom* room = Room_Current();
+  if (room && room->views_enabled && View_Current >= 0 && View_Current < WINDOW_VIEW_SLOTS &&
+      Window_Views[size_t(View_Current)].used)
+    Window_ViewToRegion(Window_Views[size_t(View_Current)], ArgInt(args, 0), ArgInt(args, 1), x, y);
+  CBitmap32 pixel;
+  if (x < 0 || y < 0 || !D3D_GrabScreen(x, y, 1, 1, pixel) || pixel.width < 1) return result.SetReal(0);
+  const uint32_t argb = pixel.Pixel(0, 0);
+  result.SetReal((argb >> 16 & 0xFF) | (argb & 0xFF00) | (argb & 0xFF) << 16);
+}
+
+void F_SpriteTexture(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const CSprite* sprite = Sprite_Get(ArgInt(args, 0));
+  if (!sprite) {
+    ReportActionError("Trying to get texture from non-existing sprite.");
+    return result.SetReal(-1);
+  }
+  result.SetReal(sprite->TextureOf(ArgInt(args, 1)));
+}
+
+void F_BackgroundTexture(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const CBackground* back = Background_Get(ArgInt(args, 0));
+  if (!back) {
+    ReportActionError("Trying to get texture from non-existing background.");
+    return result.SetReal(-1);
+  }
+  result.SetReal(back->texture);
+}
+
 constexpr RFunctionDef kDrawFunctions[] = {
+    {"set_automatic_draw", F_SetAutomaticDraw, 1},
+    {"draw_getpixel", F_GetPixel, 2},
+    {"sprite_get_texture", F_SpriteTexture, 2},
+    {"background_get_texture", F_BackgroundTexture, 1},
     {"draw_sprite", F_DrawSprite<kPlain>, 4},
     {"draw_sprite_ext", F_DrawSprite<kExt>, 9},
     {"draw_sprite_stretched", F_DrawSprite<kStretched>, 6},

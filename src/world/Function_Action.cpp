@@ -9,6 +9,10 @@
 
 #include "code/Code_Error.h"
 #include "code/Script_Main.h"
+#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Text.h"
+#include "graphics/Room_Draw.h"
+#include "platform/Platform.h"
 #include "runner/Run_Global.h"
 #include "step/Run_Handle_Collision.h"
 #include "variables/Code_Function.h"
@@ -328,7 +332,30 @@ void A_ExecuteScript(CInstance* self, CInstance* other, int, RValue* args, RValu
   }
 }
 
+// Draws the room first when asked, then waits, the window staying responsive.
+void A_Sleep(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (ArgBool(args, 1)) {
+    if (CRoom* room = Room_Current()) Room_Draw(*room);
+    D3D_Present();
+    D3D_BeginFrame();
+  }
+  const int64_t until = Platform_Microseconds() + ArgInt64(args, 0) * 1000;
+  for (int64_t now = Platform_Microseconds(); now < until; now = Platform_Microseconds()) {
+    Platform_ProcessMessages();
+    Platform_SleepMilliseconds(static_cast<int32_t>(std::min<int64_t>(10, (until - now + 999) / 1000)));
+  }
+}
+
+// The variable's value as text at the point (relative to self when relative).
+void A_DrawVariable(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  const double x = ArgReal(args, 1) + (Relative() && self ? self->x : 0);
+  const double y = ArgReal(args, 2) + (Relative() && self ? self->y : 0);
+  Text_Draw(x, y, ArgText(args, 0), -1, -1, RTextLook{});
+}
+
 const RFunctionDef kActionFunctions[] = {
+    {"action_sleep", A_Sleep, 2},
+    {"action_draw_variable", A_DrawVariable, 3},
     {"action_move", A_Move, 2},
     {"action_set_motion", A_SetMotion, 2},
     {"action_set_hspeed", A_SetHspeed, 1},

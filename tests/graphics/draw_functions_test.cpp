@@ -7,7 +7,9 @@
 #include "graphics/Background_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Draw.h"
+#include "graphics/Sprite_Class.h"
 #include "graphics/Sprite_Main.h"
+#include "runner/Run_Main.h"
 #include "support/Builtin_Call.h"
 #include "support/graphics_fixture.h"
 
@@ -78,6 +80,25 @@ TEST_F(DrawFunctions, Shapes) {
   EXPECT_EQ(shot.Pixel(12, 45), kBlack);
 }
 
+TEST_F(DrawFunctions, PixelsTexturesAndSmallActions) {
+  CallByName("draw_rectangle_color", {R(5), R(5), R(9), R(9), R(0x0000FF), R(0x0000FF), R(0x0000FF), R(0x0000FF),
+                                      R(false)});
+  EXPECT_EQ(CallByName("draw_getpixel", {R(7), R(7)}).real, 0x0000FF);
+  EXPECT_EQ(CallByName("draw_getpixel", {R(20), R(20)}).real, 0);
+  EXPECT_EQ(CallByName("draw_getpixel", {R(-5), R(20)}).real, 0);
+  // The variable action draws its text: a real with a fraction shows two decimals.
+  CallByName("action_draw_variable", {R(2.5), R(30), R(0)});
+  CBitmap32 shot = Grab(80, 30);
+  int inked = 0;
+  for (int y = 0; y < 30; y++)
+    for (int x = 30; x < 80; x++) inked += shot.Pixel(x, y) == kWhite;
+  EXPECT_GT(inked, 10);
+  CallByName("action_sleep", {R(5), R(false)});
+  CallByName("set_automatic_draw", {R(false)});
+  EXPECT_FALSE(AutomaticDraw);
+  CallByName("set_automatic_draw", {R(true)});
+}
+
 TEST_F(DrawFunctions, SpritesAndBackgroundsByScript) {
   Settings.DisplayErrors = false;
   Error_Reset();
@@ -107,6 +128,7 @@ TEST_F(DrawFunctions, SpritesAndBackgroundsByScript) {
   EXPECT_EQ(shot.Pixel(16, 13), kBlack);
   EXPECT_EQ(shot.Pixel(35, 15), kRed);
   EXPECT_EQ(shot.Pixel(36, 15), kBlack);
+  EXPECT_EQ(CallByName("sprite_get_texture", {R(0), R(0)}).real, Sprite_Get(0)->TextureOf(0));
 }
 
 }  // namespace
