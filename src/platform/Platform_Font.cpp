@@ -4,6 +4,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -82,6 +83,8 @@ RFontStore& Store() {
   return store;
 }
 
+constexpr int32_t kMaxPixelHeight = 512;
+
 int32_t Pixels26_6(FT_Pos value) { return static_cast<int32_t>((value + 32) >> 6); }
 
 }  // namespace
@@ -126,7 +129,9 @@ int32_t CSystemFont::TextWidth(std::string_view text) {
 
 CSystemFont* SystemFont_Get(const std::string& family, int32_t pixel_height, bool bold, bool italic) {
   RFontStore& store = Store();
-  pixel_height = std::max(1, pixel_height);
+  // Glyphs beyond this size would cost memory out of all proportion; scripts
+  // can ask for any size.
+  pixel_height = std::clamp(pixel_height, 1, kMaxPixelHeight);
   auto key = std::make_tuple(family, pixel_height, bold, italic);
   auto found = store.fonts.find(key);
   if (found != store.fonts.end()) return found->second.get();

@@ -50,14 +50,17 @@ class CSystemFont {
 
 // A size in points as pixels on the 96 dots-per-inch screen fonts are
 // measured for.
-constexpr int32_t SystemFont_PointsToPixels(int32_t points) { return (points * 96 + 36) / 72; }
+constexpr int32_t SystemFont_PointsToPixels(int32_t points) {
+  const int64_t pixels = (int64_t{points} * 96 + 36) / 72;
+  return static_cast<int32_t>(pixels > INT32_MAX ? INT32_MAX : pixels < INT32_MIN ? INT32_MIN : pixels);
+}
 
 // The font of a family at a character height in pixels (the em size), bold
 // and italic as asked when the family has those faces. The classic families
 // of the original desktop map to their metric-compatible stand-ins (Arial and
 // MS Sans Serif to Liberation Sans, Courier New to Liberation Mono, Times New
 // Roman to Liberation Serif); other names go to the desktop's font matching.
-// Fonts are shared and live until the program ends; nullptr when the desktop
-// has no usable font at all.
+// Heights are limited to 1 ... 512 pixels. Fonts are shared and live until
+// the program ends; nullptr when the desktop has no usable font at all.
 CSystemFont* SystemFont_Get(const std::string& family, int32_t pixel_height, bool bold = false,
                             bool italic = false);

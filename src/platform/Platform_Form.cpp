@@ -26,6 +26,8 @@ constexpr int32_t kScrollBarWidth = 16;
 constexpr int32_t kMinThumb = 8;
 constexpr int32_t kTabWidth = 8;
 constexpr int64_t kHintDelayMs = 500;
+// Scripts choose some window sizes; no screen is larger than this.
+constexpr int32_t kMaxFormSide = 8192;
 
 // Buttons and hints use the desktop's dialog font.
 CSystemFont* DialogFont() { return SystemFont_Get("MS Sans Serif", 11); }
@@ -502,7 +504,9 @@ bool CFormMemo::Key(const RFormKeyEvent& key) {
 // ---------------------------------------------------------------------------
 
 CForm::CForm(std::string caption, int32_t client_width, int32_t client_height)
-    : caption_(std::move(caption)), width_(client_width), height_(client_height) {}
+    : caption_(std::move(caption)),
+      width_(std::clamp(client_width, 1, kMaxFormSide)),
+      height_(std::clamp(client_height, 1, kMaxFormSide)) {}
 
 CForm::~CForm() = default;
 

@@ -200,8 +200,9 @@ class CFormMemo : public CFormControl {
   int32_t drag_from_top_ = 0;
 };
 
-// A form: caption, client size and controls in tab order. Input goes to it in
-// client coordinates; it paints itself into a canvas of its client size.
+// A form: caption, client size (each side 1 to 8192) and controls in tab
+// order. Input goes to it in client coordinates; it paints itself into a
+// canvas of its client size.
 class CForm {
  public:
   CForm(std::string caption, int32_t client_width, int32_t client_height);

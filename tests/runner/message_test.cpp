@@ -143,6 +143,18 @@ TEST_F(Messages, PicturesFromTheGame) {
   Background_ClearTable();
 }
 
+TEST_F(Messages, HugeSizesAreHeldWithinReason) {
+  Call("message_size", {N(1e9), N(1e9)});
+  Call("message_text_font", {S("Arial"), N(1e9), N(-1), N(0)});
+  Form_SetTestDriver([](CForm& form) {
+    EXPECT_EQ(form.ClientWidth(), 8192);
+    EXPECT_EQ(form.ClientHeight(), 8192);
+    form.Key(Press(FormKey::Enter));
+  });
+  Call("show_message", {S("Big")});
+  EXPECT_EQ(Call("font_add", {S("Arial"), N(100000), N(0), N(0), N(65), N(66)}).real, 0);
+}
+
 TEST_F(Messages, WithoutDisplayTheAnswerIsOneAndTheTextIsPrinted) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(Call("show_question", {S("Quit?#Really?")}).real, 1);
