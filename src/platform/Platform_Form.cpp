@@ -776,7 +776,6 @@ int32_t Form_ShowModal(CForm& form) {
   Uint32 id = SDL_GetWindowID(window);
   RCanvas canvas;
   Present(window, form, canvas);
-  SDL_StartTextInput();
   // Only this window takes input while it is up; what reaches the others is
   // dropped, and a request to quit closes it like its close button.
   while (form.Result() == FORM_RESULT_NONE) {
@@ -819,7 +818,6 @@ int32_t Form_ShowModal(CForm& form) {
     form.Tick(static_cast<int64_t>(SDL_GetTicks64()));
     if (form.NeedsPaint()) Present(window, form, canvas);
   }
-  SDL_StopTextInput();
   SDL_DestroyWindow(window);
   return form.Result();
 }
