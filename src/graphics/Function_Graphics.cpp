@@ -9,7 +9,10 @@
 #include "graphics/Font_Class.h"
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_Draw.h"
+#include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_Text.h"
+#include "graphics/Graphics_Bitmap32.h"
+#include "functions/Support_Path.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Texture.h"
@@ -378,89 +381,141 @@ const CBackground* BackgroundArg(const RValue* args) {
   return back;
 }
 
-// The forms of the sprite and background drawing built-ins, by their
-// arguments after the sprite and image (or the background).
+// The forms of the sprite, background and surface drawing built-ins, by
+// their arguments after the sprite and image (or the background or surface).
 enum RImageForm { kPlain, kExt, kStretched, kStretchedExt, kPart, kPartExt, kGeneral, kTiled, kTiledExt };
 
-// Draws through any object with the image drawing operations: a sprite with
-// its image bound, or a background.
-template <RImageForm Form, typename Draw>
-void DrawImageForm(const RValue* a, const Draw& draw) {
+template <RImageForm Form>
+void DrawImageForm(const RValue* a, const RImageRef& image) {
   constexpr int32_t kWhite = 0xFFFFFF;
   auto R = [&](int i) { return ArgReal(a, i); };
   auto I = [&](int i) { return ArgInt(a, i); };
+  // The tiled forms cover the whole room.
   CRoom* room = Room_Current();
   const double rw = room ? room->width : 0, rh = room ? room->height : 0;
   switch (Form) {
-    case kPlain: draw.Ext(R(0), R(1), 1, 1, 0, kWhite, 1); break;
-    case kExt: draw.Ext(R(0), R(1), R(2), R(3), R(4), I(5), R(6)); break;
-    case kStretched: draw.Stretched(R(0), R(1), R(2), R(3), kWhite, 1); break;
-    case kStretchedExt: draw.Stretched(R(0), R(1), R(2), R(3), I(4), R(5)); break;
-    case kPart: draw.Part(R(0), R(1), R(2), R(3), R(4), R(5), 1, 1, kWhite, 1); break;
-    case kPartExt: draw.Part(R(0), R(1), R(2), R(3), R(4), R(5), R(6), R(7), I(8), R(9)); break;
+    case kPlain: Image_Draw(image, R(0), R(1)); break;
+    case kExt: Image_DrawExt(image, R(0), R(1), R(2), R(3), R(4), I(5), R(6)); break;
+    case kStretched: Image_DrawStretched(image, R(0), R(1), R(2), R(3), kWhite, 1); break;
+    case kStretchedExt: Image_DrawStretched(image, R(0), R(1), R(2), R(3), I(4), R(5)); break;
+    case kPart: Image_DrawPart(image, R(0), R(1), R(2), R(3), R(4), R(5), 1, 1, kWhite, 1); break;
+    case kPartExt: Image_DrawPart(image, R(0), R(1), R(2), R(3), R(4), R(5), R(6), R(7), I(8), R(9)); break;
     case kGeneral:
-      draw.General(R(0), R(1), R(2), R(3), R(4), R(5), R(6), R(7), R(8), I(9), I(10), I(11), I(12), R(13));
+      Image_DrawGeneral(image, R(0), R(1), R(2), R(3), R(4), R(5), R(6), R(7), R(8), I(9), I(10), I(11), I(12),
+                        R(13));
       break;
-    case kTiled: draw.Tiled(1, kWhite, 0, 0, rw, rh, 1, 1, R(0), R(1)); break;
-    case kTiledExt: draw.Tiled(R(5), I(4), 0, 0, rw, rh, R(2), R(3), R(0), R(1)); break;
+    case kTiled: Image_DrawTiled(image, true, true, 1, kWhite, 0, 0, rw, rh, 1, 1, R(0), R(1)); break;
+    case kTiledExt: Image_DrawTiled(image, true, true, R(5), I(4), 0, 0, rw, rh, R(2), R(3), R(0), R(1)); break;
   }
 }
-
-struct RSpriteDraw {
-  const CSprite& s;
-  int32_t i;
-  void Ext(double x, double y, double xs, double ys, double a, int32_t c, double al) const {
-    s.DrawExt(i, x, y, xs, ys, a, c, al);
-  }
-  void Stretched(double x, double y, double w, double h, int32_t c, double al) const {
-    s.DrawStretched(i, x, y, w, h, c, al);
-  }
-  void Part(double l, double t, double w, double h, double x, double y, double xs, double ys, int32_t c,
-            double al) const {
-    s.DrawPart(i, l, t, w, h, x, y, xs, ys, c, al);
-  }
-  void General(double l, double t, double w, double h, double x, double y, double xs, double ys, double a, int32_t c1,
-               int32_t c2, int32_t c3, int32_t c4, double al) const {
-    s.DrawGeneral(i, l, t, w, h, x, y, xs, ys, a, c1, c2, c3, c4, al);
-  }
-  void Tiled(double al, int32_t c, double l, double t, double w, double h, double xs, double ys, double x,
-             double y) const {
-    s.DrawTiled(i, true, true, al, c, l, t, w, h, xs, ys, x, y);
-  }
-};
-
-struct RBackgroundDraw {
-  const CBackground& b;
-  void Ext(double x, double y, double xs, double ys, double a, int32_t c, double al) const {
-    b.DrawExt(x, y, xs, ys, a, c, al);
-  }
-  void Stretched(double x, double y, double w, double h, int32_t c, double al) const {
-    b.DrawStretched(x, y, w, h, c, al);
-  }
-  void Part(double l, double t, double w, double h, double x, double y, double xs, double ys, int32_t c,
-            double al) const {
-    b.DrawPart(l, t, w, h, x, y, xs, ys, c, al);
-  }
-  void General(double l, double t, double w, double h, double x, double y, double xs, double ys, double a, int32_t c1,
-               int32_t c2, int32_t c3, int32_t c4, double al) const {
-    b.DrawGeneral(l, t, w, h, x, y, xs, ys, a, c1, c2, c3, c4, al);
-  }
-  void Tiled(double al, int32_t c, double l, double t, double w, double h, double xs, double ys, double x,
-             double y) const {
-    b.DrawTiled(true, true, al, c, l, t, w, h, xs, ys, x, y);
-  }
-};
 
 template <RImageForm Form>
 void F_DrawSprite(CInstance* self, CInstance*, int, RValue* args, RValue&) {
   int32_t image = 0;
-  if (const CSprite* sprite = SpriteArg(self, args, image)) DrawImageForm<Form>(args + 2, RSpriteDraw{*sprite, image});
+  if (const CSprite* sprite = SpriteArg(self, args, image)) DrawImageForm<Form>(args + 2, sprite->Frame(image));
 }
 
 template <RImageForm Form>
 void F_DrawBackground(CInstance*, CInstance*, int, RValue* args, RValue&) {
-  if (const CBackground* back = BackgroundArg(args)) DrawImageForm<Form>(args + 1, RBackgroundDraw{*back});
+  if (const CBackground* back = BackgroundArg(args)) DrawImageForm<Form>(args + 1, back->Image());
 }
+
+// ---- surfaces ----
+
+// The surface of argument 0, reporting a missing one.
+const RSurface* SurfaceArg(const RValue* args) {
+  const RSurface* surface = Surface_Get(ArgInt(args, 0));
+  if (!surface) ReportActionError("Trying to use non-existing surface.");
+  return surface;
+}
+
+template <RImageForm Form>
+void F_DrawSurface(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (const RSurface* s = SurfaceArg(args)) DrawImageForm<Form>(args + 1, RImageRef{s->texture, s->width, s->height});
+}
+
+void F_SurfaceCreate(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Surface_Create(ArgInt(args, 0), ArgInt(args, 1)));
+}
+
+void F_SurfaceFree(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  if (SurfaceArg(args)) Surface_Free(ArgInt(args, 0));
+}
+
+void F_SurfaceExists(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Surface_Get(ArgInt(args, 0)) ? 1 : 0);
+}
+
+template <int32_t RSurface::*Field>
+void F_SurfaceGet(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  const RSurface* s = Surface_Get(ArgInt(args, 0));
+  result.SetReal(s ? s->*Field : -1);
+}
+
+void F_SurfaceSetTarget(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  if (!SurfaceArg(args)) return result.SetReal(0);
+  result.SetReal(Surface_SetTarget(ArgInt(args, 0)) ? 1 : 0);
+}
+
+void F_SurfaceResetTarget(CInstance*, CInstance*, int, RValue*, RValue& result) {
+  result.SetReal(Surface_ResetTarget() ? 1 : 0);
+}
+
+void F_SurfaceGetPixel(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  CBitmap32 pixel;
+  if (!SurfaceArg(args) || !Surface_Read(ArgInt(args, 0), ArgInt(args, 1), ArgInt(args, 2), 1, 1, pixel))
+    return result.SetReal(0);
+  const uint32_t argb = pixel.Pixel(0, 0);
+  result.SetReal((argb >> 16 & 0xFF) | (argb & 0xFF00) | (argb & 0xFF) << 16);
+}
+
+// surface_save(id, file) and surface_save_part(id, file, x, y, w, h).
+template <bool Part>
+void F_SurfaceSave(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  const RSurface* s = SurfaceArg(args);
+  if (!s) return;
+  const std::string& file = ArgString(args, 1);
+  if (file.empty()) return ReportActionError("Trying to save surface to empty image file name.");
+  CBitmap32 image;
+  if (Part ? Surface_Read(ArgInt(args, 0), ArgInt(args, 2), ArgInt(args, 3), ArgInt(args, 4), ArgInt(args, 5), image)
+           : Surface_Read(ArgInt(args, 0), 0, 0, s->width, s->height, image))
+    Bitmap_SaveBMPFile(Path_Resolve(file), image);
+}
+
+// surface_copy(dest, x, y, src) and surface_copy_part(dest, x, y, src, xs, ys, ws, hs).
+template <bool Part>
+void F_SurfaceCopy(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  const RSurface* source = Surface_Get(ArgInt(args, 3));
+  if (!SurfaceArg(args) || !SurfaceArg(args + 3)) return;
+  Surface_Copy(ArgInt(args, 0), ArgInt(args, 1), ArgInt(args, 2), ArgInt(args, 3), Part ? ArgInt(args, 4) : 0,
+               Part ? ArgInt(args, 5) : 0, Part ? ArgInt(args, 6) : source->width,
+               Part ? ArgInt(args, 7) : source->height);
+}
+
+constexpr RFunctionDef kSurfaceFunctions[] = {
+    {"surface_create", F_SurfaceCreate, 2},
+    {"surface_free", F_SurfaceFree, 1},
+    {"surface_exists", F_SurfaceExists, 1},
+    {"surface_get_width", F_SurfaceGet<&RSurface::width>, 1},
+    {"surface_get_height", F_SurfaceGet<&RSurface::height>, 1},
+    {"surface_get_texture", F_SurfaceGet<&RSurface::texture>, 1},
+    {"surface_set_target", F_SurfaceSetTarget, 1},
+    {"surface_reset_target", F_SurfaceResetTarget, 0},
+    {"surface_getpixel", F_SurfaceGetPixel, 3},
+    {"surface_save", F_SurfaceSave<false>, 2},
+    {"surface_save_part", F_SurfaceSave<true>, 6},
+    {"surface_copy", F_SurfaceCopy<false>, 4},
+    {"surface_copy_part", F_SurfaceCopy<true>, 8},
+    {"draw_surface", F_DrawSurface<kPlain>, 3},
+    {"draw_surface_ext", F_DrawSurface<kExt>, 8},
+    {"draw_surface_stretched", F_DrawSurface<kStretched>, 5},
+    {"draw_surface_stretched_ext", F_DrawSurface<kStretchedExt>, 7},
+    {"draw_surface_part", F_DrawSurface<kPart>, 7},
+    {"draw_surface_part_ext", F_DrawSurface<kPartExt>, 11},
+    {"draw_surface_general", F_DrawSurface<kGeneral>, 15},
+    {"draw_surface_tiled", F_DrawSurface<kTiled>, 3},
+    {"draw_surface_tiled_ext", F_DrawSurface<kTiledExt>, 7},
+};
 
 void F_SetAutomaticDraw(CInstance*, CInstance*, int, RValue* args, RValue&) { AutomaticDraw = ArgBool(args, 0); }
 
@@ -672,4 +727,5 @@ void Function_Graphics_Register() {
   RegisterFunctions(kTextFunctions);
   RegisterFunctions(kFontFunctions);
   RegisterFunctions(kDrawFunctions);
+  RegisterFunctions(kSurfaceFunctions);
 }

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "graphics/Graphics_Bitmap32.h"
+#include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
 #include "platform/Platform.h"
@@ -107,6 +108,7 @@ bool D3D_CreateDevice(int32_t width, int32_t height, bool synchronisation) {
 
 void D3D_ReleaseDevice() {
   if (!PlatformGL_Exists()) return;
+  Surface_ClearTable();
   Texture_ClearTable();
   PlatformGL_Destroy();
 }

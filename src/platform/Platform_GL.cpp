@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -70,6 +71,11 @@ struct RDevice {
   GLuint texture = 0;
   bool modulate = true;
   int64_t draw_calls = 0;
+  // Textures drawn into: each with a framebuffer of its own, made when first
+  // needed; the target now and its size.
+  std::unordered_map<GLuint, GLuint> target_framebuffers;
+  GLuint target = 0;
+  int32_t target_width = 0, target_height = 0;
 };
 
 RDevice g_Dev;
@@ -290,6 +296,7 @@ void PlatformGL_Destroy() {
   glDeleteTextures(1, &g_Dev.white);
   glDeleteTextures(1, &g_Dev.colour);
   glDeleteFramebuffers(1, &g_Dev.framebuffer);
+  for (auto& [texture, framebuffer] : g_Dev.target_framebuffers) glDeleteFramebuffers(1, &framebuffer);
   glDeleteSamplers(1, &g_Dev.sampler);
   glDeleteBuffers(1, &g_Dev.vbo);
   glDeleteBuffers(1, &g_Dev.ibo);
@@ -346,6 +353,12 @@ void PlatformGL_FreeTexture(uint32_t handle) {
   if (g_Dev.texture == handle) {
     g_Dev.texture = 0;
     glBindTexture(GL_TEXTURE_2D, g_Dev.white);
+  }
+  if (g_Dev.target == handle) PlatformGL_SetTarget(0);
+  auto framebuffer = g_Dev.target_framebuffers.find(handle);
+  if (framebuffer != g_Dev.target_framebuffers.end()) {
+    glDeleteFramebuffers(1, &framebuffer->second);
+    g_Dev.target_framebuffers.erase(framebuffer);
   }
   glDeleteTextures(1, &handle);
 }
@@ -440,12 +453,68 @@ void PlatformGL_Clear(uint32_t argb) {
   glDisable(GL_SCISSOR_TEST);
 }
 
+namespace {
+
+// The framebuffer that draws into a texture (0 for the back buffer's), made
+// when first asked; 0 when the texture cannot be drawn into.
+GLuint TargetFramebuffer(GLuint texture) {
+  if (texture == 0) return g_Dev.framebuffer;
+  auto found = g_Dev.target_framebuffers.find(texture);
+  if (found != g_Dev.target_framebuffers.end()) return found->second;
+  GLuint framebuffer = 0;
+  glGenFramebuffers(1, &framebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
+  if (!complete) {
+    glDeleteFramebuffers(1, &framebuffer);
+    return 0;
+  }
+  g_Dev.target_framebuffers.emplace(texture, framebuffer);
+  return framebuffer;
+}
+
+}  // namespace
+
+bool PlatformGL_SetTarget(uint32_t texture) {
+  if (g_Dev.context == nullptr) return false;
+  PlatformGL_Flush();
+  GLuint framebuffer = TargetFramebuffer(texture);
+  if (framebuffer == 0) return false;
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  g_Dev.target = texture;
+  g_Dev.target_width = g_Dev.back_width;
+  g_Dev.target_height = g_Dev.back_height;
+  if (texture != 0) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &g_Dev.target_width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &g_Dev.target_height);
+    glBindTexture(GL_TEXTURE_2D, g_Dev.texture ? g_Dev.texture : g_Dev.white);
+  }
+  return true;
+}
+
+void PlatformGL_CopyRect(uint32_t source, int32_t sx, int32_t sy, int32_t width, int32_t height, uint32_t dest,
+                         int32_t dx, int32_t dy) {
+  if (g_Dev.context == nullptr || width < 1 || height < 1) return;
+  GLuint from = TargetFramebuffer(source), to = TargetFramebuffer(dest);
+  if (from == 0 || to == 0) return;
+  PlatformGL_Flush();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+  glBlitFramebuffer(sx, sy, sx + width, sy + height, dx, dy, dx + width, dy + height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
+}
+
 bool PlatformGL_ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t* out) {
-  if (g_Dev.context == nullptr || x < 0 || y < 0 || width < 1 || height < 1 || x + width > g_Dev.back_width ||
-      y + height > g_Dev.back_height)
+  const int32_t target_width = g_Dev.target ? g_Dev.target_width : g_Dev.back_width;
+  const int32_t target_height = g_Dev.target ? g_Dev.target_height : g_Dev.back_height;
+  if (g_Dev.context == nullptr || x < 0 || y < 0 || width < 1 || height < 1 || x + width > target_width ||
+      y + height > target_height)
     return false;
   PlatformGL_Flush();
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, g_Dev.framebuffer);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glReadPixels(x, y, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, out);
   return true;
@@ -468,7 +537,7 @@ void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t des
   glBlitFramebuffer(0, 0, source_width, source_height, dest_x, window_height - dest_y, dest_x + dest_width,
                     window_height - dest_y - dest_height, GL_COLOR_BUFFER_BIT, smooth ? GL_LINEAR : GL_NEAREST);
   SDL_GL_SwapWindow(PlatformWindow_Handle());
-  glBindFramebuffer(GL_FRAMEBUFFER, g_Dev.framebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
 }
 
 void PlatformGL_SetSwapInterval(bool vsync) {

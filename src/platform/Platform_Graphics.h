@@ -106,8 +106,16 @@ void PlatformGL_Clear(uint32_t argb);
 // Sends the pending quads to the GPU.
 void PlatformGL_Flush();
 
-// Reads back-buffer pixels as 0xAARRGGBB, rows top first; false when the
-// rectangle is not inside the back buffer.
+// Makes a texture (0: the back buffer) the target that drawing, clearing and
+// reading go to; false, with the target unchanged, when the texture cannot be
+// one.
+bool PlatformGL_SetTarget(uint32_t texture);
+// Copies a rectangle from one texture to another: no scaling, no blending.
+void PlatformGL_CopyRect(uint32_t source, int32_t sx, int32_t sy, int32_t width, int32_t height, uint32_t dest,
+                         int32_t dx, int32_t dy);
+
+// Reads pixels of the target as 0xAARRGGBB, rows top first; false when the
+// rectangle is not inside it.
 bool PlatformGL_ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t* out);
 // Copies (0, 0, source w, source h) of the back buffer into the destination
 // rectangle of the client area, fills the rest with `band_colour`

@@ -3,6 +3,7 @@
 // backgrounds drawn by script.
 #include <gtest/gtest.h>
 
+#include "code/Code_Error.h"
 #include "data/Option_Main.h"
 #include "graphics/Background_Main.h"
 #include "graphics/Graphics_D3D.h"
@@ -129,6 +130,68 @@ TEST_F(DrawFunctions, SpritesAndBackgroundsByScript) {
   EXPECT_EQ(shot.Pixel(35, 15), kRed);
   EXPECT_EQ(shot.Pixel(36, 15), kBlack);
   EXPECT_EQ(CallByName("sprite_get_texture", {R(0), R(0)}).real, Sprite_Get(0)->TextureOf(0));
+}
+
+TEST_F(DrawFunctions, Surfaces) {
+  const int32_t id = int32_t(CallByName("surface_create", {R(100), R(50)}).real);
+  ASSERT_EQ(id, 0);
+  EXPECT_EQ(CallByName("surface_get_width", {R(id)}).real, 100);  // its texture is 128 wide
+  EXPECT_EQ(CallByName("surface_get_height", {R(7)}).real, -1);
+  EXPECT_EQ(CallByName("surface_set_target", {R(id)}).real, 1);
+  EXPECT_EQ(CallByName("surface_set_target", {R(id)}).real, 1);  // already the target
+  CallByName("draw_clear_alpha", {R(0x0000FF), R(1)});
+  CallByName("draw_rectangle_color", {R(10), R(10), R(19), R(19), R(0xFF0000), R(0xFF0000), R(0xFF0000),
+                                      R(0xFF0000), R(false)});
+  EXPECT_EQ(CallByName("surface_getpixel", {R(id), R(15), R(15)}).real, 0xFF0000);
+  EXPECT_EQ(CallByName("surface_getpixel", {R(id), R(5), R(5)}).real, 0x0000FF);
+  EXPECT_EQ(CallByName("surface_reset_target").real, 1);
+  EXPECT_EQ(CallByName("surface_reset_target").real, 0);
+
+  // Drawn on the screen like a background.
+  CallByName("draw_surface", {R(id), R(0), R(0)});
+  CBitmap32 shot = Grab(120, 60);
+  EXPECT_EQ(shot.Pixel(15, 15), 0xFF0000FFu);
+  EXPECT_EQ(shot.Pixel(99, 49), kRed);
+  EXPECT_EQ(shot.Pixel(100, 49), kBlack);
+
+  // A negative source x moves the copy right and narrows it.
+  const int32_t other = int32_t(CallByName("surface_create", {R(40), R(40)}).real);
+  CallByName("surface_set_target", {R(other)});
+  CallByName("draw_clear_alpha", {R(0), R(1)});
+  CallByName("surface_copy_part", {R(other), R(0), R(0), R(id), R(-5), R(10), R(20), R(5)});
+  CallByName("surface_free", {R(other)});  // the target: drawing returns to the screen
+  EXPECT_EQ(CallByName("surface_exists", {R(other)}).real, 0);
+  EXPECT_EQ(CallByName("surface_set_target", {R(id)}).real, 1);
+  EXPECT_EQ(CallByName("surface_reset_target").real, 1);
+
+  Settings.DisplayErrors = false;
+  Error_Reset();
+  CallByName("draw_surface", {R(5), R(0), R(0)});
+  EXPECT_NE(Error_Last().find("Trying to use non-existing surface."), std::string::npos);
+  Error_Reset();
+  Settings = RSettings{};
+
+  // A new device frees every surface.
+  D3D_ReleaseDevice();
+  ASSERT_TRUE(D3D_CreateDevice(640, 480, false));
+  EXPECT_EQ(CallByName("surface_exists", {R(id)}).real, 0);
+}
+
+TEST_F(DrawFunctions, SurfaceCopyClipping) {
+  const int32_t a = int32_t(CallByName("surface_create", {R(20), R(20)}).real);
+  const int32_t b = int32_t(CallByName("surface_create", {R(20), R(20)}).real);
+  CallByName("surface_set_target", {R(a)});
+  CallByName("draw_clear_alpha", {R(0x0000FF), R(1)});
+  CallByName("surface_set_target", {R(b)});
+  CallByName("draw_clear_alpha", {R(0x00FF00), R(1)});
+  CallByName("surface_reset_target");
+  // xs = -5: lands at x + 5 with 5 columns less.
+  CallByName("surface_copy_part", {R(b), R(2), R(0), R(a), R(-5), R(0), R(10), R(4)});
+  EXPECT_EQ(CallByName("surface_getpixel", {R(b), R(6), R(1)}).real, 0x00FF00);
+  EXPECT_EQ(CallByName("surface_getpixel", {R(b), R(7), R(1)}).real, 0x0000FF);
+  EXPECT_EQ(CallByName("surface_getpixel", {R(b), R(11), R(1)}).real, 0x0000FF);
+  EXPECT_EQ(CallByName("surface_getpixel", {R(b), R(12), R(1)}).real, 0x00FF00);
+  EXPECT_EQ(CallByName("surface_getpixel", {R(b), R(8), R(4)}).real, 0x00FF00);
 }
 
 }  // namespace
