@@ -10,6 +10,7 @@
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Surface.h"
+#include "graphics/Graphics_Transition.h"
 #include "graphics/Graphics_Text.h"
 #include "graphics/Graphics_Bitmap32.h"
 #include "functions/Support_Path.h"
@@ -492,7 +493,17 @@ void F_SurfaceCopy(CInstance*, CInstance*, int, RValue* args, RValue&) {
                Part ? ArgInt(args, 7) : source->height);
 }
 
+void F_TransitionDefine(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Transition_Define(ArgInt(args, 0), ArgText(args, 1)) ? 1 : 0);
+}
+
+void F_TransitionExists(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Transition_Exists(ArgInt(args, 0)) ? 1 : 0);
+}
+
 constexpr RFunctionDef kSurfaceFunctions[] = {
+    {"transition_define", F_TransitionDefine, 2},
+    {"transition_exists", F_TransitionExists, 1},
     {"surface_create", F_SurfaceCreate, 2},
     {"surface_free", F_SurfaceFree, 1},
     {"surface_exists", F_SurfaceExists, 1},

@@ -13,6 +13,7 @@
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Window.h"
+#include "graphics/Graphics_Transition.h"
 #include "graphics/Room_Draw.h"
 #include "platform/Platform.h"
 #include "runner/Run_Clock.h"
@@ -79,7 +80,11 @@ void StepOnce() {
 
 // Shows the frame the step drew and starts the next one.
 void PresentFrame() {
-  D3D_Present();
+  // The new room's first picture ends a transition instead of showing at once.
+  if (Transition_Waiting())
+    Transition_Finish();
+  else
+    D3D_Present();
   D3D_BeginFrame();
 }
 
@@ -207,6 +212,7 @@ void EndGame() {
 }
 
 void ChangeRoom(int32_t index) {
+  Transition_Begin(Game.transition_kind, Game.transition_steps);
   LeaveRoom(false);
   GotoRoom(index, false);
 }
