@@ -2,19 +2,12 @@
 // that fills and searches one kind of container, and prints "name
 // milliseconds result" (best of three runs). The equivalent Lua programs are
 // in bench/lua_ds; bench/run_ds_bench.sh runs both and prints the ratios.
-#include <cstdio>
-#include <cstring>
-#include <ctime>
 
-#include "code/Code_Error.h"
-#include "code/Code_Exec.h"
-#include "code/Code_Main.h"
-#include "code/Code_Operator.h"
+#include "Bench_Program.h"
 #include "data/Option_Main.h"
 #include "functions/Support_Data_Structures.h"
 #include "variables/Code_Function.h"
 #include "variables/Variable_Main.h"
-#include "world/Instance_Class.h"
 
 namespace {
 
@@ -47,31 +40,6 @@ constexpr RBenchCase kCases[] = {
      "ds_priority_destroy(p); return s"},
 };
 
-bool RunCase(const RBenchCase& c) {
-  CCode code(c.program, false);
-  if (!code.Compile()) {
-    std::fprintf(stderr, "%s: %s\n", c.name, RecordedError().c_str());
-    return false;
-  }
-  CInstance self;
-  self.id = 100001;
-  double best = 1e300;
-  RValue result;
-  for (int run = 0; run < 3; run++) {
-    // Processor time, as Lua's os.clock() measures it: the machine is shared.
-    std::clock_t start = std::clock();
-    bool ok = Execute(&self, &self, code, result);
-    double took = 1000.0 * static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-    if (!ok) {
-      std::fprintf(stderr, "%s: %s\n", c.name, RecordedError().c_str());
-      return false;
-    }
-    if (took < best) best = took;
-  }
-  std::printf("%s %.1f %s\n", c.name, best, RealToText(result.real).c_str());
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,9 +48,7 @@ int main(int argc, char** argv) {
   RegisterAllFunctions();
   bool ok = true;
   for (const RBenchCase& c : kCases) {
-    bool wanted = argc < 2;
-    for (int i = 1; i < argc; i++) wanted |= std::strcmp(argv[i], c.name) == 0;
-    if (wanted) ok &= RunCase(c);
+    if (Bench_Wanted(argc, argv, c.name)) ok &= Bench_RunProgram(c.name, c.program);
   }
   DS_ClearAll();
   return ok ? 0 : 1;

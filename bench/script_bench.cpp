@@ -2,22 +2,15 @@
 // and prints "name milliseconds result" (best of three runs). The
 // equivalent Lua programs are in bench/lua; bench/run_script_bench.sh runs
 // both and prints the ratios.
-#include <ctime>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "code/Code_Error.h"
-#include "code/Code_Exec.h"
-#include "code/Code_Main.h"
-#include "code/Code_Operator.h"
+#include "Bench_Program.h"
 #include "code/Script_Main.h"
 #include "data/Option_Main.h"
 #include "variables/Code_Function.h"
 #include "variables/Variable_Main.h"
-#include "world/Instance_Class.h"
 
 namespace {
 
@@ -57,30 +50,7 @@ const std::vector<RBenchCase> kCases = {
 bool RunCase(const RBenchCase& c) {
   ClearScripts();
   for (const auto& [name, text] : c.scripts) AddScript(name, text);
-  if (!CompileScripts()) return false;
-  CCode code(c.program, false);
-  if (!code.Compile()) {
-    std::fprintf(stderr, "%s: %s\n", c.name, RecordedError().c_str());
-    return false;
-  }
-  CInstance self;
-  self.id = 100001;
-  double best = 1e300;
-  RValue result;
-  for (int run = 0; run < 3; run++) {
-    // Processor time, as Lua's os.clock() measures it: the machine is shared.
-    std::clock_t start = std::clock();
-    bool ok = Execute(&self, &self, code, result);
-    double took = 1000.0 * static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-    if (!ok) {
-      std::fprintf(stderr, "%s: %s\n", c.name, RecordedError().c_str());
-      return false;
-    }
-    if (took < best) best = took;
-  }
-  std::string shown = result.IsString() ? std::to_string(result.str.size()) : RealToText(result.real);
-  std::printf("%s %.1f %s\n", c.name, best, shown.c_str());
-  return true;
+  return CompileScripts() && Bench_RunProgram(c.name, c.program);
 }
 
 }  // namespace
@@ -92,9 +62,7 @@ int main(int argc, char** argv) {
   for (const RVariableDef& def : EXEC_ARGUMENT_VARIABLES) RegisterVariable(def.name, def.getter, def.setter);
   bool ok = true;
   for (const RBenchCase& c : kCases) {
-    bool wanted = argc < 2;
-    for (int i = 1; i < argc; i++) wanted |= std::strcmp(argv[i], c.name) == 0;
-    if (wanted) ok &= RunCase(c);
+    if (Bench_Wanted(argc, argv, c.name)) ok &= RunCase(c);
   }
   return ok ? 0 : 1;
 }

@@ -40,24 +40,24 @@ CForm& ErrorForm() {
   memo->name = "ErrorMemo";
   memo->bounds = {8, 8, 481, 305};
   form.Add(std::move(memo));
-  struct RButtonSpec {
+  struct RButtonLayout {
     const char *name, *caption, *hint;
     int32_t x, result;
   };
-  constexpr RButtonSpec kButtons[] = {
+  constexpr RButtonLayout kButtons[] = {
       {"AbortBtn", "&Abort", "Abort the execution of the game", 8, kResultAbort},
       {"IgnoreBtn", "&Ignore", "Ignore the error and continue the game", 96, kResultIgnore},
       {"CopyBtn", "&Copy", "Copy the error messages to the clipboard", 328, FORM_RESULT_NONE},
       {"ClearBtn", "C&lear", "Clear the list of error messages", 416, FORM_RESULT_NONE},
   };
-  for (const RButtonSpec& spec : kButtons) {
+  for (const RButtonLayout& button_layout : kButtons) {
     auto button = std::make_unique<CFormButton>();
-    button->name = spec.name;
-    button->caption = spec.caption;
-    button->hint = spec.hint;
-    button->bounds = {spec.x, 328, 75, 25};
-    button->result = spec.result;
-    button->is_default = spec.result == kResultAbort;
+    button->name = button_layout.name;
+    button->caption = button_layout.caption;
+    button->hint = button_layout.hint;
+    button->bounds = {button_layout.x, 328, 75, 25};
+    button->result = button_layout.result;
+    button->is_default = button_layout.result == kResultAbort;
     form.Add(std::move(button));
   }
   static_cast<CFormButton*>(form.Find("CopyBtn"))->action = [] {

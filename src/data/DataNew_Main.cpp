@@ -412,13 +412,5 @@ void InstallNames(RResourceKind kind, const RSlots<T>& slots) {
 }  // namespace
 
 void DataNew_InstallNames(const RGameData& data) {
-  InstallNames(RESOURCE_OBJECT, data.objects);
-  InstallNames(RESOURCE_SPRITE, data.sprites);
-  InstallNames(RESOURCE_SOUND, data.sounds);
-  InstallNames(RESOURCE_BACKGROUND, data.backgrounds);
-  InstallNames(RESOURCE_PATH, data.paths);
-  InstallNames(RESOURCE_FONT, data.fonts);
-  InstallNames(RESOURCE_TIMELINE, data.timelines);
-  InstallNames(RESOURCE_SCRIPT, data.scripts);
-  InstallNames(RESOURCE_ROOM, data.rooms);
+  DataNew_ForEachNamedTable(data, [](RResourceKind kind, const auto& slots) { InstallNames(kind, slots); });
 }

@@ -63,5 +63,20 @@ void WriteGameFile(CStream& stream, const RGameData& data);
 // afterwards turns resource names into indices.
 void DataNew_InstallNames(const RGameData& data);
 
+// Calls visit(kind, slots) for each table of a game whose entries code and
+// projects refer to by name.
+template <class Visit>
+void DataNew_ForEachNamedTable(const RGameData& data, Visit&& visit) {
+  visit(RESOURCE_OBJECT, data.objects);
+  visit(RESOURCE_SPRITE, data.sprites);
+  visit(RESOURCE_SOUND, data.sounds);
+  visit(RESOURCE_BACKGROUND, data.backgrounds);
+  visit(RESOURCE_PATH, data.paths);
+  visit(RESOURCE_FONT, data.fonts);
+  visit(RESOURCE_TIMELINE, data.timelines);
+  visit(RESOURCE_SCRIPT, data.scripts);
+  visit(RESOURCE_ROOM, data.rooms);
+}
+
 // The name of a section as the load sequence and dumps show it ("sprites").
 const char* DataNew_SectionName(RGameSection section);

@@ -301,7 +301,7 @@ void DrawTextureTiled(int32_t id, double x, double y, double ox, double oy, doub
   const uint32_t c = D3D_ConvertColour(colour, alpha);
   const uint32_t colours[4] = {c, c, c, c};
   // Whole images from the tile origins: the corner offsets of BuildQuad with
-  // the origin give exactly the specified corners.
+  // the origin give exactly the corners the tiles need.
   for (int64_t X = x0; X < area_left + area_width; X += tw) {
     for (int64_t Y = y0; Y < area_top + area_height; Y += th) {
       DrawQuad(*t, 0, 0, t->width, t->height, static_cast<double>(X), static_cast<double>(Y), ox, oy, xs, ys, 0,

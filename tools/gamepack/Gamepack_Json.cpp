@@ -109,15 +109,7 @@ class CNameIndex {
 
   // The names of a game's tables.
   explicit CNameIndex(const RGameData& game) {
-    AddSlots(RESOURCE_OBJECT, game.objects);
-    AddSlots(RESOURCE_SPRITE, game.sprites);
-    AddSlots(RESOURCE_SOUND, game.sounds);
-    AddSlots(RESOURCE_BACKGROUND, game.backgrounds);
-    AddSlots(RESOURCE_PATH, game.paths);
-    AddSlots(RESOURCE_FONT, game.fonts);
-    AddSlots(RESOURCE_TIMELINE, game.timelines);
-    AddSlots(RESOURCE_SCRIPT, game.scripts);
-    AddSlots(RESOURCE_ROOM, game.rooms);
+    DataNew_ForEachNamedTable(game, [this](RResourceKind kind, const auto& slots) { AddSlots(kind, slots); });
   }
 
   // The names of a project's tables; entries without a text name are left
