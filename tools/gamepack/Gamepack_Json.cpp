@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "data/DataNew_Layout.h"
+#include "data/DataNew_Main.h"
 #include "data/Support_Stream.h"
 #include "gamepack/Gamepack_Image.h"
 
