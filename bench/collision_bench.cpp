@@ -11,7 +11,7 @@
 #include "data/DataNew_Class.h"
 #include "runner/Run_Main.h"
 #include "step/Run_Handle_Collision.h"
-#include "variables/Builtins_Main.h"
+#include "runner/Builtins_Main.h"
 #include "variables/Function_Math.h"
 #include "variables/Code_Variable.h"
 #include "variables/Variable_Main.h"

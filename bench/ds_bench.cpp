@@ -8,6 +8,7 @@
 #include "functions/Support_Data_Structures.h"
 #include "variables/Code_Function.h"
 #include "variables/Variable_Main.h"
+#include "runner/Builtins_Main.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ constexpr RBenchCase kCases[] = {
 int main(int argc, char** argv) {
   Settings.DisplayErrors = false;
   Variable_KeepFreedMemory();  // as the runner does at start
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   bool ok = true;
   for (const RBenchCase& c : kCases) {
     if (Bench_Wanted(argc, argv, c.name)) ok &= Bench_RunProgram(c.name, c.program);

@@ -9,8 +9,9 @@
 #include <string>
 
 #include "functions/Support_Ini.h"
-#include "functions/Support_Path.h"
+#include "data/Support_Path.h"
 #include "variables/Code_Function.h"
+#include "runner/Builtins_Main.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ BENCHMARK(BM_IniWriteKey);
 
 void BM_BinReadMegabyte(benchmark::State& state) {
   Scratch();
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   BuiltinCallback open = Function_Callback(Function_BuiltinIdOf("file_bin_open"));
   BuiltinCallback seek = Function_Callback(Function_BuiltinIdOf("file_bin_seek"));
   BuiltinCallback read = Function_Callback(Function_BuiltinIdOf("file_bin_read_byte"));

@@ -11,6 +11,7 @@
 #include "data/Option_Main.h"
 #include "variables/Code_Function.h"
 #include "variables/Variable_Main.h"
+#include "runner/Builtins_Main.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ bool RunCase(const RBenchCase& c) {
 int main(int argc, char** argv) {
   Settings.DisplayErrors = false;
   Variable_KeepFreedMemory();  // as the runner does at start
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   for (const RVariableDef& def : EXEC_ARGUMENT_VARIABLES) RegisterVariable(def.name, def.getter, def.setter);
   bool ok = true;
   for (const RBenchCase& c : kCases) {

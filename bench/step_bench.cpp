@@ -9,7 +9,7 @@
 #include "runner/Run_Main.h"
 #include "step/Run_Step.h"
 #include "variables/Code_Variable.h"
-#include "variables/Builtins_Main.h"
+#include "runner/Builtins_Main.h"
 #include "variables/Variable_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Lists.h"
@@ -47,7 +47,7 @@ void BM_Step10000(benchmark::State& state) {
   InstallObject();
   CRoom room;
   Room_SetCurrent(0, &room);
-  AutomaticDraw = false;
+  RunState.AutomaticDraw = false;
   for (int32_t i = 0; i < kInstances; i++) {
     CInstance* inst = room.CreateInstance(Instance_NewId(), 0, i % 640, i / 640);
     PerformEvent(inst, inst, EV_CREATE, 0);
@@ -64,7 +64,7 @@ void BM_Step10000(benchmark::State& state) {
     if (inst->variables.Get(fired, 0, value)) total += value.real;
   }
   state.counters["fired"] = total;
-  if (PendingRoom != REQUEST_NONE) state.SkipWithError("a step made a request");
+  if (RunState.PendingRoom != REQUEST_NONE) state.SkipWithError("a step made a request");
   Room_SetCurrent(-1, nullptr);
 }
 BENCHMARK(BM_Step10000)->Iterations(kSteps)->Unit(benchmark::kMillisecond);

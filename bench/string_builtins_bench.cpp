@@ -5,12 +5,13 @@
 #include <initializer_list>
 
 #include "variables/Code_Function.h"
+#include "runner/Builtins_Main.h"
 
 namespace {
 
 // Calls one built-in repeatedly with the same arguments.
 void CallRepeatedly(benchmark::State& state, const char* name, std::initializer_list<RValue> args) {
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   int32_t id = Function_BuiltinIdOf(name);
   RValue slots[MAX_ARGUMENTS];
   int argc = 0;

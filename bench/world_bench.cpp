@@ -10,7 +10,7 @@
 #include "code/Code_Exec.h"
 #include "code/Code_Main.h"
 #include "data/DataNew_Class.h"
-#include "variables/Builtins_Main.h"
+#include "runner/Builtins_Main.h"
 #include "variables/Variable_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Lists.h"

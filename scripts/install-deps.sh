@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build ccache pkg-config git
+  build-essential cmake ninja-build ccache pkg-config git python3
   clang libclang-rt-14-dev
   libsdl2-dev libsdl2-mixer-dev timgm6mb-soundfont
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libstb-dev

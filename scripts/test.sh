@@ -5,6 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
+# The include order of the layers, and the check's own check.
+scripts/check_layers.py --self-test
+scripts/check_layers.py
+
 BUILD=${BUILD_DIR:-build-test}
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug \

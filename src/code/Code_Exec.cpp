@@ -13,13 +13,12 @@
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
 #include "code/Code_Tree.h"
+#include "code/Code_World.h"
 #include "code/Script_Main.h"
 #include "data/Option_Main.h"
 #include "variables/Code_Function.h"
 #include "variables/Code_Variable.h"
 #include "variables/Variable_Class.h"
-#include "world/Instance_Class.h"
-#include "world/Room_Main.h"
 
 // The 16 argument slots of a frame, and how many of them may hold something
 // since the frame's last use (the slots from there on are fresh).
@@ -257,13 +256,13 @@ inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
 // their getters and setters. A missing variable reads false, which the
 // callers turn into real 0 under UninitializedAsZero.
 inline bool ReadOfInstance(CInstance* inst, int32_t id, int32_t index, RValue& out) {
-  if (id >= BUILTIN_VARIABLE_LIMIT) return CopyFound(inst->variables.Find(id, index), out);
+  if (id >= BUILTIN_VARIABLE_LIMIT) return CopyFound(World.variables(inst).Find(id, index), out);
   return GetInstanceVariable(inst, id, index, out);
 }
 
 inline bool WriteOfInstance(CInstance* inst, int32_t id, int32_t index, const RValue& value) {
   if (id < BUILTIN_VARIABLE_LIMIT) return SetInstanceVariable(inst, id, index, value);
-  CopyValue(inst->variables.Slot(id, index), value);
+  CopyValue(World.variables(inst).Slot(id, index), value);
   return true;
 }
 
@@ -326,7 +325,7 @@ int EvalLocal(const XNode& n, XContext& cx, RValue& out) {
 // A plain user variable without owner: global when declared globalvar,
 // else the instance's.
 int EvalUserVariable(const XNode& n, XContext& cx, RValue& out) {
-  const CVariableList& store = IsGlobalvar(n.id) ? Variable_Globals() : cx.self->variables;
+  const CVariableList& store = IsGlobalvar(n.id) ? Variable_Globals() : World.variables(cx.self);
   if (CopyFound(store.Find(n.id, 0), out)) return EXEC_OK;
   return ReadFailed(cx, n.position, n.id, 0, out);
 }
@@ -883,20 +882,6 @@ int RunFor(const XNode& body, XContext& cx, RValue& result, CInstance* inst) {
   return st;
 }
 
-// The body once per live instance of a list, the count taken at the start.
-template <typename ListFn>
-int RunForList(const XNode& body, XContext& cx, RValue& result, ListFn list) {
-  size_t count = list().size();
-  for (size_t i = 0; i < count; i++) {
-    const std::vector<CInstance*>& now = list();
-    if (i >= now.size()) break;
-    if (now[i]->destroyed) continue;
-    int st = RunFor(body, cx, result, now[i]);
-    if (!LoopGoesOn(st)) return st;
-  }
-  return EXEC_OK;
-}
-
 int ExecWith(const XNode& n, XContext& cx, RValue& result) {
   RValue w;
   if (int st = Run(*n.kid[0], cx, w)) return st;
@@ -911,15 +896,21 @@ int ExecWith(const XNode& n, XContext& cx, RValue& result) {
     case OWNER_SELF:
     case OWNER_UNSPECIFIED: single = cx.self; break;
     case OWNER_OTHER: single = cx.other; break;
-    case OWNER_ALL: return RunForList(body, cx, result, [] () -> const std::vector<CInstance*>& { return Room_Instances(); });
-    default:
+    default: {
       if (target < OWNER_LOCAL) return EXEC_OK;
-      if (target < USER_VARIABLE_BASE)
-        return RunForList(body, cx, result, [target]() -> const std::vector<CInstance*>& {
-          return Room_ObjectInstances(target);
-        });
-      single = Room_FindInstance(target);
-      if (!single) return EXEC_OK;
+      if (target >= INSTANCE_ID_BASE) {
+        single = World.find(target);
+        if (!single) return EXEC_OK;
+        break;
+      }
+      // `all`, or an object with its descendants: a break ends only the with.
+      int st = EXEC_OK;
+      World_ForOwner(target, [&](CInstance* inst) {
+        st = RunFor(body, cx, result, inst);
+        return LoopGoesOn(st);
+      });
+      return LoopGoesOn(st) ? EXEC_OK : st;
+    }
   }
   int st = RunFor(body, cx, result, single);
   return st == EXEC_CONTINUE ? EXEC_OK : st;

@@ -2,3 +2,6 @@
 
 RSettings Settings;
 bool SecureMode = false;
+bool DebugMode = false;
+int32_t GameId = 0;
+uint8_t GameGuid[16] = {};

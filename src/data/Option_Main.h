@@ -56,3 +56,10 @@ extern RSettings Settings;
 // execution, libraries, registry writing and the like. Read from the
 // registry at start.
 extern bool SecureMode;
+
+// The game's identity, read from its main block: debug mode (the debugger
+// runs beside the game), the game id (saved games, highscores, registry
+// keys) and the 16-byte GUID that multiplayer sessions are bound to.
+extern bool DebugMode;
+extern int32_t GameId;
+extern uint8_t GameGuid[16];

@@ -8,7 +8,6 @@
 #include "code/Code_Error.h"
 #include "functions/Support_Data_Structures.h"
 #include "variables/Code_Function.h"
-#include "variables/Function_Modules.h"
 
 namespace {
 

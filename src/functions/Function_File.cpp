@@ -17,9 +17,11 @@
 
 #include "code/Code_Error.h"
 #include "data/Option_Main.h"
-#include "data/Support_File.h"
+#include "data/Support_TempDir.h"
+#include "functions/Support_Included.h"
+#include "platform/Platform_Process.h"
 #include "functions/Support_Ini.h"
-#include "functions/Support_Path.h"
+#include "data/Support_Path.h"
 #include "platform/Platform.h"
 #include "platform/Platform_Registry.h"
 #include "variables/Code_Function.h"
@@ -598,6 +600,32 @@ void F_DiscardIncludeFile(CInstance*, CInstance*, int, RValue* args, RValue&) {
   if (CDataFile* file = IncludedFile(ArgString(args, 0), "Trying to discard non-existing file.")) DataFile_Discard(*file);
 }
 
+// A program by a game path (a bare name is looked up on PATH), its
+// arguments split as the original platform splits command lines.
+bool RunProgram(const std::string& program, const std::string& arguments, const std::string& directory, bool wait) {
+  std::vector<std::string> args = Process_SplitArguments(arguments);
+  args.insert(args.begin(), Path_HasFolder(program) ? Path_Resolve(program) : program);
+  return Process_Start(std::move(args), directory, wait);
+}
+
+// An address or a document goes to the desktop; an executable file is
+// started with the parameters instead. False when the file does not exist
+// or nothing could be started.
+bool OpenDocument(const std::string& file, const std::string& parameters, const std::string& directory) {
+  bool address = file.find("://") != std::string::npos || file.rfind("mailto:", 0) == 0;
+  if (address) return Process_OpenWithDesktop(file, directory);
+  std::string native = Path_Resolve(file);
+  std::error_code ec;
+  fs::file_status status = fs::status(native, ec);
+  if (ec || !fs::exists(status)) return false;
+  if (fs::is_regular_file(status) && access(native.c_str(), X_OK) == 0) {
+    std::vector<std::string> args = Process_SplitArguments(parameters);
+    args.insert(args.begin(), native.find('/') == std::string::npos ? "./" + native : native);
+    return Process_Start(std::move(args), directory, false);
+  }
+  return Process_OpenWithDesktop(native, directory);
+}
+
 template <bool Shell>
 void F_Execute(CInstance*, CInstance*, int, RValue* args, RValue&) {
   const std::string& program = ArgString(args, 0);
@@ -606,8 +634,8 @@ void F_Execute(CInstance*, CInstance*, int, RValue* args, RValue&) {
     return;
   }
   std::string directory = File_WorkingDirectory();
-  bool started = Shell ? Shell_Open(program, ArgString(args, 1), directory)
-                       : Program_Run(program, ArgString(args, 1), directory, ArgBool(args, 2));
+  bool started = Shell ? OpenDocument(program, ArgString(args, 1), directory)
+                       : RunProgram(program, ArgString(args, 1), directory, ArgBool(args, 2));
   if (!started) Fail("Cannot execute " + program);
 }
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "functions/Support_Path.h"
+#include "data/Support_Path.h"
 
 namespace {
 

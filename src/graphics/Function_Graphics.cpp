@@ -13,7 +13,7 @@
 #include "graphics/Graphics_Transition.h"
 #include "graphics/Graphics_Text.h"
 #include "graphics/Graphics_Bitmap32.h"
-#include "functions/Support_Path.h"
+#include "data/Support_Path.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Texture.h"
@@ -21,7 +21,7 @@
 #include "graphics/Room_Draw.h"
 #include "graphics/Sprite_Class.h"
 #include "graphics/Sprite_Main.h"
-#include "runner/Run_Main.h"
+#include "world/Run_State.h"
 #include "variables/Code_Function.h"
 #include "variables/Variable_BuiltIn.h"
 #include "world/Instance_Class.h"
@@ -528,7 +528,7 @@ constexpr RFunctionDef kSurfaceFunctions[] = {
     {"draw_surface_tiled_ext", F_DrawSurface<kTiledExt>, 7},
 };
 
-void F_SetAutomaticDraw(CInstance*, CInstance*, int, RValue* args, RValue&) { AutomaticDraw = ArgBool(args, 0); }
+void F_SetAutomaticDraw(CInstance*, CInstance*, int, RValue* args, RValue&) { RunState.AutomaticDraw = ArgBool(args, 0); }
 
 // The back buffer's colour at a room point, seen through the view being
 // drawn when views are in use; 0 when it cannot be read.

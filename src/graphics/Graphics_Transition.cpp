@@ -10,7 +10,7 @@
 #include "graphics/Graphics_Surface.h"
 #include "graphics/Room_Draw.h"
 #include "graphics/Sprite_Class.h"
-#include "runner/Run_Main.h"
+#include "world/Run_State.h"
 #include "variables/Code_Function.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
@@ -102,10 +102,10 @@ void Transition_Begin(int32_t kind, int32_t steps) {
   }
   // The old room as it looks now, its room change hidden from the drawing.
   Surface_SetTarget(g_A);
-  const int32_t request = PendingRoom;
-  PendingRoom = REQUEST_NONE;
+  const int32_t request = RunState.PendingRoom;
+  RunState.PendingRoom = REQUEST_NONE;
   Room_Draw(*Room_Current());
-  PendingRoom = request;
+  RunState.PendingRoom = request;
   g_B = Surface_Create(D3D_DrawingWidth(), D3D_DrawingHeight());
   if (g_B < 0) {
     g_Kind = -1;

@@ -10,8 +10,8 @@
 #include "graphics/Graphics_Window.h"
 #include "graphics/Sprite_Class.h"
 #include "graphics/Sprite_Main.h"
-#include "runner/Run_Global.h"
-#include "step/Run_Step.h"
+#include "world/Run_Global.h"
+#include "world/Run_State.h"
 #include "variables/Variable_BuiltIn.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
@@ -100,7 +100,7 @@ void DrawRegion(CRoom& room, int32_t L, int32_t T, int32_t R, int32_t B) {
   DrawLayers(room, true, L, T, R, B);
   // The cursor sprite at the mouse, its image counting the steps.
   if (const CSprite* cursor = Sprite_Get(Game.cursor_sprite))
-    cursor->DrawExt(Step_CursorImage, Step_MouseX, Step_MouseY, 1, 1, 0, 0xFFFFFF, 1);
+    cursor->DrawExt(RunState.CursorImage, RunState.MouseX, RunState.MouseY, 1, 1, 0, 0xFFFFFF, 1);
 }
 
 std::string Caption(const CRoom& room) {

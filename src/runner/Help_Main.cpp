@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "functions/Support_Path.h"
+#include "data/Support_Path.h"
 #include "graphics/Graphics_D3D.h"
 #include "platform/Platform_Font.h"
 #include "platform/Platform_Form.h"

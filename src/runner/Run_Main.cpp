@@ -16,9 +16,9 @@
 #include "graphics/Graphics_Transition.h"
 #include "graphics/Room_Draw.h"
 #include "platform/Platform.h"
-#include "runner/Run_Clock.h"
+#include "world/Run_Clock.h"
 #include "runner/Help_Main.h"
-#include "runner/Run_Global.h"
+#include "world/Run_Global.h"
 #include "runner/Runner_Form.h"
 #include "step/IO_Main.h"
 #include "step/Run_Step.h"
@@ -29,13 +29,6 @@
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
 
-bool GameRunning = false;
-bool GamePaused = false;
-int32_t PendingRoom = REQUEST_NONE;
-std::string PendingLoadFile;
-int32_t Run_Fps = 0;
-bool AutomaticDraw = true;
-int64_t Run_StepCount = 0;
 
 namespace {
 
@@ -67,15 +60,15 @@ void RunWithTemporaryInstance(const std::string& text, const char* failure, bool
 // Window messages between steps. The window's close button ends the game.
 void ProcessMessages() {
   Platform_ProcessMessages();
-  if (Platform_TakeCloseRequest() && PendingRoom == REQUEST_NONE) PendingRoom = REQUEST_END;
+  if (Platform_TakeCloseRequest() && RunState.PendingRoom == REQUEST_NONE) RunState.PendingRoom = REQUEST_END;
 }
 
 // One step plus the runner's own step limit.
 void StepOnce() {
   DoStep();
-  Run_StepCount++;
-  if (RunnerOptions.max_steps >= 0 && Run_StepCount >= RunnerOptions.max_steps && PendingRoom == REQUEST_NONE)
-    PendingRoom = REQUEST_END;
+  RunState.StepCount++;
+  if (RunnerOptions.max_steps >= 0 && RunState.StepCount >= RunnerOptions.max_steps && RunState.PendingRoom == REQUEST_NONE)
+    RunState.PendingRoom = REQUEST_END;
 }
 
 // Shows the frame the step drew and starts the next one.
@@ -91,7 +84,7 @@ void PresentFrame() {
 }  // namespace
 
 bool CarryOutRequest() {
-  int32_t request = PendingRoom;
+  int32_t request = RunState.PendingRoom;
   if (request == REQUEST_NONE) return false;
   if (request >= 0) {
     ChangeRoom(request);
@@ -107,46 +100,46 @@ bool CarryOutRequest() {
       return false;
     case REQUEST_LOAD:
       // Saved games are not read yet: the request is dropped.
-      PendingRoom = REQUEST_NONE;
+      RunState.PendingRoom = REQUEST_NONE;
       return false;
     default:
       // Not a request the loop knows: drop it rather than stall every step.
-      PendingRoom = REQUEST_NONE;
+      RunState.PendingRoom = REQUEST_NONE;
       return false;
   }
 }
 
 void RunGame() {
-  if (!GameRunning) {
-    GameRunning = true;
+  if (!RunState.GameRunning) {
+    RunState.GameRunning = true;
     StartGame();
   }
-  GameRunning = true;
-  GamePaused = false;
+  RunState.GameRunning = true;
+  RunState.GamePaused = false;
   MainLoop();
-  if (!GameRunning) EndGame();
+  if (!RunState.GameRunning) EndGame();
 }
 
 void MainLoop() {
   if (CarryOutRequest()) {
-    GameRunning = false;
+    RunState.GameRunning = false;
     return;
   }
   ClockStart();
   g_Timer.Start(ClockMicroseconds());
-  Run_Fps = 0;
+  RunState.Fps = 0;
   ProcessMessages();
-  while (GameRunning && !GamePaused) {
+  while (RunState.GameRunning && !RunState.GamePaused) {
     try {
       StepOnce();
       int64_t now = ClockMicroseconds();
       CRoom* room = Room_Current();
       if (room && room->speed < 1) room->speed = 1;
-      int64_t wait = g_Timer.AfterStep(now, room ? room->speed : 30, Run_Fps);
+      int64_t wait = g_Timer.AfterStep(now, room ? room->speed : 30, RunState.Fps);
       if (!RunnerOptions.unthrottled) WaitMicroseconds(wait);
-      if (PendingRoom == REQUEST_NONE && AutomaticDraw) PresentFrame();
+      if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame();
       if (CarryOutRequest()) {
-        GameRunning = false;
+        RunState.GameRunning = false;
         return;
       }
       ProcessMessages();
@@ -159,8 +152,8 @@ void MainLoop() {
 void SingleStep() {
   ProcessMessages();
   StepOnce();
-  if (PendingRoom == REQUEST_NONE && AutomaticDraw) PresentFrame();
-  if (CarryOutRequest()) GameRunning = false;
+  if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame();
+  if (CarryOutRequest()) RunState.GameRunning = false;
   ProcessMessages();
 }
 
@@ -171,7 +164,7 @@ void HandleFunctionKeys() {
   if (last == KEY_F1 && Settings.KeyF1) {
     Help_Show();  // clears all input, the last key included
   } else if (last == KEY_ESCAPE && Settings.KeyEsc) {
-    PendingRoom = REQUEST_END;
+    RunState.PendingRoom = REQUEST_END;
   } else if (last == KEY_F4 && Settings.KeyF4) {
     Window_ToggleFullScreen();
   } else if (last == KEY_F9 && Settings.KeyF9) {
@@ -221,11 +214,11 @@ void LeaveRoom(bool game_ending) {
   CRoom* room = Room_Current();
   if (!room) return;
   room->RemoveDestroyed();
-  int32_t request = PendingRoom;
-  PendingRoom = REQUEST_NONE;
+  int32_t request = RunState.PendingRoom;
+  RunState.PendingRoom = REQUEST_NONE;
   PerformEventForAll(EV_OTHER, EV_ROOM_END);
   if (game_ending) PerformEventForAll(EV_OTHER, EV_GAME_END);
-  PendingRoom = request;
+  RunState.PendingRoom = request;
 
   FreeCarried();
   for (CInstance* inst : room->Instances()) {
@@ -243,7 +236,7 @@ void LeaveRoom(bool game_ending) {
 }
 
 void GotoRoom(int32_t index, bool first_room) {
-  PendingRoom = REQUEST_NONE;
+  RunState.PendingRoom = REQUEST_NONE;
   IO_ClearAll();
   auto& copies = Room_RuntimeCopies();
   if (index < 0) index = 0;

@@ -6,26 +6,7 @@
 #include <string>
 #include <vector>
 
-// Requests left in PendingRoom for the main loop. A room index (0 or more)
-// asks for a room change.
-enum : int32_t {
-  REQUEST_NONE = -1,
-  REQUEST_END = -100,
-  REQUEST_RESTART = -200,
-  REQUEST_LOAD = -300,
-  REQUEST_ERROR_STOP = -400,
-};
-
-// The run state of the process.
-extern bool GameRunning;
-extern bool GamePaused;
-// The pending request; while it is not REQUEST_NONE no event is dispatched.
-extern int32_t PendingRoom;
-extern std::string PendingLoadFile;
-// Frames counted in the last whole second of the clock (built-in `fps`).
-extern int32_t Run_Fps;
-// Whether the room is drawn and shown each step (set_automatic_draw).
-extern bool AutomaticDraw;
+#include "world/Run_State.h"
 
 // Carries out the room changes and game requests between steps.
 // Starts (if needed) and runs the game until it ends or is paused.
@@ -34,7 +15,7 @@ void RunGame();
 void MainLoop();
 // One step with its request, for the debugger's Step command.
 void SingleStep();
-// Carries out PendingRoom; true when the game must stop (end or error).
+// Carries out RunState.PendingRoom; true when the game must stop (end or error).
 bool CarryOutRequest();
 
 // The library initialisation code run at every game start (texts in order).
@@ -52,5 +33,3 @@ void GotoRoom(int32_t index, bool first_room);
 // the first whose setting is on is handled and the last key becomes 0.
 void HandleFunctionKeys();
 
-// Steps run since the game started (all rooms, restarts included).
-extern int64_t Run_StepCount;

@@ -9,7 +9,7 @@
 #include "platform/Platform_Font.h"
 #include "platform/Platform_Form.h"
 #include "platform/Platform_Registry.h"
-#include "runner/Run_Global.h"
+#include "world/Run_Global.h"
 #include "runner/Runner_Load.h"
 #include "runner/Support_Message.h"
 #include "step/IO_Main.h"

@@ -9,7 +9,8 @@
 
 #include "code/Code_Error.h"
 #include "data/DataNew_Class.h"
-#include "data/Support_File.h"
+#include "data/Support_TempDir.h"
+#include "functions/Support_Included.h"
 #include "functions/Function_File.h"
 #include "functions/Support_Data_Structures.h"
 #include "platform/Platform_Registry.h"
@@ -17,9 +18,9 @@
 #include "platform/Platform_Dialog.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
-#include "variables/Builtins_Listing.h"
-#include "variables/Builtins_Main.h"
-#include "variables/Support_DLL.h"
+#include "runner/Builtins_Listing.h"
+#include "runner/Builtins_Main.h"
+#include "functions/Support_DLL.h"
 #include "variables/Variable_Main.h"
 
 RRunnerOptions RunnerOptions;
@@ -138,7 +139,8 @@ int Runner_Main(int argc, char** argv) {
   DLL_SetFolder(std::filesystem::absolute(game).parent_path().string());
 
   Builtins_RegisterAll();
-  TempDir_Create();
+  if (!TempDir_Create())
+    Platform_ShowMessage("Failed to create temp dir. This can cause serious problems with sounds, etc.");
   bool ok = StartUp(game);
   ShutDown();
   File_CloseAll();
@@ -153,6 +155,6 @@ int Runner_Main(int argc, char** argv) {
                 status == EXIT_GAME_ENDED  ? "game ended"
                 : status == EXIT_GAME_ERROR ? "game stopped by an error"
                                             : "game did not load",
-                static_cast<long long>(Run_StepCount));
+                static_cast<long long>(RunState.StepCount));
   return status;
 }

@@ -14,9 +14,6 @@
 #include "runner/Run_Main.h"
 #include "runner/Runner_Sections.h"
 
-bool DebugMode = false;
-int32_t GameId = 0;
-uint8_t GameGuid[16] = {};
 
 namespace {
 

@@ -8,11 +8,6 @@
 
 class CStream;
 
-// Game identity read from the main block.
-extern bool DebugMode;
-extern int32_t GameId;
-extern uint8_t GameGuid[16];
-
 // Loads, prepares and runs the game in the file; false when loading or
 // preparing failed (its message has been shown).
 bool StartUp(const std::string& game_file);

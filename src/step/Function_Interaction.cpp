@@ -8,11 +8,10 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Tree.h"
-#include "runner/Run_Clock.h"
-#include "runner/Run_Main.h"
+#include "world/Run_Clock.h"
+#include "world/Run_State.h"
 #include "step/Run_Handle_Collision.h"
 #include "variables/Code_Function.h"
-#include "variables/Function_Modules.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
@@ -450,10 +449,10 @@ void F_ActivateRegion(CInstance*, CInstance*, int, RValue* args, RValue&) {
 void RequestRoom(int32_t index) {
   if (!Room_Exists(index)) {
     ReportActionError("Unexisting room number: " + std::to_string(index), true);
-    PendingRoom = REQUEST_ERROR_STOP;
+    RunState.PendingRoom = REQUEST_ERROR_STOP;
     return;
   }
-  PendingRoom = index;
+  RunState.PendingRoom = index;
 }
 
 void F_RoomGoto(CInstance*, CInstance*, int, RValue* args, RValue&) { RequestRoom(ArgInt(args, 0)); }
@@ -466,7 +465,7 @@ void F_RoomGotoNeighbour(CInstance*, CInstance*, int, RValue*, RValue&) {
     ReportActionError(Step < 0 ? "Moving to previous room before the first room."
                                : "Moving to next room after the last room.",
                       true);
-    PendingRoom = REQUEST_ERROR_STOP;
+    RunState.PendingRoom = REQUEST_ERROR_STOP;
     return;
   }
   RequestRoom(target);
@@ -479,7 +478,7 @@ void F_Sleep(CInstance*, CInstance*, int, RValue* args, RValue&) { WaitMicroseco
 
 template <int32_t Request>
 void F_GameRequest(CInstance*, CInstance*, int, RValue*, RValue&) {
-  PendingRoom = Request;
+  RunState.PendingRoom = Request;
 }
 
 // ---------------------------------------------------------------------------

@@ -9,7 +9,7 @@
 #include "graphics/Graphics_Window.h"
 #include "graphics/Room_Draw.h"
 #include "platform/Platform_Input.h"
-#include "runner/Run_Main.h"
+#include "world/Run_State.h"
 #include "step/IO_Main.h"
 #include "step/Path_Main.h"
 #include "step/Run_Handle_Collision.h"
@@ -20,10 +20,10 @@
 #include "world/Room_Main.h"
 #include "world/TimeLine_Main.h"
 
-int32_t Step_CursorImage = 0;
-double Step_MouseX = 0, Step_MouseY = 0;
-
 namespace {
+
+// The runner's function-key handler, run first in every step.
+void (*g_FunctionKeys)() = nullptr;
 
 // Other event numbers the step raises.
 enum : int32_t {
@@ -56,7 +56,7 @@ constexpr int32_t kAxisHigh = 44000;
 
 double g_PreviousMouseX = 0, g_PreviousMouseY = 0;
 
-bool Pending() { return PendingRoom != REQUEST_NONE; }
+bool Pending() { return RunState.PendingRoom != REQUEST_NONE; }
 
 // Calls fn(inst) for the live instances of each object listed for (kind,
 // number): objects in ascending order, each object's own instances counted
@@ -152,12 +152,12 @@ void Joysticks(CRoom& room) {
 }
 
 void Mouse(CRoom& room) {
-  g_PreviousMouseX = Step_MouseX;
-  g_PreviousMouseY = Step_MouseY;
+  g_PreviousMouseX = RunState.MouseX;
+  g_PreviousMouseY = RunState.MouseY;
   int32_t mx = 0, my = 0;
   Window_ViewsMouseGet(mx, my);
-  Step_MouseX = mx;
-  Step_MouseY = my;
+  RunState.MouseX = mx;
+  RunState.MouseY = my;
   const double px = g_PreviousMouseX, py = g_PreviousMouseY;
   auto under = [mx, my](const CInstance* inst) { return Collision_ContainsPoint(inst, mx, my, true); };
 
@@ -259,6 +259,8 @@ constexpr Phase kPhasesAfterMotion[] = {BoundariesAndViews, Collisions, EndStep}
 
 }  // namespace
 
+void Step_SetFunctionKeys(void (*handler)()) { g_FunctionKeys = handler; }
+
 void DoStep() {
   CRoom* current = Room_Current();
   if (!current) return;
@@ -267,7 +269,7 @@ void DoStep() {
   // exist yet; only a lost focus can freeze the game.
   if (Settings.FreezeOnLoseFocus && !Window_IsActive()) return;
 
-  HandleFunctionKeys();
+  if (g_FunctionKeys) g_FunctionKeys();
   if (IO_Input.close_button) {
     IO_Input.close_button = false;
     PerformEventForAll(EV_OTHER, EV_CLOSE_BUTTON);
@@ -290,9 +292,9 @@ void DoStep() {
   // once a draw or animation end event has made a request.
   Particle_UpdateSystems();
   room.RemoveDestroyed();
-  if (AutomaticDraw) Room_Draw(room);
+  if (RunState.AutomaticDraw) Room_Draw(room);
   room.ScrollBackgrounds();
   Animation(room);
-  Step_CursorImage++;
+  RunState.CursorImage++;
   IO_ClearStepFlags();
 }

@@ -6,7 +6,6 @@
 // Advances the current room by one step. Does nothing without a current room.
 void DoStep();
 
-// Incremented once per step; the image the cursor sprite shows.
-extern int32_t Step_CursorImage;
-// The mouse position in room coordinates read this step (`mouse_x`, `mouse_y`).
-extern double Step_MouseX, Step_MouseY;
+// Installs the runner's handling of the function keys (Esc, F1, F4, F5, F6,
+// F9), which every step runs before anything else.
+void Step_SetFunctionKeys(void (*handler)());

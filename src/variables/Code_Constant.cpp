@@ -4,8 +4,7 @@
 #include "code/Code_Exec.h"
 #include "code/Code_Main.h"
 #include "data/Option_Main.h"
-#include "platform/Platform.h"
-#include "world/Instance_Class.h"
+#include "code/Code_World.h"
 
 #include <algorithm>
 #include <deque>
@@ -144,22 +143,20 @@ bool IsIdentifier(std::string_view s) {
 bool DefineUserConstant(std::string_view raw_name, std::string_view value_text) {
   std::string name(TrimControls(raw_name));
   if (!IsIdentifier(name)) {
-    Platform_ShowMessage("Constant name " + name + "  is not valid.");
+    Error_ShowMessage("Constant name " + name + "  is not valid.");
     return false;
   }
   CCode code(value_text, true);
   RValue value;
   bool ok = code.Compile();
   if (ok) {
-    // A stand-in for the instance that no room has yet.
-    CInstance temporary;
-    temporary.id = 0;
-    temporary.object_index = 0;
-    ok = ExecuteValue(&temporary, &temporary, code, value);
+    // No room has instances yet: the world's stand-in is self and other.
+    CInstance* stand_in = World.stand_in();
+    ok = ExecuteValue(stand_in, stand_in, code, value);
   }
   if (!ok) {
     ClearRecordedError();
-    Platform_ShowMessage("Value for constant " + name + "  is not valid.");
+    Error_ShowMessage("Value for constant " + name + "  is not valid.");
     return false;
   }
   DefineConstant(name, value);

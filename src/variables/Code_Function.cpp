@@ -5,7 +5,6 @@
 
 #include "code/Code_Operator.h"
 #include "data/Resource_Names.h"
-#include "variables/Function_Modules.h"
 
 namespace {
 
@@ -41,13 +40,6 @@ void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc) 
 
 void RegisterFunctions(std::span<const RFunctionDef> table) {
   for (const RFunctionDef& def : table) RegisterFunction(def.name, def.callback, def.argc);
-}
-
-void RegisterAllFunctions() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  for (void (*reg)() : kFunctionModules) reg();
 }
 
 int32_t Function_Count() { return static_cast<int32_t>(Entries().size()); }

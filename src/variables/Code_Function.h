@@ -34,9 +34,6 @@ struct RFunctionDef {
 void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc);
 // Appends a module's whole table in order.
 void RegisterFunctions(std::span<const RFunctionDef> table);
-// Registers every module's functions, in the engine's fixed module order. Safe
-// to call more than once: only the first call registers.
-void RegisterAllFunctions();
 
 // Number of registered built-ins.
 int32_t Function_Count();

@@ -11,7 +11,6 @@
 #include "code/Code_Operator.h"
 #include "platform/Platform.h"
 #include "variables/Code_Function.h"
-#include "variables/Function_Modules.h"
 
 // ---------------------------------------------------------------------------
 // The random generator

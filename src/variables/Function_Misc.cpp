@@ -15,13 +15,12 @@
 #include "code/Code_Main.h"
 #include "code/Script_Main.h"
 #include "data/Option_Main.h"
-#include "functions/Support_Path.h"
+#include "data/Support_Path.h"
 #include "platform/Platform_Graphics.h"
 #include "platform/Platform_System.h"
 #include "variables/Code_Function.h"
-#include "variables/Function_Modules.h"
-#include "variables/Support_DLL.h"
-#include "world/Event_Context.h"
+#include "functions/Support_DLL.h"
+#include "code/Event_Context.h"
 #include "world/Object_Main.h"
 
 namespace {

@@ -13,12 +13,11 @@
 #include "graphics/Background_Main.h"
 #include "graphics/Sprite_Class.h"
 #include "graphics/Sprite_Main.h"
-#include "runner/Run_Global.h"
-#include "runner/Run_Main.h"
-#include "runner/Runner_Load.h"
+#include "world/Run_Global.h"
+#include "world/Run_State.h"
 #include "variables/Code_Function.h"
 #include "variables/Variable_Main.h"
-#include "world/Event_Context.h"
+#include "code/Event_Context.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
 #include "step/IO_Main.h"
@@ -130,6 +129,13 @@ bool GetValue(CInstance*, int32_t, RValue& out) {
 template <auto* Value>
 bool SetValue(CInstance*, int32_t, const RValue& v) {
   Take(*Value, v);
+  return true;
+}
+
+// A read-only field of the run state.
+template <auto Member>
+bool GetRun(CInstance*, int32_t, RValue& out) {
+  Put(out, RunState.*Member);
   return true;
 }
 
@@ -275,12 +281,6 @@ bool SetInputRange(CInstance*, int32_t, const RValue& v) {
 template <auto Member>
 bool GetInput(CInstance*, int32_t, RValue& out) {
   Put(out, IO_Input.*Member);
-  return true;
-}
-
-template <double* Position>
-bool GetMouse(CInstance*, int32_t, RValue& out) {
-  out.SetReal(*Position);
   return true;
 }
 
@@ -473,8 +473,8 @@ const RVariableDef kGameVariables[] = {
     ViewDef<&CView::hspeed>("view_hspeed"),
     ViewDef<&CView::vspeed>("view_vspeed"),
     ViewDef<&CView::object>("view_object"),
-    {"mouse_x", GetMouse<&Step_MouseX>, nullptr},
-    {"mouse_y", GetMouse<&Step_MouseY>, nullptr},
+    {"mouse_x", GetRun<&RRunState::MouseX>, nullptr},
+    {"mouse_y", GetRun<&RRunState::MouseY>, nullptr},
     {"mouse_button", GetInput<&RInputState::mouse_button>, SetInputRange<&RInputState::mouse_button, 1, 3>},
     {"mouse_lastbutton", GetInput<&RInputState::mouse_lastbutton>,
      SetInputRange<&RInputState::mouse_lastbutton, 1, 3>},
@@ -490,7 +490,7 @@ const RVariableDef kGameVariables[] = {
     {"caption_score", GetGame<&RGameGlobals::caption_score>, SetGame<&RGameGlobals::caption_score>},
     {"caption_lives", GetGame<&RGameGlobals::caption_lives>, SetGame<&RGameGlobals::caption_lives>},
     {"caption_health", GetGame<&RGameGlobals::caption_health>, SetGame<&RGameGlobals::caption_health>},
-    {"fps", GetValue<&Run_Fps>, nullptr},
+    {"fps", GetRun<&RRunState::Fps>, nullptr},
     {"current_time", GetComputed<CurrentTime>, nullptr},
     {"current_year", GetDate<kYear>, nullptr},
     {"current_month", GetDate<kMonth>, nullptr},

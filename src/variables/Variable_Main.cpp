@@ -7,11 +7,10 @@
 
 #include "code/Code_Tree.h"
 #include "data/Support_Stream.h"
-#include "platform/Platform.h"
+#include "code/Code_Error.h"
+#include "code/Code_World.h"
 #include "variables/Code_Variable.h"
 #include "variables/Variable_Class.h"
-#include "world/Instance_Class.h"
-#include "world/Room_Main.h"
 
 namespace {
 
@@ -36,7 +35,7 @@ std::unordered_map<std::string_view, int32_t>& Index() {
 void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter setter) {
   auto& table = Table();
   if (table.size() >= MAX_BUILTIN_VARIABLES) {
-    Platform_ShowMessage("INTERNAL ERROR: Adding too many variables");
+    Error_ShowMessage("INTERNAL ERROR: Adding too many variables");
     return;
   }
   // Reserved once, so the names the index views never move.
@@ -69,25 +68,6 @@ constexpr int32_t kGlobalsVersion = 700;
 constexpr size_t kInitialFlags = 10000;
 
 CVariableList g_Globals;
-
-// Applies `fn` to every live instance an owner of 0 or more (or `all`)
-// names, the count taken once: instances added meanwhile are not visited.
-template <typename Fn>
-void ForOwnerInstances(int32_t owner, Fn fn) {
-  if (owner >= USER_VARIABLE_BASE) {
-    if (CInstance* inst = Room_FindInstance(owner)) fn(inst);
-    return;
-  }
-  auto list = [owner]() -> const std::vector<CInstance*>& {
-    return owner == OWNER_ALL ? Room_Instances() : Room_ObjectInstances(owner);
-  };
-  size_t count = list().size();
-  for (size_t i = 0; i < count; i++) {
-    const std::vector<CInstance*>& now = list();
-    if (i >= now.size()) break;
-    if (!now[i]->destroyed && !fn(now[i])) return;
-  }
-}
 
 }  // namespace
 
@@ -132,7 +112,7 @@ bool GetInstanceVariable(CInstance* inst, int32_t id, int32_t index, RValue& out
     if (id < 0 || id >= Variable_BuiltinCount()) return false;
     return Variable_Getter(id)(inst, index, out);
   }
-  return inst->variables.Get(id, index, out);
+  return World.variables(inst).Get(id, index, out);
 }
 
 bool SetInstanceVariable(CInstance* inst, int32_t id, int32_t index, const RValue& value) {
@@ -141,14 +121,14 @@ bool SetInstanceVariable(CInstance* inst, int32_t id, int32_t index, const RValu
     BuiltinSetter setter = Variable_Setter(id);
     return setter != nullptr && setter(inst, index, value);
   }
-  inst->variables.Set(id, index, value);
+  World.variables(inst).Set(id, index, value);
   return true;
 }
 
 bool GetOwnerVariable(int32_t owner, int32_t id, int32_t index, RValue& out) {
   if (owner < 0 && owner != OWNER_ALL) return false;
   bool ok = false;
-  ForOwnerInstances(owner, [&](CInstance* inst) {
+  World_ForOwner(owner, [&](CInstance* inst) {
     ok = GetInstanceVariable(inst, id, index, out);
     return false;  // the first live instance only
   });
@@ -158,7 +138,7 @@ bool GetOwnerVariable(int32_t owner, int32_t id, int32_t index, RValue& out) {
 bool SetOwnerVariable(int32_t owner, int32_t id, int32_t index, const RValue& value) {
   if (owner < 0 && owner != OWNER_ALL) return false;
   bool ok = true;
-  ForOwnerInstances(owner, [&](CInstance* inst) {
+  World_ForOwner(owner, [&](CInstance* inst) {
     ok = SetInstanceVariable(inst, id, index, value);
     return true;
   });

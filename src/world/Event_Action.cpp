@@ -3,11 +3,11 @@
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
 #include "code/Script_Main.h"
-#include "runner/Run_Main.h"
+#include "world/Run_State.h"
 #include "variables/Code_Function.h"
 #include "variables/Variable_BuiltIn.h"
 #include "world/Event_Class.h"
-#include "world/Event_Context.h"
+#include "code/Event_Context.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
 
@@ -25,7 +25,7 @@ struct RNestingGuard {
   ~RNestingGuard() { g_Nesting--; }
 };
 
-bool Pending() { return PendingRoom != REQUEST_NONE; }
+bool Pending() { return RunState.PendingRoom != REQUEST_NONE; }
 
 // Evaluates the arguments of an action into `slots` (constants copied,
 // expressions run for self and other; an expression's error is reported

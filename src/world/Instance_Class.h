@@ -7,11 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "code/Code_World.h"
 #include "variables/Variable_Class.h"
 
 constexpr int32_t INSTANCE_ALARMS = 12;
-// Instance ids start above this; object indices lie below it.
-constexpr int32_t INSTANCE_ID_BASE = 100000;
 // The bounding box of an instance without a shape.
 constexpr int32_t INSTANCE_NO_BOX = -100000;
 

@@ -1,7 +1,7 @@
 #include "world/Object_Class.h"
 
 #include "data/DataNew_Class.h"
-#include "world/Event_Context.h"
+#include "code/Event_Context.h"
 
 void CObject::LoadFrom(const RObjectRecord& r) {
   *this = CObject();

@@ -4,9 +4,9 @@
 
 #include "data/DataNew_Class.h"
 #include "data/Resource_Names.h"
-#include "runner/Run_Main.h"
+#include "world/Run_State.h"
 #include "world/Event_Action.h"
-#include "world/Event_Context.h"
+#include "code/Event_Context.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
 
@@ -105,7 +105,7 @@ const CEvent* FindEvent(int32_t object, int32_t kind, int32_t number, int32_t& h
 }
 
 void PerformObjectEvent(CInstance* self, CInstance* other, int32_t object, int32_t kind, int32_t number) {
-  if (PendingRoom != REQUEST_NONE) return;
+  if (RunState.PendingRoom != REQUEST_NONE) return;
   int32_t holder = -1;
   const CEvent* event = FindEvent(object, kind, number, holder);
   if (!event) return;

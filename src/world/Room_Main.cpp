@@ -94,3 +94,23 @@ void Room_SetCurrent(int32_t index, CRoom* room) {
   RoomIndex = index;
   g_Current = room;
 }
+
+namespace {
+
+CVariableList& InstanceVariables(CInstance* inst) { return inst->variables; }
+bool InstanceDestroyed(const CInstance* inst) { return inst->destroyed; }
+CInstance* StandIn() {
+  static CInstance stand_in = [] {
+    CInstance inst;
+    inst.id = 0;
+    inst.object_index = 0;
+    return inst;
+  }();
+  return &stand_in;
+}
+
+}  // namespace
+
+void World_InstallAccess() {
+  Code_SetWorld({InstanceVariables, InstanceDestroyed, Room_Instances, Room_ObjectInstances, Room_FindInstance, StandIn});
+}

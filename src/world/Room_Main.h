@@ -25,6 +25,10 @@ const std::vector<CInstance*>& Room_ObjectInstances(int32_t object);
 // The live active instance with that id, or null.
 CInstance* Room_FindInstance(int32_t id);
 
+// Gives the language these lists and the instances' variables (program
+// start, before any code runs).
+void World_InstallAccess();
+
 // Whether a background exists, for tiles and layers. Until the background
 // table arrives, the loaded names tell which slots hold one.
 bool Room_BackgroundExists(int32_t index);

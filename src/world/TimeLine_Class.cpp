@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "data/DataNew_Class.h"
-#include "world/Event_Context.h"
+#include "code/Event_Context.h"
 
 void CTimeLine::LoadFrom(const RTimeLineRecord& record) {
   m_Moments.clear();

@@ -6,10 +6,10 @@
 
 #include "code/Code_Error.h"
 #include "data/Resource_Names.h"
-#include "runner/Run_Main.h"
+#include "world/Run_State.h"
 #include "variables/Code_Function.h"
 #include "world/Event_Action.h"
-#include "world/Event_Context.h"
+#include "code/Event_Context.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
 
@@ -61,7 +61,7 @@ void TimeLine_PerformMoment(CInstance* self, CInstance* other, int32_t index, in
 
 void TimeLine_StepInstances() {
   size_t count = Room_Instances().size();
-  for (size_t i = 0; i < count && PendingRoom == REQUEST_NONE; i++) {
+  for (size_t i = 0; i < count && RunState.PendingRoom == REQUEST_NONE; i++) {
     const std::vector<CInstance*>& list = Room_Instances();
     if (i >= list.size()) break;
     CInstance* inst = list[i];
@@ -73,7 +73,7 @@ void TimeLine_StepInstances() {
     // A moment may change the instance's time line or delete moments: the
     // moments are looked up afresh by index each time.
     int32_t index = inst->timeline_index;
-    for (int32_t m = first; m < last && PendingRoom == REQUEST_NONE; m++) TimeLine_PerformMoment(inst, inst, index, m);
+    for (int32_t m = first; m < last && RunState.PendingRoom == REQUEST_NONE; m++) TimeLine_PerformMoment(inst, inst, index, m);
   }
 }
 

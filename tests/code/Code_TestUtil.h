@@ -81,7 +81,9 @@ inline std::string Dump(const RToken& n) {
       for (size_t i = 0; i < n.children.size(); i++) s += (i ? " " : "") + Dump(n.children[i]);
       return s + "]";
     case NODE_CALL:
-      s = "f" + std::to_string(n.id);
+      // Built-ins by name (their ids depend on what else is registered),
+      // scripts by id.
+      s = "f" + (n.id < SCRIPT_ID_BASE ? Function_Name(n.id) : std::to_string(n.id));
       children(0);
       return s;
     case NODE_UNARY:

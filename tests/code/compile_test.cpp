@@ -105,7 +105,7 @@ TEST(Parser, Trees) {
       {"switch x begin end", "1000(26(x@-6))"},
       {"case 'a': default:", "1000(27('a') 28)"},
       {"var a, b; var c d; globalvar g", "1000(29(0 0) 29(0 0) 30(0))"},
-      {"test_any() test_two(1, 2,) scr_move(1, 2, 3)", "1000(f1() f0(1 2) f100000(1 2 3))"},
+      {"test_any() test_two(1, 2,) scr_move(1, 2, 3)", "1000(ftest_any() ftest_two(1 2) f100000(1 2 3))"},
       {"(x) = 1", "1000(101(x@-6 1))"},
       {"x = obj_wall.x + self.y + global.z", "1000(101(x@-6 210(210(x@1 y@-1) z@-5)))"},
       {"a.b.c = 1", "1000(101(c[b[a@-6]] 1))"},
@@ -120,7 +120,7 @@ TEST(Parser, Trees) {
       {"x = c_text + true", "error: " "Error in code at line 1:\r   x = c_text + true\r\rat position 14: "
                             "Wrong type of arguments to +."},
       // locals: only after their declaration, and only without an owner
-      {"x = 1; var x; x = 2; self.x = 3; x[1] = 4", "1000(101(x@-6 1) 29(0) 101(x@-7 2) 101(x@-1 3) 101(x[-7 1] 4))"},
+      {"k = 1; var k; k = 2; self.k = 3; k[1] = 4", "1000(101(k@-6 1) 29(0) 101(k@-7 2) 101(k@-1 3) 101(k[-7 1] 4))"},
   };
   for (const auto& [text, tree] : cases) EXPECT_EQ(Tree(text), tree) << text;
 }
@@ -131,7 +131,7 @@ TEST(Parser, Expressions) {
       {"1 2", "1"},
       {"1 + 2 * 3", "7"},
       {"a + 1 then b c", "210(a@-6 1)"},
-      {"test_any(1 + 1, 'a' + 'b')", "f1(2 'ab')"},
+      {"test_any(1 + 1, 'a' + 'b')", "ftest_any(2 'ab')"},
   };
   for (const auto& [text, tree] : cases) EXPECT_EQ(Tree(text, true), tree) << text;
   codetest::RCompiled r = Compile("2 * 3", true);

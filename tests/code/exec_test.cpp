@@ -20,6 +20,7 @@
 #include "variables/Variable_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
+#include "runner/Builtins_Main.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ void RegisterOnce() {
   static bool done = false;
   if (done) return;
   done = true;
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   RegisterFunctions(kTestFunctions);
   for (const RVariableDef& def : EXEC_ARGUMENT_VARIABLES) RegisterVariable(def.name, def.getter, def.setter);
   RegisterVariable("id", GetId, nullptr);
@@ -139,7 +140,7 @@ TEST_F(ExecTest, StatementsAndExpressions) {
       {"switch ('b') { case 'a': print('a'); break; case 'b': print('b'); break; case 'c': print('c') }", "b\n"},
       {"for (i = 0; i < 3; i += 1) { switch i { case 1: continue; } print(i) }", "0\n2\n"},
       {"var a, b; a = 1; b = a + 1; print(a, b)", "1 2\n"},
-      {"x = 1; var x; x = 2; print(self.x, x)", "1 2\n"},
+      {"k = 1; var k; k = 2; print(self.k, k)", "1 2\n"},
       {"a[2] = 5; print(a[0], a, a[1], a[2])", "0 0 0 5\n"},
       {"a[0, 7] = 3; print(a[7]); a[1, 0] = 4; print(a[1, 0], a[7])", "3\n4 3\n"},
       {"globalvar g; g = 4; print(global.g)", "4\n"},
@@ -158,7 +159,7 @@ TEST_F(ExecTest, StatementsAndExpressions) {
 
 TEST_F(ExecTest, RunTimeErrors) {
   const RGolden cases[] = {
-      {"print(y)", "ERROR 7: Unknown variable y\n"},
+      {"print(yy)", "ERROR 7: Unknown variable yy\n"},
       {"a[2] = 1; print(a[3])", "ERROR 17: Unknown variable a or array index out of bounds\n"},
       {"a[1] = 1; print(a[1, 0])", "ERROR 17: Unknown variable a or array index out of bounds\n"},
       {"v = 3; print('before'); x = v + 'a'; print('after')", "before\nERROR 33: Wrong type of arguments to +.\n"},
@@ -225,8 +226,8 @@ TEST_F(ExecTest, LocalFastPathsMatchTheGeneralPath) {
       {"DECL i, n; n = 0; i = 'a'; for (i = i < 'b'; i < 4; i += 1) n += 1; print(n, i)", "3 4\n"},
       {"DECL i, n; n = 2; for (i = 0; i < n * 2 - 1; i += 1) print(i)", "0\n1\n2\n"},
       {"DECL i, z; z = 0; for (i = 0; i < 3; i += 1 / z) print(i)", "0\nERROR 52: Division by 0.\n"},
-      {"DECL i, n; n = 0; for (i = 0; i < 3; i += 1) { var p, q, r, t, u, w, y; p = i; q = p; r = q; t = r;"
-       " u = t; w = u; y = w; n += y } print(n)",
+      {"DECL i, n; n = 0; for (i = 0; i < 3; i += 1) { var p, q, r, t, u, w, v; p = i; q = p; r = q; t = r;"
+       " u = t; w = u; v = w; n += v } print(n)",
        "3\n"},
       {"DECL i, a, s; s = 0; for (i = 0; i < 4; i += 1) a[i, i] = i * 3; for (i = 0; i < 4; i += 1) s += a[i, i];"
        " print(s, a[3, 3])",
@@ -335,9 +336,9 @@ TEST_F(ExecTest, ExecuteEntryChecks) {
   ASSERT_TRUE(constant.Compile());
   EXPECT_TRUE(Execute(nullptr, nullptr, constant, dest));
   EXPECT_EQ(dest.str, "abab");
-  CCode expression("x + 1", true);
+  CCode expression("k + 1", true);
   ASSERT_TRUE(expression.Compile());
-  self.variables.Set(VariableIdOf("x"), 0, RValue(4.0));
+  self.variables.Set(VariableIdOf("k"), 0, RValue(4.0));
   EXPECT_TRUE(Execute(&self, &other, expression, dest));
   EXPECT_EQ(dest.real, 5);
 }

@@ -15,17 +15,19 @@
 
 #include "code/Code_Error.h"
 #include "data/Option_Main.h"
-#include "data/Support_File.h"
+#include "data/Support_TempDir.h"
+#include "functions/Support_Included.h"
 #include "functions/Function_File.h"
 #include "platform/Platform_Registry.h"
 #include "variables/Code_Function.h"
+#include "runner/Builtins_Main.h"
 
 inline RValue S(std::string s) { return RValue(std::move(s)); }
 inline RValue N(double r) { return RValue(r); }
 
 // Calls a registered built-in with the given arguments.
 inline RValue Call(const char* name, const std::vector<RValue>& args = {}) {
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   int32_t id = Function_BuiltinIdOf(name);
   EXPECT_GE(id, 0) << name;
   if (id < 0) return RValue();

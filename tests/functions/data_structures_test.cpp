@@ -13,6 +13,7 @@
 #include "data/Option_Main.h"
 #include "functions/Support_Data_Structures.h"
 #include "support/Builtin_Call.h"
+#include "runner/Builtins_Main.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ class DataStructures : public ::testing::Test {
 // Ids and errors
 
 TEST_F(DataStructures, EveryBuiltinReportsAMissingIdAndDoesNothingElse) {
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   int checked = 0;
   for (int32_t id = 0; id < Function_Count(); id++) {
     const std::string& name = Function_Name(id);

@@ -96,7 +96,7 @@ TEST_F(DrawFunctions, PixelsTexturesAndSmallActions) {
   EXPECT_GT(inked, 10);
   CallByName("action_sleep", {R(5), R(false)});
   CallByName("set_automatic_draw", {R(false)});
-  EXPECT_FALSE(AutomaticDraw);
+  EXPECT_FALSE(RunState.AutomaticDraw);
   CallByName("set_automatic_draw", {R(true)});
 }
 

@@ -10,11 +10,12 @@
 #include "graphics/Graphics_Window.h"
 #include "support/graphics_fixture.h"
 #include "variables/Code_Function.h"
+#include "runner/Builtins_Main.h"
 
 namespace {
 
 RValue Call(const char* name, std::initializer_list<RValue> arguments = {}) {
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   const int32_t id = Function_BuiltinIdOf(name);
   EXPECT_GE(id, 0) << name;
   RValue args[MAX_ARGUMENTS];

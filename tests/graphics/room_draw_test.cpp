@@ -6,7 +6,7 @@
 #include "graphics/Background_Main.h"
 #include "graphics/Sprite_Main.h"
 #include "graphics/Graphics_Window.h"
-#include "runner/Run_Global.h"
+#include "world/Run_Global.h"
 #include "graphics/Room_Draw.h"
 #include "runner/Run_Main.h"
 #include "support/TestWorld.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "runner/Run_Clock.h"
+#include "world/Run_Clock.h"
 #include "support/Builtin_Call.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "../functions/File_Fixture.h"
 #include "graphics/Background_Main.h"
 #include "platform/Platform_Form.h"
-#include "runner/Run_Global.h"
+#include "world/Run_Global.h"
 #include "runner/Run_Score.h"
 #include "runner/Runner_Load.h"
 #include "runner/Support_Message.h"

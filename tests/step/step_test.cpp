@@ -148,7 +148,7 @@ TEST_F(Step, RoomGotoInBeginStepEndsTheStep) {
   // the step runs: no alarm countdown, motion, removal, animation or
   // clearing of the keys pressed.
   EXPECT_EQ(StepLog(), "B ");
-  EXPECT_EQ(PendingRoom, 1);
+  EXPECT_EQ(RunState.PendingRoom, 1);
   CInstance* logger = Instance(100002);
   EXPECT_EQ(logger->alarm[0], 2);
   EXPECT_EQ(logger->x, 24);
@@ -160,7 +160,7 @@ TEST_F(Step, RoomGotoInBeginStepEndsTheStep) {
   EXPECT_FALSE(CarryOutRequest());
   EXPECT_EQ(TestWorld_Log(), "end ");
   EXPECT_EQ(RoomIndex, 1);
-  EXPECT_EQ(PendingRoom, REQUEST_NONE);
+  EXPECT_EQ(RunState.PendingRoom, REQUEST_NONE);
 }
 
 TEST_F(Step, AlarmsCountDownOnlyWhereTheEventExists) {
@@ -207,7 +207,7 @@ TEST_F(Step, ARequestInAnAlarmStopsTheCountdownOfTheOthers) {
   // when the room or the instance persists: it stays for the next step.
   EXPECT_EQ(Instance(100001)->alarm[0], 1);
   EXPECT_EQ(Instance(100001)->alarm[1], 1);
-  PendingRoom = REQUEST_NONE;
+  RunState.PendingRoom = REQUEST_NONE;
 }
 
 TEST_F(Step, InstancesCreatedInAPhaseGetItOnlyUnderLaterObjects) {
@@ -318,14 +318,14 @@ TEST_F(Step, EscapeEndsTheGameOnlyWhenTheSettingAllowsIt) {
   Settings.KeyEsc = false;
   IO_KeyDown(kKeyEscape);
   EXPECT_EQ(StepLog(), "B esc ");
-  EXPECT_EQ(PendingRoom, REQUEST_NONE);
+  EXPECT_EQ(RunState.PendingRoom, REQUEST_NONE);
   EXPECT_EQ(IO_Input.keyboard_lastkey, kKeyEscape);
 
   Settings.KeyEsc = true;
   EXPECT_EQ(StepLog(), "");
-  EXPECT_EQ(PendingRoom, REQUEST_END);
+  EXPECT_EQ(RunState.PendingRoom, REQUEST_END);
   EXPECT_EQ(IO_Input.keyboard_lastkey, 0);
-  PendingRoom = REQUEST_NONE;
+  RunState.PendingRoom = REQUEST_NONE;
 }
 
 TEST_F(Step, CloseButtonRaisesItsEventWhenItDoesNotActAsEscape) {
@@ -338,7 +338,7 @@ TEST_F(Step, CloseButtonRaisesItsEventWhenItDoesNotActAsEscape) {
   IO_CloseRequest();
   EXPECT_EQ(StepLog(), "close S ");
   EXPECT_EQ(StepLog(), "S ");  // taken back after one event
-  EXPECT_EQ(PendingRoom, REQUEST_NONE);
+  EXPECT_EQ(RunState.PendingRoom, REQUEST_NONE);
 }
 
 // Sprite 0: two images with a 10 x 10 box and the origin at its corner.
@@ -380,7 +380,7 @@ TEST_F(ShapedStep, BoxesDecideBoundariesMouseAndAnimation) {
   EXPECT_EQ(StepLog(), "out edge anim ");
 
   // Wherever the mouse is, put the box under it.
-  box->SetPosition(Step_MouseX - 5, Step_MouseY - 5);
+  box->SetPosition(RunState.MouseX - 5, RunState.MouseY - 5);
   EXPECT_EQ(StepLog(), "over ");
   IO_MouseDown(1);
   EXPECT_EQ(StepLog(), "left press anim ");

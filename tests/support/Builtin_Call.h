@@ -10,13 +10,14 @@
 
 #include "code/Code_Error.h"
 #include "variables/Code_Function.h"
+#include "runner/Builtins_Main.h"
 
 inline RValue Str(const char* text) { return RValue(std::string(text)); }
 
 // Runs the built-in `name` with the first argc of 16 argument slots, without
 // checking the count against the registry.
 inline RValue CallWithSlots(const char* name, RValue* slots, int argc) {
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   int32_t id = Function_BuiltinIdOf(name);
   EXPECT_GE(id, 0) << name << " is not registered";
   RValue result;
@@ -27,7 +28,7 @@ inline RValue CallWithSlots(const char* name, RValue* slots, int argc) {
 // Runs the built-in `name` with the arguments; the argument count must be one
 // the registry accepts.
 inline RValue CallByName(const char* name, std::initializer_list<RValue> args = {}) {
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   int32_t id = Function_BuiltinIdOf(name);
   if (id >= 0 && Function_ArgCount(id) >= 0) EXPECT_EQ(Function_ArgCount(id), static_cast<int32_t>(args.size())) << name;
   RValue slots[MAX_ARGUMENTS];

@@ -1,6 +1,6 @@
 #include "support/TestWorld.h"
 
-#include "variables/Builtins_Main.h"
+#include "runner/Builtins_Main.h"
 
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
@@ -8,7 +8,7 @@
 #include "data/Option_Main.h"
 #include "data/Resource_Names.h"
 #include "runner/Run_Main.h"
-#include "variables/Builtins_Main.h"
+#include "runner/Builtins_Main.h"
 #include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
 #include "variables/Code_Variable.h"
@@ -69,7 +69,7 @@ bool TestWorld_Install(const RTestWorld& world) {
   Room_Install(rooms, order);
   Instance_LastId = world.last_instance_id;
   Run_SetLibraryInitCode(world.library_code);
-  PendingRoom = REQUEST_NONE;
+  RunState.PendingRoom = REQUEST_NONE;
   return Object_CompileAll();
 }
 
@@ -81,7 +81,7 @@ void TestWorld_Clear() {
   Room_Install({}, {});
   Run_SetLibraryInitCode({});
   BuildEventLists();
-  PendingRoom = REQUEST_NONE;
+  RunState.PendingRoom = REQUEST_NONE;
 }
 
 std::string TestWorld_Log() {

@@ -2,7 +2,8 @@
 
 #include "step/IO_Main.h"
 #include "step/Run_Step.h"
-#include "variables/Builtins_Main.h"
+#include "world/Run_State.h"
+#include "runner/Builtins_Main.h"
 #include "variables/Variable_Main.h"
 
 namespace {
@@ -24,8 +25,8 @@ TEST(BuiltinInputVariables, ReadTheInputState) {
   IO_KeyDown(65);
   IO_Character('a');
   IO_MouseDown(2);
-  Step_MouseX = 12;
-  Step_MouseY = 34;
+  RunState.MouseX = 12;
+  RunState.MouseY = 34;
   EXPECT_EQ(Read("keyboard_lastkey").real, 65);
   EXPECT_EQ(Read("keyboard_key").real, 65);
   EXPECT_EQ(Read("keyboard_lastchar").str, "a");

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "code/Code_Error.h"
-#include "runner/Run_Global.h"
+#include "world/Run_Global.h"
 #include "runner/Run_Main.h"
 #include "support/Builtin_Call.h"
 #include "support/TestWorld.h"
 #include "variables/Variable_BuiltIn.h"
 #include "variables/Variable_Main.h"
-#include "world/Event_Context.h"
+#include "code/Event_Context.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Class.h"
 #include "world/Room_Main.h"
@@ -29,7 +29,7 @@ class BuiltinVariableTest : public ::testing::Test {
     Room_SetCurrent(0, &room);
     self = room.CreateInstance(Instance_NewId(), 0, 0, 0);
     Game = RGameGlobals();
-    PendingRoom = REQUEST_NONE;
+    RunState.PendingRoom = REQUEST_NONE;
     TestWorld_ClearLog();
   }
   void TearDown() override { TestWorld_Clear(); }
@@ -130,12 +130,12 @@ TEST_F(BuiltinVariableTest, LivesAndHealthRunningOut) {
 TEST_F(BuiltinVariableTest, RoomAndEventContext) {
   EXPECT_EQ(After("", "room_first == 0 && room_last == 0 && room == 0"), "1");
   ASSERT_TRUE(TestWorld_Run("room = 0", self));
-  EXPECT_EQ(PendingRoom, 0);
-  PendingRoom = REQUEST_NONE;
+  EXPECT_EQ(RunState.PendingRoom, 0);
+  RunState.PendingRoom = REQUEST_NONE;
   Error_Reset();
   TestWorld_Run("room = 5", self);
   EXPECT_EQ(ReportedError(), "Unexisting room number: 5");
-  PendingRoom = REQUEST_NONE;
+  RunState.PendingRoom = REQUEST_NONE;
   EventContext = REventContext{7, 4, 0, 2};
   EXPECT_EQ(After("", "string(event_type) + string(event_number) + string(event_object) + string(event_action)"),
             "7402");

@@ -5,9 +5,10 @@
 #include <string>
 
 #include "data/Resource_Names.h"
-#include "variables/Builtins_Listing.h"
+#include "runner/Builtins_Listing.h"
 #include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
+#include "runner/Builtins_Main.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ TEST(CodeConstant, LaterDefinitionHidesEarlier) {
 }
 
 TEST(CodeFunction, RegistryCountsAndLookupOrder) {
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   int32_t variadic = 0;
   for (int32_t id = 0; id < Function_Count(); id++) variadic += Function_ArgCount(id) == -1;
   EXPECT_EQ(variadic, 10);
@@ -90,12 +91,12 @@ TEST(CodeFunction, RegistryCountsAndLookupOrder) {
 
   // Registering twice adds nothing.
   int32_t count = Function_Count();
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   EXPECT_EQ(Function_Count(), count);
 }
 
 TEST(BuiltinListing, OneLinePerFunctionVariableAndConstant) {
-  RegisterAllFunctions();
+  Builtins_RegisterAll();
   Constant_RegisterBuiltins();
   FILE* out = std::tmpfile();
   ASSERT_NE(out, nullptr);

@@ -14,13 +14,14 @@
 #include "variables/Code_Constant.h"
 #include "variables/Variable_Main.h"
 #include "world/Instance_Class.h"
+#include "runner/Builtins_Main.h"
 
 namespace {
 
 class DynamicCode : public ::testing::Test {
  protected:
   void SetUp() override {
-    RegisterAllFunctions();
+    Builtins_RegisterAll();
     Constant_RegisterBuiltins();
     if (BuiltinIndexOf("argument0") < 0)
       for (const RVariableDef& def : EXEC_ARGUMENT_VARIABLES) RegisterVariable(def.name, def.getter, def.setter);

@@ -4,7 +4,7 @@
 
 #include "data/Option_Main.h"
 #include "support/Builtin_Call.h"
-#include "variables/Support_DLL.h"
+#include "functions/Support_DLL.h"
 
 namespace {
 

@@ -157,6 +157,7 @@ bool GetFixed(CInstance*, int32_t index, RValue& out) {
 }
 
 TEST(Owners, ReadFirstWriteEveryLiveInstance) {
+  World_InstallAccess();
   static bool registered = false;
   if (!registered) RegisterVariable("owner_test_fixed", GetFixed, nullptr);
   registered = true;

@@ -14,7 +14,7 @@
 #include "variables/Variable_BuiltIn.h"
 #include "world/Action_Class.h"
 #include "world/Event_Action.h"
-#include "world/Event_Context.h"
+#include "code/Event_Context.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "code/Code_Error.h"
-#include "runner/Run_Global.h"
+#include "world/Run_Global.h"
 #include "runner/Run_Main.h"
 #include "support/Builtin_Call.h"
 #include "support/TestWorld.h"
@@ -79,10 +79,10 @@ class ActionTest : public ::testing::Test {
     TestWorld_ClearLog();
     self = room.CreateInstance(Instance_NewId(), 0, 10, 20);
     Game = RGameGlobals();
-    PendingRoom = REQUEST_NONE;
+    RunState.PendingRoom = REQUEST_NONE;
   }
   void TearDown() override {
-    PendingRoom = REQUEST_NONE;
+    RunState.PendingRoom = REQUEST_NONE;
     TestWorld_Clear();
   }
 
@@ -200,7 +200,7 @@ TEST_F(ActionTest, CompileErrorsEndTheGame) {
   EXPECT_FALSE(arg.Compile());
   EXPECT_NE(Error_Last().find("COMPILATION ERROR in argument 0"), std::string::npos) << Error_Last();
   Error_Reset();
-  PendingRoom = REQUEST_NONE;
+  RunState.PendingRoom = REQUEST_NONE;
   // A missing function is shown at load; the action does nothing and asks false.
   CAction missing = Question("no_such_function", {});
   EXPECT_EQ(Run(L(std::move(missing), Log("a"), Log("b"))), "b");
@@ -271,7 +271,7 @@ TEST_F(ActionTest, DeepNestingEndsTheList) {
 
 TEST_F(ActionTest, PendingRoomStopsTheList) {
   EXPECT_EQ(Run(L(Log("a"), CAction::CodeAction("game_end()"), Log("b"))), "a");
-  EXPECT_EQ(PendingRoom, REQUEST_END);
+  EXPECT_EQ(RunState.PendingRoom, REQUEST_END);
 }
 
 }  // namespace

@@ -114,21 +114,21 @@ TEST_F(Lifecycle, RoomRequestsAndTheirErrors) {
   StartGame();
   Take();
   CallByName("room_goto", {RValue(1)});
-  EXPECT_EQ(PendingRoom, 1);
+  EXPECT_EQ(RunState.PendingRoom, 1);
   // While a request is pending no event runs.
   PerformEventForAll(EV_OTHER, EV_ROOM_START);
   EXPECT_EQ(Take(), "");
   EXPECT_FALSE(CarryOutRequest());
   EXPECT_EQ(RoomIndex, 1);
-  EXPECT_EQ(PendingRoom, REQUEST_NONE);
+  EXPECT_EQ(RunState.PendingRoom, REQUEST_NONE);
   Take();
 
   CallByName("room_goto_previous");
-  EXPECT_EQ(PendingRoom, 0);
+  EXPECT_EQ(RunState.PendingRoom, 0);
   CallByName("room_restart");
-  EXPECT_EQ(PendingRoom, 1);
+  EXPECT_EQ(RunState.PendingRoom, 1);
   CallByName("game_restart");
-  EXPECT_EQ(PendingRoom, REQUEST_RESTART);
+  EXPECT_EQ(RunState.PendingRoom, REQUEST_RESTART);
   EXPECT_FALSE(CarryOutRequest());
   EXPECT_EQ(Take(), "i1Ci2CKGGRSSk1");  // the globals start afresh
   CallByName("game_end");
@@ -144,14 +144,14 @@ TEST_F(Lifecycle, RoomRequestsAndTheirErrors) {
   };
   for (const auto& e : errors) {
     Error_Reset();
-    PendingRoom = REQUEST_NONE;
+    RunState.PendingRoom = REQUEST_NONE;
     CallByName(e.name, e.args);
     EXPECT_EQ(ReportedError(), e.message);
-    EXPECT_EQ(PendingRoom, REQUEST_ERROR_STOP);
+    EXPECT_EQ(RunState.PendingRoom, REQUEST_ERROR_STOP);
     EXPECT_EQ(Error_Last().rfind("FATAL ERROR", 0), 0u) << Error_Last();
   }
   Error_Reset();
-  PendingRoom = REQUEST_NONE;
+  RunState.PendingRoom = REQUEST_NONE;
   ChangeRoom(1);
   CallByName("room_goto_next");
   EXPECT_EQ(ReportedError(), "Moving to next room after the last room.");
@@ -185,7 +185,7 @@ TEST_F(Lifecycle, CompileErrorsOfCreationCodes) {
   StartGame();
   // Both reported, neither ends the game, and everything else still runs.
   EXPECT_EQ(Take(), "Ci2CKGGSSk1");
-  EXPECT_EQ(PendingRoom, REQUEST_NONE);
+  EXPECT_EQ(RunState.PendingRoom, REQUEST_NONE);
   EXPECT_EQ(Error_Last().rfind("COMPILATION ERROR in room script\r", 0), 0u) << Error_Last();
   EndGame();
 }
@@ -200,7 +200,7 @@ TEST(LifecycleStart, FailingLibraryCodeEndsTheGameBeforeAnyRoom) {
   StartGame();
   EXPECT_EQ(TestWorld_Log(), "L");
   EXPECT_EQ(Room_Current(), nullptr);
-  EXPECT_EQ(PendingRoom, REQUEST_ERROR_STOP);
+  EXPECT_EQ(RunState.PendingRoom, REQUEST_ERROR_STOP);
   EXPECT_EQ(Error_Last().rfind("COMPILATION ERROR in library initialization code\r", 0), 0u);
   EXPECT_TRUE(CarryOutRequest());
   EndGame();

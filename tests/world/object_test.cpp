@@ -7,7 +7,7 @@
 #include "runner/Run_Main.h"
 #include "support/Builtin_Call.h"
 #include "support/TestWorld.h"
-#include "world/Event_Context.h"
+#include "code/Event_Context.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Lists.h"
 #include "world/Object_Main.h"
@@ -97,9 +97,9 @@ TEST_F(ObjectTest, PerformingSetsAndRestoresTheContext) {
   EXPECT_EQ(TestWorld_Log(), "Pu3CsC2sPs.");
 
   TestWorld_ClearLog();
-  PendingRoom = 0;
+  RunState.PendingRoom = 0;
   ASSERT_TRUE(TestWorld_Run("event_perform(ev_step, 0); global.log += 'x'", child));
-  PendingRoom = REQUEST_NONE;
+  RunState.PendingRoom = REQUEST_NONE;
   EXPECT_EQ(TestWorld_Log(), "x");
 }
 
@@ -161,7 +161,7 @@ TEST_F(ObjectTest, ObjectBuiltins) {
   CallByName("object_event_add", {RValue(added), RValue(EV_DESTROY), RValue(0), Str("global.log += ")});
   EXPECT_NE(Error_Last().find("COMPILATION ERROR in code action"), std::string::npos);
   EXPECT_FALSE(HasEvent(added, EV_DESTROY, 0));
-  PendingRoom = REQUEST_NONE;  // the compile error asked to end the game
+  RunState.PendingRoom = REQUEST_NONE;  // the compile error asked to end the game
   Error_Reset();
   CInstance* n = Make(added);
   PerformEvent(n, n, EV_STEP, 0);

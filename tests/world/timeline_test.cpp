@@ -43,7 +43,7 @@ class TimeLineTest : public ::testing::Test {
     inst = room.CreateInstance(Instance_NewId(), 0, 0, 0);
     inst->timeline_index = 0;
     TestWorld_ClearLog();
-    PendingRoom = REQUEST_NONE;
+    RunState.PendingRoom = REQUEST_NONE;
   }
   void TearDown() override {
     TimeLine_Install({});

@@ -1,13 +1,18 @@
 #include "gamepack/Gamepack_Check.h"
 
+#include <cstring>
+#include <limits>
 #include <set>
+#include <sstream>
 
 #include "code/Code_Error.h"
 #include "code/Code_Main.h"
 #include "data/DataNew_Main.h"
 #include "data/Resource_Names.h"
 #include "gamepack/Gamepack.h"
+#include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
+#include "variables/Variable_Main.h"
 
 namespace {
 
@@ -71,7 +76,7 @@ class CCodeCheck {
 
 void Check_CompileCode(const RGameData& game, const std::map<std::string, std::string>& codeFiles,
                        std::vector<std::string>& warnings) {
-  RegisterAllFunctions();
+  Gamepack_RegisterBuiltins();
   // Resource names are constants in code, and script names are functions.
   DataNew_InstallNames(game);
 
@@ -96,4 +101,24 @@ void Check_CompileCode(const RGameData& game, const std::map<std::string, std::s
   });
   for (size_t i = 0; i < game.libraryInitCode.size(); i++)
     check.Program("library_init_code[" + std::to_string(i) + "]", game.libraryInitCode[i]);
+}
+
+void Gamepack_RegisterListing(const char* listing) {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  std::istringstream lines(listing);
+  std::string kind, name;
+  while (lines >> kind >> name) {
+    if (kind == "function") {
+      int32_t argc = 0;
+      lines >> argc;
+      RegisterFunction(name.c_str(), [](CInstance*, CInstance*, int, RValue*, RValue&) {}, argc);
+    } else if (kind == "variable") {
+      RegisterVariable(name.c_str(), [](CInstance*, int32_t, RValue&) { return false; },
+                       [](CInstance*, int32_t, const RValue&) { return false; });
+    }
+    lines.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+  }
+  Constant_RegisterBuiltins();
 }

@@ -14,3 +14,13 @@
 // such name is added to `warnings` once.
 void Check_CompileCode(const RGameData& game, const std::map<std::string, std::string>& codeFiles,
                        std::vector<std::string>& warnings);
+
+// Registers the engine's built-in functions, variables and constants by name,
+// so that code can be compiled. Every program that links gamepack provides
+// it: gamepack itself from the listing the runner printed at build time, a
+// program that links the engine from the engine's own registry.
+void Gamepack_RegisterBuiltins();
+// Registers the names of a `runner --builtins` listing ("function NAME ARGC",
+// "variable NAME" lines; constants come from the core) with callbacks that
+// do nothing: the code is compiled, never run.
+void Gamepack_RegisterListing(const char* listing);

@@ -8,6 +8,12 @@
 #include <vector>
 
 #include "gamepack/Gamepack.h"
+#include "gamepack/Gamepack_Check.h"
+
+// The engine's built-in names, listed by the runner at build time.
+extern const char* const kGamepackBuiltinListing;
+
+void Gamepack_RegisterBuiltins() { Gamepack_RegisterListing(kGamepackBuiltinListing); }
 
 namespace {
 

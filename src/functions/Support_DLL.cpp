@@ -1,4 +1,4 @@
-#include "variables/Support_DLL.h"
+#include "functions/Support_DLL.h"
 
 #include <strings.h>
 

@@ -1,4 +1,4 @@
-#include "runner/Run_Clock.h"
+#include "world/Run_Clock.h"
 
 #include <algorithm>
 

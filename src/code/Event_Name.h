@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "world/Event_Context.h"
+#include "code/Event_Context.h"
 
 // The display name of an event kind and number, e.g. "Alarm Event for alarm
 // 3", "Keyboard Event for <Left> Key", "<Unknown Event>".

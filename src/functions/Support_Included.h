@@ -1,27 +1,12 @@
-// Support_File: the per-run temporary directory, the included files and the
-// start of external programs.
+// Support_Included: the included files, which the game carries and writes to
+// disk at start or when a script asks. In secure mode no file name with a
+// folder part is exported or removed, and nothing goes to a folder the game
+// names.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// Creates the run's temporary directory "vl_ttt_N" under $TMPDIR (else /tmp),
-// falling back to the current directory. Shows "Failed to create temp dir.
-// This can cause serious problems with sounds, etc." when all fail.
-void TempDir_Create();
-// Removes the directory and the files inside it.
-void TempDir_Remove();
-// The directory's path without a trailing separator; empty when there is none.
-const std::string& TempDir_Path();
-// A fresh file name in the directory: "a", a random number below 100000 and
-// the extension; the file is not created.
-std::string TempDir_NewFileName(const std::string& extension);
-
-// ---------------------------------------------------------------------------
-// Included files: files the game carries and writes to disk at start or when
-// a script asks. In secure mode no file name with a folder part is exported
-// or removed, and nothing goes to a folder the game names.
 
 // Where an included file is exported.
 enum : int32_t {
@@ -75,16 +60,3 @@ bool DataFile_RemoveExported(CDataFile& file);
 // Export every entry at load; remove every exported file at the end.
 void DataFile_ExportAll();
 void DataFile_RemoveAll();
-
-// ---------------------------------------------------------------------------
-// External programs
-
-// Starts `program` with an argument text split the way the original
-// platform's command lines split (blanks separate, double quotes group), in
-// `directory`. With wait, returns only after the program ended, processing
-// window messages every 50 ms. False when the program could not be started.
-bool Program_Run(const std::string& program, const std::string& arguments, const std::string& directory, bool wait);
-// Lets the desktop open a document or address (xdg-open); an executable file
-// is started with the parameters instead. False when the file does not exist
-// or nothing could be started.
-bool Shell_Open(const std::string& file, const std::string& parameters, const std::string& directory);

@@ -1,4 +1,4 @@
-#include "world/Event_Name.h"
+#include "code/Event_Name.h"
 
 #include <array>
 #include <utility>

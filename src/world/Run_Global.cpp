@@ -1,4 +1,4 @@
-#include "runner/Run_Global.h"
+#include "world/Run_Global.h"
 
 #include "world/Object_Main.h"
 

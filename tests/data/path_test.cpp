@@ -1,5 +1,5 @@
 #include "functions/File_Fixture.h"
-#include "functions/Support_Path.h"
+#include "data/Support_Path.h"
 
 TEST_F(FileTest, PathsOfTheOriginalPlatform) {
   std::filesystem::create_directories("Data/Levels");

@@ -1,8 +1,8 @@
-#include "variables/Builtins_Listing.h"
+#include "runner/Builtins_Listing.h"
 
 #include <charconv>
 
-#include "variables/Builtins_Main.h"
+#include "runner/Builtins_Main.h"
 #include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
 #include "variables/Variable_Main.h"

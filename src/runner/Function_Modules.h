@@ -1,5 +1,7 @@
 // The modules that register built-in functions, in registration order. Each
-// module defines its Register function next to its table.
+// module defines its Register function next to its table; the declarations
+// live here, beside the one list that calls them, so that no module needs
+// to know the others.
 #pragma once
 
 void Function_Action_Register();
@@ -14,7 +16,7 @@ void Function_TimeLine_Register();
 void Function_Game_Register();
 void Function_Data_Structures_Register();
 
-// Called by RegisterAllFunctions in this order; a function's id depends on it.
+// Called by Builtins_RegisterAll in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
 inline constexpr void (*const kFunctionModules[])() = {
     Function_Action_Register,

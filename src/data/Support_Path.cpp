@@ -1,4 +1,4 @@
-#include "functions/Support_Path.h"
+#include "data/Support_Path.h"
 
 #include <dirent.h>
 #include <fcntl.h>

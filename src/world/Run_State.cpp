@@ -1,0 +1,5 @@
+#include "world/Run_State.h"
+
+RRunState RunState;
+
+void RunState_Reset() { RunState = RRunState(); }
