@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +14,9 @@
 
 #include "functions/DPlay_Main.h"
 #include "support/Builtin_Call.h"
+#include "support/TestGames.h"
+#include "support/TestWorld.h"
+#include "world/Object_Class.h"
 
 namespace {
 
@@ -424,4 +428,42 @@ TEST_F(Mplay, EightGuestsSendAThousandGuaranteedMessagesEach) {
   EXPECT_EQ(host->DroppedRecords(), 0);
   std::printf("[ load     ] %d guaranteed messages from %d guests in %lld ms\n", received, kGuests,
               static_cast<long long>(Platform_NetMilliseconds() - start));
+}
+
+// Two runner processes play one game together: the host answers the guest's
+// greeting, and each prints what it got before ending.
+TEST_F(Mplay, TwoRunnersPlayTogether) {
+  RGameData game = TestGame_OneRoom();
+  game.gameGuid = {9, 9, 9, 9, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  game.objects = {TestWorld_Object(
+      "obj_net", -1,
+      {{EV_CREATE, 0,
+        "mplay_init_tcpip(parameter_string(1)); role = parameter_string(2);"
+        "if (role == 'host') mplay_session_create('Test', 2, 'Hal');"},
+       {EV_STEP, 0,
+        "if (role == 'guest' && mplay_session_status() == 0)"
+        "  if (mplay_session_find() > 0) if (mplay_session_join(0, 'Gus'))"
+        "    mplay_message_send_guaranteed(0, 7, 'hello from ' + role);"
+        "if (mplay_message_receive(0)) {"
+        "  show_debug_message(role + ' got ' + mplay_message_value() + ' from ' + mplay_message_name());"
+        "  if (role == 'host') mplay_message_send_guaranteed(mplay_message_player(), 8, 'welcome');"
+        "  game_end();"
+        "}"}})};
+  game.rooms[0]->instances = {TestWorld_Instance(0, 100001)};
+  game.lastInstanceId = 100001;
+  const std::string path = TestGame_Write(game, "mplay.game");
+  const std::string address = "127.0.0.1:" + std::to_string(port_);
+  auto run = [&](const std::string& role) {
+    return "ASAN_OPTIONS=detect_leaks=0:detect_odr_violation=0 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy " +
+           std::string(VELMORA_RUNNER) + " --max-steps 900 " + path + " " + address + " " + role + " >/dev/null 2>" +
+           TestGame_Path(role + ".err") + " </dev/null";
+  };
+  const std::string both = "(" + run("host") + ") & (" + run("guest") + "); wait";
+  ASSERT_EQ(std::system(both.c_str()), 0);
+  auto read = [](const std::string& file) {
+    std::ifstream in(TestGame_Path(file));
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  EXPECT_NE(read("host.err").find("host got hello from guest from Gus"), std::string::npos) << read("host.err");
+  EXPECT_NE(read("guest.err").find("guest got welcome from Hal"), std::string::npos) << read("guest.err");
 }
