@@ -427,17 +427,11 @@ void CPlayService::OnDisconnect(int32_t peer, uint32_t data) {
     host_peer_ = -1;
     if (phase_ == kJoining) {
       phase_ = kIdle;
-    } else if (phase_ == kRejoining) {
-      // The chosen host is not there: the next one in line takes over.
-      RemovePlayer(host_id_);
-      Migrate();
+    } else if (phase_ == kRejoining || (phase_ == kMember && migrate_ && data != kReasonSessionEnded)) {
+      // The host, or the one chosen next, is not there: the next in line takes over.
+      HostGone();
     } else if (phase_ == kMember) {
-      if (migrate_ && data != kReasonSessionEnded) {
-        RemovePlayer(host_id_);
-        Migrate();
-      } else {
-        phase_ = kLost;
-      }
+      phase_ = kLost;
     }
     return;
   }
@@ -479,13 +473,7 @@ void CPlayService::HandleHello(int32_t peer, std::span<const uint8_t> bytes) {
     uint32_t next = 0;
     for (const RPlayerInfo& p : players_)
       if (p.id != host_id_ && (next == 0 || p.id < next)) next = p.id;
-    if (next == own_id_) {
-      const int32_t old_host = host_peer_;
-      RemovePlayer(host_id_);
-      host_peer_ = -1;
-      net_->Disconnect(old_host, kReasonLeft);
-      Migrate();
-    }
+    if (next == own_id_) HostGone();
   }
   if (phase_ != kHosting) return Refuse(peer, kReasonNotHost);
   RPlayerInfo* player = nullptr;
@@ -548,9 +536,8 @@ void CPlayService::HandleWelcome(std::span<const uint8_t> bytes) {
     std::span<const uint8_t> record(&outbox_[at + 9], n);
     at += 9 + n;
     if (target != 0 && !HasPlayer(target)) continue;
-    std::vector<uint8_t> envelope;
-    CWriter(envelope).U8(kRecord).U32(own_id_).U32(target).Bytes(record);
-    net_->Send(host_peer_, envelope, reliable);
+    CWriter(scratch_).U8(kRecord).U32(own_id_).U32(target).Bytes(record);
+    net_->Send(host_peer_, scratch_, reliable);
   }
   outbox_.clear();
 }
@@ -572,7 +559,7 @@ void CPlayService::HandleFromHost(std::span<const uint8_t> bytes) {
     p.address.ip = r.U32();
     p.address.port = r.U16();
     p.name = r.Name();
-    if (!r.Done() || p.id == 0 || HasPlayer(p.id)) {
+    if (!r.Done() || p.id == 0 || HasPlayer(p.id) || players_.size() > DPLAY_MAX_PEERS) {
       stats_.malformed++;
       return;
     }
@@ -585,11 +572,7 @@ void CPlayService::HandleFromHost(std::span<const uint8_t> bytes) {
     }
     RemovePlayer(id);
   } else if (type == kHostLeaving && r.Done() && migrate_) {
-    const int32_t old_host = host_peer_;
-    RemovePlayer(host_id_);
-    host_peer_ = -1;
-    net_->Disconnect(old_host, kReasonLeft);
-    Migrate();
+    HostGone();
   } else {
     stats_.malformed++;
   }
@@ -627,8 +610,16 @@ void CPlayService::RemovePlayer(uint32_t id) {
   }
 }
 
-// The host is gone: the remaining player with the lowest id hosts; the others
-// reconnect to it at the address the old host knew it by.
+void CPlayService::HostGone() {
+  const int32_t old_host = host_peer_;
+  host_peer_ = -1;
+  RemovePlayer(host_id_);
+  if (old_host >= 0) net_->Disconnect(old_host, kReasonLeft);
+  Migrate();
+}
+
+// The remaining player with the lowest id hosts; the others reconnect to it at
+// the address the old host knew it by.
 void CPlayService::Migrate() {
   while (true) {
     const RPlayerInfo* next = nullptr;

@@ -136,6 +136,8 @@ class CPlayService final : public INetHandler {
   void HandleFromHost(std::span<const uint8_t> bytes);
   void RelayRecord(int32_t peer, std::span<const uint8_t> bytes, bool reliable);
   void RemovePlayer(uint32_t id);
+  // The host left or cannot be reached: drops it and picks the next host.
+  void HostGone();
   void Migrate();
   void SendWelcome(const RPlayerInfo& to);
   void TellOthers(uint32_t except);
