@@ -5,6 +5,8 @@
 // Nothing here blocks unless asked to: every host is serviced with a zero
 // wait by Platform_NetServiceAll, which the platform runs with every pass of
 // window messages (once per step of the main loop, and in modal waits).
+// Every CNetHost is listed in this module from its creation to its
+// destruction, so that pass reaches it; its owner decides its lifetime.
 #pragma once
 
 #include <cstdint>

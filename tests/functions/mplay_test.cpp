@@ -240,6 +240,15 @@ TEST_F(Mplay, HostLeavingWithoutMigrationEndsTheSessionForAll) {
   ASSERT_TRUE(host->SessionCreate("Once", 0, "Ann"));
   ASSERT_TRUE(FindAndJoin(*a, "Bob"));
   ASSERT_TRUE(FindAndJoin(*b, "Cid"));
+  // Guests reach each other through the host, unguaranteed too.
+  ASSERT_TRUE(WaitFor([&] { return a->PlayerFind() == 3; }));
+  uint32_t cid = 0;
+  ASSERT_TRUE(a->PlayerByName("Cid", cid));
+  ASSERT_TRUE(a->MessageSend(cid, 4, RValue(std::string("psst")), false));
+  ASSERT_TRUE(WaitFor([&] { return b->MessageReceive(0); }));
+  EXPECT_EQ(b->MessageName(), "Bob");
+  EXPECT_EQ(host->MessageCount(0), 0);
+
   host->SessionEnd();
   ASSERT_TRUE(WaitFor([&] { return a->SessionStatus() == 0 && b->SessionStatus() == 0; }));
   EXPECT_FALSE(a->MessageSend(0, 1, RValue(1.0), true));
