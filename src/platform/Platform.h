@@ -24,7 +24,8 @@ void Platform_ShowMessage(const std::string& text);
 // the default answer.
 bool Platform_AskYesNo(const std::string& text, bool default_answer);
 // "Process window messages": handles every pending platform event (input,
-// window changes, the close button) and returns.
+// window changes, the close button) and services the network hosts with a
+// zero wait (Platform_Net), then returns.
 void Platform_ProcessMessages();
 // Whether the player asked to close the game window since the last call.
 bool Platform_TakeCloseRequest();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Platform_Internal.h"
+#include "platform/Platform_Net.h"
 
 namespace {
 
@@ -70,6 +71,9 @@ bool Platform_AskYesNo(const std::string& text, bool default_answer) {
 void Platform_AddEventHandler(PlatformEventHandler handler) { g_Handlers.push_back(handler); }
 
 void Platform_ProcessMessages() {
+  // Network peers are kept answered between steps and in modal waits alike;
+  // they need no window services.
+  Platform_NetServiceAll();
   if (!g_Initialised) return;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {

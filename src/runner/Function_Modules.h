@@ -15,6 +15,7 @@ void Function_Resource_Register();
 void Function_TimeLine_Register();
 void Function_Game_Register();
 void Function_Data_Structures_Register();
+void Function_DPlay_Register();
 
 // Called by Builtins_RegisterAll in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -30,4 +31,5 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_TimeLine_Register,
     Function_Game_Register,
     Function_Data_Structures_Register,
+    Function_DPlay_Register,
 };

@@ -9,6 +9,7 @@
 #include "data/DataNew_Main.h"
 #include "data/Option_Main.h"
 #include "data/Support_Stream.h"
+#include "functions/DPlay_Main.h"
 #include "platform/Platform.h"
 #include "platform/Platform_LoadWindow.h"
 #include "runner/Run_Main.h"
@@ -101,6 +102,7 @@ bool LoadResources(CStream& stream) {
   if (!ReadMainBlock(stream, data, progress)) return Fail(kResourceError);
   GameId = data.gameId;
   std::copy(data.gameGuid.begin(), data.gameGuid.end(), GameGuid);
+  DPlay_SetGameGuid(GameGuid);
   InstallResources(data);
   return true;
 }
