@@ -135,12 +135,15 @@ void Path_Start(CInstance* inst, int32_t path, double speed, int32_t end_action,
   }
   inst->path_orientation = orientation;
   inst->path_endaction = end_action;
-  if (absolute) {
-    const RPathPosition at = p->PositionAt(speed < 0 ? 1 : 0);
-    inst->SetPosition(at.x, at.y);
-  }
-  inst->path_xstart = inst->x;
-  inst->path_ystart = inst->y;
+  const RPathPosition from = p->PositionAt(inst->path_position), first = p->PositionAt(0);
+  if (absolute) inst->SetPosition(from.x, from.y);
+  // The anchor is where the path's first point lies, so that the instance
+  // stands at the point it starts from: one running backwards starts at the
+  // path's end, and an absolute path then lies exactly where it was made.
+  double dx = from.x - first.x, dy = from.y - first.y;
+  Orient(inst, dx, dy);
+  inst->path_xstart = inst->x - dx;
+  inst->path_ystart = inst->y - dy;
 }
 
 void Path_End(CInstance* inst) { inst->path_index = -1; }
@@ -153,8 +156,11 @@ bool Path_AdvanceInstance(CInstance* inst) {
   if (!path || !(path->Length() > 0) || inst->path_speed == 0 || inst->path_scale == 0) return false;
 
   const double f = path->PositionAt(inst->path_position).speed;
-  inst->path_position += inst->path_speed * (f / (inst->path_scale * 100)) / path->Length();
-  const bool ended = inst->path_position >= 1 || inst->path_position <= 0;
+  const double step = inst->path_speed * (f / (inst->path_scale * 100)) / path->Length();
+  inst->path_position += step;
+  // Held by a point speed of 0, the instance has not travelled: standing at
+  // either end of the path is not arriving there.
+  const bool ended = step != 0 && (inst->path_position >= 1 || inst->path_position <= 0);
   if (ended) EndOfPath(inst, *path);
 
   const RPathPosition at = path->PositionAt(inst->path_position), first = path->PositionAt(0);

@@ -41,7 +41,8 @@ enum : int32_t { PATH_END_STOP = 0, PATH_END_RESTART = 1, PATH_END_CONTINUE = 2,
 // Sets the instance on a path: a negative index ends its path; a missing
 // path, one of length 0 or a negative scale leave it without one. With a
 // negative speed it starts at the end. When absolute, the instance moves to
-// the path's starting point; the path is laid out from where it then stands.
+// the point it starts from; otherwise the path is laid out so that this
+// point is where the instance stands.
 void Path_Start(CInstance* inst, int32_t path, double speed, int32_t end_action, bool absolute, double orientation,
                 double scale);
 // The instance follows no path any more; nothing else changes.
