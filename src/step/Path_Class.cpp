@@ -186,10 +186,13 @@ void CPath::BuildSmooth() {
     const RPathComputed p0 = point(n), p1 = point(n + 1), p2 = point(n + 2);
     Refine(m_Precision, Average(p0, p1), p1, Average(p1, p2));
   }
-  if (m_Closed)
-    m_Computed.push_back(m_Computed.front());
-  else
+  if (!m_Closed) {
     m_Computed.push_back(point(c - 1));
+  } else if (!m_Computed.empty()) {
+    // Precision 0 refines nothing: a closed curve then has no points at all.
+    const RPathComputed first = m_Computed.front();
+    m_Computed.push_back(first);
+  }
 }
 
 void CPath::Refine(int32_t depth, const RPathComputed& a, const RPathComputed& k, const RPathComputed& b) {

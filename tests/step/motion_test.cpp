@@ -20,6 +20,7 @@
 #include "step/Run_Handle_Collision.h"
 #include "support/Builtin_Call.h"
 #include "support/TestWorld.h"
+#include "variables/Variable_BuiltIn.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
 
@@ -137,6 +138,14 @@ TEST_F(Motion, WhatBlocksALinearStep) {
   EXPECT_EQ(m->x, 63);
   Call("mp_linear_step_object", {R(200), R(100), R(5), R(kGhost)});
   EXPECT_EQ(m->x, 63);
+  // The step actions: a relative goal lies beside the instance.
+  m->SetPosition(20, 20);
+  Action_ArgumentRelative = true;
+  Call("action_linear_step", {R(0), R(30), R(4), R(0)});
+  Call("action_potential_step", {R(0), R(30), R(4), R(0)});
+  Action_ArgumentRelative = false;
+  EXPECT_EQ(m->x, 20);
+  EXPECT_EQ(m->y, 28);
 }
 
 TEST_F(Motion, LinearPathsAndTheirFailures) {

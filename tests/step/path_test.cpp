@@ -96,6 +96,9 @@ TEST(PathPoints, SmoothRefinesEachCorner) {
   CPath square = Make({{0, 0, 100}, {100, 0, 100}, {100, 100, 100}, {0, 100, 100}}, PATH_SMOOTH, true, 1);
   EXPECT_EQ(Computed(square), "87.5,12.5 87.5,87.5 12.5,87.5 12.5,12.5 87.5,12.5");
   EXPECT_EQ(square.Length(), 300);
+  square.SetPrecision(0);
+  EXPECT_EQ(square.ComputedCount(), 0);
+  EXPECT_EQ(square.PositionAt(0.5).speed, 100);
 }
 
 TEST(PathPoints, EditsAndTransformsRebuildAtOnce) {
