@@ -69,7 +69,19 @@ RPathPoint CPath::Point(int32_t i) const {
   return m_Points[i];
 }
 
-void CPath::AddPoint(double x, double y, double speed) { InsertPoint(Count(), x, y, speed); }
+void CPath::AddPoint(double x, double y, double speed) {
+  if (m_Kind == PATH_SMOOTH) {
+    InsertPoint(Count(), x, y, speed);
+    return;
+  }
+  // A straight path grows at its end only: scripts that build long paths
+  // point by point do not pay for the whole path each time.
+  m_Points.push_back(RPathPoint{x, y, speed});
+  if (m_Closed && !m_Computed.empty()) m_Computed.pop_back();
+  AppendComputed(At(m_Points.back()));
+  if (m_Closed) AppendComputed(At(m_Points.front()));
+  m_Length = m_Computed.back().distance;
+}
 
 void CPath::InsertPoint(int32_t i, double x, double y, double speed) {
   if (i < 0 || i > Count()) return;
@@ -158,20 +170,20 @@ void CPath::Shift(double xshift, double yshift) {
 
 // ---- The computed polyline ----
 
+void CPath::AppendComputed(RPathComputed p) {
+  p.distance = m_Computed.empty() ? 0 : m_Computed.back().distance + std::sqrt(SquaredDistance(p, m_Computed.back()));
+  m_Computed.push_back(p);
+}
+
 void CPath::Rebuild() {
   m_Computed.clear();
   if (m_Kind == PATH_SMOOTH) {
     BuildSmooth();
   } else {
-    for (const RPathPoint& p : m_Points) m_Computed.push_back(At(p));
-    if (m_Closed && !m_Points.empty()) m_Computed.push_back(At(m_Points.front()));
+    for (const RPathPoint& p : m_Points) AppendComputed(At(p));
+    if (m_Closed && !m_Points.empty()) AppendComputed(At(m_Points.front()));
   }
-  double distance = 0;
-  for (size_t i = 0; i < m_Computed.size(); i++) {
-    if (i > 0) distance += std::sqrt(SquaredDistance(m_Computed[i], m_Computed[i - 1]));
-    m_Computed[i].distance = distance;
-  }
-  m_Length = distance;
+  m_Length = m_Computed.empty() ? 0 : m_Computed.back().distance;
 }
 
 // Each corner is replaced by a quadratic curve from the middle of the edge
@@ -180,18 +192,17 @@ void CPath::BuildSmooth() {
   const int32_t c = Count();
   if (c < 1) return;
   auto point = [&](int32_t i) { return At(m_Points[i % c]); };
-  if (!m_Closed) m_Computed.push_back(point(0));
+  if (!m_Closed) AppendComputed(point(0));
   const int32_t last = m_Closed ? c - 1 : c - 3;
   for (int32_t n = 0; n <= last; n++) {
     const RPathComputed p0 = point(n), p1 = point(n + 1), p2 = point(n + 2);
     Refine(m_Precision, Average(p0, p1), p1, Average(p1, p2));
   }
   if (!m_Closed) {
-    m_Computed.push_back(point(c - 1));
+    AppendComputed(point(c - 1));
   } else if (!m_Computed.empty()) {
     // Precision 0 refines nothing: a closed curve then has no points at all.
-    const RPathComputed first = m_Computed.front();
-    m_Computed.push_back(first);
+    AppendComputed(m_Computed.front());
   }
 }
 
@@ -200,7 +211,7 @@ void CPath::Refine(int32_t depth, const RPathComputed& a, const RPathComputed& k
   const RPathComputed m{(a.x + 2 * k.x + b.x) / 4, (a.y + 2 * k.y + b.y) / 4, (a.speed + 2 * k.speed + b.speed) / 4,
                         0};
   if (SquaredDistance(k, a) > kRefineLimit) Refine(depth - 1, a, Average(a, k), m);
-  m_Computed.push_back(m);
+  AppendComputed(m);
   if (SquaredDistance(k, b) > kRefineLimit) Refine(depth - 1, m, Average(k, b), b);
 }
 

@@ -86,6 +86,8 @@ class CPath {
   // Recomputes the polyline and its distances; every change ends here, so
   // readers never see a stale polyline.
   void Rebuild();
+  // Adds a computed point with its distance from the last one.
+  void AppendComputed(RPathComputed p);
   void BuildSmooth();
   void Refine(int32_t depth, const RPathComputed& a, const RPathComputed& k, const RPathComputed& b);
   // The middle of the points' bounding box.

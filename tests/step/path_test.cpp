@@ -132,6 +132,18 @@ TEST(PathPoints, EditsAndTransformsRebuildAtOnce) {
   EXPECT_NEAR(r.Point(0).y, 50, 1e-9);
   EXPECT_NEAR(r.Point(1).y, -50, 1e-9);
 
+  // Points added one by one give the same polyline as points loaded at once.
+  const std::vector<RPathPoint> zigzag = {{0, 0, 100}, {30, 40, 50}, {60, 0, 100}, {61, 7, 10}};
+  for (bool closed : {false, true}) {
+    CPath built;
+    built.SetClosed(closed);
+    for (const RPathPoint& q : zigzag) built.AddPoint(q.x, q.y, q.speed);
+    const CPath loaded = Make(zigzag, PATH_STRAIGHT, closed);
+    ASSERT_EQ(built.ComputedCount(), loaded.ComputedCount());
+    for (int32_t i = 0; i < built.ComputedCount(); i++) EXPECT_EQ(built.Computed(i).distance, loaded.Computed(i).distance);
+    EXPECT_EQ(built.Length(), loaded.Length());
+  }
+
   // Appending a path to itself doubles it; copying it onto itself keeps it.
   p.Append(p);
   EXPECT_EQ(p.Count(), 6);
