@@ -62,6 +62,14 @@ void Draw_Line(double x1, double y1, double x2, double y2, int32_t c1, int32_t c
   Emit(PRIM_LINELIST, v, 2);
 }
 
+void Draw_LineStrip(std::span<const double> xy, int32_t colour, double alpha) {
+  // Kept between calls: paths are drawn every frame.
+  static std::vector<RVertex> strip;
+  strip.clear();
+  for (size_t i = 0; i + 1 < xy.size(); i += 2) strip.push_back(Vertex(xy[i], xy[i + 1], colour, alpha));
+  if (strip.size() >= 2) Emit(PRIM_LINESTRIP, strip.data(), static_cast<int32_t>(strip.size()));
+}
+
 void Draw_LineWidth(double x1, double y1, double x2, double y2, double width, int32_t c1, int32_t c2, double alpha) {
   double d = std::hypot(x2 - x1, y2 - y1);
   if (d == 0) return;

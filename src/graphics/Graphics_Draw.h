@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 // The drawing colour and alpha (0 to 1); black and opaque at start.
 int32_t Draw_Colour();
@@ -21,6 +22,8 @@ void Draw_SetCirclePrecision(int32_t n);
 void Draw_Point(double x, double y, int32_t colour, double alpha);
 // A line from colour c1 to c2; with a width above 0, a quad of that width.
 void Draw_Line(double x1, double y1, double x2, double y2, int32_t c1, int32_t c2, double alpha);
+// One line strip through the points, given as x, y pairs.
+void Draw_LineStrip(std::span<const double> xy, int32_t colour, double alpha);
 void Draw_LineWidth(double x1, double y1, double x2, double y2, double width, int32_t c1, int32_t c2, double alpha);
 // Corner colours: top-left, top-right, bottom-right, bottom-left. A maximum
 // that is a whole number reaches 0.01 further, covering its column or row.

@@ -16,6 +16,8 @@ void Function_TimeLine_Register();
 void Function_Game_Register();
 void Function_Data_Structures_Register();
 void Function_DPlay_Register();
+void Function_Path_Register();
+void Function_Motion_Register();
 
 // Called by Builtins_RegisterAll in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -32,4 +34,6 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_Game_Register,
     Function_Data_Structures_Register,
     Function_DPlay_Register,
+    Function_Path_Register,
+    Function_Motion_Register,
 };

@@ -17,6 +17,7 @@
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
 #include "step/IO_Main.h"
+#include "step/Path_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "variables/Code_Constant.h"
@@ -69,6 +70,8 @@ void InstallResources(RGameData& data) {
   Background_Install(data.backgrounds);
   data.sprites.clear();
   data.backgrounds.clear();
+  Path_Install(data.paths);
+  data.paths.clear();
   // Objects first: the rooms' instances take their defaults from them.
   Font_Install(data.fonts);
   TimeLine_Install(data.timelines);

@@ -21,31 +21,6 @@ namespace {
 // ---------------------------------------------------------------------------
 // Instance selectors
 
-// Calls fn(inst) for every live active instance a selector names: self,
-// other, all, an instance id or an object with its descendants; fn returns
-// false to stop.
-template <class Fn>
-void ForSelected(CInstance* self, CInstance* other, int32_t selector, Fn fn) {
-  if (selector == OWNER_SELF || selector == OWNER_OTHER) {
-    CInstance* inst = selector == OWNER_SELF ? self : other;
-    if (inst && !inst->destroyed && !inst->deactivated) fn(inst);
-    return;
-  }
-  if (selector >= INSTANCE_ID_BASE) {
-    if (CInstance* inst = Room_FindInstance(selector)) fn(inst);
-    return;
-  }
-  if (selector != OWNER_ALL && selector < 0) return;
-  auto list = [selector]() -> const std::vector<CInstance*>& {
-    return selector == OWNER_ALL ? Room_Instances() : Room_ObjectInstances(selector);
-  };
-  size_t count = list().size();
-  for (size_t i = 0; i < count && i < list().size(); i++) {
-    CInstance* inst = list()[i];
-    if (!inst->destroyed && !fn(inst)) return;
-  }
-}
-
 // Whether a deactivated instance is named by a selector.
 bool Selects(CInstance* self, CInstance* other, int32_t selector, const CInstance* inst) {
   switch (selector) {
@@ -140,13 +115,13 @@ void F_InstanceSprite(CInstance* self, CInstance*, int, RValue* args, RValue&) {
 
 void F_InstanceExists(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   bool found = false;
-  ForSelected(self, other, ArgInt(args, 0), [&](CInstance*) { return !(found = true); });
+  Collision_ForSelected(self, other, ArgInt(args, 0), [&](CInstance*) { return !(found = true); });
   result.SetReal(found ? 1 : 0);
 }
 
 void F_InstanceNumber(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   int32_t count = 0;
-  ForSelected(self, other, ArgInt(args, 0), [&](CInstance*) { return ++count, true; });
+  Collision_ForSelected(self, other, ArgInt(args, 0), [&](CInstance*) { return ++count, true; });
   result.SetReal(count);
 }
 
@@ -155,7 +130,7 @@ void F_InstanceFind(CInstance* self, CInstance* other, int, RValue* args, RValue
   int32_t n = ArgInt(args, 1);
   CInstance* found = nullptr;
   if (selector != OWNER_SELF && selector != OWNER_OTHER && n >= 0) {
-    ForSelected(self, other, selector, [&](CInstance* inst) {
+    Collision_ForSelected(self, other, selector, [&](CInstance* inst) {
       if (n-- > 0) return true;
       found = inst;
       return false;
@@ -174,7 +149,7 @@ void F_InstanceDistance(CInstance* self, CInstance* other, int, RValue* args, RV
   // Instances 100000 or more away are never the nearest.
   double best_distance = Furthest ? -1 : 100000;
   if (selector != OWNER_SELF && selector != OWNER_OTHER && selector < INSTANCE_ID_BASE) {
-    ForSelected(self, other, selector, [&](CInstance* inst) {
+    Collision_ForSelected(self, other, selector, [&](CInstance* inst) {
       double d = std::hypot(inst->x - px, inst->y - py);
       if (Furthest ? d > best_distance : d < best_distance) {
         best_distance = d;
@@ -193,7 +168,7 @@ void F_InstanceDistance(CInstance* self, CInstance* other, int, RValue* args, RV
 // instance.
 template <class Fn>
 void ForFound(CInstance* self, CInstance* other, int32_t selector, Fn fn) {
-  if (selector != OWNER_SELF && selector != OWNER_OTHER) ForSelected(self, other, selector, fn);
+  if (selector != OWNER_SELF && selector != OWNER_OTHER) Collision_ForSelected(self, other, selector, fn);
 }
 
 // The first instance ForEach offers for which test(inst) holds, or null.
@@ -214,29 +189,22 @@ void F_PlaceFree(CInstance* self, CInstance*, int, RValue* args, RValue& result)
   if (self) result.SetReal(Collision_PlaceFree(self, ArgReal(args, 0), ArgReal(args, 1), Against) ? 1 : 0);
 }
 
-// place_meeting (Found false: self and other are instances too) and
-// instance_place (Found true): the first selected instance colliding with
-// self at (x, y).
-template <bool Found>
-CInstance* MeetingAt(CInstance* self, CInstance* other, const RValue* args) {
+// instance_place: the first instance the selector finds colliding with self
+// at (x, y).
+CInstance* FoundAt(CInstance* self, CInstance* other, const RValue* args) {
   if (!self) return nullptr;
   const int32_t selector = ArgInt(args, 2);
   return Collision_WithSelfAt(self, ArgReal(args, 0), ArgReal(args, 1), [&] {
-    auto each = [&](auto fn) {
-      if constexpr (Found)
-        ForFound(self, other, selector, fn);
-      else
-        ForSelected(self, other, selector, fn);
-    };
+    auto each = [&](auto fn) { ForFound(self, other, selector, fn); };
     return FirstWhere(each, [&](CInstance* inst) { return Collision_Collides(self, inst, true); });
   });
 }
 
 void F_PlaceMeeting(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  result.SetReal(MeetingAt<false>(self, other, args) ? 1 : 0);
+  if (self) result.SetReal(Collision_PlaceMeeting(self, other, ArgReal(args, 0), ArgReal(args, 1), ArgInt(args, 2)));
 }
 void F_InstancePlace(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  SetId(result, MeetingAt<true>(self, other, args));
+  SetId(result, FoundAt(self, other, args));
 }
 
 bool ContainsArgPoint(const CInstance* inst, const RValue* args) {
@@ -248,15 +216,15 @@ void F_InstancePosition(CInstance* self, CInstance* other, int, RValue* args, RV
   SetId(result, FirstWhere(each, [&](CInstance* inst) { return ContainsArgPoint(inst, args); }));
 }
 void F_PositionEmpty(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  auto each = [&](auto fn) { ForSelected(self, other, OWNER_ALL, fn); };
+  auto each = [&](auto fn) { Collision_ForSelected(self, other, OWNER_ALL, fn); };
   result.SetReal(FirstWhere(each, [&](CInstance* inst) { return ContainsArgPoint(inst, args); }) ? 0 : 1);
 }
 void F_PositionMeeting(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  auto each = [&](auto fn) { ForSelected(self, other, ArgInt(args, 2), fn); };
+  auto each = [&](auto fn) { Collision_ForSelected(self, other, ArgInt(args, 2), fn); };
   result.SetReal(FirstWhere(each, [&](CInstance* inst) { return ContainsArgPoint(inst, args); }) ? 1 : 0);
 }
 void F_PositionDestroy(CInstance* self, CInstance* other, int, RValue* args, RValue&) {
-  ForSelected(self, other, OWNER_ALL, [&](CInstance* inst) {
+  Collision_ForSelected(self, other, OWNER_ALL, [&](CInstance* inst) {
     if (ContainsArgPoint(inst, args)) DestroyInstance(inst);
     return true;
   });
@@ -268,7 +236,7 @@ void F_PositionChange(CInstance* self, CInstance* other, int, RValue* args, RVal
     ReportActionError("Asking to change into non-existing object: " + std::to_string(object));
     return;
   }
-  ForSelected(self, other, OWNER_ALL, [&](CInstance* inst) {
+  Collision_ForSelected(self, other, OWNER_ALL, [&](CInstance* inst) {
     if (ContainsArgPoint(inst, args)) ChangeInstance(inst, object, perform);
     return true;
   });
@@ -312,7 +280,7 @@ void F_DistanceToPoint(CInstance* self, CInstance*, int, RValue* args, RValue& r
 void F_DistanceToObject(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   double best = 1000000;
   if (self) {
-    ForSelected(self, other, ArgInt(args, 0), [&](CInstance* inst) {
+    Collision_ForSelected(self, other, ArgInt(args, 0), [&](CInstance* inst) {
       if (inst != self) best = std::min(best, Collision_DistanceBetween(self, inst));
       return true;
     });

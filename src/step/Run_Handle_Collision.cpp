@@ -266,6 +266,17 @@ bool Collision_PlaceFree(CInstance* self, double x, double y, ECollisionAgainst 
   return Collision_WithSelfAt(self, x, y, [&] { return FreeHere(self, against); });
 }
 
+bool Collision_PlaceMeeting(CInstance* self, CInstance* other, double x, double y, int32_t selector) {
+  return Collision_WithSelfAt(self, x, y, [&] {
+    bool met = false;
+    Collision_ForSelected(self, other, selector, [&](CInstance* inst) {
+      met = Collision_Collides(self, inst, true);
+      return !met;
+    });
+    return met;
+  });
+}
+
 void Collision_MoveContact(CInstance* self, double dir, double maxdist, ECollisionAgainst against) {
   if (!FreeHere(self, against)) return;
   double dx, dy;

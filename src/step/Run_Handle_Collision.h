@@ -11,7 +11,11 @@
 
 #include <cstdint>
 
+#include <vector>
+
+#include "code/Code_Tree.h"
 #include "world/Instance_Class.h"
+#include "world/Room_Main.h"
 
 // Friction slows the speed towards 0 (a negative friction accelerates), then
 // gravity adds its motion; the caller moves the instance afterwards.
@@ -32,6 +36,14 @@ bool Collision_MeetsLine(const CInstance* inst, double x1, double y1, double x2,
 // collisions.
 bool Collision_Collides(const CInstance* a, const CInstance* b, bool precise);
 
+// ---- Instance selectors ----
+
+// Calls fn(inst) for every live active instance a selector names: self,
+// other, all, an instance id or an object with its descendants; fn returns
+// false to stop.
+template <class Fn>
+void Collision_ForSelected(CInstance* self, CInstance* other, int32_t selector, Fn fn);
+
 // ---- Place tests: self moved to (x, y) for the test, then moved back ----
 
 // Which instances a place test considers.
@@ -40,6 +52,8 @@ enum ECollisionAgainst : uint8_t { COLLISION_SOLID, COLLISION_ALL };
 // Whether no instance (solid ones only for COLLISION_SOLID) of the current
 // room collides with self at (x, y).
 bool Collision_PlaceFree(CInstance* self, double x, double y, ECollisionAgainst against);
+// Whether self at (x, y) meets an instance the selector names.
+bool Collision_PlaceMeeting(CInstance* self, CInstance* other, double x, double y, int32_t selector);
 // Calls fn() with self at (x, y) and returns its result; self goes back to
 // where it was whatever fn did to the position.
 template <class Fn>
@@ -79,6 +93,28 @@ double Collision_DistanceBetween(const CInstance* a, const CInstance* b);
 void Collision_StepPhase();
 
 // ---- inline definitions ----
+
+template <class Fn>
+void Collision_ForSelected(CInstance* self, CInstance* other, int32_t selector, Fn fn) {
+  if (selector == OWNER_SELF || selector == OWNER_OTHER) {
+    CInstance* inst = selector == OWNER_SELF ? self : other;
+    if (inst && !inst->destroyed && !inst->deactivated) fn(inst);
+    return;
+  }
+  if (selector >= INSTANCE_ID_BASE) {
+    if (CInstance* inst = Room_FindInstance(selector)) fn(inst);
+    return;
+  }
+  if (selector != OWNER_ALL && selector < 0) return;
+  auto list = [selector]() -> const std::vector<CInstance*>& {
+    return selector == OWNER_ALL ? Room_Instances() : Room_ObjectInstances(selector);
+  };
+  size_t count = list().size();
+  for (size_t i = 0; i < count && i < list().size(); i++) {
+    CInstance* inst = list()[i];
+    if (!inst->destroyed && !fn(inst)) return;
+  }
+}
 
 template <class Fn>
 auto Collision_WithSelfAt(CInstance* self, double x, double y, Fn&& fn) {

@@ -491,3 +491,5 @@ const RFunctionDef kMathFunctions[] = {
 }  // namespace
 
 void Function_Math_Register() { RegisterFunctions(kMathFunctions); }
+
+double Math_PointDirection(double x1, double y1, double x2, double y2) { return PointDirection(x1, y1, x2, y2); }

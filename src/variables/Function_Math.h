@@ -15,3 +15,7 @@ void Random_Randomize();
 double Random_Real();
 // An integer draw below n: (new seed * n) >> 32.
 uint32_t Random_Below(uint32_t n);
+
+// The direction from the first point to the second in degrees, 0 to 360,
+// counter-clockwise on screen (y points down); 0 for the same point.
+double Math_PointDirection(double x1, double y1, double x2, double y2);
