@@ -4,11 +4,14 @@
 #include <SDL_mixer.h>
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 struct RAudioClip {
   Mix_Chunk* chunk;
+  std::vector<uint8_t> owned;  // the frames, when the mixer does not own them
 };
 
 struct RAudioStream {
@@ -138,13 +141,24 @@ RAudioClip* Platform_AudioLoadClip(const uint8_t* data, size_t size) {
   if (!g_Open || !data || size == 0 || size > INT32_MAX) return nullptr;
   SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
   Mix_Chunk* chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
-  return chunk ? new RAudioClip{chunk} : nullptr;
+  return chunk ? new RAudioClip{chunk, {}} : nullptr;
 }
 
 RAudioClip* Platform_AudioLoadClipFile(const std::string& path) {
   if (!g_Open) return nullptr;
   Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
-  return chunk ? new RAudioClip{chunk} : nullptr;
+  return chunk ? new RAudioClip{chunk, {}} : nullptr;
+}
+
+RAudioClip* Platform_AudioPaddedClip(const RAudioClip* clip, int64_t silent_frames) {
+  if (!g_Open || !clip || silent_frames < 0) return nullptr;
+  const uint64_t bytes = clip->chunk->alen + static_cast<uint64_t>(silent_frames) * kFrameBytes;
+  if (bytes > UINT32_MAX) return nullptr;
+  auto padded = std::make_unique<RAudioClip>();
+  padded->owned.assign(bytes, 0);
+  std::memcpy(padded->owned.data(), clip->chunk->abuf, clip->chunk->alen);
+  padded->chunk = Mix_QuickLoad_RAW(padded->owned.data(), static_cast<Uint32>(bytes));
+  return padded->chunk ? padded.release() : nullptr;
 }
 
 void Platform_AudioFreeClip(RAudioClip* clip) {

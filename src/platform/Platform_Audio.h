@@ -49,6 +49,9 @@ struct RAudioClip;
 RAudioClip* Platform_AudioLoadClip(const uint8_t* data, size_t size);
 // Decodes a sound file; null when it is missing or cannot be decoded.
 RAudioClip* Platform_AudioLoadClipFile(const std::string& path);
+// A copy of the clip followed by `silent_frames` of silence, in which the
+// effects of a channel can ring out.
+RAudioClip* Platform_AudioPaddedClip(const RAudioClip* clip, int64_t silent_frames);
 // Stops every channel playing the clip and frees it. Null is ignored.
 void Platform_AudioFreeClip(RAudioClip* clip);
 // Length of the clip in frames.

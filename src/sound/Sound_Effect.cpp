@@ -292,6 +292,22 @@ struct CSoundVoice::RState {
   CCompressor compressor;
 };
 
+int64_t Sound_EffectTailFrames(const REffectSettings& e) {
+  constexpr float kLongest = 5000;  // ms
+  float ms = 0;
+  if (e.bits & (SOUND_EFFECT_CHORUS | SOUND_EFFECT_FLANGER)) ms = 100;
+  if (e.bits & SOUND_EFFECT_ECHO) {
+    const float delay = std::max(Clamp(e.echo.leftdelay, 1, 2000), Clamp(e.echo.rightdelay, 1, 2000));
+    const float feedback = Clamp(e.echo.feedback, 0, 100) / 100;
+    const float repeats = feedback <= 0.001f ? 1 : feedback >= 0.999f ? kLongest : std::log(0.001f) / std::log(feedback) + 1;
+    ms += delay * repeats;
+  }
+  if (e.bits & SOUND_EFFECT_REVERB) ms += Clamp(e.reverb.time, 1, kLongest);
+  if (e.bits & SOUND_EFFECT_ROOM_REVERB) ms += kRoomReverb.time;
+  if (e.bits & SOUND_EFFECT_COMPRESSOR) ms += 5;
+  return MsToFrames(std::min(ms, kLongest));
+}
+
 // ---------------------------------------------------------------------------
 // Gains
 

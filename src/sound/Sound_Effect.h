@@ -84,6 +84,10 @@ struct REffectSettings {
   RCompressorParams compressor;
 };
 
+// How long the effects ring on after the sound's end, in frames, until the
+// repeats have died away (by 60 dB, or after a few seconds at most).
+int64_t Sound_EffectTailFrames(const REffectSettings& settings);
+
 // Where a 3D sound is. The listener stands at the origin looking along +z
 // with +x to the right. Closer than the minimum distance the sound is at full
 // volume; beyond it the volume falls as minimum / distance, and stops falling

@@ -23,6 +23,8 @@ struct RSoundSample {
   bool used = false;
   int32_t kind = SOUND_KIND_NONE;
   RAudioClip* clip = nullptr;      // normal and 3D sounds
+  RAudioClip* padded = nullptr;    // the clip with room for its effects to ring out
+  int64_t paddedTail = 0;          // frames of that room
   RAudioStream* stream = nullptr;  // background music
   std::string fileName;            // multimedia file
   RVoiceSettings settings;
@@ -31,6 +33,7 @@ struct RSoundSample {
 // What plays on one channel of the mixer: the sample and its running effects.
 struct RChannel {
   int32_t sample = -1;
+  int64_t end = -1;  // where the sound itself ends on the mixing clock; -1 looping
   CSoundVoice voice;
 };
 
@@ -100,6 +103,19 @@ void ForEachChannelOf(int32_t sample, F f) {
 }
 
 // The sample's settings changed: its playing instances follow.
+// The clip to play once: with effects that ring on, the clip with silence
+// after it, so that its channel keeps running the effects.
+RAudioClip* ClipToPlayOnce(RSoundSample& s) {
+  const int64_t tail = Sound_EffectTailFrames(s.settings.effects);
+  if (tail == 0) return s.clip;
+  if (!s.padded || s.paddedTail != tail) {
+    Platform_AudioFreeClip(s.padded);
+    s.padded = Platform_AudioPaddedClip(s.clip, tail);
+    s.paddedTail = tail;
+  }
+  return s.padded ? s.padded : s.clip;
+}
+
 void SettingsChanged(int32_t sample) {
   const RSoundSample* s = UsedSample(sample);
   if (!s) return;
@@ -293,6 +309,7 @@ void Sample_Free(int32_t sample) {
     if (g_MusicSample == sample) g_MusicSample = -1;
   }
   Platform_AudioFreeClip(s->clip);
+  Platform_AudioFreeClip(s->padded);
   Platform_AudioFreeStream(s->stream);
   *s = RSoundSample();
 }
@@ -327,10 +344,11 @@ void Sample_Play(int32_t sample, bool loop) {
     return;
   }
   CAudioLock lock;
-  const int32_t channel = Platform_AudioPlay(s->clip, loop);
+  const int32_t channel = Platform_AudioPlay(loop ? s->clip : ClipToPlayOnce(*s), loop);
   if (channel < 0) return;
   RChannel& c = ChannelAt(channel);
   c.sample = sample;
+  c.end = loop ? -1 : Platform_AudioFramesMixed() + Platform_AudioClipFrames(s->clip);
   c.voice.Configure(s->settings, true);
   Platform_AudioSetChannelHook(channel, ChannelHook, &c);
 }
@@ -360,8 +378,10 @@ bool Sample_IsPlaying(int32_t sample) {
   if (!s) return false;
   if (s->kind == SOUND_KIND_MULTIMEDIA) return PlayerHolds(*s) && Platform_AudioPlaying(kPlayerChannel);
   if (s->kind == SOUND_KIND_BACKGROUND) return Platform_AudioStreamPlaying(s->stream);
+  // A sound whose effects still ring has ended all the same.
   bool playing = false;
-  ForEachChannelOf(sample, [&](RChannel&, int32_t) { playing = true; });
+  const int64_t now = Platform_AudioFramesMixed();
+  ForEachChannelOf(sample, [&](RChannel& c, int32_t) { playing = playing || c.end < 0 || now < c.end; });
   return playing;
 }
 
