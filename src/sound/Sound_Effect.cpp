@@ -33,8 +33,9 @@ class CDelayLine {
     const size_t whole = static_cast<size_t>(d);
     const float frac = d - static_cast<float>(whole);
     const size_t n = m_Buffer.size();
-    const float a = m_Buffer[(m_Pos + n - whole) % n];
-    const float b = m_Buffer[(m_Pos + n - whole - 1) % n];
+    // The last value written is one frame ago.
+    const float a = m_Buffer[(m_Pos + n + 1 - whole) % n];
+    const float b = m_Buffer[(m_Pos + n - whole) % n];
     return a + (b - a) * frac;
   }
   void Write(float v) {
@@ -388,13 +389,11 @@ void CSoundVoice::ProcessFloat(float* f, int32_t count, int64_t clock, float glo
   if (e.bits & SOUND_EFFECT_COMPRESSOR) s.compressor.Process(e.compressor, f, count);
   if (e.bits & SOUND_EFFECT_DISTORTION) Distort(f, count);
   if (e.bits & SOUND_EFFECT_ROOM_REVERB) s.room.Process(kRoomReverb, f, count);
-  // The volume ramps across the block from its value at the start to its
-  // value at the end.
-  const float g0 = m_Settings.volume.At(clock) * global_gain;
-  const float g1 = m_Settings.volume.At(clock + count) * global_gain;
-  const float step = count > 0 ? (g1 - g0) / static_cast<float>(count) : 0;
+  const RFade& fade = m_Settings.volume;
+  const bool fading = fade.frames > 0 && clock + count > fade.start && clock < fade.start + fade.frames;
+  const float steady = fade.At(clock) * global_gain;
   for (int32_t i = 0; i < count; ++i) {
-    const float g = g0 + step * static_cast<float>(i);
+    const float g = fading ? fade.At(clock + i) * global_gain : steady;
     f[2 * i] *= g * m_Left;
     f[2 * i + 1] *= g * m_Right;
   }
