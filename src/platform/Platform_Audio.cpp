@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -82,6 +84,35 @@ int32_t FreeChannel() {
   return count;
 }
 
+uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+
+// The mixer's wave reader allocates what a chunk claims before reading it: a
+// file that claims gigabytes it does not have is read as far as it goes, by
+// a copy whose lengths say what is there. Sets `fixed` only when a copy was
+// needed.
+bool NeedsFixedWave(const uint8_t* data, size_t size, std::vector<uint8_t>& fixed) {
+  if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) return false;
+  for (size_t at = 12; at + 8 <= size;) {
+    const uint64_t length = Le32(data + at + 4);
+    if (length > size - at - 8) {
+      fixed.assign(data, data + size);
+      const uint32_t left = static_cast<uint32_t>(size - at - 8);
+      for (int i = 0; i < 4; ++i) fixed[at + 4 + i] = static_cast<uint8_t>(left >> (8 * i));
+      const uint32_t riff = static_cast<uint32_t>(size - 8);
+      for (int i = 0; i < 4; ++i) fixed[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
+      return true;
+    }
+    at += 8 + length + (length & 1);
+  }
+  return false;
+}
+
+// Formats whose readers trust their headers' sizes for allocations and that
+// games do not use: refused.
+bool Refused(const uint8_t* data, size_t size) {
+  return size >= 4 && (std::memcmp(data, "FORM", 4) == 0 || std::memcmp(data, "Crea", 4) == 0);
+}
+
 }  // namespace
 
 RAudioOpenResult Platform_AudioOpen() {
@@ -138,7 +169,9 @@ void Platform_AudioUnlock() {
 // Clips
 
 RAudioClip* Platform_AudioLoadClip(const uint8_t* data, size_t size) {
-  if (!g_Open || !data || size == 0 || size > INT32_MAX) return nullptr;
+  if (!g_Open || !data || size == 0 || size > INT32_MAX || Refused(data, size)) return nullptr;
+  std::vector<uint8_t> fixed;
+  if (NeedsFixedWave(data, size, fixed)) data = fixed.data();
   SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
   Mix_Chunk* chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
   return chunk ? new RAudioClip{chunk, {}} : nullptr;
@@ -146,8 +179,9 @@ RAudioClip* Platform_AudioLoadClip(const uint8_t* data, size_t size) {
 
 RAudioClip* Platform_AudioLoadClipFile(const std::string& path) {
   if (!g_Open) return nullptr;
-  Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
-  return chunk ? new RAudioClip{chunk, {}} : nullptr;
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return Platform_AudioLoadClip(bytes.data(), bytes.size());
 }
 
 RAudioClip* Platform_AudioPaddedClip(const RAudioClip* clip, int64_t silent_frames) {

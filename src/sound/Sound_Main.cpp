@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -125,10 +128,87 @@ void SettingsChanged(int32_t sample) {
 }
 
 // ---------------------------------------------------------------------------
+// MIDI lengths
+
+// Reads MIDI numbers off a byte range; every read past the end fails.
+class CMidiReader {
+ public:
+  CMidiReader(const uint8_t* data, size_t size) : m_At(data), m_End(data + size) {}
+  bool Left(size_t n) const { return static_cast<size_t>(m_End - m_At) >= n; }
+  bool Skip(size_t n) {
+    if (!Left(n)) return false;
+    m_At += n;
+    return true;
+  }
+  bool Byte(uint32_t& v) {
+    if (!Left(1)) return false;
+    v = *m_At++;
+    return true;
+  }
+  bool Fixed(size_t n, uint32_t& v) {
+    v = 0;
+    for (uint32_t b; n-- > 0; v = v << 8 | b)
+      if (!Byte(b)) return false;
+    return true;
+  }
+  // A variable-length quantity: at most four bytes of seven bits.
+  bool Variable(uint32_t& v) {
+    v = 0;
+    for (int i = 0; i < 4; ++i) {
+      uint32_t b;
+      if (!Byte(b)) return false;
+      v = v << 7 | (b & 0x7F);
+      if (!(b & 0x80)) return true;
+    }
+    return false;
+  }
+  const uint8_t* At() const { return m_At; }
+
+ private:
+  const uint8_t* m_At;
+  const uint8_t* m_End;
+};
+
+// Ticks to the end of one track, and the slowest tempo it sets.
+void ScanMidiTrack(CMidiReader r, uint64_t& ticks, uint32_t& slowest) {
+  uint32_t running = 0;  // the status that data bytes without one continue
+  for (uint32_t delta, first; r.Variable(delta) && r.Byte(first);) {
+    ticks += delta;
+    const bool continued = first < 0x80;
+    const uint32_t status = continued ? running : first;
+    uint32_t type, length;
+    if (status == 0xFF) {
+      if (!r.Byte(type) || !r.Variable(length) || !r.Left(length)) return;
+      uint32_t tempo;
+      if (type == 0x51 && length == 3 && CMidiReader(r.At(), 3).Fixed(3, tempo)) slowest = std::max(slowest, tempo);
+      if (type == 0x2F) return;
+      r.Skip(length);
+    } else if (status == 0xF0 || status == 0xF7) {
+      if (!r.Variable(length) || !r.Skip(length)) return;
+    } else if (status >= 0x80 && status < 0xF0) {
+      running = status;
+      const size_t data = ((status & 0xE0) == 0xC0 ? 1 : 2) - (continued ? 1 : 0);
+      if (!r.Skip(data)) return;
+    } else {
+      return;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
 // The multimedia player
 
 void PlayerStop() {
   Platform_AudioHalt(kPlayerChannel);
+}
+
+bool MidiFileTooLong(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  char magic[4] = {};
+  if (!in.read(magic, 4) || std::memcmp(magic, "MThd", 4) != 0) return false;
+  in.seekg(0);
+  const RBytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return Sound_MidiSeconds(bytes.data(), bytes.size()) > kMaxDecodedMidiSeconds;
 }
 
 void PlayerPlay(const std::string& file, bool loop) {
@@ -142,7 +222,7 @@ void PlayerPlay(const std::string& file, bool loop) {
   if (g_Player.fileName != file || !g_Player.clip) {
     Platform_AudioFreeClip(g_Player.clip);
     g_Player.fileName = file;
-    g_Player.clip = Platform_AudioLoadClipFile(file);
+    g_Player.clip = MidiFileTooLong(file) ? nullptr : Platform_AudioLoadClipFile(file);
   }
   // Looping restarts the file from its beginning each time its length passes.
   Platform_AudioPlay(g_Player.clip, loop, kPlayerChannel);
@@ -176,7 +256,7 @@ int32_t NewSample(int32_t kind) {
 bool LoadSampleData(RSoundSample& s, const uint8_t* data, size_t size) {
   if (s.kind == SOUND_KIND_BACKGROUND)
     s.stream = Platform_AudioLoadStream(data, size);
-  else
+  else if (Sound_MidiSeconds(data, size) <= kMaxDecodedMidiSeconds)
     s.clip = Platform_AudioLoadClip(data, size);
   return s.clip || s.stream;
 }
@@ -222,6 +302,33 @@ bool Sound_Replace(int32_t index, const std::string& path, int32_t kind, bool pr
 }
 
 bool Sound_Delete(int32_t index) { return g_Sounds.Delete(index); }
+
+double Sound_MidiSeconds(const uint8_t* data, size_t size) {
+  CMidiReader r(data, size);
+  uint32_t magic, length, format, tracks, division;
+  if (!r.Fixed(4, magic) || magic != 0x4D546864 || !r.Fixed(4, length) || length < 6 || !r.Fixed(2, format) ||
+      !r.Fixed(2, tracks) || !r.Fixed(2, division) || !r.Skip(length - 6))
+    return -1;
+  uint64_t longest = 0;
+  uint32_t slowest = 500000;  // microseconds per quarter note unless a track says otherwise
+  for (uint32_t t = 0; t < tracks; ++t) {
+    uint32_t chunk, size_of;
+    if (!r.Fixed(4, chunk) || !r.Fixed(4, size_of)) break;
+    const size_t body = std::min<size_t>(size_of, static_cast<size_t>(data + size - r.At()));
+    if (chunk == 0x4D54726B) {  // "MTrk"
+      uint64_t ticks = 0;
+      ScanMidiTrack(CMidiReader(r.At(), body), ticks, slowest);
+      longest = std::max(longest, ticks);
+    }
+    r.Skip(body);
+  }
+  if (division & 0x8000) {  // frames per second x ticks per frame
+    const int32_t fps = -static_cast<int8_t>(division >> 8);
+    const uint32_t per_frame = division & 0xFF;
+    return fps > 0 && per_frame > 0 ? static_cast<double>(longest) / (fps * per_frame) : 0;
+  }
+  return division == 0 ? 0 : static_cast<double>(longest) * slowest / 1e6 / division;
+}
 
 // ---------------------------------------------------------------------------
 // Start and end

@@ -63,6 +63,13 @@ void Sound_Reset();
 void Sound_SetSearchDirectory(const std::string& directory);
 const std::string& Sound_SearchDirectory();
 
+// The longest a standard MIDI file in memory can play, in seconds, read from
+// its events with the slowest tempo it names (an upper bound); -1 when the
+// bytes are no MIDI file. Whole-sound decoding refuses files longer than
+// kMaxDecodedMidiSeconds, which would take minutes and gigabytes to render.
+double Sound_MidiSeconds(const uint8_t* data, size_t size);
+constexpr double kMaxDecodedMidiSeconds = 600;
+
 // A sample made from a sound file in memory; -1 when the device is closed or
 // the bytes are no sound it can play. For background music the bytes must
 // stay alive until the sample is freed.
