@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/DataNew_Class.h"
 #include "data/Resource_Names.h"
 
 // The storage of a resource table: owned objects by index
@@ -26,6 +27,21 @@ class CResourceTable {
   void Push(std::unique_ptr<T> item, const std::string& name) {
     Resource_SetName(m_Kind, Count(), item ? name : std::string());
     m_Items.push_back(std::move(item));
+  }
+
+  // Fills the table from a section's records: an object per record, loaded
+  // by its LoadFromRecord (which may move data out of the record).
+  template <class R>
+  void Install(RSlots<R>& records) {
+    Clear();
+    for (std::optional<R>& record : records) {
+      std::unique_ptr<T> item;
+      if (record) {
+        item = std::make_unique<T>();
+        item->LoadFromRecord(*record);
+      }
+      Push(std::move(item), record ? record->name : std::string());
+    }
   }
 
   int32_t Count() const { return static_cast<int32_t>(m_Items.size()); }

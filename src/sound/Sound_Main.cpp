@@ -267,15 +267,7 @@ bool LoadSampleData(RSoundSample& s, const uint8_t* data, size_t size) {
 // The sound table
 
 void Sound_Install(RSlots<RSoundRecord>& records) {
-  g_Sounds.Clear();
-  for (std::optional<RSoundRecord>& record : records) {
-    std::unique_ptr<CSound> sound;
-    if (record) {
-      sound = std::make_unique<CSound>();
-      sound->LoadFromRecord(*record);
-    }
-    g_Sounds.Push(std::move(sound), record ? record->name : std::string());
-  }
+  g_Sounds.Install(records);
 }
 
 void Sound_ClearTable() { g_Sounds.Clear(); }
