@@ -15,36 +15,45 @@ float Clamp(float v, float lo, float hi) { return std::isnan(v) ? lo : std::min(
 float DbToGain(float db) { return std::pow(10.0f, db / 20.0f); }
 int32_t MsToFrames(float ms) { return static_cast<int32_t>(ms * kRate / 1000.0f); }
 
-// One side's delay line; its length is fixed by Resize before mixing.
+// One side's delay line; its length is fixed by Resize before mixing. The
+// buffer is a power of two long so that positions wrap with a mask.
 class CDelayLine {
  public:
   void Resize(size_t frames) {
-    m_Buffer.assign(std::max<size_t>(frames, 1) + 2, 0.0f);
+    size_t size = 4;
+    while (size < frames + 2) size *= 2;
+    m_Buffer.assign(size, 0.0f);
+    m_Mask = size - 1;
+    m_Length = frames;
     m_Pos = 0;
   }
   void Clear() {
     std::fill(m_Buffer.begin(), m_Buffer.end(), 0.0f);
     m_Pos = 0;
   }
-  size_t Size() const { return m_Buffer.size(); }
-  // The value written `delay` frames ago (fractional, at least 1).
+  // The number of frames it was made to hold.
+  size_t Size() const { return m_Length; }
+  // The value written `delay` frames ago (fractional, 1 to its length).
   float Read(float delay) const {
-    const float d = Clamp(delay, 1.0f, static_cast<float>(m_Buffer.size() - 2));
+    const float d = Clamp(delay, 1.0f, static_cast<float>(std::max<size_t>(m_Length, 1)));
     const size_t whole = static_cast<size_t>(d);
     const float frac = d - static_cast<float>(whole);
-    const size_t n = m_Buffer.size();
     // The last value written is one frame ago.
-    const float a = m_Buffer[(m_Pos + n + 1 - whole) % n];
-    const float b = m_Buffer[(m_Pos + n - whole) % n];
+    const float a = m_Buffer[(m_Pos + 1 - whole) & m_Mask];
+    const float b = m_Buffer[(m_Pos - whole) & m_Mask];
     return a + (b - a) * frac;
   }
+  // The value written exactly `delay` frames ago (1 to its length).
+  float ReadWhole(size_t delay) const { return m_Buffer[(m_Pos + 1 - delay) & m_Mask]; }
   void Write(float v) {
-    m_Pos = (m_Pos + 1) % m_Buffer.size();
+    m_Pos = (m_Pos + 1) & m_Mask;
     m_Buffer[m_Pos] = v;
   }
 
  private:
-  std::vector<float> m_Buffer;
+  std::vector<float> m_Buffer = std::vector<float>(4, 0.0f);
+  size_t m_Mask = 3;
+  size_t m_Length = 0;
   size_t m_Pos = 0;
 };
 
@@ -71,10 +80,13 @@ class CModulation {
     const float base = MsToFrames(Clamp(p.delay, 0, max_delay_ms));
     const double step = Clamp(p.frequency, 0, 10) / kRate;
     const double offset = (std::clamp(p.phase, 0, 4) - 2) / 4.0;
+    float swing[2] = {0, 0};
     for (int32_t i = 0; i < count; ++i) {
+      // The sweep is slow: it is worked out every 32 frames.
+      if (i % 32 == 0)
+        for (int side = 0; side < 2; ++side) swing[side] = Wave(p.wave, m_Phase + (side ? offset : 0));
       for (int side = 0; side < 2; ++side) {
-        const float swing = Wave(p.wave, m_Phase + (side ? offset : 0));
-        const float delayed = m_Lines[side].Read(1 + base * (1 + depth * swing));
+        const float delayed = m_Lines[side].Read(1 + base * (1 + depth * swing[side]));
         float& x = f[2 * i + side];
         m_Lines[side].Write(x + feedback * delayed);
         x = x * (1 - wet) + delayed * wet;
@@ -96,7 +108,7 @@ class CEcho {
     m_Delay[0] = MsToFrames(Clamp(p.leftdelay, 1, 2000));
     m_Delay[1] = MsToFrames(Clamp(p.rightdelay, 1, 2000));
     for (int side = 0; side < 2; ++side) {
-      if (m_Lines[side].Size() < static_cast<size_t>(m_Delay[side]) + 2)
+      if (m_Lines[side].Size() < static_cast<size_t>(m_Delay[side]))
         m_Lines[side].Resize(static_cast<size_t>(m_Delay[side]));
       else if (fresh)
         m_Lines[side].Clear();
@@ -201,14 +213,14 @@ class CReverb {
         float wet = 0;
         for (size_t c = 0; c < kCombs.size(); ++c) {
           CDelayLine& line = m_Comb[side][c];
-          const float out = line.Read(static_cast<float>(line.Size() - 2));
+          const float out = line.ReadWhole(line.Size());
           float& filter = m_Filter[side][c];
           filter = out * (1 - m_Damp) + filter * m_Damp;
           line.Write(x + filter * m_Feedback[c]);
           wet += out;
         }
         for (CDelayLine& line : m_Allpass[side]) {
-          const float delayed = line.Read(static_cast<float>(line.Size() - 2));
+          const float delayed = line.ReadWhole(line.Size());
           line.Write(wet + delayed * 0.5f);
           wet = delayed - wet * 0.5f;
         }
@@ -222,7 +234,7 @@ class CReverb {
   static constexpr std::array<int32_t, 2> kAllpasses{556, 441};
   static constexpr int32_t kSpread = 23;
   static void Fit(CDelayLine& line, int32_t length, bool fresh) {
-    if (line.Size() != static_cast<size_t>(length) + 2)
+    if (line.Size() != static_cast<size_t>(length))
       line.Resize(static_cast<size_t>(length));
     else if (fresh)
       line.Clear();
@@ -251,12 +263,16 @@ class CCompressor {
     const float release = std::exp(-1000.0f / (Clamp(p.release, 50, 3000) * kRate));
     const float threshold = Clamp(p.threshold, -60, 0), slope = 1 - 1 / Clamp(p.ratio, 1, 100);
     const float makeup = Clamp(p.gain, -60, 60);
+    float gain = 1;
     for (int32_t i = 0; i < count; ++i) {
       const float level = std::max(std::fabs(f[2 * i]), std::fabs(f[2 * i + 1]));
       const float k = level > m_Envelope ? attack : release;
       m_Envelope = k * m_Envelope + (1 - k) * level;
-      const float db = 20 * std::log10(std::max(m_Envelope, 1e-6f));
-      const float gain = DbToGain(makeup - std::max(db - threshold, 0.0f) * slope);
+      // The envelope moves smoothly: its gain is worked out every 16 frames.
+      if (i % 16 == 0) {
+        const float db = 20 * std::log10(std::max(m_Envelope, 1e-6f));
+        gain = DbToGain(makeup - std::max(db - threshold, 0.0f) * slope);
+      }
       for (int side = 0; side < 2; ++side) {
         float& x = f[2 * i + side];
         m_Lines[side].Write(x);

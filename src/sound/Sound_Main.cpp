@@ -242,6 +242,7 @@ void PlayerClose() {
 // Takes the first free slot (or a new one). Without a device the sample can
 // only be a multimedia file.
 int32_t NewSample(int32_t kind) {
+  CAudioLock lock;  // the mixing thread reads the background music's slot
   auto it = std::find_if(g_Samples.begin(), g_Samples.end(), [](const RSoundSample& s) { return !s.used; });
   if (it == g_Samples.end()) it = g_Samples.insert(g_Samples.end(), RSoundSample());
   *it = RSoundSample();
@@ -410,12 +411,16 @@ void Sample_Free(int32_t sample) {
   Platform_AudioFreeClip(s->clip);
   Platform_AudioFreeClip(s->padded);
   Platform_AudioFreeStream(s->stream);
+  CAudioLock lock;
   *s = RSoundSample();
 }
 
 void Sample_FreeAll() {
   for (int32_t i = 0; i < static_cast<int32_t>(g_Samples.size()); ++i) Sample_Free(i);
-  g_Samples.clear();
+  {
+    CAudioLock lock;
+    g_Samples.clear();
+  }
   // The sounds let go of their samples too: an index kept across a new start
   // would name another sound's sample. They prepare again at their next use.
   g_Sounds.ForEach([](CSound& s) { s.Sample = -1; });
