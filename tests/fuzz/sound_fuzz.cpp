@@ -60,14 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.effects.bits = r.effects;
   CSoundVoice voice;
   voice.Configure(settings, true);
-  constexpr int32_t kFrames = 256;
+  constexpr int32_t kFrames = 64;
   std::vector<int16_t> frames(2 * kFrames);
-  for (int buffer = 0; buffer < 3; ++buffer) {
+  for (int buffer = 0; buffer < 2; ++buffer) {
     const size_t offset = buffer * frames.size() * 2 % size;
     std::memcpy(frames.data(), data + offset, std::min(size - offset, frames.size() * 2));
     voice.Process(frames.data(), kFrames, buffer * kFrames, 1.0f);
   }
-  std::vector<float> f(2 * 256, 1e30f);
-  voice.ProcessFloat(f.data(), 256, 4096, 1.0f);
+  std::vector<float> f(2 * kFrames, 1e30f);
+  voice.ProcessFloat(f.data(), kFrames, 4096, 1.0f);
   return 0;
 }
