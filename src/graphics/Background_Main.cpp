@@ -12,15 +12,7 @@ CGraphicsTable<CBackground>& g_Backgrounds = *new CGraphicsTable<CBackground>(RE
 }  // namespace
 
 void Background_Install(RSlots<RBackgroundRecord>& records) {
-  g_Backgrounds.Clear();
-  for (std::optional<RBackgroundRecord>& record : records) {
-    std::unique_ptr<CBackground> background;
-    if (record) {
-      background = std::make_unique<CBackground>();
-      background->LoadFromRecord(*record);
-    }
-    g_Backgrounds.Push(std::move(background), record ? record->name : std::string());
-  }
+  g_Backgrounds.Install(records);
 }
 
 void Background_ClearTable() { g_Backgrounds.Clear(); }

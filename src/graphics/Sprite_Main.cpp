@@ -21,15 +21,7 @@ bool ShapeOf(int32_t index, RSpriteShape& out) {
 }  // namespace
 
 void Sprite_Install(RSlots<RSpriteRecord>& records) {
-  g_Sprites.Clear();
-  for (std::optional<RSpriteRecord>& record : records) {
-    std::unique_ptr<CSprite> sprite;
-    if (record) {
-      sprite = std::make_unique<CSprite>();
-      sprite->LoadFromRecord(*record);
-    }
-    g_Sprites.Push(std::move(sprite), record ? record->name : std::string());
-  }
+  g_Sprites.Install(records);
   Instance_SetSpriteSource(ShapeOf);
 }
 

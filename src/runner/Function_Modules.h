@@ -18,6 +18,7 @@ void Function_Data_Structures_Register();
 void Function_DPlay_Register();
 void Function_Path_Register();
 void Function_Motion_Register();
+void Function_Sound_Register();
 
 // Called by Builtins_RegisterAll in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -36,4 +37,5 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_DPlay_Register,
     Function_Path_Register,
     Function_Motion_Register,
+    Function_Sound_Register,
 };

@@ -16,6 +16,7 @@
 #include "runner/Help_Main.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
+#include "sound/Sound_Main.h"
 #include "step/IO_Main.h"
 #include "step/Path_Main.h"
 #include "world/Instance_Class.h"
@@ -65,7 +66,9 @@ void InstallResources(RGameData& data) {
   File_SetGameId(data.gameId);
   DataNew_InstallNames(data);
   InstallScripts(data);
-  // The tables take the pixels; the records are done with.
+  // The tables take the sound files and pixels; the records are done with.
+  Sound_Install(data.sounds);
+  data.sounds.clear();
   Sprite_Install(data.sprites);
   Background_Install(data.backgrounds);
   data.sprites.clear();
@@ -94,10 +97,22 @@ bool ExtractIncludedFiles() {
 bool CompileTimeLines() { return TimeLine_CompileAll(); }
 bool CompileObjects() { return Object_CompileAll(); }
 
+// A failed start leaves the sounds to the multimedia player; the game goes on.
+bool PrepareSounds() {
+  Sound_Start();
+  Sound_SetGlobalVolume(1.0);
+  Sound_PreloadAll();
+  return true;
+}
+
 // The game window and drawing device, the textures of backgrounds and then
-// sprites, then the first frame.
+// sprites, then the first frame. Without them the game cannot run: the sound
+// started for it stops again.
 bool PrepareGraphics() {
-  if (!Display_Prepare()) return false;
+  if (!Display_Prepare()) {
+    Sound_ShutDown();
+    return false;
+  }
   Background_CreateAllTextures();
   Sprite_CreateAllTextures();
   D3D_BeginFrame();
@@ -110,6 +125,7 @@ const RPreparationStep kSteps[] = {
     {58, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
     {70, "Compiling time line actions", CompileTimeLines, "Failed to compile the actions in the time lines."},
     {72, "Compiling object actions", CompileObjects, "Failed to compile the actions in the objects."},
+    {80, "Preparing sounds", PrepareSounds, "Failed to prepare the sounds."},
     {90, "Preparing graphics", PrepareGraphics, nullptr},
 };
 
@@ -127,5 +143,6 @@ void ReleaseGame() {
   Sprite_ClearTable();
   Background_ClearTable();
   D3D_ReleaseDevice();
+  Sound_ShutDown();
   DataFile_RemoveAll();
 }
