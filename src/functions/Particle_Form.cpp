@@ -143,7 +143,7 @@ double Brightness(int32_t shape, int32_t px, int32_t py) {
     case 8: {  // flare, with faint rays
       static const RPoint p[] = {{3, 255}, {6, 197}, {9, 139}, {13, 83}, {18, 44}, {24, 23}, {32, 8}, {45, 0}};
       const double rays = std::exp(-RayDistance(dx, dy, 8, 0.2) * 0.6);
-      return Profile(p, r) * (0.85 + 0.3 * rays);
+      return Profile(p, r) * (0.92 + 0.16 * rays);
     }
     case 9: {  // spark: rays of varying length from a bright centre
       static const RPoint glow[] = {{0, 252}, {3, 170}, {7, 90}, {13, 25}, {20, 4}, {24, 0}};
