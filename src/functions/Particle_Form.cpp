@@ -229,10 +229,3 @@ int32_t ParticleForm_Texture() {
   g_TextureGeneration = Texture_TableGeneration();
   return g_Texture;
 }
-
-void ParticleForm_ReleaseTexture() {
-  if (g_Texture >= 0 && g_TextureGeneration == Texture_TableGeneration()) FreeTexture(g_Texture);
-  g_Texture = -1;
-  g_Refused = false;
-  g_TextureGeneration = ~0u;
-}

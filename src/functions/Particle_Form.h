@@ -3,6 +3,10 @@
 // snow). Each is a 64 x 64 white picture whose opacity draws the shape, with
 // its origin at (32, 32). All of them share one texture, so that particles
 // of different shapes still reach the device in one batch.
+//
+// State (owned here): the pictures, made once for the program's life, and
+// the shared texture, which lives as long as the drawing device that made it
+// and is made again for a new one.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +28,3 @@ uint8_t ParticleForm_Opacity(int32_t shape, int32_t x, int32_t y);
 int32_t ParticleForm_Texture();
 // Where a shape (0 ... 13) lies in the shared texture: its top-left pixel.
 void ParticleForm_CellOf(int32_t shape, int32_t& left, int32_t& top);
-
-// Frees the shared texture (the pictures stay): at program end and in tests.
-void ParticleForm_ReleaseTexture();
