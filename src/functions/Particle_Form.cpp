@@ -18,9 +18,10 @@ namespace {
 
 constexpr int32_t kSize = PARTICLE_SHAPE_SIZE;
 constexpr int32_t kPixels = kSize * kSize;
-// The shared texture: 7 cells by 2, each with a one-pixel frame that repeats
-// its edge, so that linear filtering never reaches a neighbouring shape.
-constexpr int32_t kColumns = 7;
+// The shared texture: the cells one above the other (short rows keep a
+// cell's pixels close together for the sampler), each with a one-pixel frame
+// that repeats its edge, so that linear filtering never reaches a neighbour.
+constexpr int32_t kColumns = 1;
 constexpr int32_t kStride = kSize + 2;
 
 // Owned by this module for the program's life; filled by ParticleForm_Build.

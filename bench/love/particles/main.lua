@@ -20,7 +20,7 @@ end
 -- 3 pixels a step in any direction, turning 2 degrees a step, a quarter of
 -- the image's size, from yellow to red while fading out.
 local function make(n)
-  system = love.graphics.newParticleSystem(image, n + n / LIFE)
+  system = love.graphics.newParticleSystem(image, n)
   system:setParticleLifetime(LIFE * STEP)
   system:setEmissionRate(n / LIFE / STEP)
   system:setEmissionArea("uniform", 20, 20)
