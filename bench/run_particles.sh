@@ -19,6 +19,6 @@ fi
 if [ "${SDL_VIDEODRIVER:-}" != offscreen ] && [ -z "${VELMORA_PARTICLES_INSIDE:-}" ]; then
   VELMORA_PARTICLES_INSIDE=1 SDL_VIDEODRIVER=x11 exec xvfb-run -a -s "-screen 0 1024x768x24" "$PWD/bench/run_particles.sh" "$BUILD" "$FRAMES"
 fi
-echo "load:$(uptime | sed "s/.*load average//")"
+echo "load$(uptime | sed "s/.*load average//")"
 "$BUILD/bench/particles_bench" "$FRAMES"
 love bench/love/particles "$FRAMES" 2>&1 | grep '^love:'
