@@ -8,13 +8,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "data/Option_Main.h"
+#include "Bench_Frame.h"
 #include "graphics/Graphics_Bitmap32.h"
-#include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Texture.h"
-#include "graphics/Graphics_Window.h"
-#include "platform/Platform.h"
-#include "platform/Platform_Graphics.h"
 
 namespace {
 
@@ -64,46 +60,24 @@ int32_t MakeBunny() {
   return TextureFromImage(image);
 }
 
-// Milliseconds of one frame with n bunnies: the average over at least
-// `frames` frames and half a second, the best of three such runs (the machine
-// is shared; the best run is the one least disturbed).
+// Milliseconds of one frame with n bunnies.
 double MeasureFrame(RBunnies& bunnies, int32_t texture, size_t n, int frames) {
   bunnies.Resize(n);
-  auto frame = [&] {
-    bunnies.Step();
-    D3D_Clear(0x402020);
-    for (size_t i = 0; i < n; ++i) DrawTexture(texture, bunnies.x[i], bunnies.y[i]);
-    D3D_Present();
-  };
-  uint32_t pixel = 0;
-  double best = 1e30;
-  for (int run = 0; run < 3; ++run) {
-    frame();
-    PlatformGL_ReadPixels(0, 0, 1, 1, &pixel);  // wait for the GPU
-    const int64_t start = Platform_Microseconds();
-    int done = 0;
-    while (done < frames || Platform_Microseconds() - start < 500000) {
-      frame();
-      ++done;
-    }
-    PlatformGL_ReadPixels(0, 0, 1, 1, &pixel);
-    best = std::min(best, (Platform_Microseconds() - start) / 1000.0 / done);
-  }
-  return best;
+  return Bench_MeasureFrame(
+      [&] {
+        bunnies.Step();
+        D3D_Clear(0x402020);
+        for (size_t i = 0; i < n; ++i) DrawTexture(texture, bunnies.x[i], bunnies.y[i]);
+        D3D_Present();
+      },
+      frames);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-  if (!Platform_Init()) {
-    std::fprintf(stderr, "no video driver\n");
-    return 1;
-  }
-  Settings = RSettings{};
-  if (!Window_ApplySettings(Settings) || !D3D_CreateDevice(640, 480, false)) return 1;
-  Window_SetRegionForRoom(640, 480);
-  Window_SetVisible(true);
+  if (!Bench_OpenWindow()) return 1;
   const int32_t texture = MakeBunny();
   RBunnies bunnies;
 
@@ -122,7 +96,6 @@ int main(int argc, char** argv) {
     (MeasureFrame(bunnies, texture, mid, frames) <= kFrameBudgetMs ? low : high) = mid;
   }
   std::printf("engine: largest N within 16.7 ms: %zu\n", low);
-  PlatformWindow_Destroy();
-  Platform_Quit();
+  Bench_CloseWindow();
   return 0;
 }

@@ -267,6 +267,15 @@ void DrawTexturePart(int32_t id, double left, double top, double width, double h
   DrawTextureGeneral(id, left, top, width, height, x, y, xs, ys, angle, colour, colour, colour, colour, alpha);
 }
 
+void DrawTexturePartExt(int32_t id, double left, double top, double width, double height, double x, double y,
+                        double ox, double oy, double xs, double ys, double angle, int32_t colour, double alpha) {
+  const RTexture* t = Texture_Get(id);
+  if (t == nullptr) return;
+  const uint32_t c = D3D_ConvertColour(colour, alpha);
+  const uint32_t colours[4] = {c, c, c, c};
+  DrawQuad(*t, left, top, width, height, x, y, ox, oy, xs, ys, angle, colours);
+}
+
 void DrawTextureGeneral(int32_t id, double left, double top, double width, double height, double x, double y,
                         double xs, double ys, double angle, int32_t c1, int32_t c2, int32_t c3, int32_t c4,
                         double alpha) {

@@ -101,6 +101,12 @@ void DrawTextureExt(int32_t id, double x, double y, double ox, double oy, double
                     int32_t colour, double alpha);
 void DrawTexturePart(int32_t id, double left, double top, double width, double height, double x, double y,
                      double xs, double ys, double angle, int32_t colour, double alpha);
+// The source rectangle (left, top, width, height) placed with its point
+// (ox, oy), relative to the rectangle, at (x, y); scaled, turned (radians) and
+// in one colour. Consecutive calls with one texture and unchanged render
+// states reach the device as one batch.
+void DrawTexturePartExt(int32_t id, double left, double top, double width, double height, double x, double y,
+                        double ox, double oy, double xs, double ys, double angle, int32_t colour, double alpha);
 void DrawTextureGeneral(int32_t id, double left, double top, double width, double height, double x, double y,
                         double xs, double ys, double angle, int32_t c1, int32_t c2, int32_t c3, int32_t c4,
                         double alpha);

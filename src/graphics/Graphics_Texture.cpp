@@ -11,6 +11,7 @@ namespace {
 // order between modules the language leaves open: the texture table outlives
 // them all.
 std::vector<RTexture>& g_Textures = *new std::vector<RTexture>();
+uint32_t g_Generation = 0;
 
 RTexture* Slot(int32_t id) {
   if (id < 0 || id >= static_cast<int32_t>(g_Textures.size()) || !g_Textures[id].used) return nullptr;
@@ -96,5 +97,9 @@ void Texture_Scale(int32_t id, double& u, double& v) {
   v = t ? static_cast<double>(t->height) / t->texture_height : 1.0;
 }
 
-void Texture_ClearTable() { g_Textures.clear(); }
+void Texture_ClearTable() {
+  g_Textures.clear();
+  ++g_Generation;
+}
+uint32_t Texture_TableGeneration() { return g_Generation; }
 int32_t Texture_Count() { return static_cast<int32_t>(g_Textures.size()); }

@@ -38,6 +38,10 @@ bool Texture_Exists(int32_t id);
 void Texture_Scale(int32_t id, double& u, double& v);
 // Empties the table (the device was created anew; old handles are gone).
 void Texture_ClearTable();
+// Counts the times the table was emptied: a module that keeps a texture id
+// of its own remembers the count with it and makes its texture again when
+// the count has moved on (the id may name someone else's texture by then).
+uint32_t Texture_TableGeneration();
 // Number of slots, used or not.
 int32_t Texture_Count();
 

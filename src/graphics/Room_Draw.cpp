@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <vector>
 
 #include "graphics/Background_Class.h"
 #include "graphics/Background_Main.h"
@@ -75,15 +77,30 @@ void DrawTile(const RTile& tile, int32_t L, int32_t T, int32_t R, int32_t B) {
                    tile.alpha);
 }
 
+std::vector<RDepthDrawer>& DepthDrawers() {
+  static std::vector<RDepthDrawer> drawers;
+  return drawers;
+}
+
+// The highest depth below `above` that some drawer still has to draw.
+double NextDrawerDepth(double above) {
+  double next = ROOM_NO_DEPTH;
+  for (const RDepthDrawer& d : DepthDrawers()) next = std::max(next, d.next_depth(above));
+  return next;
+}
+
 // One rectangle of the room (L, T, R, B) through the current projection.
 void DrawRegion(CRoom& room, int32_t L, int32_t T, int32_t R, int32_t B) {
   if (room.show_background_color) D3D_Clear(room.background_color);
   DrawLayers(room, false, L, T, R, B);
-  // Instances and tiles merged by depth; an instance wins a tie. By index:
-  // a draw event may create instances, which go to the end.
+  // Instances, tiles and the drawers' things merged by depth; a drawer wins a
+  // tie, then an instance. By index: a draw event may create instances,
+  // which go to the end.
+  constexpr double kNothingLeft = -1e8;
   const std::vector<CInstance*>& instances = room.Instances();
   size_t i = 0, j = 0;
-  while (i < instances.size() || j < room.tiles.size()) {
+  double P = NextDrawerDepth(std::numeric_limits<double>::infinity());
+  while (i < instances.size() || j < room.tiles.size() || P > kNothingLeft) {
     if (i < instances.size() && (instances[i]->destroyed || !instances[i]->visible)) {
       i++;
       continue;
@@ -92,7 +109,11 @@ void DrawRegion(CRoom& room, int32_t L, int32_t T, int32_t R, int32_t B) {
       j++;
       continue;
     }
-    if (i < instances.size() && (j >= room.tiles.size() || room.tiles[j].depth <= instances[i]->depth))
+    if ((i >= instances.size() || P >= instances[i]->depth) && (j >= room.tiles.size() || P >= room.tiles[j].depth) &&
+        P > kNothingLeft) {
+      for (const RDepthDrawer& d : DepthDrawers()) d.draw(P);
+      P = NextDrawerDepth(P);
+    } else if (i < instances.size() && (j >= room.tiles.size() || room.tiles[j].depth <= instances[i]->depth))
       DrawInstance(instances[i++]);
     else
       DrawTile(room.tiles[j++], L, T, R, B);
@@ -113,6 +134,12 @@ std::string Caption(const CRoom& room) {
 }
 
 }  // namespace
+
+void Room_AddDepthDrawer(const RDepthDrawer& drawer) {
+  for (const RDepthDrawer& d : DepthDrawers())
+    if (d.next_depth == drawer.next_depth && d.draw == drawer.draw) return;
+  DepthDrawers().push_back(drawer);
+}
 
 void Room_FollowViews(CRoom& room) {
   for (RWindowView& slot : Window_Views) slot = RWindowView{};

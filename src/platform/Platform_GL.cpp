@@ -180,8 +180,10 @@ void BuildBuffers() {
 bool BuildBackBuffer(int32_t width, int32_t height) {
   glGenTextures(1, &g_Dev.colour);
   glBindTexture(GL_TEXTURE_2D, g_Dev.colour);
-  // Like a desktop back buffer the colour has no alpha: destination alpha reads 1.
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  // Four bytes a pixel, which software renderers blend faster than three;
+  // like a desktop back buffer's, its alpha stays 1 (drawing never writes it
+  // while it is the target), so destination alpha reads 1.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   glGenFramebuffers(1, &g_Dev.framebuffer);
   glBindFramebuffer(GL_FRAMEBUFFER, g_Dev.framebuffer);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, g_Dev.colour, 0);
@@ -191,6 +193,7 @@ bool BuildBackBuffer(int32_t width, int32_t height) {
   glViewport(0, 0, width, height);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
   return true;
 }
 
@@ -483,6 +486,7 @@ bool PlatformGL_SetTarget(uint32_t texture) {
   GLuint framebuffer = TargetFramebuffer(texture);
   if (framebuffer == 0) return false;
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, texture != 0);
   g_Dev.target = texture;
   g_Dev.target_width = g_Dev.back_width;
   g_Dev.target_height = g_Dev.back_height;

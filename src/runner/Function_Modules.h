@@ -19,6 +19,7 @@ void Function_DPlay_Register();
 void Function_Path_Register();
 void Function_Motion_Register();
 void Function_Sound_Register();
+void Function_Particles_Register();
 
 // Called by Builtins_RegisterAll in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -38,4 +39,5 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_Path_Register,
     Function_Motion_Register,
     Function_Sound_Register,
+    Function_Particles_Register,
 };

@@ -10,6 +10,7 @@
 #include "code/Code_Main.h"
 #include "code/RValue.h"
 #include "data/Option_Main.h"
+#include "functions/Particle_Effect.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Graphics_Window.h"
@@ -238,6 +239,7 @@ void LeaveRoom(bool game_ending) {
 void GotoRoom(int32_t index, bool first_room) {
   RunState.PendingRoom = REQUEST_NONE;
   IO_ClearAll();
+  Effect_Clear();
   auto& copies = Room_RuntimeCopies();
   if (index < 0) index = 0;
   if (index >= static_cast<int32_t>(copies.size())) copies.resize(static_cast<size_t>(index) + 1);
