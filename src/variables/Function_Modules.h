@@ -13,6 +13,7 @@ void Function_Resource_Register();
 void Function_TimeLine_Register();
 void Function_Game_Register();
 void Function_Data_Structures_Register();
+void Function_3D_Register();
 
 // Called by RegisterAllFunctions in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -28,4 +29,5 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_TimeLine_Register,
     Function_Game_Register,
     Function_Data_Structures_Register,
+    Function_3D_Register,
 };
