@@ -174,6 +174,7 @@ bool D3D_Set3DMode(bool on) {
   g_3D.mode = on;
   g_3D.perspective = on;
   g_3D.hidden = on;
+  g_3D.depth = 0;
   if (!PlatformGL_Exists()) return true;
   // The device is set up anew for the mode: its surfaces do not survive.
   Surface_ClearTable();

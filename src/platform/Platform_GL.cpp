@@ -84,7 +84,7 @@ uniform bool u_fog;
 uniform vec2 u_fog_range;
 SHADE out vec4 v_colour;
 out vec2 v_uv;
-out float v_fog;
+out float v_depth;
 void main() {
   vec4 world = u_world * vec4(a_position + u_offset, 1.0);
   vec4 p = u_projection * world;
@@ -113,22 +113,22 @@ void main() {
   }
   v_colour = colour;
   v_uv = a_uv;
-  v_fog = 1.0;
-  if (u_fog) {
-    float depth = (u_view * world).z;
-    float span = u_fog_range.y - u_fog_range.x;
-    v_fog = span > 0.0 ? clamp((u_fog_range.y - depth) / span, 0.0, 1.0) : (depth < u_fog_range.y ? 1.0 : 0.0);
-  }
+  // Fog goes by each pixel's own distance, as a table fog does: the distance
+  // interpolates exactly where a per-vertex factor, clamped at the vertices,
+  // would not.
+  v_depth = u_fog ? (u_view * world).z : 0.0;
 }
 )";
 
 const char* const kGeneralFragmentShader = R"(
 SHADE in vec4 v_colour;
 in vec2 v_uv;
-in float v_fog;
+in float v_depth;
 uniform sampler2D u_texture;
 uniform bool u_modulate;
 uniform bool u_alpha_test;
+uniform bool u_fog;
+uniform vec2 u_fog_range;
 uniform vec3 u_fog_colour;
 out vec4 o_colour;
 void main() {
@@ -136,7 +136,11 @@ void main() {
   if (u_modulate) c *= v_colour;
   // Alpha "greater than 0" on 8-bit alpha.
   if (u_alpha_test && c.a < 0.5 / 255.0) discard;
-  c.rgb = mix(u_fog_colour, c.rgb, v_fog);
+  if (u_fog) {
+    float span = u_fog_range.y - u_fog_range.x;
+    float f = span > 0.0 ? clamp((u_fog_range.y - v_depth) / span, 0.0, 1.0) : (v_depth < u_fog_range.y ? 1.0 : 0.0);
+    c.rgb = mix(u_fog_colour, c.rgb, f);
+  }
   o_colour = c;
 }
 )";
