@@ -541,3 +541,31 @@ TEST_F(Scene3D, ModelVertexMovesWithTheDrawPosition) {
   EXPECT_EQ(image.Pixel(10, 20), 0xFFFFFFFFu);
   EXPECT_EQ(std::count(image.pixels.begin(), image.pixels.end(), 0xFFFFFFFFu), 1);
 }
+
+TEST_F(Scene3D, RoomProjectionTurnsPerspectiveWithDepth) {
+  const int32_t red = TextureFromImage(CBitmap32(64, 64, 0xFFFF0000u));
+  D3D_Set3DMode(true);
+  D3D_ClearDepthBuffer();
+  // The region fills the port at z = 0, y growing upwards.
+  D3D_Set2DProjection(0, 0, 128, 128, 0);
+  DrawTexture(red, 0, 0);
+  CBitmap32 image = Picture();
+  EXPECT_EQ(image.Pixel(10, 120), 0xFFFF0000u);
+  EXPECT_EQ(image.Pixel(10, 10), 0xFF000000u);
+  EXPECT_EQ(image.Pixel(70, 120), 0xFF000000u);
+  // Twice as far from the eye: half the size, towards the middle.
+  D3D_Clear(0);
+  D3D_ClearDepthBuffer();
+  D3D_SetDepth(128);
+  DrawTexture(red, 0, 0);
+  image = Picture();
+  EXPECT_EQ(image.Pixel(40, 70), 0xFFFF0000u);
+  EXPECT_EQ(image.Pixel(10, 120), 0xFF000000u);
+  // Without perspective the plain 2D projection returns.
+  CallByName("d3d_set_perspective", {R(0)});
+  D3D_Set2DProjection(0, 0, 128, 128, 0);
+  D3D_Clear(0);
+  D3D_ClearDepthBuffer();
+  DrawTexture(red, 0, 0);
+  EXPECT_EQ(Picture().Pixel(10, 10), 0xFFFF0000u);
+}
