@@ -177,7 +177,7 @@ bool D3D_Set3DMode(bool on) {
   g_3D.depth = 0;
   if (!PlatformGL_Exists()) return true;
   // The device is set up anew for the mode: its surfaces do not survive.
-  Surface_ClearTable();
+  Surface_FreeAll();
   if (!PlatformGL_SetDepthBuffer(on)) {
     Platform_ShowMessage("Failed to use 3D mode.");
     g_3D.mode = g_3D.perspective = g_3D.hidden = false;

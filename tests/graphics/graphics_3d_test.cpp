@@ -569,3 +569,16 @@ TEST_F(Scene3D, RoomProjectionTurnsPerspectiveWithDepth) {
   DrawTexture(red, 0, 0);
   EXPECT_EQ(Picture().Pixel(10, 10), 0xFFFF0000u);
 }
+
+TEST_F(Scene3D, SwitchingTheModeFreesSurfacesAndDrawsToTheScreenAgain) {
+  const int32_t surface = CallByName("surface_create", {R(32), R(32)}).real;
+  ASSERT_GE(surface, 0);
+  const int32_t textures = Texture_Count();
+  CallByName("surface_set_target", {R(surface)});
+  EXPECT_EQ(CallByName("d3d_start").real, 1);
+  EXPECT_EQ(CallByName("surface_exists", {R(surface)}).real, 0);
+  EXPECT_FALSE(Texture_Exists(textures - 1));
+  D3D_SetOrthoProjection(0, 0, 128, 128, 0);
+  D3D_Clear(0x0000FF);
+  EXPECT_EQ(Picture().Pixel(100, 100), 0xFFFF0000u);
+}
