@@ -62,35 +62,24 @@ RMatrix Matrix_Scaling(double x, double y, double z) {
   return r;
 }
 
-RMatrix Matrix_RotationX(double angle) {
+namespace {
+
+// A rotation in the plane of axes i and j, turning i towards j.
+RMatrix PlaneRotation(int i, int j, double angle) {
   RMatrix r = Matrix_Identity();
   const double c = std::cos(angle), s = std::sin(angle);
-  r.m[1][1] = c;
-  r.m[1][2] = s;
-  r.m[2][1] = -s;
-  r.m[2][2] = c;
+  r.m[i][i] = c;
+  r.m[i][j] = s;
+  r.m[j][i] = -s;
+  r.m[j][j] = c;
   return r;
 }
 
-RMatrix Matrix_RotationY(double angle) {
-  RMatrix r = Matrix_Identity();
-  const double c = std::cos(angle), s = std::sin(angle);
-  r.m[0][0] = c;
-  r.m[0][2] = -s;
-  r.m[2][0] = s;
-  r.m[2][2] = c;
-  return r;
-}
+}  // namespace
 
-RMatrix Matrix_RotationZ(double angle) {
-  RMatrix r = Matrix_Identity();
-  const double c = std::cos(angle), s = std::sin(angle);
-  r.m[0][0] = c;
-  r.m[0][1] = s;
-  r.m[1][0] = -s;
-  r.m[1][1] = c;
-  return r;
-}
+RMatrix Matrix_RotationX(double angle) { return PlaneRotation(1, 2, angle); }
+RMatrix Matrix_RotationY(double angle) { return PlaneRotation(2, 0, angle); }
+RMatrix Matrix_RotationZ(double angle) { return PlaneRotation(0, 1, angle); }
 
 RMatrix Matrix_RotationAxis(double x, double y, double z, double angle) {
   double v[3] = {x, y, z};

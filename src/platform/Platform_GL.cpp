@@ -356,6 +356,20 @@ void StateChanged() {
   g_Dev.dirty = true;
 }
 
+// The attributes of a vertex that begins with an RVertex3D, in the bound
+// vertex array and buffer.
+void Point3DAttributes(GLsizei stride) {
+  auto field = [](size_t offset) { return reinterpret_cast<void*>(offset); };
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, field(offsetof(RVertex3D, x)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, field(offsetof(RVertex3D, colour)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, field(offsetof(RVertex3D, u)));
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, stride, field(offsetof(RVertex3D, nx)));
+}
+
 void BuildBuffers() {
   glGenVertexArrays(1, &g_Dev.vao);
   glBindVertexArray(g_Dev.vao);
@@ -377,16 +391,7 @@ void BuildBuffers() {
   glGenVertexArrays(1, &g_Dev.vao3d);
   glBindVertexArray(g_Dev.vao3d);
   glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(RVertex3D), reinterpret_cast<void*>(offsetof(RVertex3D, x)));
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(RVertex3D),
-                        reinterpret_cast<void*>(offsetof(RVertex3D, colour)));
-  glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(RVertex3D), reinterpret_cast<void*>(offsetof(RVertex3D, u)));
-  glEnableVertexAttribArray(3);
-  glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, sizeof(RVertex3D),
-                        reinterpret_cast<void*>(offsetof(RVertex3D, nx)));
+  Point3DAttributes(sizeof(RVertex3D));
   glBindVertexArray(g_Dev.vao);
 
   std::vector<uint16_t> indices(kBatchQuads * 6);
@@ -854,18 +859,10 @@ uint32_t PlatformGL_CreateMesh(const RMeshVertex* vertices, int32_t count) {
   glGenBuffers(1, &mesh.vbo);
   glBindBuffer(GL_ARRAY_BUFFER, mesh.vbo);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(RMeshVertex)) * count, vertices, GL_STATIC_DRAW);
-  constexpr GLsizei kStride = sizeof(RMeshVertex);
-  auto field = [](size_t offset) { return reinterpret_cast<void*>(offset); };
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, field(offsetof(RVertex3D, x)));
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, kStride, field(offsetof(RVertex3D, colour)));
-  glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, kStride, field(offsetof(RVertex3D, u)));
-  glEnableVertexAttribArray(3);
-  glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, kStride, field(offsetof(RVertex3D, nx)));
+  Point3DAttributes(sizeof(RMeshVertex));
   glEnableVertexAttribArray(4);
-  glVertexAttribPointer(4, 1, GL_FLOAT, GL_FALSE, kStride, field(offsetof(RMeshVertex, tint)));
+  glVertexAttribPointer(4, 1, GL_FLOAT, GL_FALSE, sizeof(RMeshVertex),
+                        reinterpret_cast<void*>(offsetof(RMeshVertex, tint)));
   glBindVertexArray(g_Dev.vao);
   glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
   const uint32_t handle = g_NextMesh++;
