@@ -31,7 +31,9 @@ struct RModelMesh {
 
 namespace {
 
-std::vector<std::unique_ptr<C3D_Model>> g_Models;
+// The table is never destroyed at exit: models free device meshes, and the
+// device's own record may be gone by then.
+std::vector<std::unique_ptr<C3D_Model>>& g_Models = *new std::vector<std::unique_ptr<C3D_Model>>;
 
 // Replays commands into a mesh the way the 3D vertex list would draw them.
 class CMeshBuilder final : public I3DFaceSink {

@@ -893,7 +893,6 @@ bool PlatformGL_DrawMesh(uint32_t handle, int32_t kind, int32_t first, int32_t c
   glUniform4f(g->tint, ((tint >> 16) & 0xFF) / 255.0f, ((tint >> 8) & 0xFF) / 255.0f, (tint & 0xFF) / 255.0f,
               (tint >> 24) / 255.0f);
   glDrawArrays(kModes[kind - 1], first, count);
-  glBindVertexArray(g_Dev.vao);
   g_Dev.mesh_uniforms = true;
   ++g_Dev.draw_calls;
   return true;
