@@ -69,12 +69,12 @@ layout(location = 1) in vec4 a_colour;
 layout(location = 2) in vec2 a_uv;
 layout(location = 3) in vec3 a_normal;
 layout(location = 4) in float a_tint;
+layout(location = 5) in vec3 a_offset;         // per copy of a mesh
+layout(location = 6) in vec4 a_instance_tint;  // per copy of a mesh
 uniform mat4 u_projection;
 uniform mat4 u_view;
 uniform mat4 u_world;
 uniform mat3 u_normal_matrix;
-uniform vec3 u_offset;
-uniform vec4 u_tint;
 uniform bool u_lighting;
 uniform int u_light_count;
 uniform vec4 u_light_position[8];  // w 0: a direction, 1: a position
@@ -86,10 +86,10 @@ SHADE out vec4 v_colour;
 out vec2 v_uv;
 out float v_depth;
 void main() {
-  vec4 world = u_world * vec4(a_position + u_offset, 1.0);
+  vec4 world = u_world * vec4(a_position + a_offset, 1.0);
   vec4 p = u_projection * world;
   gl_Position = vec4(p.x, -p.y, 2.0 * p.z - p.w, p.w);
-  vec4 colour = mix(a_colour, u_tint, a_tint);
+  vec4 colour = mix(a_colour, a_instance_tint, a_tint);
   if (u_lighting) {
     // Normals are not renormalised: a scaled world scales the light too.
     vec3 n = u_normal_matrix * a_normal;
@@ -148,13 +148,20 @@ void main() {
 // Uniform locations of a general program.
 struct RGeneralProgram {
   GLuint program = 0;
-  GLint projection = -1, view = -1, world = -1, normal_matrix = -1, offset = -1, tint = -1, lighting = -1,
+  GLint projection = -1, view = -1, world = -1, normal_matrix = -1, lighting = -1,
         light_count = -1, light_position = -1, light_colour = -1, light_range = -1, fog = -1, fog_range = -1,
         modulate = -1, alpha_test = -1, fog_colour = -1;
 };
 
 // Which vertex buffer layout a draw reads.
 enum class EVertexKind { Flat2D, Immediate3D, Mesh };
+
+// One copy of a mesh in a batch.
+struct RMeshCopy {
+  float x, y, z;
+  uint32_t tint;
+};
+constexpr int32_t kMaxCopies = 4096;
 
 struct RMesh {
   GLuint vao = 0, vbo = 0;
@@ -180,7 +187,13 @@ struct RDevice {
   GLuint depth = 0;            // depth renderbuffer of the back buffer, 0 without
   GLuint current_program = 0;
   bool dirty = true;         // uniforms must be sent again before the next draw
-  bool mesh_uniforms = false;  // a mesh left its offset and tint in the program
+  // Copies of one part of one mesh waiting to be drawn in one call: the
+  // mesh, the part, and each copy's offset and tint.
+  uint32_t pending_mesh = 0;
+  int32_t pending_kind = 0, pending_first = 0, pending_count = 0;
+  std::vector<RMeshCopy> copies;
+  GLuint copy_vbo = 0;
+  GLsizeiptr copy_offset = 0;
   bool hidden = false, culling = false, smooth = true, lighting = false, fog = false;
   bool world_identity = true;
   float world[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -255,8 +268,6 @@ bool BuildGeneralProgram(RGeneralProgram& g, const char* shade, std::string& err
   g.view = at("u_view");
   g.world = at("u_world");
   g.normal_matrix = at("u_normal_matrix");
-  g.offset = at("u_offset");
-  g.tint = at("u_tint");
   g.lighting = at("u_lighting");
   g.light_count = at("u_light_count");
   g.light_position = at("u_light_position");
@@ -288,9 +299,6 @@ void SendGeneralUniforms(const RGeneralProgram& g) {
   glUniformMatrix4fv(g.view, 1, GL_FALSE, g_Dev.view);
   glUniformMatrix4fv(g.world, 1, GL_FALSE, g_Dev.world);
   glUniformMatrix3fv(g.normal_matrix, 1, GL_FALSE, g_Dev.normal_matrix);
-  glUniform3f(g.offset, 0, 0, 0);
-  glUniform4f(g.tint, 1, 1, 1, 1);
-  g_Dev.mesh_uniforms = false;
   glUniform1i(g.lighting, g_Dev.lighting);
   float position[PLATFORM_MAX_LIGHTS * 4], colour[PLATFORM_MAX_LIGHTS * 3], range[PLATFORM_MAX_LIGHTS * 2];
   int32_t n = 0;
@@ -340,11 +348,6 @@ const RGeneralProgram* Prepare(EVertexKind kind) {
     else
       glUniformMatrix4fv(glGetUniformLocation(program, "u_projection"), 1, GL_FALSE, g_Dev.projection);
   }
-  if (general != nullptr && kind != EVertexKind::Mesh && g_Dev.mesh_uniforms) {
-    glUniform3f(general->offset, 0, 0, 0);
-    glUniform4f(general->tint, 1, 1, 1, 1);
-    g_Dev.mesh_uniforms = false;
-  }
   if (kind == EVertexKind::Flat2D) glBindVertexArray(g_Dev.vao);
   if (kind == EVertexKind::Immediate3D) glBindVertexArray(g_Dev.vao3d);
   return general;
@@ -384,9 +387,11 @@ void BuildBuffers() {
                         reinterpret_cast<void*>(offsetof(RVertex, colour)));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(RVertex), reinterpret_cast<void*>(offsetof(RVertex, u)));
-  // Vertices without a normal or a tint read these constants.
+  // Vertices without a normal, a tint or a copy read these constants.
   glVertexAttrib3f(3, 0, 0, 0);
   glVertexAttrib1f(4, 0);
+  glVertexAttrib3f(5, 0, 0, 0);
+  glVertexAttrib4f(6, 1, 1, 1, 1);
 
   glGenVertexArrays(1, &g_Dev.vao3d);
   glBindVertexArray(g_Dev.vao3d);
@@ -405,6 +410,10 @@ void BuildBuffers() {
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g_Dev.ibo);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(uint16_t), indices.data(), GL_STATIC_DRAW);
   g_Dev.batch.reserve(kMaxPrimitiveVertices);
+  glGenBuffers(1, &g_Dev.copy_vbo);
+  glBindBuffer(GL_ARRAY_BUFFER, g_Dev.copy_vbo);
+  glBufferData(GL_ARRAY_BUFFER, sizeof(RMeshCopy) * kMaxCopies * 4, nullptr, GL_STREAM_DRAW);
+  g_Dev.copies.reserve(kMaxCopies);
 
   glGenSamplers(1, &g_Dev.sampler);
   glBindSampler(0, g_Dev.sampler);
@@ -459,27 +468,32 @@ GLenum BlendFactor(int32_t code) {
 // the last one, so no draw in flight is waited for; only a wrap orphans the
 // storage. Returns the index of the first vertex written.
 template <class Vertex>
-int32_t UploadVertices(const Vertex* vertices, int32_t count) {
-  constexpr GLsizeiptr kCapacity = static_cast<GLsizeiptr>(sizeof(RVertex)) * kMaxPrimitiveVertices;
+int32_t UploadToRing(GLuint buffer, GLsizeiptr& offset, GLsizeiptr capacity, const Vertex* vertices, int32_t count) {
   constexpr GLsizeiptr kStride = static_cast<GLsizeiptr>(sizeof(Vertex));
   const GLsizeiptr bytes = kStride * count;
-  // Vertices of either layout share the ring: each upload starts on a whole
+  // Vertices of either layout share a ring: each upload starts on a whole
   // vertex of its own size.
-  g_Dev.vbo_offset = (g_Dev.vbo_offset + kStride - 1) / kStride * kStride;
-  glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
-  if (g_Dev.vbo_offset + bytes > kCapacity) {
-    glBufferData(GL_ARRAY_BUFFER, kCapacity, nullptr, GL_STREAM_DRAW);
-    g_Dev.vbo_offset = 0;
+  offset = (offset + kStride - 1) / kStride * kStride;
+  glBindBuffer(GL_ARRAY_BUFFER, buffer);
+  if (offset + bytes > capacity) {
+    glBufferData(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
+    offset = 0;
   }
-  void* target = glMapBufferRange(GL_ARRAY_BUFFER, g_Dev.vbo_offset, bytes,
+  void* target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
                                   GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
-  const int32_t first = static_cast<int32_t>(g_Dev.vbo_offset / kStride);
+  const int32_t first = static_cast<int32_t>(offset / kStride);
   if (target != nullptr) {
     std::memcpy(target, vertices, static_cast<size_t>(bytes));
     glUnmapBuffer(GL_ARRAY_BUFFER);
   }
-  g_Dev.vbo_offset += bytes;
+  offset += bytes;
   return first;
+}
+
+template <class Vertex>
+int32_t UploadVertices(const Vertex* vertices, int32_t count) {
+  constexpr GLsizeiptr kCapacity = static_cast<GLsizeiptr>(sizeof(RVertex)) * kMaxPrimitiveVertices;
+  return UploadToRing(g_Dev.vbo, g_Dev.vbo_offset, kCapacity, vertices, count);
 }
 
 // Keeps the GL driver libraries that the context loaded in memory for the
@@ -551,6 +565,7 @@ void PlatformGL_Destroy() {
   glDeleteSamplers(1, &g_Dev.sampler);
   glDeleteBuffers(1, &g_Dev.vbo);
   glDeleteBuffers(1, &g_Dev.ibo);
+  glDeleteBuffers(1, &g_Dev.copy_vbo);
   glDeleteVertexArrays(1, &g_Dev.vao);
   glDeleteVertexArrays(1, &g_Dev.vao3d);
   if (g_Dev.depth) glDeleteRenderbuffers(1, &g_Dev.depth);
@@ -674,11 +689,42 @@ void PlatformGL_SetProjection(const float matrix[16]) {
 
 void PlatformGL_AddQuad(const RVertex quad[4]) {
   if (g_Dev.context == nullptr) return;
-  if (g_Dev.batch.size() >= static_cast<size_t>(kMaxPrimitiveVertices)) PlatformGL_Flush();
+  if (g_Dev.batch.size() >= static_cast<size_t>(kMaxPrimitiveVertices) || g_Dev.pending_mesh != 0)
+    PlatformGL_Flush();
   g_Dev.batch.insert(g_Dev.batch.end(), quad, quad + 4);
 }
 
+namespace {
+
+const GLenum kModes[] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
+
+// Draws the waiting copies of a mesh in one call.
+void FlushMeshCopies() {
+  if (g_Dev.pending_mesh == 0) return;
+  const auto found = g_Dev.meshes.find(g_Dev.pending_mesh);
+  g_Dev.pending_mesh = 0;
+  if (found == g_Dev.meshes.end() || g_Dev.copies.empty()) {
+    g_Dev.copies.clear();
+    return;
+  }
+  Prepare(EVertexKind::Mesh);
+  glBindVertexArray(found->second.vao);
+  constexpr GLsizeiptr kCapacity = static_cast<GLsizeiptr>(sizeof(RMeshCopy)) * kMaxCopies * 4;
+  const int32_t first = UploadToRing(g_Dev.copy_vbo, g_Dev.copy_offset, kCapacity, g_Dev.copies.data(),
+                                     static_cast<int32_t>(g_Dev.copies.size()));
+  const auto at = [&](size_t field) { return reinterpret_cast<void*>(first * sizeof(RMeshCopy) + field); };
+  glVertexAttribPointer(5, 3, GL_FLOAT, GL_FALSE, sizeof(RMeshCopy), at(offsetof(RMeshCopy, x)));
+  glVertexAttribPointer(6, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(RMeshCopy), at(offsetof(RMeshCopy, tint)));
+  glDrawArraysInstanced(kModes[g_Dev.pending_kind - 1], g_Dev.pending_first, g_Dev.pending_count,
+                        static_cast<GLsizei>(g_Dev.copies.size()));
+  g_Dev.copies.clear();
+  ++g_Dev.draw_calls;
+}
+
+}  // namespace
+
 void PlatformGL_Flush() {
+  FlushMeshCopies();
   if (g_Dev.batch.empty()) return;
   const int32_t count = static_cast<int32_t>(g_Dev.batch.size());
   Prepare(EVertexKind::Flat2D);
@@ -689,8 +735,6 @@ void PlatformGL_Flush() {
 }
 
 namespace {
-
-const GLenum kModes[] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
 
 template <class Vertex>
 void DrawVertices(EVertexKind layout, int32_t kind, const Vertex* vertices, int32_t count) {
@@ -863,6 +907,11 @@ uint32_t PlatformGL_CreateMesh(const RMeshVertex* vertices, int32_t count) {
   glEnableVertexAttribArray(4);
   glVertexAttribPointer(4, 1, GL_FLOAT, GL_FALSE, sizeof(RMeshVertex),
                         reinterpret_cast<void*>(offsetof(RMeshVertex, tint)));
+  // Each copy's offset and tint; where they lie is set when copies are drawn.
+  for (GLuint location : {5u, 6u}) {
+    glEnableVertexAttribArray(location);
+    glVertexAttribDivisor(location, 1);
+  }
   glBindVertexArray(g_Dev.vao);
   glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
   const uint32_t handle = g_NextMesh++;
@@ -886,15 +935,17 @@ bool PlatformGL_DrawMesh(uint32_t handle, int32_t kind, int32_t first, int32_t c
   const RMesh& mesh = found->second;
   if (kind != PRIM_POINTLIST && kind != PRIM_LINELIST && kind != PRIM_TRIANGLELIST) return true;
   if (first < 0 || count <= 0 || first > mesh.count - count) return true;
-  PlatformGL_Flush();
-  const RGeneralProgram* g = Prepare(EVertexKind::Mesh);
-  glBindVertexArray(mesh.vao);
-  glUniform3f(g->offset, offset[0], offset[1], offset[2]);
-  glUniform4f(g->tint, ((tint >> 16) & 0xFF) / 255.0f, ((tint >> 8) & 0xFF) / 255.0f, (tint & 0xFF) / 255.0f,
-              (tint >> 24) / 255.0f);
-  glDrawArrays(kModes[kind - 1], first, count);
-  g_Dev.mesh_uniforms = true;
-  ++g_Dev.draw_calls;
+  // Copies of the same part under the same state wait to be drawn together.
+  const bool same = g_Dev.pending_mesh == handle && g_Dev.pending_kind == kind && g_Dev.pending_first == first &&
+                    g_Dev.pending_count == count && g_Dev.copies.size() < static_cast<size_t>(kMaxCopies);
+  if (!same) {
+    PlatformGL_Flush();
+    g_Dev.pending_mesh = handle;
+    g_Dev.pending_kind = kind;
+    g_Dev.pending_first = first;
+    g_Dev.pending_count = count;
+  }
+  g_Dev.copies.push_back({offset[0], offset[1], offset[2], tint});
   return true;
 }
 
