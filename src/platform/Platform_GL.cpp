@@ -326,10 +326,9 @@ void SendGeneralUniforms(const RGeneralProgram& g) {
   glUniform1i(g.alpha_test, g_Dev.hidden);
 }
 
-// Selects the program for the next draw and sends what changed since the
-// last one, and the vertex layout it reads. Returns the general program in
-// use, or null for a plain one.
-const RGeneralProgram* Prepare(EVertexKind kind) {
+// Selects the program for the next draw, sends what changed since the last
+// one, and binds the vertex layout it reads (a mesh binds its own).
+void Prepare(EVertexKind kind) {
   const RGeneralProgram* general = nullptr;
   GLuint program;
   if (kind != EVertexKind::Flat2D || NeedsGeneral()) {
@@ -350,7 +349,6 @@ const RGeneralProgram* Prepare(EVertexKind kind) {
   }
   if (kind == EVertexKind::Flat2D) glBindVertexArray(g_Dev.vao);
   if (kind == EVertexKind::Immediate3D) glBindVertexArray(g_Dev.vao3d);
-  return general;
 }
 
 // Ends the batch before a state change and has the uniforms sent again.

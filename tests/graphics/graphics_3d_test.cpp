@@ -7,13 +7,20 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "code/Code_Error.h"
+#include "graphics/Background_Main.h"
 #include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_3D_Model.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Texture.h"
+#include "graphics/Room_Draw.h"
+#include "graphics/Sprite_Main.h"
+#include "runner/Run_Main.h"
 #include "support/Builtin_Call.h"
+#include "support/TestWorld.h"
 #include "support/graphics_fixture.h"
+#include "world/Room_Main.h"
 
 namespace {
 
@@ -594,4 +601,75 @@ TEST_F(Scene3D, SwitchingTheModeFreesSurfacesAndDrawsToTheScreenAgain) {
   D3D_SetOrthoProjection(0, 0, 128, 128, 0);
   D3D_Clear(0x0000FF);
   EXPECT_EQ(Picture().Pixel(100, 100), 0xFFFF0000u);
+}
+
+namespace {
+
+RImageRecord SolidImage(int32_t w, int32_t h, uint32_t colour) {
+  RImageRecord r;
+  r.exists = true;
+  r.width = w;
+  r.height = h;
+  for (int32_t i = 0; i < w * h; ++i)
+    for (int shift = 0; shift < 32; shift += 8) r.pixels.push_back(static_cast<uint8_t>(colour >> shift));
+  return r;
+}
+
+class Room3D : public Scene3D {
+ protected:
+  void TearDown() override {
+    TestWorld_Clear();
+    Sprite_ClearTable();
+    Background_ClearTable();
+    Scene3D::TearDown();
+  }
+};
+
+}  // namespace
+
+TEST_F(Room3D, InstancesAndLayersMeetByDepthIn3DMode) {
+  // A green foreground layer over the whole room; red 4 x 4 instances at
+  // depth -14000 (nearer than foregrounds) and 0 (behind them).
+  RSlots<RBackgroundRecord> backgrounds(1);
+  backgrounds[0].emplace();
+  backgrounds[0]->width = backgrounds[0]->height = 2;
+  backgrounds[0]->hasImage = true;
+  backgrounds[0]->image = SolidImage(2, 2, 0xFF00FF00u);
+  Background_Install(backgrounds);
+  RSlots<RSpriteRecord> sprites(1);
+  sprites[0].emplace();
+  sprites[0]->width = sprites[0]->height = 4;
+  sprites[0]->transparent = false;
+  sprites[0]->images = {SolidImage(4, 4, 0xFFFF0000u)};
+  Sprite_Install(sprites);
+  Background_CreateAllTextures();
+  Sprite_CreateAllTextures();
+  RTestWorld world;
+  for (int32_t depth : {-14000, 0}) {
+    RObjectRecord object = TestWorld_Object(depth ? "obj_near" : "obj_far", -1, {});
+    object.sprite = 0;
+    object.depth = depth;
+    world.objects.push_back(object);
+  }
+  RRoomRecord record;
+  record.name = "rm";
+  record.instances = {TestWorld_Instance(0, 100001, 10, 10), TestWorld_Instance(1, 100002, 30, 30)};
+  RRoomBackground front;
+  front.visible = front.foreground = true;
+  front.background = 0;
+  record.backgrounds = {front};
+  world.rooms.push_back(record);
+  ASSERT_TRUE(TestWorld_Install(world)) << Error_Last();
+  StartGame();
+  CallByName("d3d_start");
+  CallByName("d3d_set_perspective", {R(0)});  // the room's own geometry, with depth
+  Room_Draw(*Room_Current());
+  CBitmap32 shot = Grab(80, 80);
+  EXPECT_EQ(shot.Pixel(11, 11), 0xFFFF0000u);
+  EXPECT_EQ(shot.Pixel(31, 31), 0xFF00FF00u);
+  // In 2D the foreground covers both.
+  CallByName("d3d_end");
+  Room_Draw(*Room_Current());
+  shot = Grab(80, 80);
+  EXPECT_EQ(shot.Pixel(11, 11), 0xFF00FF00u);
 }
