@@ -1,5 +1,6 @@
 #include "graphics/Graphics_3D_Model.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -22,6 +23,7 @@ struct RModelMesh {
   std::vector<RRun> runs;
   uint32_t handle = 0;
   bool built = false;
+  bool too_large = false;  // drawn from the commands instead
 
   void Free() {
     if (handle != 0) PlatformGL_FreeMesh(handle);
@@ -35,20 +37,32 @@ namespace {
 // device's own record may be gone by then.
 std::vector<std::unique_ptr<C3D_Model>>& g_Models = *new std::vector<std::unique_ptr<C3D_Model>>;
 
-// Replays commands into a mesh the way the 3D vertex list would draw them.
-class CMeshBuilder final : public I3DFaceSink {
- public:
-  explicit CMeshBuilder(RModelMesh& mesh) : mesh_(mesh) {}
+// A real of a model command as an integer, as the script's argument
+// conversion would give it, but without faulting on values far out of range.
+int32_t CommandInt(double v) { return RoundToInt32(std::fmod(v, 4294967296.0)); }
+int32_t CommandSteps(double v) { return static_cast<int32_t>(std::nearbyint(std::clamp(v, 3.0, 128.0))); }
 
+// Replays commands the way the 3D vertex list draws them, handing each
+// finished list to Output with, per vertex, whether it follows the drawing
+// colour, and whether the list is a shape's (its texture wraps).
+class CReplay : public I3DFaceSink {
+ public:
   void Run(const std::vector<R3DCommand>& commands) {
-    for (const R3DCommand& c : commands) Command(c);
+    for (const R3DCommand& c : commands) {
+      if (Stopped()) return;
+      Command(c);
+    }
   }
 
   void Face(const R3DVertexList& list) override {
-    // Shape vertices all follow the drawing colour.
     std::fill(tint_, tint_ + list.count, true);
-    Emit(list, true);
+    Output(list, tint_, true);
   }
+
+ protected:
+  ~CReplay() = default;
+  virtual void Output(const R3DVertexList& list, const bool* tint, bool shape) = 0;
+  virtual bool Stopped() const { return false; }
 
  private:
   void Command(const R3DCommand& c) {
@@ -60,10 +74,10 @@ class CMeshBuilder final : public I3DFaceSink {
     static constexpr RForm kForms[8] = {{-1, -1, -1}, {-1, -1, 3}, {-1, 3, -1}, {-1, 3, 5},
                                         {3, -1, -1},  {3, -1, 6},  {3, 6, -1},  {3, 6, 8}};
     if (c.kind == MODEL_BEGIN) {
-      list_.kind = static_cast<int32_t>(std::nearbyint(v[0]));
+      list_.kind = CommandInt(v[0]);
       list_.count = 0;
     } else if (c.kind == MODEL_END) {
-      Emit(list_, false);
+      Output(list_, tint_, false);
     } else if (c.kind >= MODEL_VERTEX && c.kind <= MODEL_VERTEX_NORMAL_TEXTURE_COLOUR) {
       if (list_.count >= MAX_3D_VERTICES) return;
       const RForm f = kForms[c.kind - MODEL_VERTEX];
@@ -79,7 +93,7 @@ class CMeshBuilder final : public I3DFaceSink {
         out.v = static_cast<float>(v[f.uv + 1]);
       }
       tint_[list_.count] = f.colour < 0;
-      if (f.colour >= 0) out.colour = D3D_ConvertColour(RoundToInt32(v[f.colour]), v[f.colour + 1]);
+      if (f.colour >= 0) out.colour = D3D_ConvertColour(CommandInt(v[f.colour]), v[f.colour + 1]);
       ++list_.count;
     } else if (c.kind >= SHAPE_BLOCK && c.kind <= SHAPE_FLOOR) {
       R3DShape s;
@@ -87,45 +101,62 @@ class CMeshBuilder final : public I3DFaceSink {
       s.x1 = v[0], s.y1 = v[1], s.z1 = v[2], s.x2 = v[3], s.y2 = v[4], s.z2 = v[5];
       s.hrepeat = v[6], s.vrepeat = v[7];
       s.closed = v[8] >= 0.5;
-      s.steps = RoundToInt32(c.kind == SHAPE_ELLIPSOID ? v[8] : v[9]);
+      s.steps = CommandSteps(c.kind == SHAPE_ELLIPSOID ? v[8] : v[9]);
+      // Shapes build in the list, which holds their last face afterwards.
       Shape_Build(s, 0, list_, *this);
     }
   }
 
+  R3DVertexList list_;
+  bool tint_[MAX_3D_VERTICES] = {};
+};
 
-  void Put(const R3DVertexList& list, int32_t i) { mesh_.vertices.push_back({list.vertices[i], tint_[i] ? 1.0f : 0.0f}); }
+// Writes the lists as point, line and triangle lists into a mesh, keeping
+// each triangle's winding and first vertex (the one flat shading takes);
+// stops, marking the mesh too large, past `limit` vertices.
+class CMeshWriter final : public CReplay {
+ public:
+  CMeshWriter(RModelMesh& mesh, size_t limit) : mesh_(mesh), limit_(limit) {}
+  bool Stopped() const override { return mesh_.too_large; }
 
-  // The list as a point, line or triangle list, keeping each triangle's
-  // winding and its first vertex (the one flat shading takes).
-  void Emit(const R3DVertexList& list, bool repeat) {
+ private:
+  void Put(const R3DVertexList& list, const bool* tint, int32_t i) {
+    mesh_.vertices.push_back({list.vertices[i], tint[i] ? 1.0f : 0.0f});
+  }
+
+  void Output(const R3DVertexList& list, const bool* tint, bool shape) override {
     const int32_t n = list.count, start = static_cast<int32_t>(mesh_.vertices.size());
+    if (mesh_.vertices.size() + 3 * static_cast<size_t>(std::max(n, 0)) > limit_) {
+      mesh_.too_large = true;
+      return;
+    }
     int32_t kind = PRIM_TRIANGLELIST;
     switch (list.kind) {
       case PRIM_POINTLIST:
         kind = PRIM_POINTLIST;
-        for (int32_t i = 0; i < n; ++i) Put(list, i);
+        for (int32_t i = 0; i < n; ++i) Put(list, tint, i);
         break;
       case PRIM_LINELIST:
         kind = PRIM_LINELIST;
-        for (int32_t i = 0; i + 1 < n; i += 2) Put(list, i), Put(list, i + 1);
+        for (int32_t i = 0; i + 1 < n; i += 2) Put(list, tint, i), Put(list, tint, i + 1);
         break;
       case PRIM_LINESTRIP:
         kind = PRIM_LINELIST;
-        for (int32_t i = 0; i + 1 < n; ++i) Put(list, i), Put(list, i + 1);
+        for (int32_t i = 0; i + 1 < n; ++i) Put(list, tint, i), Put(list, tint, i + 1);
         break;
       case PRIM_TRIANGLELIST:
-        for (int32_t i = 0; i + 2 < n; i += 3) Put(list, i), Put(list, i + 1), Put(list, i + 2);
+        for (int32_t i = 0; i + 2 < n; i += 3) Put(list, tint, i), Put(list, tint, i + 1), Put(list, tint, i + 2);
         break;
       case PRIM_TRIANGLESTRIP:
         for (int32_t i = 0; i + 2 < n; ++i) {
           if (i % 2 == 0)
-            Put(list, i), Put(list, i + 1), Put(list, i + 2);
+            Put(list, tint, i), Put(list, tint, i + 1), Put(list, tint, i + 2);
           else
-            Put(list, i), Put(list, i + 2), Put(list, i + 1);
+            Put(list, tint, i), Put(list, tint, i + 2), Put(list, tint, i + 1);
         }
         break;
       case PRIM_TRIANGLEFAN:
-        for (int32_t i = 0; i + 2 < n; ++i) Put(list, i + 1), Put(list, i + 2), Put(list, 0);
+        for (int32_t i = 0; i + 2 < n; ++i) Put(list, tint, i + 1), Put(list, tint, i + 2), Put(list, tint, 0);
         break;
       default:
         return;
@@ -134,18 +165,47 @@ class CMeshBuilder final : public I3DFaceSink {
     if (count == 0) return;
     if (!mesh_.runs.empty()) {
       RModelMesh::RRun& last = mesh_.runs.back();
-      if (last.kind == kind && last.repeat == repeat && last.first + last.count == start) {
+      if (last.kind == kind && last.repeat == shape && last.first + last.count == start) {
         last.count += count;
         return;
       }
     }
-    mesh_.runs.push_back({kind, start, count, repeat});
+    mesh_.runs.push_back({kind, start, count, shape});
   }
 
   RModelMesh& mesh_;
-  R3DVertexList list_;
-  bool tint_[MAX_3D_VERTICES] = {};
+  size_t limit_;
 };
+
+// Draws the lists at once, moved by an offset and tinted: for models too large
+// to keep on the device.
+class CDirectDraw final : public CReplay {
+ public:
+  CDirectDraw(const float offset[3], uint32_t tint, int32_t texture) : tint_(tint), texture_(texture) {
+    std::copy(offset, offset + 3, offset_);
+  }
+
+ private:
+  void Output(const R3DVertexList& list, const bool* tint, bool shape) override {
+    if (list.kind < PRIM_POINTLIST || list.kind > PRIM_TRIANGLEFAN) return;
+    for (int32_t i = 0; i < list.count; ++i) {
+      RVertex3D& v = moved_.vertices[i];
+      v = list.vertices[i];
+      v.x += offset_[0], v.y += offset_[1], v.z += offset_[2];
+      if (tint[i]) v.colour = tint_;
+    }
+    D3D_DrawPrimitive3D(list.kind, texture_, shape, moved_.vertices.data(), list.count);
+  }
+
+  float offset_[3];
+  uint32_t tint_;
+  int32_t texture_;
+  R3DVertexList moved_;
+};
+
+// The most vertices a model keeps on the device (40 bytes each); larger
+// models are drawn from their commands every time.
+constexpr size_t kMaxMeshVertices = size_t{1} << 20;
 
 // A value as the model file writes it: four decimals, or exponent notation
 // beyond ten digits before the point.
@@ -219,11 +279,18 @@ void C3D_Model::Draw(double x, double y, double z, int32_t texture) {
       mesh_->Free();
       mesh_->vertices.clear();
       mesh_->runs.clear();
-      CMeshBuilder(*mesh_).Run(commands_);
-      mesh_->handle = PlatformGL_CreateMesh(mesh_->vertices.data(), static_cast<int32_t>(mesh_->vertices.size()));
+      mesh_->too_large = false;
+      CMeshWriter(*mesh_, kMaxMeshVertices).Run(commands_);
+      if (!mesh_->too_large)
+        mesh_->handle = PlatformGL_CreateMesh(mesh_->vertices.data(), static_cast<int32_t>(mesh_->vertices.size()));
       mesh_->built = true;
       // The device holds the vertices now.
       mesh_->vertices = {};
+      mesh_->runs.shrink_to_fit();
+    }
+    if (mesh_->too_large) {
+      CDirectDraw(offset, tint, texture).Run(commands_);
+      return;
     }
     if (mesh_->handle == 0) return;
     bool drawn = true;
@@ -234,6 +301,13 @@ void C3D_Model::Draw(double x, double y, double z, int32_t texture) {
     mesh_->handle = 0;
     mesh_->built = false;
   }
+}
+
+bool Model_Tessellate(const std::vector<R3DCommand>& commands, size_t limit, std::vector<RMeshVertex>& out) {
+  RModelMesh mesh;
+  CMeshWriter(mesh, limit).Run(commands);
+  out = std::move(mesh.vertices);
+  return !mesh.too_large;
 }
 
 bool C3D_Model::LoadText(std::string_view text) {

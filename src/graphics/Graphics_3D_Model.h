@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Platform_Graphics.h"
+
 // Command kinds: 0 primitive begin, 1 primitive end, 2 ... 9 the vertex forms
 // (plain; colour; texture; texture and colour; normal; normal and colour;
 // normal and texture; normal, texture and colour), 10 ... 15 the shapes
@@ -49,7 +51,9 @@ class C3D_Model {
   void Add(const R3DCommand& command);
   void Clear();
   // Replays the commands moved by (x, y, z) with the texture; vertices
-  // without a colour, and shapes, take the drawing colour and alpha.
+  // without a colour, and shapes, take the drawing colour and alpha. What
+  // the commands tessellate into is kept on the device until they change
+  // (unless it is very large).
   void Draw(double x, double y, double z, int32_t texture);
   // Replaces the commands by those of a model file's text; false when it is
   // malformed, keeping the commands read before the fault.
@@ -68,6 +72,10 @@ std::string Model_FormatText(const std::vector<R3DCommand>& commands);
 // 100, a missing or negative count, fewer commands than counted, a kind out
 // of 0 ... 15, or anything that is not a finite number.
 bool Model_ParseText(std::string_view text, std::vector<R3DCommand>& out);
+
+// The vertices the commands draw, as point, line and triangle lists; false
+// when there would be more than `limit` (`out` then holds those before).
+bool Model_Tessellate(const std::vector<R3DCommand>& commands, size_t limit, std::vector<RMeshVertex>& out);
 
 // The table: a new model goes into the lowest free slot.
 int32_t Model_Create();

@@ -673,3 +673,30 @@ TEST_F(Room3D, InstancesAndLayersMeetByDepthIn3DMode) {
   shot = Grab(80, 80);
   EXPECT_EQ(shot.Pixel(11, 11), 0xFF00FF00u);
 }
+
+TEST_F(Scene3D, AModelTooLargeToKeepIsDrawnFromItsCommands) {
+  // 22 round ellipsoids make more than a million vertices as triangles.
+  std::vector<R3DCommand> commands(22);
+  for (R3DCommand& c : commands) {
+    c.kind = SHAPE_ELLIPSOID;
+    const double values[9] = {-30, -30, -30, 30, 30, 30, 1, 1, 128};
+    std::copy(values, values + 9, c.values);
+  }
+  std::vector<RMeshVertex> vertices;
+  EXPECT_TRUE(Model_Tessellate({commands[0]}, 1 << 20, vertices));
+  EXPECT_EQ(vertices.size(), 64u * 256 * 3);
+  EXPECT_FALSE(Model_Tessellate(commands, 1 << 20, vertices));
+
+  Camera();
+  Draw_SetColour(0x2080F0);
+  const int32_t one = Model_Create(), many = Model_Create();
+  Model_Get(one)->Add(commands[0]);
+  for (const R3DCommand& c : commands) Model_Get(many)->Add(c);
+  Model_Get(one)->Draw(0, 0, 0, -1);
+  const CBitmap32 kept = Picture();
+  D3D_Clear(0);
+  D3D_ClearDepthBuffer();
+  Model_Get(many)->Draw(0, 0, 0, -1);
+  EXPECT_EQ(Picture().pixels, kept.pixels);
+  EXPECT_NE(kept.Pixel(64, 64), 0xFF000000u);
+}
