@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "data/Option_Main.h"
+#include "Bench_Frames.h"
 #include "graphics/Graphics_Bitmap32.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Texture.h"
@@ -64,9 +64,8 @@ int32_t MakeBunny() {
   return TextureFromImage(image);
 }
 
-// Milliseconds of one frame with n bunnies: the average over at least
-// `frames` frames and half a second, the best of three such runs (the machine
-// is shared; the best run is the one least disturbed).
+// Milliseconds of one frame with n bunnies (at least `frames` frames and half
+// a second per run).
 double MeasureFrame(RBunnies& bunnies, int32_t texture, size_t n, int frames) {
   bunnies.Resize(n);
   auto frame = [&] {
@@ -75,35 +74,14 @@ double MeasureFrame(RBunnies& bunnies, int32_t texture, size_t n, int frames) {
     for (size_t i = 0; i < n; ++i) DrawTexture(texture, bunnies.x[i], bunnies.y[i]);
     D3D_Present();
   };
-  uint32_t pixel = 0;
-  double best = 1e30;
-  for (int run = 0; run < 3; ++run) {
-    frame();
-    PlatformGL_ReadPixels(0, 0, 1, 1, &pixel);  // wait for the GPU
-    const int64_t start = Platform_Microseconds();
-    int done = 0;
-    while (done < frames || Platform_Microseconds() - start < 500000) {
-      frame();
-      ++done;
-    }
-    PlatformGL_ReadPixels(0, 0, 1, 1, &pixel);
-    best = std::min(best, (Platform_Microseconds() - start) / 1000.0 / done);
-  }
-  return best;
+  return Bench_FrameMilliseconds(frame, frames, 500000);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-  if (!Platform_Init()) {
-    std::fprintf(stderr, "no video driver\n");
-    return 1;
-  }
-  Settings = RSettings{};
-  if (!Window_ApplySettings(Settings) || !D3D_CreateDevice(640, 480, false)) return 1;
-  Window_SetRegionForRoom(640, 480);
-  Window_SetVisible(true);
+  if (!Bench_OpenDevice()) return 1;
   const int32_t texture = MakeBunny();
   RBunnies bunnies;
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "data/Option_Main.h"
+#include "Bench_Frames.h"
 #include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_3D_Model.h"
 #include "graphics/Graphics_Bitmap32.h"
@@ -39,37 +39,21 @@ void Scene(double turn) {
 
 template <class DrawBlock>
 double FramesPerSecond(int frames, DrawBlock draw) {
-  uint32_t pixel = 0;
-  double best = 0;
-  for (int run = 0; run < 3; ++run) {
-    PlatformGL_ReadPixels(0, 0, 1, 1, &pixel);
-    const int64_t start = Platform_Microseconds();
-    int done = 0;
-    while (done < frames || Platform_Microseconds() - start < 1000000) {
-      Scene(done * 0.01);
-      for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kColumns; ++c) draw((c - kColumns / 2) * 24.0, (r - kRows / 2) * 24.0);
-      D3D_Present();
-      ++done;
-    }
-    PlatformGL_ReadPixels(0, 0, 1, 1, &pixel);  // wait for the GPU
-    best = std::max(best, done * 1e6 / static_cast<double>(Platform_Microseconds() - start));
-  }
-  return best;
+  int frame_number = 0;
+  auto frame = [&] {
+    Scene(frame_number++ * 0.01);
+    for (int r = 0; r < kRows; ++r)
+      for (int c = 0; c < kColumns; ++c) draw((c - kColumns / 2) * 24.0, (r - kRows / 2) * 24.0);
+    D3D_Present();
+  };
+  return 1000.0 / Bench_FrameMilliseconds(frame, frames, 1000000);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-  if (!Platform_Init()) {
-    std::fprintf(stderr, "no video driver\n");
-    return 1;
-  }
-  Settings = RSettings{};
-  if (!Window_ApplySettings(Settings) || !D3D_CreateDevice(640, 480, false)) return 1;
-  Window_SetRegionForRoom(640, 480);
-  Window_SetVisible(true);
+  if (!Bench_OpenDevice()) return 1;
   D3D_SetViewport(0, 0, 640, 480);
   const int32_t texture = MakeTexture();
   if (!D3D_Set3DMode(true)) return 1;

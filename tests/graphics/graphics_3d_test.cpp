@@ -605,16 +605,6 @@ TEST_F(Scene3D, SwitchingTheModeFreesSurfacesAndDrawsToTheScreenAgain) {
 
 namespace {
 
-RImageRecord SolidImage(int32_t w, int32_t h, uint32_t colour) {
-  RImageRecord r;
-  r.exists = true;
-  r.width = w;
-  r.height = h;
-  for (int32_t i = 0; i < w * h; ++i)
-    for (int shift = 0; shift < 32; shift += 8) r.pixels.push_back(static_cast<uint8_t>(colour >> shift));
-  return r;
-}
-
 class Room3D : public Scene3D {
  protected:
   void TearDown() override {
@@ -634,13 +624,13 @@ TEST_F(Room3D, InstancesAndLayersMeetByDepthIn3DMode) {
   backgrounds[0].emplace();
   backgrounds[0]->width = backgrounds[0]->height = 2;
   backgrounds[0]->hasImage = true;
-  backgrounds[0]->image = SolidImage(2, 2, 0xFF00FF00u);
+  backgrounds[0]->image = TestWorld_SolidImage(2, 2, 0xFF00FF00u);
   Background_Install(backgrounds);
   RSlots<RSpriteRecord> sprites(1);
   sprites[0].emplace();
   sprites[0]->width = sprites[0]->height = 4;
   sprites[0]->transparent = false;
-  sprites[0]->images = {SolidImage(4, 4, 0xFFFF0000u)};
+  sprites[0]->images = {TestWorld_SolidImage(4, 4, 0xFFFF0000u)};
   Sprite_Install(sprites);
   Background_CreateAllTextures();
   Sprite_CreateAllTextures();
