@@ -301,7 +301,8 @@ TEST(Shapes3D, TessellationFollowsTheShapeRules) {
 
 TEST_F(Scene3D, VertexListHoldsAThousandAndOneAndDrawsOnlyItsKinds) {
   CallByName("d3d_primitive_begin", {R(PRIM_POINTLIST)});
-  for (int i = 0; i < 1005; ++i) CallByName("d3d_vertex_normal_color", {R(i), R(1), R(2), R(0), R(0), R(1), R(0xFF), R(0.5)});
+  for (int i = 0; i < 1005; ++i)
+    CallByName("d3d_vertex_normal_color", {R(i), R(1), R(2), R(0), R(0), R(1), R(0xFF), R(0.5)});
   const R3DVertexList& list = D3D_VertexList();
   EXPECT_EQ(list.count, MAX_3D_VERTICES);
   EXPECT_EQ(list.vertices[1000].x, 1000);
