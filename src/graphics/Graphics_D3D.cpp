@@ -4,7 +4,9 @@
 #include <cmath>
 #include <numbers>
 
+#include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_Bitmap32.h"
+#include "graphics/Graphics_D3DX8.h"
 #include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
@@ -17,17 +19,41 @@ bool g_DeviceRepeat = false;  // images switch addressing to clamp; the record k
 int32_t g_DrawingWidth = 0, g_DrawingHeight = 0;
 int32_t g_PrimitiveTexture = -1;
 
+// The camera: the view and projection matrices, and for the plain 2D
+// projection its area, whose matrix has a closed form that keeps 2D drawing
+// exact to the pixel.
 struct RProjection {
+  bool plain = true;
   double x = 0, y = 0, width = 1, height = 1, angle = 0;
+  RMatrix view = Matrix_Identity(), projection = Matrix_Identity();
 };
 RProjection g_Projection;
 int32_t g_ViewportWidth = 1, g_ViewportHeight = 1;
 
 void ApplyProjection() {
   float m[16];
-  D3D_ProjectionMatrix(g_Projection.x, g_Projection.y, g_Projection.width, g_Projection.height, g_Projection.angle,
-                       g_ViewportWidth, g_ViewportHeight, m);
+  if (g_Projection.plain) {
+    D3D_ProjectionMatrix(g_Projection.x, g_Projection.y, g_Projection.width, g_Projection.height, g_Projection.angle,
+                         g_ViewportWidth, g_ViewportHeight, m);
+  } else {
+    // Pixel centres sit on whole coordinates: half a pixel to the right and down.
+    RMatrix shift = Matrix_Identity();
+    shift.m[3][0] = 1.0 / g_ViewportWidth;
+    shift.m[3][1] = -1.0 / g_ViewportHeight;
+    Matrix_ToFloats(Matrix_Multiply(Matrix_Multiply(g_Projection.view, g_Projection.projection), shift), m);
+  }
   PlatformGL_SetProjection(m);
+  Matrix_ToFloats(g_Projection.view, m);
+  PlatformGL_SetView(m);
+}
+
+// The view of a region: from (x + w / 2, y + h / 2, eye_z) towards z = 0,
+// turned by `angle` degrees.
+RMatrix RegionView(double x, double y, double width, double height, double angle, double eye_z) {
+  const double theta = -angle * std::numbers::pi / 180.0;
+  const double eye[3] = {x + width / 2, y + height / 2, eye_z}, at[3] = {x + width / 2, y + height / 2, 0};
+  const double up[3] = {std::sin(theta), std::cos(theta), 0};
+  return Matrix_LookAtLH(eye, at, up);
 }
 
 void SetDeviceRepeat(bool on) {
@@ -43,6 +69,7 @@ void ApplyRenderState() {
   g_DeviceRepeat = g_State.texture_repeat;
   PlatformGL_SetRepeat(g_DeviceRepeat);
   PlatformGL_SetSwapInterval(g_State.synchronisation);
+  D3D_Apply3DState();
 }
 
 // Sends one image quad with its texture; addressing clamps from now on.
@@ -139,9 +166,38 @@ void D3D_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
 }
 
 void D3D_Set2DProjection(double x, double y, double width, double height, double angle) {
-  g_Projection = {x, y, width, height, angle};
+  const R3DState& state = D3D_3DState();
+  if (state.mode && state.perspective)
+    D3D_SetPerspectiveProjection(x, y, width, height, angle);
+  else
+    D3D_SetOrthoProjection(x, y, width, height, angle);
+}
+
+void D3D_SetOrthoProjection(double x, double y, double width, double height, double angle) {
+  g_Projection.plain = true;
+  g_Projection.x = x, g_Projection.y = y, g_Projection.width = width, g_Projection.height = height;
+  g_Projection.angle = angle;
+  g_Projection.view = RegionView(x, y, width, height, angle, -16000);
+  g_Projection.projection = Matrix_OrthoLH(width == 0 ? 1 : width, height == 0 ? -1 : -height, 1, 32000);
   ApplyProjection();
 }
+
+void D3D_SetPerspectiveProjection(double x, double y, double width, double height, double angle) {
+  // The view rectangle exactly fills the port at z = 0, y growing upwards.
+  const double w = width == 0 ? 1 : width;
+  const double h = height == 0 ? 1 : height;
+  D3D_SetCamera(RegionView(x, y, width, height, angle, -w), Matrix_PerspectiveLH(1, h / w, 1, 32000));
+}
+
+void D3D_SetCamera(const RMatrix& view, const RMatrix& projection) {
+  g_Projection.plain = false;
+  g_Projection.view = view;
+  g_Projection.projection = projection;
+  ApplyProjection();
+}
+
+const RMatrix& D3D_ViewMatrix() { return g_Projection.view; }
+const RMatrix& D3D_ProjectionMatrixNow() { return g_Projection.projection; }
 
 void D3D_ProjectionMatrix(double x, double y, double width, double height, double angle, int32_t vw, int32_t vh,
                           float out[16]) {
@@ -224,6 +280,30 @@ void D3D_DrawPrimitive(int32_t kind, const RVertex* vertices, int32_t count) {
   PlatformGL_DrawPrimitive(kind, vertices, count);
 }
 
+namespace {
+
+// Primitives address their texture as the script chose, unless `repeat` forces wrapping.
+uint32_t Prepare3DTexture(int32_t texture, bool repeat) {
+  const RTexture* t = Texture_Get(texture);
+  SetDeviceRepeat(repeat || g_State.texture_repeat);
+  PlatformGL_SetTexture(t ? t->texture : 0);
+  return t ? t->texture : 0;
+}
+
+}  // namespace
+
+void D3D_DrawPrimitive3D(int32_t kind, int32_t texture, bool repeat, const RVertex3D* vertices, int32_t count) {
+  Prepare3DTexture(texture, repeat);
+  PlatformGL_DrawPrimitive3D(kind, vertices, count);
+  PlatformGL_SetTexture(0);
+}
+
+bool D3D_DrawMesh(uint32_t mesh, int32_t kind, int32_t first, int32_t count, int32_t texture, bool repeat,
+                  const float offset[3], uint32_t tint) {
+  Prepare3DTexture(texture, repeat);
+  return PlatformGL_DrawMesh(mesh, kind, first, count, offset, tint);
+}
+
 void D3D_BuildQuad(RVertex quad[4], int32_t W, int32_t H, double sl, double st, double sw, double sh, double x,
                    double y, double ox, double oy, double xs, double ys, double angle, const uint32_t colours[4]) {
   const double left = -xs * ox - 0.5, top = -ys * oy - 0.5;
@@ -239,7 +319,7 @@ void D3D_BuildQuad(RVertex quad[4], int32_t W, int32_t H, double sl, double st, 
   for (int i = 0; i < 4; ++i) {
     quad[i].x = static_cast<float>(x + dx[i] * c + dy[i] * s);
     quad[i].y = static_cast<float>(y - dx[i] * s + dy[i] * c);
-    quad[i].z = 0.0f;
+    quad[i].z = static_cast<float>(D3D_Depth());
     quad[i].colour = colours[i];
     quad[i].u = us[i];
     quad[i].v = vs[i];

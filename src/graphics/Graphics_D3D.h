@@ -9,6 +9,7 @@
 #include "platform/Platform_Graphics.h"
 
 class CBitmap32;
+struct RMatrix;
 
 // Blend factor codes (the script's bm_ constants).
 enum : int32_t {
@@ -65,6 +66,16 @@ void D3D_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height);
 // The 2D projection showing the room area (x, y, width, height) turned by
 // `angle` degrees, y growing downwards.
 void D3D_Set2DProjection(double x, double y, double width, double height, double angle);
+// The plain orthographic 2D projection whatever the 3D mode, and the
+// perspective projection of the same area that the 2D projection becomes in
+// 3D mode (the area filling the port at z = 0, y growing upwards).
+void D3D_SetOrthoProjection(double x, double y, double width, double height, double angle);
+void D3D_SetPerspectiveProjection(double x, double y, double width, double height, double angle);
+// Any camera: view and projection matrices (row-vector convention). They hold
+// until the next projection is set.
+void D3D_SetCamera(const RMatrix& view, const RMatrix& projection);
+const RMatrix& D3D_ViewMatrix();
+const RMatrix& D3D_ProjectionMatrixNow();
 // The projection as a column-major matrix for a viewport of vw x vh pixels
 // (includes the half-pixel shift that puts pixel centres on whole coordinates).
 void D3D_ProjectionMatrix(double x, double y, double width, double height, double angle, int32_t vw, int32_t vh,
@@ -87,6 +98,14 @@ void D3D_WaitVerticalBlank();
 void D3D_SetPrimitiveTexture(int32_t id);
 // Draws a primitive (PRIM_ kind) with the primitive texture.
 void D3D_DrawPrimitive(int32_t kind, const RVertex* vertices, int32_t count);
+
+// Draws a primitive of 3D vertices with a texture id (none when invalid),
+// wrapping the texture when `repeat` or the script's repeat state is on.
+void D3D_DrawPrimitive3D(int32_t kind, int32_t texture, bool repeat, const RVertex3D* vertices, int32_t count);
+// Draws part of a device mesh likewise; false when the mesh is gone (the
+// device was created anew).
+bool D3D_DrawMesh(uint32_t mesh, int32_t kind, int32_t first, int32_t count, int32_t texture, bool repeat,
+                  const float offset[3], uint32_t tint);
 
 // The four vertices of an image: source rectangle (sl, st, sw, sh) of a
 // texture of device size W x H, anchor (x, y), origin, scales, angle in

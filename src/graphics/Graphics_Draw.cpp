@@ -5,6 +5,7 @@
 #include <numbers>
 #include <vector>
 
+#include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_D3D.h"
 
 namespace {
@@ -20,8 +21,8 @@ std::vector<RVertex> g_Vertices;
 constexpr size_t kMaxVertices = 1001;
 
 RVertex Vertex(double x, double y, int32_t colour, double alpha, double u = 0, double v = 0) {
-  return {static_cast<float>(x), static_cast<float>(y), 0.0f, D3D_ConvertColour(colour, alpha),
-          static_cast<float>(u), static_cast<float>(v)};
+  return {static_cast<float>(x), static_cast<float>(y), static_cast<float>(D3D_Depth()),
+          D3D_ConvertColour(colour, alpha), static_cast<float>(u), static_cast<float>(v)};
 }
 
 // Untextured shapes go out in one call each.

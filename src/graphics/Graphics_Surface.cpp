@@ -49,6 +49,11 @@ void Surface_ClearTable() {
   g_Target = -1;
 }
 
+void Surface_FreeAll() {
+  for (size_t id = 0; id < g_Surfaces.size(); ++id) Surface_Free(static_cast<int32_t>(id));
+  g_Surfaces.clear();
+}
+
 int32_t Surface_Target() { return g_Target; }
 
 bool Surface_SetTarget(int32_t id) {

@@ -20,6 +20,9 @@ void Surface_Free(int32_t id);
 const RSurface* Surface_Get(int32_t id);
 // Forgets every surface (the device went away).
 void Surface_ClearTable();
+// Frees every surface and its texture on a device that stays (drawing goes
+// back to the screen).
+void Surface_FreeAll();
 
 // Drawing into a surface: viewport and projection become its own. Reset
 // returns to the screen with the drawing size; false without a device or

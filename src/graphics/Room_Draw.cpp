@@ -8,6 +8,7 @@
 
 #include "graphics/Background_Class.h"
 #include "graphics/Background_Main.h"
+#include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Window.h"
 #include "graphics/Sprite_Class.h"
@@ -52,6 +53,7 @@ const CInstance* Followed(const CRoom& room, int32_t object) {
 
 // Its draw event, else its sprite.
 void DrawInstance(CInstance* inst) {
+  D3D_SetDepth(std::min(inst->depth, 11000.0));
   if (HasEvent(inst->object_index, EV_DRAW, 0))
     PerformEvent(inst, inst, EV_DRAW, 0);
   else if (const CSprite* sprite = Sprite_Get(inst->sprite_index))
@@ -72,6 +74,7 @@ void DrawLayers(const CRoom& room, bool foreground, int32_t L, int32_t T, int32_
 void DrawTile(const RTile& tile, int32_t L, int32_t T, int32_t R, int32_t B) {
   if (R < tile.x || B < tile.y || L > tile.x + tile.width * tile.xscale || T > tile.y + tile.height * tile.yscale)
     return;
+  D3D_SetDepth(std::min(tile.depth, 11000.0));
   if (const CBackground* back = Background_Get(tile.background))
     back->DrawPart(tile.left, tile.top, tile.width, tile.height, tile.x, tile.y, tile.xscale, tile.yscale, tile.blend,
                    tile.alpha);
@@ -91,7 +94,10 @@ double NextDrawerDepth(double above) {
 
 // One rectangle of the room (L, T, R, B) through the current projection.
 void DrawRegion(CRoom& room, int32_t L, int32_t T, int32_t R, int32_t B) {
+  D3D_ClearDepthBuffer();
   if (room.show_background_color) D3D_Clear(room.background_color);
+  // In 3D mode the layers lie far behind and far in front of everything.
+  D3D_SetDepth(12000);
   DrawLayers(room, false, L, T, R, B);
   // Instances, tiles and the drawers' things merged by depth; a drawer wins a
   // tie, then an instance. By index: a draw event may create instances,
@@ -118,7 +124,9 @@ void DrawRegion(CRoom& room, int32_t L, int32_t T, int32_t R, int32_t B) {
     else
       DrawTile(room.tiles[j++], L, T, R, B);
   }
+  D3D_SetDepth(-12000);
   DrawLayers(room, true, L, T, R, B);
+  D3D_SetDepth(-13000);
   // The cursor sprite at the mouse, its image counting the steps.
   if (const CSprite* cursor = Sprite_Get(Game.cursor_sprite))
     cursor->DrawExt(RunState.CursorImage, RunState.MouseX, RunState.MouseY, 1, 1, 0, 0xFFFFFF, 1);

@@ -58,6 +58,116 @@ out vec4 o_colour;
 void main() { o_colour = texture(u_texture, v_uv) * v_colour; }
 )"};
 
+// The general pipeline: what the fixed-function stages of a desktop 3D device
+// did for the engine (world matrix, per-vertex diffuse lights, linear fog, the
+// alpha test, flat or smooth colours). The plain programs above stay in use
+// while none of it is on, so that 2D drawing keeps its fast path. The flat
+// program differs only in the interpolation of the colour.
+const char* const kGeneralVertexShader = R"(
+layout(location = 0) in vec3 a_position;
+layout(location = 1) in vec4 a_colour;
+layout(location = 2) in vec2 a_uv;
+layout(location = 3) in vec3 a_normal;
+layout(location = 4) in float a_tint;
+layout(location = 5) in vec3 a_offset;         // per copy of a mesh
+layout(location = 6) in vec4 a_instance_tint;  // per copy of a mesh
+uniform mat4 u_projection;
+uniform mat4 u_view;
+uniform mat4 u_world;
+uniform mat3 u_normal_matrix;
+uniform bool u_lighting;
+uniform int u_light_count;
+uniform vec4 u_light_position[8];  // w 0: a direction, 1: a position
+uniform vec3 u_light_colour[8];
+uniform vec2 u_light_range[8];     // range, linear attenuation
+uniform bool u_fog;
+uniform vec2 u_fog_range;
+SHADE out vec4 v_colour;
+out vec2 v_uv;
+out float v_depth;
+void main() {
+  vec4 world = u_world * vec4(a_position + a_offset, 1.0);
+  vec4 p = u_projection * world;
+  gl_Position = vec4(p.x, -p.y, 2.0 * p.z - p.w, p.w);
+  vec4 colour = mix(a_colour, a_instance_tint, a_tint);
+  if (u_lighting) {
+    // Normals are not renormalised: a scaled world scales the light too.
+    vec3 n = u_normal_matrix * a_normal;
+    vec3 sum = vec3(0.0);
+    for (int i = 0; i < u_light_count; ++i) {
+      vec3 l;
+      float attenuation = 1.0;
+      if (u_light_position[i].w == 0.0) {
+        vec3 d = u_light_position[i].xyz;
+        l = dot(d, d) > 0.0 ? -normalize(d) : vec3(0.0);
+      } else {
+        vec3 d = u_light_position[i].xyz - world.xyz;
+        float distance = length(d);
+        if (distance > u_light_range[i].x) continue;
+        l = distance > 0.0 ? d / distance : vec3(0.0);
+        attenuation = 1.0 / (1.0 + u_light_range[i].y * distance);
+      }
+      sum += u_light_colour[i] * (max(dot(n, l), 0.0) * attenuation);
+    }
+    colour.rgb = clamp(colour.rgb * sum, 0.0, 1.0);
+  }
+  v_colour = colour;
+  v_uv = a_uv;
+  // Fog goes by each pixel's own distance, as a table fog does: the distance
+  // interpolates exactly where a per-vertex factor, clamped at the vertices,
+  // would not.
+  v_depth = u_fog ? (u_view * world).z : 0.0;
+}
+)";
+
+const char* const kGeneralFragmentShader = R"(
+SHADE in vec4 v_colour;
+in vec2 v_uv;
+in float v_depth;
+uniform sampler2D u_texture;
+uniform bool u_modulate;
+uniform bool u_alpha_test;
+uniform bool u_fog;
+uniform vec2 u_fog_range;
+uniform vec3 u_fog_colour;
+out vec4 o_colour;
+void main() {
+  vec4 c = texture(u_texture, v_uv);
+  if (u_modulate) c *= v_colour;
+  // Alpha "greater than 0" on 8-bit alpha.
+  if (u_alpha_test && c.a < 0.5 / 255.0) discard;
+  if (u_fog) {
+    float span = u_fog_range.y - u_fog_range.x;
+    float f = span > 0.0 ? clamp((u_fog_range.y - v_depth) / span, 0.0, 1.0) : (v_depth < u_fog_range.y ? 1.0 : 0.0);
+    c.rgb = mix(u_fog_colour, c.rgb, f);
+  }
+  o_colour = c;
+}
+)";
+
+// Uniform locations of a general program.
+struct RGeneralProgram {
+  GLuint program = 0;
+  GLint projection = -1, view = -1, world = -1, normal_matrix = -1, lighting = -1,
+        light_count = -1, light_position = -1, light_colour = -1, light_range = -1, fog = -1, fog_range = -1,
+        modulate = -1, alpha_test = -1, fog_colour = -1;
+};
+
+// Which vertex buffer layout a draw reads.
+enum class EVertexKind { Flat2D, Immediate3D, Mesh };
+
+// One copy of a mesh in a batch.
+struct RMeshCopy {
+  float x, y, z;
+  uint32_t tint;
+};
+constexpr int32_t kMaxCopies = 4096;
+
+struct RMesh {
+  GLuint vao = 0, vbo = 0;
+  int32_t count = 0;
+};
+
 struct RDevice {
   SDL_GLContext context = nullptr;
   GLuint framebuffer = 0, colour = 0;
@@ -71,6 +181,29 @@ struct RDevice {
   GLuint texture = 0;
   bool modulate = true;
   int64_t draw_calls = 0;
+  // The general pipeline and its state.
+  RGeneralProgram general[2];  // smooth, flat
+  GLuint vao3d = 0;            // RVertex3D from the streaming buffer
+  GLuint depth = 0;            // depth renderbuffer of the back buffer, 0 without
+  GLuint current_program = 0;
+  bool dirty = true;         // uniforms must be sent again before the next draw
+  // Copies of one part of one mesh waiting to be drawn in one call: the
+  // mesh, the part, and each copy's offset and tint.
+  uint32_t pending_mesh = 0;
+  int32_t pending_kind = 0, pending_first = 0, pending_count = 0;
+  std::vector<RMeshCopy> copies;
+  GLuint copy_vbo = 0;
+  GLsizeiptr copy_offset = 0;
+  bool hidden = false, culling = false, smooth = true, lighting = false, fog = false;
+  bool world_identity = true;
+  float world[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  float normal_matrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  RLight lights[PLATFORM_MAX_LIGHTS];
+  bool light_on[PLATFORM_MAX_LIGHTS] = {};
+  float fog_colour[3] = {0, 0, 0};
+  float fog_start = 0, fog_end = 1;
+  std::unordered_map<uint32_t, RMesh> meshes;
   // Textures drawn into: each with a framebuffer of its own, made when first
   // needed; the target now and its size.
   std::unordered_map<GLuint, GLuint> target_framebuffers;
@@ -79,6 +212,10 @@ struct RDevice {
 };
 
 RDevice g_Dev;
+
+GLuint TargetFramebuffer(GLuint texture);
+// Mesh handles count on across devices so that a stale one never names a new mesh.
+uint32_t g_NextMesh = 1;
 
 GLuint CompileShader(GLenum kind, const char* source, std::string& error) {
   GLuint shader = glCreateShader(kind);
@@ -96,8 +233,8 @@ GLuint CompileShader(GLenum kind, const char* source, std::string& error) {
   return shader;
 }
 
-GLuint LinkProgram(const char* fragment_source, std::string& error) {
-  GLuint vs = CompileShader(GL_VERTEX_SHADER, kVertexShader, error);
+GLuint LinkProgram(const char* vertex_source, const char* fragment_source, std::string& error) {
+  GLuint vs = CompileShader(GL_VERTEX_SHADER, vertex_source, error);
   GLuint fs = vs ? CompileShader(GL_FRAGMENT_SHADER, fragment_source, error) : 0;
   if (!fs) {
     if (vs) glDeleteShader(vs);
@@ -121,19 +258,117 @@ GLuint LinkProgram(const char* fragment_source, std::string& error) {
   return program;
 }
 
-bool BuildPrograms(std::string& error) {
-  for (int i = 0; i < 2; ++i) {
-    g_Dev.programs[i] = LinkProgram(kFragmentShaders[i], error);
-    if (g_Dev.programs[i] == 0) return false;
-  }
+bool BuildGeneralProgram(RGeneralProgram& g, const char* shade, std::string& error) {
+  const std::string head = std::string("#version 330 core\n#define SHADE ") + shade + "\n";
+  const std::string vertex = head + kGeneralVertexShader, fragment = head + kGeneralFragmentShader;
+  g.program = LinkProgram(vertex.c_str(), fragment.c_str(), error);
+  if (g.program == 0) return false;
+  auto at = [&](const char* name) { return glGetUniformLocation(g.program, name); };
+  g.projection = at("u_projection");
+  g.view = at("u_view");
+  g.world = at("u_world");
+  g.normal_matrix = at("u_normal_matrix");
+  g.lighting = at("u_lighting");
+  g.light_count = at("u_light_count");
+  g.light_position = at("u_light_position");
+  g.light_colour = at("u_light_colour");
+  g.light_range = at("u_light_range");
+  g.fog = at("u_fog");
+  g.fog_range = at("u_fog_range");
+  g.modulate = at("u_modulate");
+  g.alpha_test = at("u_alpha_test");
+  g.fog_colour = at("u_fog_colour");
   return true;
 }
 
-// The current program with the current projection.
-void UseProgram() {
-  const GLuint program = g_Dev.programs[g_Dev.modulate || g_Dev.texture == 0 ? 1 : 0];
-  glUseProgram(program);
-  glUniformMatrix4fv(glGetUniformLocation(program, "u_projection"), 1, GL_FALSE, g_Dev.projection);
+bool BuildPrograms(std::string& error) {
+  for (int i = 0; i < 2; ++i) {
+    g_Dev.programs[i] = LinkProgram(kVertexShader, kFragmentShaders[i], error);
+    if (g_Dev.programs[i] == 0) return false;
+  }
+  return BuildGeneralProgram(g_Dev.general[0], "smooth", error) && BuildGeneralProgram(g_Dev.general[1], "flat", error);
+}
+
+// Whether anything beyond the plain 2D programs is on.
+bool NeedsGeneral() {
+  return !g_Dev.world_identity || g_Dev.lighting || g_Dev.fog || g_Dev.hidden || !g_Dev.smooth;
+}
+
+void SendGeneralUniforms(const RGeneralProgram& g) {
+  glUniformMatrix4fv(g.projection, 1, GL_FALSE, g_Dev.projection);
+  glUniformMatrix4fv(g.view, 1, GL_FALSE, g_Dev.view);
+  glUniformMatrix4fv(g.world, 1, GL_FALSE, g_Dev.world);
+  glUniformMatrix3fv(g.normal_matrix, 1, GL_FALSE, g_Dev.normal_matrix);
+  glUniform1i(g.lighting, g_Dev.lighting);
+  float position[PLATFORM_MAX_LIGHTS * 4], colour[PLATFORM_MAX_LIGHTS * 3], range[PLATFORM_MAX_LIGHTS * 2];
+  int32_t n = 0;
+  for (int32_t i = 0; i < PLATFORM_MAX_LIGHTS; ++i) {
+    if (!g_Dev.light_on[i]) continue;
+    const RLight& l = g_Dev.lights[i];
+    const float p[4] = {l.x, l.y, l.z, l.point ? 1.0f : 0.0f};
+    std::copy(p, p + 4, position + n * 4);
+    const float c[3] = {l.red, l.green, l.blue};
+    std::copy(c, c + 3, colour + n * 3);
+    range[n * 2] = l.range;
+    range[n * 2 + 1] = l.attenuation;
+    ++n;
+  }
+  glUniform1i(g.light_count, n);
+  if (n > 0) {
+    glUniform4fv(g.light_position, n, position);
+    glUniform3fv(g.light_colour, n, colour);
+    glUniform2fv(g.light_range, n, range);
+  }
+  glUniform1i(g.fog, g_Dev.fog);
+  glUniform2f(g.fog_range, g_Dev.fog_start, g_Dev.fog_end);
+  glUniform3fv(g.fog_colour, 1, g_Dev.fog_colour);
+  glUniform1i(g.modulate, g_Dev.modulate || g_Dev.texture == 0);
+  glUniform1i(g.alpha_test, g_Dev.hidden);
+}
+
+// Selects the program for the next draw, sends what changed since the last
+// one, and binds the vertex layout it reads (a mesh binds its own).
+void Prepare(EVertexKind kind) {
+  const RGeneralProgram* general = nullptr;
+  GLuint program;
+  if (kind != EVertexKind::Flat2D || NeedsGeneral()) {
+    general = &g_Dev.general[g_Dev.smooth ? 0 : 1];
+    program = general->program;
+  } else {
+    // Untextured drawing always takes the vertex colour.
+    program = g_Dev.programs[g_Dev.modulate || g_Dev.texture == 0 ? 1 : 0];
+  }
+  if (program != g_Dev.current_program || g_Dev.dirty) {
+    glUseProgram(program);
+    g_Dev.current_program = program;
+    g_Dev.dirty = false;
+    if (general != nullptr)
+      SendGeneralUniforms(*general);
+    else
+      glUniformMatrix4fv(glGetUniformLocation(program, "u_projection"), 1, GL_FALSE, g_Dev.projection);
+  }
+  if (kind == EVertexKind::Flat2D) glBindVertexArray(g_Dev.vao);
+  if (kind == EVertexKind::Immediate3D) glBindVertexArray(g_Dev.vao3d);
+}
+
+// Ends the batch before a state change and has the uniforms sent again.
+void StateChanged() {
+  PlatformGL_Flush();
+  g_Dev.dirty = true;
+}
+
+// The attributes of a vertex that begins with an RVertex3D, in the bound
+// vertex array and buffer.
+void Point3DAttributes(GLsizei stride) {
+  auto field = [](size_t offset) { return reinterpret_cast<void*>(offset); };
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, field(offsetof(RVertex3D, x)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, field(offsetof(RVertex3D, colour)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, field(offsetof(RVertex3D, u)));
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, stride, field(offsetof(RVertex3D, nx)));
 }
 
 void BuildBuffers() {
@@ -150,6 +385,17 @@ void BuildBuffers() {
                         reinterpret_cast<void*>(offsetof(RVertex, colour)));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(RVertex), reinterpret_cast<void*>(offsetof(RVertex, u)));
+  // Vertices without a normal, a tint or a copy read these constants.
+  glVertexAttrib3f(3, 0, 0, 0);
+  glVertexAttrib1f(4, 0);
+  glVertexAttrib3f(5, 0, 0, 0);
+  glVertexAttrib4f(6, 1, 1, 1, 1);
+
+  glGenVertexArrays(1, &g_Dev.vao3d);
+  glBindVertexArray(g_Dev.vao3d);
+  glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
+  Point3DAttributes(sizeof(RVertex3D));
+  glBindVertexArray(g_Dev.vao);
 
   std::vector<uint16_t> indices(kBatchQuads * 6);
   for (int32_t q = 0; q < kBatchQuads; ++q) {
@@ -162,6 +408,10 @@ void BuildBuffers() {
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g_Dev.ibo);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(uint16_t), indices.data(), GL_STATIC_DRAW);
   g_Dev.batch.reserve(kMaxPrimitiveVertices);
+  glGenBuffers(1, &g_Dev.copy_vbo);
+  glBindBuffer(GL_ARRAY_BUFFER, g_Dev.copy_vbo);
+  glBufferData(GL_ARRAY_BUFFER, sizeof(RMeshCopy) * kMaxCopies * 4, nullptr, GL_STREAM_DRAW);
+  g_Dev.copies.reserve(kMaxCopies);
 
   glGenSamplers(1, &g_Dev.sampler);
   glBindSampler(0, g_Dev.sampler);
@@ -218,22 +468,33 @@ GLenum BlendFactor(int32_t code) {
 // Streams vertices into the vertex buffer as a ring: each upload goes after
 // the last one, so no draw in flight is waited for; only a wrap orphans the
 // storage. Returns the index of the first vertex written.
-int32_t UploadVertices(const RVertex* vertices, int32_t count) {
-  constexpr GLsizeiptr kCapacity = static_cast<GLsizeiptr>(sizeof(RVertex)) * kMaxPrimitiveVertices;
-  const GLsizeiptr bytes = static_cast<GLsizeiptr>(sizeof(RVertex)) * count;
-  if (g_Dev.vbo_offset + bytes > kCapacity) {
-    glBufferData(GL_ARRAY_BUFFER, kCapacity, nullptr, GL_STREAM_DRAW);
-    g_Dev.vbo_offset = 0;
+template <class Vertex>
+int32_t UploadToRing(GLuint buffer, GLsizeiptr& offset, GLsizeiptr capacity, const Vertex* vertices, int32_t count) {
+  constexpr GLsizeiptr kStride = static_cast<GLsizeiptr>(sizeof(Vertex));
+  const GLsizeiptr bytes = kStride * count;
+  // Vertices of either layout share a ring: each upload starts on a whole
+  // vertex of its own size.
+  offset = (offset + kStride - 1) / kStride * kStride;
+  glBindBuffer(GL_ARRAY_BUFFER, buffer);
+  if (offset + bytes > capacity) {
+    glBufferData(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
+    offset = 0;
   }
-  void* target = glMapBufferRange(GL_ARRAY_BUFFER, g_Dev.vbo_offset, bytes,
+  void* target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
                                   GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
-  const int32_t first = static_cast<int32_t>(g_Dev.vbo_offset / static_cast<GLsizeiptr>(sizeof(RVertex)));
+  const int32_t first = static_cast<int32_t>(offset / kStride);
   if (target != nullptr) {
     std::memcpy(target, vertices, static_cast<size_t>(bytes));
     glUnmapBuffer(GL_ARRAY_BUFFER);
   }
-  g_Dev.vbo_offset += bytes;
+  offset += bytes;
   return first;
+}
+
+template <class Vertex>
+int32_t UploadVertices(const Vertex* vertices, int32_t count) {
+  constexpr GLsizeiptr kCapacity = static_cast<GLsizeiptr>(sizeof(RVertex)) * kMaxPrimitiveVertices;
+  return UploadToRing(g_Dev.vbo, g_Dev.vbo_offset, kCapacity, vertices, count);
 }
 
 // Keeps the GL driver libraries that the context loaded in memory for the
@@ -284,13 +545,15 @@ bool PlatformGL_Create(int32_t back_width, int32_t back_height, std::string& err
   }
   BuildBuffers();
   glDisable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
   glDisable(GL_CULL_FACE);
+  glCullFace(GL_BACK);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   g_Dev.texture = 0;
   g_Dev.modulate = true;
   g_Dev.draw_calls = 0;
-  UseProgram();
+  g_Dev.dirty = true;
   return true;
 }
 
@@ -303,9 +566,18 @@ void PlatformGL_Destroy() {
   glDeleteSamplers(1, &g_Dev.sampler);
   glDeleteBuffers(1, &g_Dev.vbo);
   glDeleteBuffers(1, &g_Dev.ibo);
+  glDeleteBuffers(1, &g_Dev.copy_vbo);
   glDeleteVertexArrays(1, &g_Dev.vao);
+  glDeleteVertexArrays(1, &g_Dev.vao3d);
+  if (g_Dev.depth) glDeleteRenderbuffers(1, &g_Dev.depth);
+  for (auto& [handle, mesh] : g_Dev.meshes) {
+    glDeleteBuffers(1, &mesh.vbo);
+    glDeleteVertexArrays(1, &mesh.vao);
+  }
   for (GLuint program : g_Dev.programs)
     if (program) glDeleteProgram(program);
+  for (const RGeneralProgram& g : g_Dev.general)
+    if (g.program) glDeleteProgram(g.program);
   SDL_GL_DeleteContext(g_Dev.context);
   g_Dev = RDevice{};
 }
@@ -373,7 +645,7 @@ void PlatformGL_SetTexture(uint32_t handle) {
   g_Dev.texture = handle;
   glBindTexture(GL_TEXTURE_2D, handle ? handle : g_Dev.white);
   // Untextured drawing always takes the vertex colour.
-  if (!g_Dev.modulate && was_untextured != (handle == 0)) UseProgram();
+  if (!g_Dev.modulate && was_untextured != (handle == 0)) g_Dev.dirty = true;
 }
 
 void PlatformGL_SetBlend(int32_t source, int32_t destination) {
@@ -400,9 +672,8 @@ void PlatformGL_SetRepeat(bool repeat) {
 
 void PlatformGL_SetTextureBlending(bool modulate) {
   if (g_Dev.context == nullptr || g_Dev.modulate == modulate) return;
-  PlatformGL_Flush();
+  StateChanged();
   g_Dev.modulate = modulate;
-  UseProgram();
 }
 
 void PlatformGL_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -413,34 +684,270 @@ void PlatformGL_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height)
 
 void PlatformGL_SetProjection(const float matrix[16]) {
   if (g_Dev.context == nullptr) return;
-  PlatformGL_Flush();
+  StateChanged();
   std::copy(matrix, matrix + 16, g_Dev.projection);
-  UseProgram();
 }
 
 void PlatformGL_AddQuad(const RVertex quad[4]) {
   if (g_Dev.context == nullptr) return;
-  if (g_Dev.batch.size() >= static_cast<size_t>(kMaxPrimitiveVertices)) PlatformGL_Flush();
+  if (g_Dev.batch.size() >= static_cast<size_t>(kMaxPrimitiveVertices) || g_Dev.pending_mesh != 0)
+    PlatformGL_Flush();
   g_Dev.batch.insert(g_Dev.batch.end(), quad, quad + 4);
 }
 
+namespace {
+
+const GLenum kModes[] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
+
+// Draws the waiting copies of a mesh in one call.
+void FlushMeshCopies() {
+  if (g_Dev.pending_mesh == 0) return;
+  const auto found = g_Dev.meshes.find(g_Dev.pending_mesh);
+  g_Dev.pending_mesh = 0;
+  if (found == g_Dev.meshes.end() || g_Dev.copies.empty()) {
+    g_Dev.copies.clear();
+    return;
+  }
+  Prepare(EVertexKind::Mesh);
+  glBindVertexArray(found->second.vao);
+  constexpr GLsizeiptr kCapacity = static_cast<GLsizeiptr>(sizeof(RMeshCopy)) * kMaxCopies * 4;
+  const int32_t first = UploadToRing(g_Dev.copy_vbo, g_Dev.copy_offset, kCapacity, g_Dev.copies.data(),
+                                     static_cast<int32_t>(g_Dev.copies.size()));
+  const auto at = [&](size_t field) { return reinterpret_cast<void*>(first * sizeof(RMeshCopy) + field); };
+  glVertexAttribPointer(5, 3, GL_FLOAT, GL_FALSE, sizeof(RMeshCopy), at(offsetof(RMeshCopy, x)));
+  glVertexAttribPointer(6, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(RMeshCopy), at(offsetof(RMeshCopy, tint)));
+  glDrawArraysInstanced(kModes[g_Dev.pending_kind - 1], g_Dev.pending_first, g_Dev.pending_count,
+                        static_cast<GLsizei>(g_Dev.copies.size()));
+  g_Dev.copies.clear();
+  ++g_Dev.draw_calls;
+}
+
+}  // namespace
+
 void PlatformGL_Flush() {
+  FlushMeshCopies();
   if (g_Dev.batch.empty()) return;
   const int32_t count = static_cast<int32_t>(g_Dev.batch.size());
+  Prepare(EVertexKind::Flat2D);
   const int32_t first = UploadVertices(g_Dev.batch.data(), count);
   glDrawElementsBaseVertex(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, nullptr, first);
   ++g_Dev.draw_calls;
   g_Dev.batch.clear();
 }
 
-void PlatformGL_DrawPrimitive(int32_t kind, const RVertex* vertices, int32_t count) {
-  static const GLenum kModes[] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
+namespace {
+
+template <class Vertex>
+void DrawVertices(EVertexKind layout, int32_t kind, const Vertex* vertices, int32_t count) {
   if (g_Dev.context == nullptr || kind < PRIM_POINTLIST || kind > PRIM_TRIANGLEFAN || count <= 0) return;
   PlatformGL_Flush();
-  if (count > kMaxPrimitiveVertices) count = kMaxPrimitiveVertices;
+  constexpr int32_t kMax = static_cast<int32_t>(sizeof(RVertex) * kMaxPrimitiveVertices / sizeof(Vertex));
+  if (count > kMax) count = kMax;
+  Prepare(layout);
   const int32_t first = UploadVertices(vertices, count);
   glDrawArrays(kModes[kind - 1], first, count);
   ++g_Dev.draw_calls;
+}
+
+}  // namespace
+
+void PlatformGL_DrawPrimitive(int32_t kind, const RVertex* vertices, int32_t count) {
+  DrawVertices(EVertexKind::Flat2D, kind, vertices, count);
+}
+
+void PlatformGL_DrawPrimitive3D(int32_t kind, const RVertex3D* vertices, int32_t count) {
+  DrawVertices(EVertexKind::Immediate3D, kind, vertices, count);
+}
+
+bool PlatformGL_SetDepthBuffer(bool on) {
+  if (g_Dev.context == nullptr) return false;
+  if (on == (g_Dev.depth != 0)) return true;
+  PlatformGL_Flush();
+  glBindFramebuffer(GL_FRAMEBUFFER, g_Dev.framebuffer);
+  bool ok = true;
+  if (on) {
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glGenRenderbuffers(1, &g_Dev.depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, g_Dev.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, g_Dev.back_width, g_Dev.back_height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, g_Dev.depth);
+    ok = glGetError() == GL_NO_ERROR && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (ok) {
+      GLint vp[4];
+      glGetIntegerv(GL_VIEWPORT, vp);
+      glViewport(0, 0, g_Dev.back_width, g_Dev.back_height);
+      glClearDepth(1.0);
+      glClear(GL_DEPTH_BUFFER_BIT);
+      glViewport(vp[0], vp[1], vp[2], vp[3]);
+    }
+  }
+  if (!on || !ok) {
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
+    glDeleteRenderbuffers(1, &g_Dev.depth);
+    g_Dev.depth = 0;
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
+  return ok;
+}
+
+void PlatformGL_ClearDepth() {
+  if (g_Dev.context == nullptr || g_Dev.depth == 0) return;
+  PlatformGL_Flush();
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(vp[0], vp[1], vp[2], vp[3]);
+  glClearDepth(1.0);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+}
+
+void PlatformGL_SetHiddenSurface(bool on) {
+  if (g_Dev.context == nullptr || g_Dev.hidden == on) return;
+  StateChanged();
+  g_Dev.hidden = on;
+  if (on)
+    glEnable(GL_DEPTH_TEST);
+  else
+    glDisable(GL_DEPTH_TEST);
+}
+
+void PlatformGL_SetCulling(bool on) {
+  if (g_Dev.context == nullptr || g_Dev.culling == on) return;
+  PlatformGL_Flush();
+  g_Dev.culling = on;
+  // The back buffer's rows run top first, so GL's back faces are the ones
+  // that look counter-clockwise on screen.
+  if (on)
+    glEnable(GL_CULL_FACE);
+  else
+    glDisable(GL_CULL_FACE);
+}
+
+void PlatformGL_SetShading(bool smooth) {
+  if (g_Dev.context == nullptr || g_Dev.smooth == smooth) return;
+  StateChanged();
+  g_Dev.smooth = smooth;
+  // Flat shading takes the colour of each triangle's first vertex. Only then:
+  // the convention changes how Mesa sets up triangles, and so which pixels on
+  // a slanted edge smooth drawing covers.
+  glProvokingVertex(smooth ? GL_LAST_VERTEX_CONVENTION : GL_FIRST_VERTEX_CONVENTION);
+}
+
+void PlatformGL_SetLighting(bool on) {
+  if (g_Dev.context == nullptr || g_Dev.lighting == on) return;
+  StateChanged();
+  g_Dev.lighting = on;
+}
+
+void PlatformGL_SetLight(int32_t index, const RLight& light) {
+  if (g_Dev.context == nullptr || index < 0 || index >= PLATFORM_MAX_LIGHTS) return;
+  StateChanged();
+  g_Dev.lights[index] = light;
+}
+
+void PlatformGL_EnableLight(int32_t index, bool on) {
+  if (g_Dev.context == nullptr || index < 0 || index >= PLATFORM_MAX_LIGHTS) return;
+  StateChanged();
+  g_Dev.light_on[index] = on;
+}
+
+void PlatformGL_SetFog(bool on, uint32_t rgb, float start, float end) {
+  if (g_Dev.context == nullptr) return;
+  StateChanged();
+  g_Dev.fog = on;
+  g_Dev.fog_colour[0] = ((rgb >> 16) & 0xFF) / 255.0f;
+  g_Dev.fog_colour[1] = ((rgb >> 8) & 0xFF) / 255.0f;
+  g_Dev.fog_colour[2] = (rgb & 0xFF) / 255.0f;
+  g_Dev.fog_start = start;
+  g_Dev.fog_end = end;
+}
+
+void PlatformGL_SetWorld(const float matrix[16], bool identity) {
+  if (g_Dev.context == nullptr) return;
+  StateChanged();
+  std::copy(matrix, matrix + 16, g_Dev.world);
+  g_Dev.world_identity = identity;
+  // Normals take the inverse transpose of the world's 3 x 3 part (column-major
+  // in and out); a flat world leaves them 0.
+  const float* m = matrix;
+  const float a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9], g = m[2], h = m[6], i = m[10];
+  const float A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
+  const float det = a * A + b * B + c * C;
+  float* n = g_Dev.normal_matrix;
+  if (det == 0.0f) {
+    std::fill(n, n + 9, 0.0f);
+    return;
+  }
+  // inverse(M)^T = cofactor(M) / det; column-major: n[col * 3 + row].
+  const float cof[3][3] = {{A, B, C},
+                           {-(b * i - c * h), a * i - c * g, -(a * h - b * g)},
+                           {b * f - c * e, -(a * f - c * d), a * e - b * d}};
+  for (int row = 0; row < 3; ++row)
+    for (int col = 0; col < 3; ++col) n[col * 3 + row] = cof[row][col] / det;
+}
+
+void PlatformGL_SetView(const float matrix[16]) {
+  if (g_Dev.context == nullptr) return;
+  StateChanged();
+  std::copy(matrix, matrix + 16, g_Dev.view);
+}
+
+uint32_t PlatformGL_CreateMesh(const RMeshVertex* vertices, int32_t count) {
+  if (g_Dev.context == nullptr || count <= 0) return 0;
+  PlatformGL_Flush();
+  RMesh mesh;
+  mesh.count = count;
+  glGenVertexArrays(1, &mesh.vao);
+  glBindVertexArray(mesh.vao);
+  glGenBuffers(1, &mesh.vbo);
+  glBindBuffer(GL_ARRAY_BUFFER, mesh.vbo);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(RMeshVertex)) * count, vertices, GL_STATIC_DRAW);
+  Point3DAttributes(sizeof(RMeshVertex));
+  glEnableVertexAttribArray(4);
+  glVertexAttribPointer(4, 1, GL_FLOAT, GL_FALSE, sizeof(RMeshVertex),
+                        reinterpret_cast<void*>(offsetof(RMeshVertex, tint)));
+  // Each copy's offset and tint; where they lie is set when copies are drawn.
+  for (GLuint location : {5u, 6u}) {
+    glEnableVertexAttribArray(location);
+    glVertexAttribDivisor(location, 1);
+  }
+  glBindVertexArray(g_Dev.vao);
+  glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
+  const uint32_t handle = g_NextMesh++;
+  g_Dev.meshes.emplace(handle, mesh);
+  return handle;
+}
+
+void PlatformGL_FreeMesh(uint32_t handle) {
+  auto found = g_Dev.meshes.find(handle);
+  if (found == g_Dev.meshes.end()) return;
+  PlatformGL_Flush();
+  glDeleteBuffers(1, &found->second.vbo);
+  glDeleteVertexArrays(1, &found->second.vao);
+  g_Dev.meshes.erase(found);
+}
+
+bool PlatformGL_DrawMesh(uint32_t handle, int32_t kind, int32_t first, int32_t count, const float offset[3],
+                         uint32_t tint) {
+  auto found = g_Dev.meshes.find(handle);
+  if (found == g_Dev.meshes.end()) return false;
+  const RMesh& mesh = found->second;
+  if (kind != PRIM_POINTLIST && kind != PRIM_LINELIST && kind != PRIM_TRIANGLELIST) return true;
+  if (first < 0 || count <= 0 || first > mesh.count - count) return true;
+  // Copies of the same part under the same state wait to be drawn together.
+  const bool same = g_Dev.pending_mesh == handle && g_Dev.pending_kind == kind && g_Dev.pending_first == first &&
+                    g_Dev.pending_count == count && g_Dev.copies.size() < static_cast<size_t>(kMaxCopies);
+  if (!same) {
+    PlatformGL_Flush();
+    g_Dev.pending_mesh = handle;
+    g_Dev.pending_kind = kind;
+    g_Dev.pending_first = first;
+    g_Dev.pending_count = count;
+  }
+  g_Dev.copies.push_back({offset[0], offset[1], offset[2], tint});
+  return true;
 }
 
 void PlatformGL_Clear(uint32_t argb) {

@@ -125,5 +125,77 @@ void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t des
 void PlatformGL_SetSwapInterval(bool vsync);
 // Blocks until the next vertical blank (an estimate from the refresh rate).
 void PlatformGL_WaitVerticalBlank();
+// ---- 3D drawing -------------------------------------------------------------
+//
+// Everything below also acts on the 2D drawing above: the world matrix moves
+// quads and primitives, and lighting, fog, flat shading and the alpha test
+// apply to whatever is drawn while they are on.
+
+// A vertex with a normal: position, normal, colour 0xAARRGGBB, texture
+// coordinates (36 bytes, the layout scripts' 3D primitives are built in).
+struct RVertex3D {
+  float x, y, z;
+  float nx, ny, nz;
+  uint32_t colour;
+  float u, v;
+};
+static_assert(sizeof(RVertex3D) == 36);
+
+// A vertex of a stored mesh: `tint` 1 takes the colour given when the mesh is
+// drawn instead of its own (vertices that follow the drawing colour).
+struct RMeshVertex {
+  RVertex3D vertex;
+  float tint;
+};
+
+// A light: diffuse colour 0..1; a direction (the way the light travels) or a
+// position with a range and a linear attenuation (constant attenuation 1).
+struct RLight {
+  bool point = false;
+  float red = 0, green = 0, blue = 0;
+  float x = 0, y = 0, z = 0;
+  float range = 0;
+  float attenuation = 0;
+};
+// Light indices 0 ... PLATFORM_MAX_LIGHTS - 1; others are ignored.
+constexpr int32_t PLATFORM_MAX_LIGHTS = 8;
+
+// Gives the back buffer a depth buffer or takes it away; false when the
+// device cannot make one (nothing changes then).
+bool PlatformGL_SetDepthBuffer(bool on);
+// Clears the depth buffer inside the viewport to the far plane.
+void PlatformGL_ClearDepth();
+// Hidden-surface removal: depth test (less or equal, writing depth) and an
+// alpha test that drops fully transparent fragments.
+void PlatformGL_SetHiddenSurface(bool on);
+// Culls the faces that appear counter-clockwise on screen.
+void PlatformGL_SetCulling(bool on);
+// Smooth: colours interpolated; flat: each triangle takes its first vertex's.
+void PlatformGL_SetShading(bool smooth);
+// Per-vertex diffuse lighting of the vertex colour by the enabled lights.
+void PlatformGL_SetLighting(bool on);
+void PlatformGL_SetLight(int32_t index, const RLight& light);
+void PlatformGL_EnableLight(int32_t index, bool on);
+// Linear fog by the distance along the view direction: colour 0x00RRGGBB.
+void PlatformGL_SetFog(bool on, uint32_t rgb, float start, float end);
+// The world matrix (column-major) that every vertex passes before the
+// projection; `identity` says it moves nothing.
+void PlatformGL_SetWorld(const float matrix[16], bool identity);
+// The view part of the projection (column-major), for the fog distance.
+void PlatformGL_SetView(const float matrix[16]);
+// Draws a primitive of 3D vertices at once.
+void PlatformGL_DrawPrimitive3D(int32_t kind, const RVertex3D* vertices, int32_t count);
+
+// Meshes: vertices kept on the device to be drawn many times. A handle is
+// never 0; handles of a released device are never reused, and drawing one
+// that is gone returns false.
+uint32_t PlatformGL_CreateMesh(const RMeshVertex* vertices, int32_t count);
+void PlatformGL_FreeMesh(uint32_t mesh);
+// Draws `count` vertices from `first` as a point, line or triangle list,
+// moved by `offset` before the world matrix, with `tint` (0xAARRGGBB) for the
+// tinted vertices.
+bool PlatformGL_DrawMesh(uint32_t mesh, int32_t kind, int32_t first, int32_t count, const float offset[3],
+                         uint32_t tint);
+
 // Draw calls issued since the device was created (for tests and benchmarks).
 int64_t PlatformGL_DrawCalls();

@@ -20,6 +20,7 @@ void Function_Path_Register();
 void Function_Motion_Register();
 void Function_Sound_Register();
 void Function_Particles_Register();
+void Function_3D_Register();
 
 // Called by Builtins_RegisterAll in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -40,4 +41,5 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_Motion_Register,
     Function_Sound_Register,
     Function_Particles_Register,
+    Function_3D_Register,
 };

@@ -19,16 +19,6 @@ namespace {
 constexpr int32_t kDraw = 8;
 constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu;
 
-RImageRecord Solid(int32_t w, int32_t h, uint32_t colour) {
-  RImageRecord r;
-  r.exists = true;
-  r.width = w;
-  r.height = h;
-  for (int32_t i = 0; i < w * h; ++i)
-    for (int shift = 0; shift < 32; shift += 8) r.pixels.push_back(static_cast<uint8_t>(colour >> shift));
-  return r;
-}
-
 class RoomDraw : public GraphicsTest {
  protected:
   void TearDown() override {
@@ -72,14 +62,14 @@ TEST_F(RoomDraw, LayersTilesSpritesAndForegrounds) {
     backgrounds[size_t(i)].emplace();
     backgrounds[size_t(i)]->width = backgrounds[size_t(i)]->height = 2;
     backgrounds[size_t(i)]->hasImage = true;
-    backgrounds[size_t(i)]->image = Solid(2, 2, i == 0 ? kBlue : kGreen);
+    backgrounds[size_t(i)]->image = TestWorld_SolidImage(2, 2, i == 0 ? kBlue : kGreen);
   }
   Background_Install(backgrounds);
   RSlots<RSpriteRecord> sprites(1);
   sprites[0].emplace();
   sprites[0]->width = sprites[0]->height = 4;
   sprites[0]->transparent = false;
-  sprites[0]->images = {Solid(4, 4, kRed)};
+  sprites[0]->images = {TestWorld_SolidImage(4, 4, kRed)};
   Sprite_Install(sprites);
   Background_CreateAllTextures();
   Sprite_CreateAllTextures();

@@ -8,6 +8,7 @@
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Sprite_Class.h"
 #include "graphics/Sprite_Main.h"
+#include "support/TestWorld.h"
 #include "support/graphics_fixture.h"
 #include "world/Instance_Class.h"
 
@@ -15,16 +16,6 @@ namespace {
 
 constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu, kBlack = 0xFF000000u;
 constexpr int32_t kGameWhite = 0xFFFFFF;
-
-RImageRecord Record(int32_t w, int32_t h, uint32_t colour) {
-  RImageRecord r;
-  r.exists = true;
-  r.width = w;
-  r.height = h;
-  for (int32_t i = 0; i < w * h; ++i)
-    for (int shift = 0; shift < 32; shift += 8) r.pixels.push_back(static_cast<uint8_t>(colour >> shift));
-  return r;
-}
 
 // Sprite 0: 4 x 4, origin (2, 2), frames red (with a clear top-left pixel)
 // and green. Background 0: 2 x 2 blue.
@@ -34,14 +25,14 @@ void InstallTables() {
   sprites[0]->name = "spr";
   sprites[0]->width = sprites[0]->height = 4;
   sprites[0]->xOrigin = sprites[0]->yOrigin = 2;
-  sprites[0]->images = {Record(4, 4, kRed), Record(4, 4, kGreen)};
+  sprites[0]->images = {TestWorld_SolidImage(4, 4, kRed), TestWorld_SolidImage(4, 4, kGreen)};
   sprites[0]->images[0].pixels[3] = 0;  // alpha of pixel (0, 0)
   Sprite_Install(sprites);
   RSlots<RBackgroundRecord> backgrounds(1);
   backgrounds[0].emplace();
   backgrounds[0]->width = backgrounds[0]->height = 2;
   backgrounds[0]->hasImage = true;
-  backgrounds[0]->image = Record(2, 2, kBlue);
+  backgrounds[0]->image = TestWorld_SolidImage(2, 2, kBlue);
   Background_Install(backgrounds);
   // As the preparation does: backgrounds first, then sprites.
   Background_CreateAllTextures();

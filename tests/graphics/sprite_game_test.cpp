@@ -8,20 +8,6 @@
 #include "support/TestWorld.h"
 #include "world/Object_Class.h"
 
-namespace {
-
-RImageRecord Image(int32_t w, int32_t h, uint32_t colour) {
-  RImageRecord r;
-  r.exists = true;
-  r.width = w;
-  r.height = h;
-  for (int32_t i = 0; i < w * h; ++i)
-    for (int shift = 0; shift < 32; shift += 8) r.pixels.push_back(static_cast<uint8_t>(colour >> shift));
-  return r;
-}
-
-}  // namespace
-
 TEST(SpriteGame, InstanceSpriteAppearsInTheSavedScreen) {
   const std::string shot = TestGame_Path("sprite_shot.bmp");
   RGameData game = TestGame_OneRoom();
@@ -38,14 +24,14 @@ TEST(SpriteGame, InstanceSpriteAppearsInTheSavedScreen) {
   sprite.yOrigin = 2;
   sprite.bboxRight = 5;
   sprite.bboxBottom = 3;
-  sprite.images = {Image(6, 4, 0xFFFF0000u), Image(6, 4, 0xFF00FF00u)};
+  sprite.images = {TestWorld_SolidImage(6, 4, 0xFFFF0000u), TestWorld_SolidImage(6, 4, 0xFF00FF00u)};
   game.sprites.emplace_back(sprite);
   RBackgroundRecord background;
   background.name = "bck";
   background.width = 7;
   background.height = 5;
   background.hasImage = true;
-  background.image = Image(7, 5, 0xFF0000FFu);
+  background.image = TestWorld_SolidImage(7, 5, 0xFF0000FFu);
   game.backgrounds.emplace_back(background);
 
   RObjectRecord shown = TestWorld_Object(

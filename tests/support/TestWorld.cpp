@@ -97,3 +97,13 @@ bool TestWorld_Run(const std::string& code, CInstance* self) {
   RValue result;
   return Execute(self, self, program, result);
 }
+
+RImageRecord TestWorld_SolidImage(int32_t w, int32_t h, uint32_t colour) {
+  RImageRecord r;
+  r.exists = true;
+  r.width = w;
+  r.height = h;
+  for (int32_t i = 0; i < w * h; ++i)
+    for (int shift = 0; shift < 32; shift += 8) r.pixels.push_back(static_cast<uint8_t>(colour >> shift));
+  return r;
+}

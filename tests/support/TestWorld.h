@@ -17,6 +17,9 @@ RObjectRecord TestWorld_Object(const std::string& name, int32_t parent, std::vec
 // A room instance at (x, y) with an id and a creation code.
 RRoomInstance TestWorld_Instance(int32_t object, int32_t id, int32_t x = 0, int32_t y = 0, std::string code = "");
 
+// An image record of one colour (0xAARRGGBB) for sprites and backgrounds.
+RImageRecord TestWorld_SolidImage(int32_t w, int32_t h, uint32_t colour);
+
 struct RTestWorld {
   std::vector<RObjectRecord> objects;
   std::vector<RRoomRecord> rooms;
