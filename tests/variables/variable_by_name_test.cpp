@@ -22,6 +22,10 @@ RValue As(CInstance* self, const char* name, std::initializer_list<RValue> args)
   std::copy(args.begin(), args.end(), slots);
   RValue result;
   const int32_t id = Function_BuiltinIdOf(name);
+  if (id < 0) {
+    ADD_FAILURE() << name << " is not registered";
+    return result;
+  }
   EXPECT_EQ(Function_ArgCount(id), static_cast<int32_t>(args.size())) << name;
   CallBuiltin(id, self, self, static_cast<int>(args.size()), slots, result);
   return result;

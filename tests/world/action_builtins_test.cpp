@@ -79,11 +79,15 @@ class ActionBuiltins : public ::testing::Test {
   }
   RValue Act(const char* name, std::initializer_list<RValue> args, bool relative = false) {
     Builtins_RegisterAll();
+    RValue result;
     const int32_t id = Function_BuiltinIdOf(name);
+    if (id < 0) {
+      ADD_FAILURE() << name << " is not registered";
+      return result;
+    }
     EXPECT_EQ(Function_ArgCount(id), static_cast<int32_t>(args.size())) << name;
     RValue slots[MAX_ARGUMENTS];
     std::copy(args.begin(), args.end(), slots);
-    RValue result;
     Action_ArgumentRelative = relative;
     CallBuiltin(id, self, self, static_cast<int>(args.size()), slots, result);
     Action_ArgumentRelative = false;
@@ -277,11 +281,13 @@ class ActionDrawing : public GraphicsTest {
     GraphicsTest::TearDown();
   }
   void Act(const char* name, std::initializer_list<RValue> args, bool relative = false) {
+    const int32_t id = Function_BuiltinIdOf(name);
+    ASSERT_GE(id, 0) << name << " is not registered";
     RValue slots[MAX_ARGUMENTS];
     std::copy(args.begin(), args.end(), slots);
     RValue result;
     Action_ArgumentRelative = relative;
-    CallBuiltin(Function_BuiltinIdOf(name), self, self, static_cast<int>(args.size()), slots, result);
+    CallBuiltin(id, self, self, static_cast<int>(args.size()), slots, result);
     Action_ArgumentRelative = false;
   }
   CRoom room;
