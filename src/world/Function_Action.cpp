@@ -45,90 +45,33 @@ double Rel(double current, double given) { return Relative() ? current + given :
 
 // ---- forwarding to built-ins of other modules ----
 
-enum Target {
-  kInstanceDestroy,
-  kInstanceChange,
-  kInstanceNumber,
-  kRoomGoto,
-  kRoomGotoPrevious,
-  kRoomGotoNext,
-  kRoomRestart,
-  kGameEnd,
-  kGameRestart,
-  kEventInherited,
-  kPlaceMeeting,
-  kPlaceSnapped,
-  kMoveRandom,
-  kMoveSnap,
-  kMoveContactSolid,
-  kMoveContactAll,
-  kPositionDestroy,
-  kInstanceSprite,
-  kMouseCheckButton,
-  kSpriteReplace,
-  kBackgroundReplace,
-  kDrawSprite,
-  kDrawBackground,
-  kDrawBackgroundTiled,
-  kDrawText,
-  kDrawTextTransformed,
-  kDrawLine,
-  kDrawArrow,
-  kDrawRectangle,
-  kDrawRectangleColor,
-  kDrawEllipse,
-  kDrawEllipseColor,
-  kDrawHealthbar,
-  kDrawSetColor,
-  kDrawSetFont,
-  kDrawSetHalign,
-  kWindowSetFullscreen,
-  kWindowGetFullscreen,
-  kWindowSetCursor,
-  kScreenSave,
-  kHighscoreShowExt,
-  kTargetCount
+// A built-in's name as a template argument: each forwarding call site
+// looks its registry id up once, at its first call (every module has
+// registered by then).
+template <size_t N>
+struct RBuiltinName {
+  char text[N];
+  constexpr RBuiltinName(const char (&name)[N]) { std::copy_n(name, N, text); }
 };
-constexpr std::array<const char*, kTargetCount> kTargetNames{
-    "instance_destroy",  "instance_change",       "instance_number",    "room_goto",
-    "room_goto_previous", "room_goto_next",       "room_restart",       "game_end",
-    "game_restart",      "event_inherited",       "place_meeting",      "place_snapped",
-    "move_random",       "move_snap",             "move_contact_solid", "move_contact_all",
-    "position_destroy",  "instance_sprite",       "mouse_check_button", "sprite_replace",
-    "background_replace", "draw_sprite",          "draw_background",    "draw_background_tiled",
-    "draw_text",         "draw_text_transformed", "draw_line",          "draw_arrow",
-    "draw_rectangle",    "draw_rectangle_color",  "draw_ellipse",       "draw_ellipse_color",
-    "draw_healthbar",    "draw_set_color",        "draw_set_font",      "draw_set_halign",
-    "window_set_fullscreen", "window_get_fullscreen", "window_set_cursor", "screen_save",
-    "highscore_show_ext"};
 
-// Registry ids looked up once, at the first forwarded call (every module
-// has registered by then).
-int32_t TargetId(Target t) {
-  static const std::array<int32_t, kTargetCount> ids = [] {
-    std::array<int32_t, kTargetCount> found{};
-    for (size_t i = 0; i < kTargetCount; i++) found[i] = Function_BuiltinIdOf(kTargetNames[i]);
-    return found;
-  }();
-  return ids[t];
-}
-
-void Call(Target t, CInstance* self, CInstance* other, int argc, RValue* args, RValue& result) {
-  CallBuiltin(TargetId(t), self, other, argc, args, result);
+template <RBuiltinName Name>
+void Call(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result) {
+  static const int32_t id = Function_BuiltinIdOf(Name.text);
+  if (id >= 0) CallBuiltin(id, self, other, argc, args, result);
 }
 
 // Calls a built-in with the values given, in fresh slots: the caller's
 // slots may be fewer than the built-in reads.
-template <class... V>
-void CallWith(Target t, CInstance* self, CInstance* other, RValue& result, V&&... values) {
+template <RBuiltinName Name, class... V>
+void CallWith(CInstance* self, CInstance* other, RValue& result, V&&... values) {
   RValue call[MAX_ARGUMENTS] = {RValue(std::forward<V>(values))...};
-  Call(t, self, other, static_cast<int>(sizeof...(V)), call, result);
+  Call<Name>(self, other, static_cast<int>(sizeof...(V)), call, result);
 }
 
 // An action that is exactly a built-in of another module.
-template <Target T>
+template <RBuiltinName Name>
 void A_Forward(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result) {
-  Call(T, self, other, argc, args, result);
+  Call<Name>(self, other, argc, args, result);
 }
 
 // A position given to an action: relative to self when relative.
@@ -240,7 +183,10 @@ void A_Bounce(CInstance* self, CInstance*, int, RValue* args, RValue&) {
 // move_contact_solid, or move_contact_all when against is 1 (as
 // action_bounce): (dir, maxdist, against).
 void A_MoveContact(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  CallWith(ArgInt(args, 2) == 1 ? kMoveContactAll : kMoveContactSolid, self, other, result, args[0], args[1]);
+  if (ArgInt(args, 2) == 1)
+    CallWith<"move_contact_all">(self, other, result, args[0], args[1]);
+  else
+    CallWith<"move_contact_solid">(self, other, result, args[0], args[1]);
 }
 
 // ---- looks ----
@@ -249,7 +195,7 @@ void A_MoveContact(CInstance* self, CInstance* other, int, RValue* args, RValue&
 // the sprite does not exist.
 bool SetSprite(CInstance* self, CInstance* other, const RValue& sprite) {
   RValue ignored;
-  CallWith(kInstanceSprite, self, other, ignored, sprite);
+  CallWith<"instance_sprite">(self, other, ignored, sprite);
   return Sprite_Exists(ArgInt(&sprite, 0));
 }
 
@@ -324,12 +270,12 @@ void A_CreateObjectRandom(CInstance* self, CInstance*, int, RValue* args, RValue
 
 // position_destroy (x, y), the point relative to self when relative.
 void A_KillPosition(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  CallWith(kPositionDestroy, self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)));
+  CallWith<"position_destroy">(self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)));
 }
 
 void A_ChangeObject(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   args[1].SetReal(ArgInt(args, 1) > 0.5 ? 1 : 0);
-  Call(kInstanceChange, self, other, 2, args, result);
+  Call<"instance_change">(self, other, 2, args, result);
 }
 
 void A_SetAlarm(CInstance* self, CInstance*, int, RValue* args, RValue&) {
@@ -379,7 +325,7 @@ void A_IfGame(CInstance*, CInstance*, int, RValue* args, RValue& result) {
 
 void A_IfNumber(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   RValue count;
-  Call(kInstanceNumber, self, other, 1, args, count);
+  Call<"instance_number">(self, other, 1, args, count);
   Answer(result, Compare(count.real, ArgReal(args, 1), ArgInt(args, 2)));
 }
 
@@ -406,13 +352,13 @@ void A_IfPlace(CInstance* self, CInstance*, int, RValue* args, RValue& result) {
 // place_meeting (x, y, obj) from (obj, x, y), relative to self when relative.
 void A_IfObject(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   RValue call[3] = {RValue(Rel(self->x, ArgReal(args, 1))), RValue(Rel(self->y, ArgReal(args, 2))), args[0]};
-  Call(kPlaceMeeting, self, other, 3, call, result);
+  Call<"place_meeting">(self, other, 3, call, result);
 }
 
 // Buttons 1 to 3: that button is held; anything else: none is.
 void A_IfMouse(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   const int32_t button = ArgInt(args, 0);
-  CallWith(kMouseCheckButton, self, other, result, button >= 1 && button <= 3 ? button : 0);
+  CallWith<"mouse_check_button">(self, other, result, button >= 1 && button <= 3 ? button : 0);
 }
 
 template <int Step>
@@ -485,7 +431,7 @@ void A_SetCaption(CInstance* self, CInstance*, int, RValue* args, RValue&) {
 void A_SetCursor(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   Game.cursor_sprite = ArgInt(args, 0);
   constexpr double kCursorDefault = 0, kCursorNone = -1;
-  CallWith(kWindowSetCursor, self, other, result, ArgBool(args, 1) ? kCursorDefault : kCursorNone);
+  CallWith<"window_set_cursor">(self, other, result, ArgBool(args, 1) ? kCursorDefault : kCursorNone);
 }
 
 // (address): the desktop opens it.
@@ -503,16 +449,16 @@ void A_Fullscreen(CInstance* self, CInstance* other, int, RValue* args, RValue& 
   bool full = mode == 2;
   if (mode != 1 && mode != 2) {
     RValue now;
-    CallWith(kWindowGetFullscreen, self, other, now);
+    CallWith<"window_get_fullscreen">(self, other, now);
     full = now.real < 0.5;
   }
-  CallWith(kWindowSetFullscreen, self, other, result, full ? 1.0 : 0.0);
+  CallWith<"window_set_fullscreen">(self, other, result, full ? 1.0 : 0.0);
 }
 
 // (back, border, new colour, other colour, font, size): the highscore table
 // as highscore_show_ext shows it, offering the current score.
 void A_HighscoreShow(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  CallWith(kHighscoreShowExt, self, other, result, static_cast<double>(Game.score), args[0], args[1], args[2],
+  CallWith<"highscore_show_ext">(self, other, result, static_cast<double>(Game.score), args[0], args[1], args[2],
            args[3], args[4], args[5]);
 }
 
@@ -537,7 +483,7 @@ bool Replaceable(bool exists, const std::string& file) {
 void A_ReplaceSprite(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   const CSprite* sprite = Sprite_Get(ArgInt(args, 0));
   if (!Replaceable(sprite != nullptr, ArgString(args, 1))) return;
-  CallWith(kSpriteReplace, self, other, result, args[0], args[1], args[2], double(sprite->precise),
+  CallWith<"sprite_replace">(self, other, result, args[0], args[1], args[2], double(sprite->precise),
            double(sprite->transparent), double(sprite->smooth), double(sprite->preload), double(sprite->xorigin),
            double(sprite->yorigin));
 }
@@ -546,7 +492,7 @@ void A_ReplaceSprite(CInstance* self, CInstance* other, int, RValue* args, RValu
 void A_ReplaceBackground(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   const CBackground* back = Background_Get(ArgInt(args, 0));
   if (!Replaceable(back != nullptr, ArgString(args, 1))) return;
-  CallWith(kBackgroundReplace, self, other, result, args[0], args[1], double(back->transparent),
+  CallWith<"background_replace">(self, other, result, args[0], args[1], double(back->transparent),
            double(back->smooth), double(back->preload));
 }
 
@@ -561,7 +507,8 @@ bool DrawableSprite(int32_t sprite) {
 // (sprite, subimg, x, y) as draw_sprite.
 void A_DrawSprite(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   if (!DrawableSprite(ArgInt(args, 0))) return;
-  CallWith(kDrawSprite, self, other, result, args[0], args[1], AtX(self, ArgReal(args, 2)), AtY(self, ArgReal(args, 3)));
+  CallWith<"draw_sprite">(self, other, result, args[0], args[1], AtX(self, ArgReal(args, 2)),
+           AtY(self, ArgReal(args, 3)));
 }
 
 // (background, x, y, tiled): draw_background, or draw_background_tiled.
@@ -570,24 +517,27 @@ void A_DrawBackground(CInstance* self, CInstance* other, int, RValue* args, RVal
     ReportActionError("Trying to draw a non-existing background.");
     return;
   }
-  CallWith(ArgBool(args, 3) ? kDrawBackgroundTiled : kDrawBackground, self, other, result, args[0],
-           AtX(self, ArgReal(args, 1)), AtY(self, ArgReal(args, 2)));
+  const double x = AtX(self, ArgReal(args, 1)), y = AtY(self, ArgReal(args, 2));
+  if (ArgBool(args, 3))
+    CallWith<"draw_background_tiled">(self, other, result, args[0], x, y);
+  else
+    CallWith<"draw_background">(self, other, result, args[0], x, y);
 }
 
 // A built-in that takes the point x, y first (draw_text, draw_text_transformed):
 // the point relative to self when relative, the other arguments as given.
-template <Target T, int Count>
+template <RBuiltinName Name, int Count>
 void A_DrawAtPoint(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   RValue call[MAX_ARGUMENTS];
   call[0].SetReal(AtX(self, ArgReal(args, 0)));
   call[1].SetReal(AtY(self, ArgReal(args, 1)));
   std::copy(args + 2, args + Count, call + 2);
-  Call(T, self, other, Count, call, result);
+  Call<Name>(self, other, Count, call, result);
 }
 
 // A built-in that takes two points first (x1, y1, x2, y2): both relative to
 // self when relative, the other arguments as given.
-template <Target T, int Count>
+template <RBuiltinName Name, int Count>
 void A_DrawBetween(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   RValue call[MAX_ARGUMENTS];
   for (int i = 0; i < 4; i += 2) {
@@ -595,7 +545,7 @@ void A_DrawBetween(CInstance* self, CInstance* other, int, RValue* args, RValue&
     call[i + 1].SetReal(AtY(self, ArgReal(args, i + 1)));
   }
   std::copy(args + 4, args + Count, call + 4);
-  Call(T, self, other, Count, call, result);
+  Call<Name>(self, other, Count, call, result);
 }
 
 // (x1, y1, x2, y2, colour 1, colour 2): a rectangle whose colour runs from
@@ -603,7 +553,7 @@ void A_DrawBetween(CInstance* self, CInstance* other, int, RValue* args, RValue&
 template <bool Vertical>
 void A_DrawGradient(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   const RValue &c1 = args[4], &c2 = args[5];
-  CallWith(kDrawRectangleColor, self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
+  CallWith<"draw_rectangle_color">(self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
            AtX(self, ArgReal(args, 2)), AtY(self, ArgReal(args, 3)), c1, Vertical ? c1 : c2, c2, Vertical ? c2 : c1,
            0.0);
 }
@@ -611,14 +561,14 @@ void A_DrawGradient(CInstance* self, CInstance* other, int, RValue* args, RValue
 // (x1, y1, x2, y2, colour 1, colour 2): a filled ellipse, colour 1 at the
 // centre and colour 2 on the rim, as draw_ellipse_color.
 void A_DrawEllipseGradient(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  CallWith(kDrawEllipseColor, self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
+  CallWith<"draw_ellipse_color">(self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
            AtX(self, ArgReal(args, 2)), AtY(self, ArgReal(args, 3)), args[4], args[5], 0.0);
 }
 
 // (x, y, caption): the caption followed by the game value, as draw_text.
 template <auto Value>
 void A_DrawGameValue(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  CallWith(kDrawText, self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
+  CallWith<"draw_text">(self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
            ArgText(args, 2) + std::to_string(Game.*Value));
 }
 
@@ -628,21 +578,21 @@ void A_DrawLifeImages(CInstance* self, CInstance* other, int, RValue* args, RVal
   if (!DrawableSprite(ArgInt(args, 2))) return;
   const double x = AtX(self, ArgReal(args, 0)), y = AtY(self, ArgReal(args, 1));
   for (int32_t i = 0; i < Game.lives; i++)
-    CallWith(kDrawSprite, self, other, result, args[2], 0.0, x + double(i) * sprite->width, y);
+    CallWith<"draw_sprite">(self, other, result, args[2], 0.0, x + double(i) * sprite->width, y);
 }
 
 // (x1, y1, x2, y2, back colour, bar colour): draw_healthbar of the health,
 // filled from the left in the one bar colour, with back and border.
 void A_DrawHealth(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  CallWith(kDrawHealthbar, self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
+  CallWith<"draw_healthbar">(self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
            AtX(self, ArgReal(args, 2)), AtY(self, ArgReal(args, 3)), Game.health, args[4], args[5], args[5], 0.0,
            1.0, 1.0);
 }
 
 // (font, halign): the font and horizontal alignment of text drawing.
 void A_Font(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
-  CallWith(kDrawSetFont, self, other, result, args[0]);
-  CallWith(kDrawSetHalign, self, other, result, args[1]);
+  CallWith<"draw_set_font">(self, other, result, args[0]);
+  CallWith<"draw_set_halign">(self, other, result, args[1]);
 }
 
 const RFunctionDef kActionFunctions[] = {
@@ -664,22 +614,22 @@ const RFunctionDef kActionFunctions[] = {
     {"action_path_position", A_PathPosition, 1},
     {"action_path_speed", A_PathSpeed, 1},
     {"action_sprite_transform", A_SpriteTransform, 4},
-    {"action_kill_object", A_Forward<kInstanceDestroy>, 0},
+    {"action_kill_object", A_Forward<"instance_destroy">, 0},
     {"action_create_object", A_CreateObject, 3},
     {"action_create_object_motion", A_CreateObjectMotion, 5},
     {"action_create_object_random", A_CreateObjectRandom, 6},
     {"action_change_object", A_ChangeObject, 2},
-    {"action_another_room", A_Forward<kRoomGoto>, 1},
-    {"action_current_room", A_Forward<kRoomRestart>, 0},
-    {"action_previous_room", A_Forward<kRoomGotoPrevious>, 0},
-    {"action_next_room", A_Forward<kRoomGotoNext>, 0},
+    {"action_another_room", A_Forward<"room_goto">, 1},
+    {"action_current_room", A_Forward<"room_restart">, 0},
+    {"action_previous_room", A_Forward<"room_goto_previous">, 0},
+    {"action_next_room", A_Forward<"room_goto_next">, 0},
     {"action_if_previous_room", A_IfNeighbourRoom<-1>, 0},
     {"action_if_next_room", A_IfNeighbourRoom<1>, 0},
     {"action_set_alarm", A_SetAlarm, 2},
     {"action_set_timeline", A_SetTimeline, 2},
     {"action_set_timeline_position", A_SetTimelinePosition, 1},
-    {"action_end_game", A_Forward<kGameEnd>, 0},
-    {"action_restart_game", A_Forward<kGameRestart>, 0},
+    {"action_end_game", A_Forward<"game_end">, 0},
+    {"action_restart_game", A_Forward<"game_restart">, 0},
     {"action_if", A_If, 1},
     {"action_if_number", A_IfNumber, 3},
     {"action_if_dice", A_IfDice, 1},
@@ -687,7 +637,7 @@ const RFunctionDef kActionFunctions[] = {
     {"action_if_collision", A_IfPlace<false>, 3},
     {"action_if_object", A_IfObject, 3},
     {"action_execute_script", A_ExecuteScript, 6},
-    {"action_inherited", A_Forward<kEventInherited>, 0},
+    {"action_inherited", A_Forward<"event_inherited">, 0},
     {"action_if_variable", A_IfVariable, 3},
     {"action_set_score", A_SetScore, 1},
     {"action_if_score", A_IfGame<&RGameGlobals::score>, 2},
@@ -695,15 +645,15 @@ const RFunctionDef kActionFunctions[] = {
     {"action_if_life", A_IfGame<&RGameGlobals::lives>, 2},
     {"action_set_health", A_SetHealth, 1},
     {"action_if_health", A_IfGame<&RGameGlobals::health>, 2},
-    {"action_move_random", A_Forward<kMoveRandom>, 2},
-    {"action_snap", A_Forward<kMoveSnap>, 2},
+    {"action_move_random", A_Forward<"move_random">, 2},
+    {"action_snap", A_Forward<"move_snap">, 2},
     {"action_move_contact", A_MoveContact, 3},
     {"action_kill_position", A_KillPosition, 2},
     {"action_sprite_set", A_SpriteSet, 3},
     {"action_sprite_color", A_SpriteColor, 2},
     {"action_set_sprite", A_SetSprite, 2},
     {"action_if_mouse", A_IfMouse, 1},
-    {"action_if_aligned", A_Forward<kPlaceSnapped>, 2},
+    {"action_if_aligned", A_Forward<"place_snapped">, 2},
     {"action_set_caption", A_SetCaption, 6},
     {"action_set_cursor", A_SetCursor, 2},
     {"action_webpage", A_Webpage, 1},
@@ -711,23 +661,23 @@ const RFunctionDef kActionFunctions[] = {
     {"action_replace_background", A_ReplaceBackground, 2},
     {"action_draw_sprite", A_DrawSprite, 4},
     {"action_draw_background", A_DrawBackground, 4},
-    {"action_draw_text", A_DrawAtPoint<kDrawText, 3>, 3},
-    {"action_draw_text_transformed", A_DrawAtPoint<kDrawTextTransformed, 6>, 6},
-    {"action_draw_rectangle", A_DrawBetween<kDrawRectangle, 5>, 5},
+    {"action_draw_text", A_DrawAtPoint<"draw_text", 3>, 3},
+    {"action_draw_text_transformed", A_DrawAtPoint<"draw_text_transformed", 6>, 6},
+    {"action_draw_rectangle", A_DrawBetween<"draw_rectangle", 5>, 5},
     {"action_draw_gradient_hor", A_DrawGradient<false>, 6},
     {"action_draw_gradient_vert", A_DrawGradient<true>, 6},
-    {"action_draw_ellipse", A_DrawBetween<kDrawEllipse, 5>, 5},
+    {"action_draw_ellipse", A_DrawBetween<"draw_ellipse", 5>, 5},
     {"action_draw_ellipse_gradient", A_DrawEllipseGradient, 6},
-    {"action_draw_line", A_DrawBetween<kDrawLine, 4>, 4},
-    {"action_draw_arrow", A_DrawBetween<kDrawArrow, 5>, 5},
+    {"action_draw_line", A_DrawBetween<"draw_line", 4>, 4},
+    {"action_draw_arrow", A_DrawBetween<"draw_arrow", 5>, 5},
     {"action_draw_score", A_DrawGameValue<&RGameGlobals::score>, 3},
     {"action_draw_life", A_DrawGameValue<&RGameGlobals::lives>, 3},
     {"action_draw_life_images", A_DrawLifeImages, 3},
     {"action_draw_health", A_DrawHealth, 6},
-    {"action_color", A_Forward<kDrawSetColor>, 1},
+    {"action_color", A_Forward<"draw_set_color">, 1},
     {"action_font", A_Font, 2},
     {"action_fullscreen", A_Fullscreen, 1},
-    {"action_snapshot", A_Forward<kScreenSave>, 1},
+    {"action_snapshot", A_Forward<"screen_save">, 1},
     {"action_highscore_show", A_HighscoreShow, 6},
     // Kept for old games; they do nothing.
     {"action_path_old", A_Nothing, 4},
