@@ -145,7 +145,7 @@ void FnVariableGet(CInstance* self, CInstance*, int, RValue* args, RValue& resul
   if (!NamedIndex<Dims>(args, 1, index)) return;
   RValue value;
   const bool found = Store == kGlobalStore ? GetGlobal(id, index, value)
-                                          : self != nullptr && GetInstanceVariable(self, id, index, value);
+                                           : self != nullptr && GetInstanceVariable(self, id, index, value);
   if (found) result = std::move(value);
 }
 

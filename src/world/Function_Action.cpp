@@ -421,8 +421,8 @@ void SetBuiltinVariable(CInstance* self, std::string_view name, const RValue& va
 // (show score, score caption, show lives, lives caption, show health, health
 // caption): the variables the window caption is made of.
 void A_SetCaption(CInstance* self, CInstance*, int, RValue* args, RValue&) {
-  static constexpr std::string_view kNames[6] = {"show_score",  "caption_score",  "show_lives",
-                                                 "caption_lives", "show_health", "caption_health"};
+  static constexpr std::string_view kNames[6] = {"show_score",    "caption_score", "show_lives",
+                                                 "caption_lives", "show_health",   "caption_health"};
   for (int i = 0; i < 6; i++) SetBuiltinVariable(self, kNames[i], args[i]);
 }
 
@@ -459,7 +459,7 @@ void A_Fullscreen(CInstance* self, CInstance* other, int, RValue* args, RValue& 
 // as highscore_show_ext shows it, offering the current score.
 void A_HighscoreShow(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   CallWith<"highscore_show_ext">(self, other, result, static_cast<double>(Game.score), args[0], args[1], args[2],
-           args[3], args[4], args[5]);
+                                 args[3], args[4], args[5]);
 }
 
 // ---- replacing resources ----
@@ -484,16 +484,16 @@ void A_ReplaceSprite(CInstance* self, CInstance* other, int, RValue* args, RValu
   const CSprite* sprite = Sprite_Get(ArgInt(args, 0));
   if (!Replaceable(sprite != nullptr, ArgString(args, 1))) return;
   CallWith<"sprite_replace">(self, other, result, args[0], args[1], args[2], double(sprite->precise),
-           double(sprite->transparent), double(sprite->smooth), double(sprite->preload), double(sprite->xorigin),
-           double(sprite->yorigin));
+                             double(sprite->transparent), double(sprite->smooth), double(sprite->preload),
+                             double(sprite->xorigin), double(sprite->yorigin));
 }
 
 // (background, file): background_replace keeping the background's settings.
 void A_ReplaceBackground(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   const CBackground* back = Background_Get(ArgInt(args, 0));
   if (!Replaceable(back != nullptr, ArgString(args, 1))) return;
-  CallWith<"background_replace">(self, other, result, args[0], args[1], double(back->transparent),
-           double(back->smooth), double(back->preload));
+  CallWith<"background_replace">(self, other, result, args[0], args[1], double(back->transparent), double(back->smooth),
+                                 double(back->preload));
 }
 
 // ---- drawing ----
@@ -508,7 +508,7 @@ bool DrawableSprite(int32_t sprite) {
 void A_DrawSprite(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   if (!DrawableSprite(ArgInt(args, 0))) return;
   CallWith<"draw_sprite">(self, other, result, args[0], args[1], AtX(self, ArgReal(args, 2)),
-           AtY(self, ArgReal(args, 3)));
+                          AtY(self, ArgReal(args, 3)));
 }
 
 // (background, x, y, tiled): draw_background, or draw_background_tiled.
@@ -554,22 +554,22 @@ template <bool Vertical>
 void A_DrawGradient(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   const RValue &c1 = args[4], &c2 = args[5];
   CallWith<"draw_rectangle_color">(self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
-           AtX(self, ArgReal(args, 2)), AtY(self, ArgReal(args, 3)), c1, Vertical ? c1 : c2, c2, Vertical ? c2 : c1,
-           0.0);
+                                   AtX(self, ArgReal(args, 2)), AtY(self, ArgReal(args, 3)), c1, Vertical ? c1 : c2, c2,
+                                   Vertical ? c2 : c1, 0.0);
 }
 
 // (x1, y1, x2, y2, colour 1, colour 2): a filled ellipse, colour 1 at the
 // centre and colour 2 on the rim, as draw_ellipse_color.
 void A_DrawEllipseGradient(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   CallWith<"draw_ellipse_color">(self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
-           AtX(self, ArgReal(args, 2)), AtY(self, ArgReal(args, 3)), args[4], args[5], 0.0);
+                                 AtX(self, ArgReal(args, 2)), AtY(self, ArgReal(args, 3)), args[4], args[5], 0.0);
 }
 
 // (x, y, caption): the caption followed by the game value, as draw_text.
 template <auto Value>
 void A_DrawGameValue(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   CallWith<"draw_text">(self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
-           ArgText(args, 2) + std::to_string(Game.*Value));
+                        ArgText(args, 2) + std::to_string(Game.*Value));
 }
 
 // (x, y, sprite): image 0 of the sprite once per life, side by side.
@@ -585,8 +585,8 @@ void A_DrawLifeImages(CInstance* self, CInstance* other, int, RValue* args, RVal
 // filled from the left in the one bar colour, with back and border.
 void A_DrawHealth(CInstance* self, CInstance* other, int, RValue* args, RValue& result) {
   CallWith<"draw_healthbar">(self, other, result, AtX(self, ArgReal(args, 0)), AtY(self, ArgReal(args, 1)),
-           AtX(self, ArgReal(args, 2)), AtY(self, ArgReal(args, 3)), Game.health, args[4], args[5], args[5], 0.0,
-           1.0, 1.0);
+                             AtX(self, ArgReal(args, 2)), AtY(self, ArgReal(args, 3)), Game.health, args[4], args[5],
+                             args[5], 0.0, 1.0, 1.0);
 }
 
 // (font, halign): the font and horizontal alignment of text drawing.
