@@ -299,18 +299,12 @@ TEST(LifecycleGame, RunnerPlaysAGameFromStartToEnd) {
 TEST(LifecycleGame, StretchedBackgroundLayersFillTheRoom) {
   RGameData game = TestGame_OneRoom();
   RBackgroundRecord back;
-  back.name = "sky";
   back.width = 100;
   back.height = 60;
-  back.hasImage = true;
-  back.image = TestWorld_SolidImage(100, 60, 0xFF336699);
   game.backgrounds.emplace_back(back);
-  RRoomBackground layer;
-  layer.visible = true;
-  layer.background = 0;
-  layer.stretch = true;
-  game.rooms[0]->backgrounds = {layer, RRoomBackground{}};
-  game.rooms[0]->backgrounds[1].background = 0;  // not stretched
+  game.rooms[0]->backgrounds.resize(2);
+  game.rooms[0]->backgrounds[0].stretch = true;
+  game.rooms[0]->backgrounds[0].background = game.rooms[0]->backgrounds[1].background = 0;
   game.objects.emplace_back(TestWorld_Object(
       "Main", -1,
       {{EV_CREATE, 0,
