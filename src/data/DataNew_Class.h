@@ -228,9 +228,11 @@ inline constexpr RResourceKind kActionArgResources[] = {
 // The resource kind an argument of stored kind `argKind` refers to, or
 // RESOURCE_KIND_COUNT when its text is not a resource index.
 inline RResourceKind Data_ArgumentResource(int32_t argKind) {
-  const int32_t i = argKind - kActionArgFirstResource;
   constexpr int32_t n = static_cast<int32_t>(std::size(kActionArgResources));
-  return i >= 0 && i < n ? kActionArgResources[i] : RESOURCE_KIND_COUNT;
+  // Compared before subtracting: a kind read from a damaged file may lie
+  // anywhere in the int32 range, where the difference would overflow.
+  if (argKind < kActionArgFirstResource || argKind >= kActionArgFirstResource + n) return RESOURCE_KIND_COUNT;
+  return kActionArgResources[argKind - kActionArgFirstResource];
 }
 
 // An event of an object or a moment of a time line: an action list.

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "data/Option_Main.h"
+#include "data/Replay_Log.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Window.h"
 #include "platform/Platform.h"
@@ -23,9 +24,9 @@ int32_t Display_GetHeight() { return CurrentMode().height; }
 int32_t Display_GetColorDepth() { return CurrentMode().bits; }
 int32_t Display_GetFrequency() { return CurrentMode().frequency; }
 
-int32_t Display_MouseGetX() { return Graphics_PairPart<PlatformDisplay_GetMouse, false>(); }
+int32_t Display_MouseGetX() { return Graphics_PairPart<Replay_Pair<REPLAY_MOUSE, PlatformDisplay_GetMouse>, false>(); }
 
-int32_t Display_MouseGetY() { return Graphics_PairPart<PlatformDisplay_GetMouse, true>(); }
+int32_t Display_MouseGetY() { return Graphics_PairPart<Replay_Pair<REPLAY_MOUSE, PlatformDisplay_GetMouse>, true>(); }
 
 bool Display_Prepare() {
   // The desktop's mode is never changed: a window manager owns it. Only the

@@ -5,12 +5,16 @@
 #include <numbers>
 
 #include "data/Option_Main.h"
+#include "data/Replay_Log.h"
 #include "graphics/Graphics_D3D.h"
 #include "platform/Platform_Graphics.h"
 
 std::array<RWindowView, WINDOW_VIEW_SLOTS> Window_Views;
 
 namespace {
+
+// The mouse in the window; a replayed run reads it from its record.
+void WindowMouse(int32_t& x, int32_t& y) { Replay_Pair<REPLAY_MOUSE, PlatformWindow_GetMouse>(x, y); }
 
 struct RWindowState {
   int32_t region_width = 640, region_height = 480;
@@ -55,7 +59,7 @@ void AdaptClient(bool adapt) {
 
 void RegionMouse(int32_t& px, int32_t& py) {
   int32_t mx = 0, my = 0, cw = 0, ch = 0;
-  PlatformWindow_GetMouse(mx, my);
+  WindowMouse(mx, my);
   ClientSize(cw, ch);
   Window_ClientToRegion(mx, my, cw, ch, g_Win.region_width, g_Win.region_height, g_Win.scale, px, py);
 }
@@ -317,8 +321,8 @@ int32_t Window_GetY() { return Graphics_PairPart<PlatformWindow_GetPosition, tru
 int32_t Window_GetWidth() { return Graphics_PairPart<ClientSize, false>(); }
 int32_t Window_GetHeight() { return Graphics_PairPart<ClientSize, true>(); }
 
-int32_t Window_MouseGetX() { return Graphics_PairPart<PlatformWindow_GetMouse, false>(); }
-int32_t Window_MouseGetY() { return Graphics_PairPart<PlatformWindow_GetMouse, true>(); }
+int32_t Window_MouseGetX() { return Graphics_PairPart<WindowMouse, false>(); }
+int32_t Window_MouseGetY() { return Graphics_PairPart<WindowMouse, true>(); }
 void Window_MouseSet(int32_t x, int32_t y) { PlatformWindow_SetMouse(x, y); }
 
 void Window_ViewMouseGet(int32_t view, int32_t& x, int32_t& y) {

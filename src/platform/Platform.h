@@ -27,6 +27,10 @@ bool Platform_AskYesNo(const std::string& text, bool default_answer);
 // window changes, the close button) and services the network hosts with a
 // zero wait (Platform_Net), then returns.
 void Platform_ProcessMessages();
+// Runs at the end of every processing of window messages, where input that
+// does not come from the platform (a played-back record) is delivered;
+// nullptr for none.
+void Platform_SetMessageHook(void (*hook)());
 // Whether the player asked to close the game window since the last call.
 bool Platform_TakeCloseRequest();
 

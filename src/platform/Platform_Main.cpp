@@ -14,6 +14,7 @@ namespace {
 
 bool g_Initialised = false;
 bool g_CloseRequested = false;
+void (*g_MessageHook)() = nullptr;
 std::vector<PlatformEventHandler> g_Handlers;
 
 void PrintToStderr(const std::string& text) {
@@ -74,18 +75,22 @@ void Platform_ProcessMessages() {
   // Network peers are kept answered between steps and in modal waits alike;
   // they need no window services.
   Platform_NetServiceAll();
-  if (!g_Initialised) return;
-  SDL_Event event;
-  while (SDL_PollEvent(&event)) {
-    bool consumed = false;
-    for (PlatformEventHandler handler : g_Handlers)
-      if (handler(event)) {
-        consumed = true;
-        break;
-      }
-    if (!consumed && event.type == SDL_QUIT) g_CloseRequested = true;
+  if (g_Initialised) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      bool consumed = false;
+      for (PlatformEventHandler handler : g_Handlers)
+        if (handler(event)) {
+          consumed = true;
+          break;
+        }
+      if (!consumed && event.type == SDL_QUIT) g_CloseRequested = true;
+    }
   }
+  if (g_MessageHook) g_MessageHook();
 }
+
+void Platform_SetMessageHook(void (*hook)()) { g_MessageHook = hook; }
 
 bool Platform_TakeCloseRequest() {
   bool requested = g_CloseRequested;

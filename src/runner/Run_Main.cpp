@@ -19,6 +19,7 @@
 #include "platform/Platform.h"
 #include "world/Run_Clock.h"
 #include "runner/Help_Main.h"
+#include "runner/Replay_Main.h"
 #include "world/Run_Global.h"
 #include "runner/Runner_Form.h"
 #include "step/IO_Main.h"
@@ -67,12 +68,14 @@ void ProcessMessages() {
   if (Platform_TakeCloseRequest() && RunState.PendingRoom == REQUEST_NONE) RunState.PendingRoom = REQUEST_END;
 }
 
-// One step plus the runner's own step limit.
+// One step plus the runner's own step limit; a recorded or played-back run
+// marks it and the monkey plays before it.
 void StepOnce() {
+  ReplayRun_BeforeStep(static_cast<uint32_t>(RunState.StepCount + 1));
   DoStep();
   RunState.StepCount++;
-  if (RunnerOptions.max_steps >= 0 && RunState.StepCount >= RunnerOptions.max_steps && RunState.PendingRoom == REQUEST_NONE)
-    RunState.PendingRoom = REQUEST_END;
+  const bool limit = RunnerOptions.max_steps >= 0 && RunState.StepCount >= RunnerOptions.max_steps;
+  if (ReplayRun_StopAfterStep(limit) && RunState.PendingRoom == REQUEST_NONE) RunState.PendingRoom = REQUEST_END;
 }
 
 // Shows the frame the step drew and starts the next one.
@@ -115,13 +118,17 @@ bool CarryOutRequest() {
 
 void RunGame() {
   if (!RunState.GameRunning) {
+    if (!ReplayRun_Start()) return;
     RunState.GameRunning = true;
     StartGame();
   }
   RunState.GameRunning = true;
   RunState.GamePaused = false;
   MainLoop();
-  if (!RunState.GameRunning) EndGame();
+  if (!RunState.GameRunning) {
+    ReplayRun_GameOver();
+    EndGame();
+  }
 }
 
 void MainLoop() {
@@ -141,6 +148,7 @@ void MainLoop() {
       if (room && room->speed < 1) room->speed = 1;
       int64_t wait = g_Timer.AfterStep(now, room ? room->speed : 30, RunState.Fps);
       if (!RunnerOptions.unthrottled) WaitMicroseconds(wait);
+      ReplayRun_AfterWait();
       if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame();
       if (CarryOutRequest()) {
         RunState.GameRunning = false;

@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 
+#include "data/Replay_Log.h"
 #include "graphics/Background_Class.h"
 #include "graphics/Background_Main.h"
 #include "graphics/Graphics_D3D.h"
@@ -179,8 +180,15 @@ void Score_Show(int32_t score) {
     form.EndWith(FORM_RESULT_CLOSED);
     return true;
   };
-  Form_ShowModal(form);
-  if (fresh >= 0) Save(table);
+  // A played-back run takes the typed name from its record; no window opens.
+  const std::string typed = Replay_Text(REPLAY_ANSWER_TEXT, [&] {
+    Form_ShowModal(form);
+    return fresh >= 0 ? table[size_t(fresh)].name : std::string();
+  });
+  if (fresh >= 0) {
+    table[size_t(fresh)].name = typed;
+    Save(table);
+  }
   IO_ClearAll();
 }
 

@@ -7,6 +7,7 @@
 
 #include "code/Code_Error.h"
 #include "data/Option_Main.h"
+#include "data/Replay_Log.h"
 #include "platform/Platform.h"
 #include "platform/Platform_Form.h"
 #include "platform/Platform_System.h"
@@ -83,7 +84,8 @@ bool ShowErrorWindow(const std::string& message, bool offer_ignore) {
   }
   memo.ScrollToEnd();
   form.Find("IgnoreBtn")->visible = offer_ignore;
-  return Form_ShowModal(form) == kResultIgnore;
+  // A played-back run takes the answer from its record.
+  return Replay_Int(REPLAY_ANSWER, [&] { return Form_ShowModal(form); }) == kResultIgnore;
 }
 
 bool ReportToPlayer(const std::string& message, bool abort) {

@@ -20,6 +20,7 @@
 #include "runner/Runner_Load.h"
 #include "runner/Builtins_Listing.h"
 #include "runner/Builtins_Main.h"
+#include "runner/Replay_Main.h"
 #include "functions/Support_DLL.h"
 #include "variables/Variable_Main.h"
 
@@ -37,7 +38,15 @@ const char kUsage[] =
     "Options (before GAME):\n"
     "  --max-steps N   end the game after N steps, as if it had called game_end\n"
     "  --unthrottled   run the steps back to back, without waiting for the frame time\n"
-    "  --report        print a short summary of the run when it ends\n"
+    "  --report        print a short summary of the run when it ends, with a\n"
+    "                  digest of the final state (room, instances, globals)\n"
+    "  --record FILE   write the input of every step, the clock, the random\n"
+    "                  seed and the answers of windows to FILE\n"
+    "  --replay FILE   play FILE back instead of the devices and the clock\n"
+    "                  (headless, as fast as it goes); status 4 when FILE is\n"
+    "                  damaged or the game goes out of step with it\n"
+    "  --monkey SEED   random but plausible input every step, the same for\n"
+    "                  the same SEED\n"
     "  --builtins      list the built-in functions, variables and constants\n"
     "  --help          show this text\n"
     "  --version       show the runner's version\n";
@@ -103,6 +112,21 @@ int Runner_Main(int argc, char** argv) {
           return EXIT_USAGE;
         }
         first++;
+      } else if (arg == "--record" || arg == "--replay") {
+        if (first + 1 >= argc || argv[first + 1][0] == '\0') {
+          std::fprintf(stderr, "runner: %s needs a file\n", argv[first]);
+          return EXIT_USAGE;
+        }
+        (arg == "--record" ? RunnerOptions.record_file : RunnerOptions.replay_file) = argv[++first];
+      } else if (arg == "--monkey") {
+        int64_t seed = 0;
+        if (first + 1 >= argc || !ParseCount(argv[first + 1], seed)) {
+          std::fputs("runner: --monkey needs a whole number as its seed\n", stderr);
+          return EXIT_USAGE;
+        }
+        RunnerOptions.monkey = true;
+        RunnerOptions.monkey_seed = static_cast<uint64_t>(seed);
+        first++;
       } else if (arg == "--") {
         first++;
         break;
@@ -114,6 +138,10 @@ int Runner_Main(int argc, char** argv) {
       }
     }
     if (first < argc) game = argv[first++];
+  }
+  if (!RunnerOptions.replay_file.empty() && (RunnerOptions.monkey || !RunnerOptions.record_file.empty())) {
+    std::fputs("runner: --replay plays a record; it takes neither --monkey nor --record\n", stderr);
+    return EXIT_USAGE;
   }
 
   if (!Platform_Init()) {
@@ -142,6 +170,7 @@ int Runner_Main(int argc, char** argv) {
   if (!TempDir_Create())
     Platform_ShowMessage("Failed to create temp dir. This can cause serious problems with sounds, etc.");
   bool ok = StartUp(game);
+  const bool replay_ok = ReplayRun_Finish();
   ShutDown();
   File_CloseAll();
   DS_ClearAll();
@@ -149,12 +178,19 @@ int Runner_Main(int argc, char** argv) {
   TempDir_Remove();
   Registry_Close();
   Platform_Quit();
-  int status = !ok ? EXIT_LOAD_FAILED : Error_Aborting() ? EXIT_GAME_ERROR : EXIT_GAME_ENDED;
-  if (RunnerOptions.report)
+  int status = !ok ? EXIT_LOAD_FAILED
+               : !replay_ok ? EXIT_REPLAY_FAILED
+               : Error_Aborting() ? EXIT_GAME_ERROR
+                                  : EXIT_GAME_ENDED;
+  if (RunnerOptions.report) {
     std::printf("runner: %s after %lld steps\n",
-                status == EXIT_GAME_ENDED  ? "game ended"
-                : status == EXIT_GAME_ERROR ? "game stopped by an error"
-                                            : "game did not load",
+                status == EXIT_GAME_ENDED    ? "game ended"
+                : status == EXIT_GAME_ERROR  ? "game stopped by an error"
+                : status == EXIT_REPLAY_FAILED ? "replay failed"
+                                             : "game did not load",
                 static_cast<long long>(RunState.StepCount));
+    if (std::optional<uint64_t> digest = ReplayRun_Digest())
+      std::printf("runner: digest %016llx\n", static_cast<unsigned long long>(*digest));
+  }
   return status;
 }

@@ -11,6 +11,10 @@ struct RRunnerOptions {
   int64_t max_steps = -1;   // end the game after this many steps (-1: never)
   bool unthrottled = false; // steps back to back without the frame wait
   bool report = false;      // print a summary of the run on stdout
+  std::string record_file;  // write what the run takes from outside here
+  std::string replay_file;  // play a record back instead of the devices and clock
+  bool monkey = false;      // random input every step, from monkey_seed
+  uint64_t monkey_seed = 0;
 };
 extern RRunnerOptions RunnerOptions;
 
@@ -23,6 +27,7 @@ enum : int {
   EXIT_LOAD_FAILED = 1,
   EXIT_USAGE = 2,
   EXIT_GAME_ERROR = 3,
+  EXIT_REPLAY_FAILED = 4,  // the record could not be written or played
 };
 
 // Runs the program with its command line; returns the process exit status.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "data/Replay_Log.h"
 #include "graphics/Background_Class.h"
 #include "graphics/Background_Main.h"
 #include "graphics/Sprite_Class.h"
@@ -207,7 +208,10 @@ std::string Message_Convert(const std::string& text) {
   return out;
 }
 
-int32_t Message_Show(const std::string& text, const std::array<std::string, 3>& buttons, std::string* input) {
+namespace {
+
+// The message window itself; Message_Show stands around it.
+int32_t ShowMessageForm(const std::string& text, const std::array<std::string, 3>& buttons, std::string* input) {
   const RMessageSettings& s = Message_Settings;
   const CBitmap32* picture = Picture();
   const int32_t width = s.width >= 1 ? s.width : picture ? picture->width : kDefaultWidth;
@@ -274,6 +278,15 @@ int32_t Message_Show(const std::string& text, const std::array<std::string, 3>& 
   int32_t result = Form_ShowModal(form);
   if (result == FORM_RESULT_CLOSED) result = 0;
   if (edit) *input = edit->Value();
+  return result;
+}
+
+}  // namespace
+
+int32_t Message_Show(const std::string& text, const std::array<std::string, 3>& buttons, std::string* input) {
+  // A played-back run takes the answers from its record; no window opens.
+  const int32_t result = Replay_Int(REPLAY_ANSWER, [&] { return ShowMessageForm(text, buttons, input); });
+  if (input) *input = Replay_Text(REPLAY_ANSWER_TEXT, [&] { return *input; });
   IO_ClearAll();
   return result;
 }
@@ -302,7 +315,7 @@ int32_t Message_Menu(const std::string& items, int32_t none, int32_t x, int32_t 
   }
   CMenuList& shown = form.Add(std::move(list));
   form.SetInitialFocus(&shown);
-  int32_t chosen = Form_ShowModal(form);
+  const int32_t chosen = Replay_Int(REPLAY_ANSWER, [&] { return Form_ShowModal(form); });
   IO_ClearAll();
   return chosen >= 1 ? chosen - 1 : none;
 }
@@ -320,8 +333,10 @@ std::string Message_AskFile(bool save, const std::string& filter, const std::str
                                  filter.substr(bar + 1, end == std::string::npos ? end : end - bar - 1));
     start = end == std::string::npos ? filter.size() : end + 1;
   }
-  if (std::optional<std::string> chosen = PlatformDialog_Ask(request)) return *chosen;
-  return AskText(save ? "Save as (file name):" : "Open (file name):", name).value_or("");
+  return Replay_Text(REPLAY_ANSWER_TEXT, [&] {
+    if (std::optional<std::string> chosen = PlatformDialog_Ask(request)) return *chosen;
+    return AskText(save ? "Save as (file name):" : "Open (file name):", name).value_or("");
+  });
 }
 
 std::string Message_AskFolder(const std::string& title, const std::string& start) {
@@ -329,11 +344,15 @@ std::string Message_AskFolder(const std::string& title, const std::string& start
   request.kind = DialogKind::Folder;
   request.title = title;
   request.initial = start.empty() || start.back() == '/' ? start : start + "/";
-  if (std::optional<std::string> chosen = PlatformDialog_Ask(request)) return *chosen;
-  return AskText(title.empty() ? "Folder:" : title, start).value_or("");
+  return Replay_Text(REPLAY_ANSWER_TEXT, [&] {
+    if (std::optional<std::string> chosen = PlatformDialog_Ask(request)) return *chosen;
+    return AskText(title.empty() ? "Folder:" : title, start).value_or("");
+  });
 }
 
-int32_t Message_AskColour(int32_t colour) {
+namespace {
+
+int32_t AskColour(int32_t colour) {
   const int32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
   RDialogRequest request;
   request.kind = DialogKind::Colour;
@@ -354,4 +373,10 @@ int32_t Message_AskColour(int32_t colour) {
     while (*p == ',' || *p == ' ') p++;
   }
   return parts[0] | parts[1] << 8 | parts[2] << 16;
+}
+
+}  // namespace
+
+int32_t Message_AskColour(int32_t colour) {
+  return Replay_Int(REPLAY_ANSWER, [&] { return AskColour(colour); });
 }

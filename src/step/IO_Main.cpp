@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/Platform_Input.h"
 #include "variables/Code_Function.h"
+#include "world/Run_State.h"
 
 RInputState IO_Input;
 
@@ -17,13 +18,60 @@ bool ValidKey(int32_t k) { return k >= 0 && k <= 255; }
 bool ValidButton(int32_t b) { return b >= 1 && b <= 3; }
 int32_t JoystickIndex(int32_t id) { return id == 2 ? 1 : 0; }
 
+template <RReplayInput Kind>
+void Live(int32_t value) {
+  IO_LiveInput(Kind, value);
+}
+void LiveWheel(bool up) { IO_LiveInput(REPLAY_WHEEL, up ? 1 : 0); }
+void LiveClose() { IO_LiveInput(REPLAY_CLOSE, 0); }
+
+// A device query that a played-back run answers from its record.
+template <auto Query, typename... Args>
+int32_t Device(Args... args) {
+  return Replay_Int(REPLAY_DEVICE, [&] { return static_cast<int32_t>(Query(args...)); });
+}
+
 }  // namespace
+
+bool IO_JoystickExists(int32_t index) { return Device<PlatformJoystick_Exists>(index) != 0; }
+int32_t IO_JoystickAxis(int32_t index, int32_t axis) { return Device<PlatformJoystick_Axis>(index, axis); }
+bool IO_JoystickButtonDown(int32_t index, int32_t button) {
+  return Device<PlatformJoystick_Button>(index, button) != 0;
+}
 
 void IO_ResetKeyMap() { IO_Input.key_map = IO_IdentityKeyMap(); }
 
 void IO_InstallHandlers() {
-  PlatformInput_Install({IO_KeyDown, IO_KeyUp, IO_Character, IO_MouseDown, IO_MouseUp, IO_Wheel, IO_CloseRequest});
+  PlatformInput_Install({Live<REPLAY_KEY_DOWN>, Live<REPLAY_KEY_UP>, Live<REPLAY_CHARACTER>, Live<REPLAY_MOUSE_DOWN>,
+                         Live<REPLAY_MOUSE_UP>, LiveWheel, LiveClose});
+  Replay_SetInputHandler(IO_ApplyInput);
+  Platform_SetMessageHook(Replay_DeliverInput);
   IO_ClearAll();
+}
+
+void IO_LiveInput(RReplayInput kind, int32_t value) {
+  if (Replay_Mode() == ReplayMode::Play) {
+    if (kind != REPLAY_CLOSE) return;
+    // A person closing the window of a replay: the rest is not played.
+    Replay_Detach();
+    RunState.PendingRoom = REQUEST_END;
+    return;
+  }
+  Replay_NoteInput(kind, value);
+  IO_ApplyInput(kind, value);
+}
+
+void IO_ApplyInput(RReplayInput kind, int32_t value) {
+  switch (kind) {
+    case REPLAY_KEY_DOWN: IO_KeyDown(value); break;
+    case REPLAY_KEY_UP: IO_KeyUp(value); break;
+    case REPLAY_CHARACTER: IO_Character(value); break;
+    case REPLAY_MOUSE_DOWN: IO_MouseDown(value); break;
+    case REPLAY_MOUSE_UP: IO_MouseUp(value); break;
+    case REPLAY_WHEEL: IO_Wheel(value != 0); break;
+    case REPLAY_CLOSE: IO_CloseRequest(); break;
+    default: break;
+  }
 }
 
 void IO_KeyDown(int32_t key) {
@@ -123,25 +171,25 @@ bool IO_CheckButton(const std::array<bool, 4>& flags, int32_t button) {
 
 int32_t IO_JoystickDirection(int32_t id) {
   const int32_t index = JoystickIndex(id);
-  if (!PlatformJoystick_Exists(index)) return 101;
-  const int32_t x = PlatformJoystick_Axis(index, 0), y = PlatformJoystick_Axis(index, 1);
+  if (!IO_JoystickExists(index)) return 101;
+  const int32_t x = IO_JoystickAxis(index, 0), y = IO_JoystickAxis(index, 1);
   const int32_t row = y <= 19999 ? 6 : y < 44001 ? 3 : 0;
   const int32_t column = x < 20000 ? 1 : x > 44000 ? 3 : 2;
   return 96 + row + column;
 }
 
 bool IO_JoystickButton(int32_t id, int32_t button) {
-  return button >= 1 && button <= 32 && PlatformJoystick_Button(JoystickIndex(id), button - 1);
+  return button >= 1 && button <= 32 && IO_JoystickButtonDown(JoystickIndex(id), button - 1);
 }
 
 double IO_JoystickPosition(int32_t id, int32_t axis) {
   const int32_t index = JoystickIndex(id);
-  if (!PlatformJoystick_Exists(index) || axis >= PlatformJoystick_Axes(index)) return 0.0;
-  return PlatformJoystick_Axis(index, axis) / 32767.0 - 1.0;
+  if (!IO_JoystickExists(index) || axis >= Device<PlatformJoystick_Axes>(index)) return 0.0;
+  return IO_JoystickAxis(index, axis) / 32767.0 - 1.0;
 }
 
 double IO_JoystickPov(int32_t id) {
-  const int32_t pov = PlatformJoystick_Pov(JoystickIndex(id));
+  const int32_t pov = Device<PlatformJoystick_Pov>(JoystickIndex(id));
   return pov > 36000 ? -1.0 : pov / 100.0;
 }
 
@@ -163,7 +211,7 @@ void F_MouseCheck(CInstance*, CInstance*, int, RValue* args, RValue& result) {
 }
 
 void F_KeyboardCheckDirect(CInstance*, CInstance*, int, RValue* args, RValue& result) {
-  result.SetReal(PlatformInput_KeyDirect(ArgInt(args, 0)) ? 1.0 : 0.0);
+  result.SetReal(Device<PlatformInput_KeyDirect>(ArgInt(args, 0)) ? 1.0 : 0.0);
 }
 
 void F_KeyboardSetMap(CInstance*, CInstance*, int, RValue* args, RValue&) {
@@ -179,7 +227,7 @@ void F_KeyboardGetMap(CInstance*, CInstance*, int, RValue* args, RValue& result)
 void F_KeyboardUnsetMap(CInstance*, CInstance*, int, RValue*, RValue&) { IO_ResetKeyMap(); }
 
 void F_KeyboardGetNumlock(CInstance*, CInstance*, int, RValue*, RValue& result) {
-  result.SetReal(PlatformInput_GetNumLock() ? 1.0 : 0.0);
+  result.SetReal(Device<PlatformInput_GetNumLock>() ? 1.0 : 0.0);
 }
 
 void F_KeyboardSetNumlock(CInstance*, CInstance*, int, RValue* args, RValue&) {
@@ -222,20 +270,21 @@ void F_Wait(CInstance*, CInstance*, int, RValue*, RValue&) {
 }
 
 void F_JoystickExists(CInstance*, CInstance*, int, RValue* args, RValue& result) {
-  result.SetReal(PlatformJoystick_Exists(JoystickIndex(ArgInt(args, 0))) ? 1.0 : 0.0);
+  result.SetReal(IO_JoystickExists(JoystickIndex(ArgInt(args, 0))) ? 1.0 : 0.0);
 }
 
 void F_JoystickName(CInstance*, CInstance*, int, RValue* args, RValue& result) {
-  result.SetString(PlatformJoystick_Name(JoystickIndex(ArgInt(args, 0))));
+  const int32_t index = JoystickIndex(ArgInt(args, 0));
+  result.SetString(Replay_Text(REPLAY_DEVICE, [&] { return PlatformJoystick_Name(index); }));
 }
 
 template <int32_t (*Count)(int32_t)>
 void F_JoystickCount(CInstance*, CInstance*, int, RValue* args, RValue& result) {
-  result.SetReal(Count(JoystickIndex(ArgInt(args, 0))));
+  result.SetReal(Device<Count>(JoystickIndex(ArgInt(args, 0))));
 }
 
 void F_JoystickHasPov(CInstance*, CInstance*, int, RValue* args, RValue& result) {
-  result.SetReal(PlatformJoystick_HasPov(JoystickIndex(ArgInt(args, 0))) ? 1.0 : 0.0);
+  result.SetReal(Device<PlatformJoystick_HasPov>(JoystickIndex(ArgInt(args, 0))) ? 1.0 : 0.0);
 }
 
 void F_JoystickDirection(CInstance*, CInstance*, int, RValue* args, RValue& result) {

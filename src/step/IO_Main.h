@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "data/Replay_Log.h"
+
 // The most characters keyboard_string keeps before one more is added.
 constexpr size_t IO_KEYBOARD_STRING_LIMIT = 1024;
 
@@ -46,6 +48,14 @@ extern RInputState IO_Input;
 // Routes the game window's input here and clears all state (end of the load).
 void IO_InstallHandlers();
 
+// Input from the devices, or from the monkey standing in for a player:
+// written down while a run is recorded, dropped while one is played back
+// (the record's input stands in for it; the close button then stops the
+// playing and ends the game), and otherwise applied at once.
+void IO_LiveInput(RReplayInput kind, int32_t value);
+// Applies one input event through the handlers below.
+void IO_ApplyInput(RReplayInput kind, int32_t value);
+
 // The handlers (the window calls them; tests may too).
 void IO_KeyDown(int32_t key);
 void IO_KeyUp(int32_t key);
@@ -70,6 +80,12 @@ void IO_ResetKeyMap();
 // 2..255 that key; button -1 any, 0 none, 1..3 that button.
 bool IO_CheckKey(const std::array<bool, 256>& flags, int32_t key);
 bool IO_CheckButton(const std::array<bool, 4>& flags, int32_t button);
+
+// Device queries by the joystick's index (0 the first, 1 the second) and the
+// platform's ranges; a played-back run answers them from its record.
+bool IO_JoystickExists(int32_t index);
+int32_t IO_JoystickAxis(int32_t index, int32_t axis);
+bool IO_JoystickButtonDown(int32_t index, int32_t button);
 
 // Joysticks: id 2 is the second one, any other id the first.
 // The keypad direction code 97..105 (101 centred or missing).

@@ -139,15 +139,15 @@ void Keyboard(CRoom& room) {
 void Joysticks(CRoom& room) {
   static constexpr int32_t kBase[2] = {16, 31};
   for (int32_t j = 0; j < 2 && !Pending(); j++) {
-    if (!PlatformJoystick_Exists(j)) continue;
-    int32_t x = PlatformJoystick_Axis(j, 0), y = PlatformJoystick_Axis(j, 1);
+    if (!IO_JoystickExists(j)) continue;
+    int32_t x = IO_JoystickAxis(j, 0), y = IO_JoystickAxis(j, 1);
     const int32_t base = kBase[j];
     if (x < kAxisLow) Dispatch(room, EV_MOUSE, base);
     if (x > kAxisHigh) Dispatch(room, EV_MOUSE, base + 1);
     if (y < kAxisLow) Dispatch(room, EV_MOUSE, base + 2);
     if (y > kAxisHigh) Dispatch(room, EV_MOUSE, base + 3);
     for (int32_t b = 0; b < 8; b++)
-      if (PlatformJoystick_Button(j, b)) Dispatch(room, EV_MOUSE, base + 5 + b);
+      if (IO_JoystickButtonDown(j, b)) Dispatch(room, EV_MOUSE, base + 5 + b);
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Operator.h"
+#include "data/Replay_Log.h"
 #include "platform/Platform.h"
 #include "variables/Code_Function.h"
 
@@ -21,7 +22,11 @@ uint32_t g_Seed = 0;
 
 void Random_SetSeed(uint32_t seed) { g_Seed = seed; }
 uint32_t Random_Seed() { return g_Seed; }
-void Random_Randomize() { g_Seed = static_cast<uint32_t>(Platform_Microseconds()); }
+void Random_Randomize() {
+  // A replayed run takes the seed its record was given.
+  g_Seed = static_cast<uint32_t>(
+      Replay_Int(REPLAY_SEED, [] { return static_cast<int32_t>(static_cast<uint32_t>(Platform_Microseconds())); }));
+}
 
 double Random_Real() {
   g_Seed = g_Seed * 134775813u + 1u;

@@ -26,6 +26,7 @@
 #include "functions/Support_DLL.h"
 #include "code/Event_Context.h"
 #include "world/Object_Main.h"
+#include "world/Run_Clock.h"
 
 namespace {
 
@@ -260,7 +261,7 @@ RDateParts Decode(double d) {
 double TimeOfDay(double d) { return std::fabs(d - std::trunc(d)); }
 
 double Now() {
-  RLocalTime t = Platform_LocalTime();
+  RLocalTime t = Clock_LocalTime();
   int64_t ms = ((t.hour * 60 + t.minute) * 60 + t.second) * int64_t{1000} + t.millisecond;
   return Combine(DayOf(t.year, t.month, t.day), static_cast<double>(ms) / kMsPerDay);
 }

@@ -13,6 +13,8 @@
 #include "graphics/Background_Main.h"
 #include "graphics/Sprite_Class.h"
 #include "graphics/Sprite_Main.h"
+#include "data/Replay_Log.h"
+#include "world/Run_Clock.h"
 #include "world/Run_Global.h"
 #include "world/Run_State.h"
 #include "variables/Code_Function.h"
@@ -299,16 +301,23 @@ bool SetKeyboardString(CInstance*, int32_t, const RValue& v) {
 
 // ---- clock and date ----
 
-double CurrentTime() {
+std::tm LocalNow() {
+  const RLocalTime t = Clock_LocalTime();
+  std::tm tm{};
+  tm.tm_year = t.year - 1900;
+  tm.tm_mon = t.month - 1;
+  tm.tm_mday = t.day;
+  tm.tm_hour = t.hour;
+  tm.tm_min = t.minute;
+  tm.tm_sec = t.second;
   using namespace std::chrono;
-  return static_cast<double>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+  const year_month_day date{year{t.year}, month{static_cast<unsigned>(t.month)}, day{static_cast<unsigned>(t.day)}};
+  tm.tm_wday = static_cast<int>(weekday{sys_days{date}}.c_encoding());
+  return tm;
 }
 
-std::tm LocalNow() {
-  std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  return tm;
+double CurrentFps() {
+  return Replay_Real(REPLAY_FPS, [] { return RunState.Fps; });
 }
 
 enum DatePart { kYear, kMonth, kDay, kWeekday, kHour, kMinute, kSecond };
@@ -490,8 +499,8 @@ const RVariableDef kGameVariables[] = {
     {"caption_score", GetGame<&RGameGlobals::caption_score>, SetGame<&RGameGlobals::caption_score>},
     {"caption_lives", GetGame<&RGameGlobals::caption_lives>, SetGame<&RGameGlobals::caption_lives>},
     {"caption_health", GetGame<&RGameGlobals::caption_health>, SetGame<&RGameGlobals::caption_health>},
-    {"fps", GetRun<&RRunState::Fps>, nullptr},
-    {"current_time", GetComputed<CurrentTime>, nullptr},
+    {"fps", GetComputed<CurrentFps>, nullptr},
+    {"current_time", GetComputed<Clock_CurrentTime>, nullptr},
     {"current_year", GetDate<kYear>, nullptr},
     {"current_month", GetDate<kMonth>, nullptr},
     {"current_day", GetDate<kDay>, nullptr},

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/Replay_Log.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -32,6 +33,27 @@ void WaitMicroseconds(int64_t t) {
     int64_t now = ClockMicroseconds();
     if (now < start || now >= target) return;
   }
+}
+
+double Clock_CurrentTime() {
+  return Replay_Real(REPLAY_CLOCK, [] { return static_cast<double>(Platform_Microseconds() / 1000); });
+}
+
+RLocalTime Clock_LocalTime() {
+  RLocalTime live{};
+  bool read = false;
+  auto field = [&](int32_t RLocalTime::*part) {
+    return Replay_Int(REPLAY_LOCAL_TIME, [&] {
+      if (!read) live = Platform_LocalTime();
+      read = true;
+      return live.*part;
+    });
+  };
+  RLocalTime t;
+  for (int32_t RLocalTime::*part : {&RLocalTime::year, &RLocalTime::month, &RLocalTime::day, &RLocalTime::hour,
+                                    &RLocalTime::minute, &RLocalTime::second, &RLocalTime::millisecond})
+    t.*part = field(part);
+  return t;
 }
 
 void RFrameTimer::Start(int64_t now) {

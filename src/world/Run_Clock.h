@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/Platform_System.h"
+
 // Where the clock reads time and how it sleeps; tests install a simulated one.
 struct RClockSource {
   int64_t (*microseconds)();        // a steady clock, any origin
@@ -22,6 +24,12 @@ int64_t ClockMicroseconds();
 // the spin, then spins processing window messages until the target. Returns at
 // once for t <= 0 or when the clock goes backwards.
 void WaitMicroseconds(int64_t t);
+
+// The clocks the game itself reads; a played-back run reads them from its
+// record. Milliseconds of a steady clock (`current_time`), and the local date
+// and time (the `current_` variables and the date built-ins).
+double Clock_CurrentTime();
+RLocalTime Clock_LocalTime();
 
 // The frame timing of the main loop.
 struct RFrameTimer {
