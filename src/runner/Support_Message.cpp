@@ -269,12 +269,6 @@ int32_t ShowMessageForm(const std::string& text, const std::array<std::string, 3
   form.top = s.top;
   form.alpha = s.alpha;
 
-  if (!Platform_HasDisplay()) {
-    std::string printed;
-    for (char c : text)
-      if (c != '\r') printed += c;
-    std::fprintf(stderr, "%s\n", printed.c_str());
-  }
   int32_t result = Form_ShowModal(form);
   if (result == FORM_RESULT_CLOSED) result = 0;
   if (edit) *input = edit->Value();
@@ -284,6 +278,13 @@ int32_t ShowMessageForm(const std::string& text, const std::array<std::string, 3
 }  // namespace
 
 int32_t Message_Show(const std::string& text, const std::array<std::string, 3>& buttons, std::string* input) {
+  // Without a display the text is all a person sees, replayed or not.
+  if (!Platform_HasDisplay()) {
+    std::string printed;
+    for (char c : text)
+      if (c != '\r') printed += c;
+    std::fprintf(stderr, "%s\n", printed.c_str());
+  }
   // A played-back run takes the answers from its record; no window opens.
   const int32_t result = Replay_Int(REPLAY_ANSWER, [&] { return ShowMessageForm(text, buttons, input); });
   if (input) *input = Replay_Text(REPLAY_ANSWER_TEXT, [&] { return *input; });
