@@ -45,12 +45,14 @@ for target in "${TARGETS[@]}"; do
   mkdir -p "$corpus" "$work" "$crashes"
   before=$(ls "$corpus" | wc -l)
   echo "fuzz: $target for $SECONDS_EACH s"
-  "$binary" -max_total_time="$SECONDS_EACH" -max_len=65536 -timeout=10 -rss_limit_mb=3000 \
-    -jobs="$JOBS" -workers="$JOBS" -artifact_prefix="$crashes/" -print_final_stats=1 \
-    "$work" "$corpus" >"$OUT/$target/log.txt" 2>&1
+  parallel=()
+  [ "$JOBS" -gt 1 ] && parallel=(-fork="$JOBS")
+  (cd "$OUT/$target" && "$binary" -max_total_time="$SECONDS_EACH" -max_len=65536 -timeout=10 -rss_limit_mb=3000 \
+    "${parallel[@]}" -artifact_prefix="$crashes/" -print_final_stats=1 "$work" "$corpus" >log.txt 2>&1)
   status=$?
-  # Only what adds coverage joins the committed corpus.
-  "$binary" -merge=1 "$corpus" "$work" >>"$OUT/$target/merge.txt" 2>&1
+  # Only what reaches new code joins the committed corpus (edges, not hit
+  # counts, which would let in many inputs for little).
+  "$binary" -merge=1 -use_counters=0 "$corpus" "$work" >>"$OUT/$target/merge.txt" 2>&1
   after=$(ls "$corpus" | wc -l)
   found=$(ls "$crashes" | wc -l)
   grep -E "stat::number_of_executed_units" "$OUT/$target/log.txt" | tail -n 1 | sed "s/^/fuzz: $target /"

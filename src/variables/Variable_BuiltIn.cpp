@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <span>
 
 #include "code/Code_Error.h"
@@ -301,19 +300,11 @@ bool SetKeyboardString(CInstance*, int32_t, const RValue& v) {
 
 // ---- clock and date ----
 
-std::tm LocalNow() {
-  const RLocalTime t = Clock_LocalTime();
-  std::tm tm{};
-  tm.tm_year = t.year - 1900;
-  tm.tm_mon = t.month - 1;
-  tm.tm_mday = t.day;
-  tm.tm_hour = t.hour;
-  tm.tm_min = t.minute;
-  tm.tm_sec = t.second;
+// 1 Sunday .. 7 Saturday.
+int32_t WeekdayOf(const RLocalTime& t) {
   using namespace std::chrono;
   const year_month_day date{year{t.year}, month{static_cast<unsigned>(t.month)}, day{static_cast<unsigned>(t.day)}};
-  tm.tm_wday = static_cast<int>(weekday{sys_days{date}}.c_encoding());
-  return tm;
+  return static_cast<int32_t>(weekday{sys_days{date}}.c_encoding()) + 1;
 }
 
 double CurrentFps() {
@@ -323,16 +314,16 @@ double CurrentFps() {
 enum DatePart { kYear, kMonth, kDay, kWeekday, kHour, kMinute, kSecond };
 template <DatePart P>
 bool GetDate(CInstance*, int32_t, RValue& out) {
-  std::tm tm = LocalNow();
-  int v = 0;
+  const RLocalTime t = Clock_LocalTime();
+  int32_t v = 0;
   switch (P) {
-    case kYear: v = tm.tm_year + 1900; break;
-    case kMonth: v = tm.tm_mon + 1; break;
-    case kDay: v = tm.tm_mday; break;
-    case kWeekday: v = tm.tm_wday + 1; break;
-    case kHour: v = tm.tm_hour; break;
-    case kMinute: v = tm.tm_min; break;
-    case kSecond: v = tm.tm_sec; break;
+    case kYear: v = t.year; break;
+    case kMonth: v = t.month; break;
+    case kDay: v = t.day; break;
+    case kWeekday: v = WeekdayOf(t); break;
+    case kHour: v = t.hour; break;
+    case kMinute: v = t.minute; break;
+    case kSecond: v = t.second; break;
   }
   out.SetReal(v);
   return true;

@@ -267,3 +267,11 @@ TEST(DataNew, HugeSlotCountsStopAtTheMemoryBudget) {
     EXPECT_NE(std::string(e.what()).find("more records than the data can hold"), std::string::npos) << e.what();
   }
 }
+
+TEST(DataNew, ArgumentKindsAnywhereInTheRangeNameAResourceOrNone) {
+  // Kinds from a damaged file: the extremes must not overflow.
+  for (int32_t kind : {INT32_MIN, INT32_MIN + 4, -1, 0, 4, 13, 15, INT32_MAX})
+    EXPECT_EQ(Data_ArgumentResource(kind), RESOURCE_KIND_COUNT) << kind;
+  EXPECT_EQ(Data_ArgumentResource(5), RESOURCE_SPRITE);
+  EXPECT_EQ(Data_ArgumentResource(14), RESOURCE_TIMELINE);
+}
