@@ -297,7 +297,6 @@ TDebugInfoForm::TDebugInfoForm(int32_t index) {
   // To the right of the debugger window, each a little lower than the last.
   form.left = 280 + 24 * (index % 10);
   form.top = 10 + 24 * (index % 10);
-  form.on_close = [this] { Hide(); };
 
   auto tools = std::make_unique<CFormToolBar>();
   tools->name = "InfoTools";

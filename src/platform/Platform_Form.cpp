@@ -569,10 +569,12 @@ void CForm::Resize(int32_t client_width, int32_t client_height) {
 }
 
 void CForm::Close() {
-  if (on_close && Form_IsShown(*this))
+  if (!Form_IsShown(*this))
+    EndWith(FORM_RESULT_CLOSED);
+  else if (on_close)
     on_close();
   else
-    EndWith(FORM_RESULT_CLOSED);
+    Form_Hide(*this);
 }
 
 void CForm::Adopt(std::unique_ptr<CFormControl> control) {
@@ -913,7 +915,8 @@ SDL_Window* OpenWindow(CForm& form) {
 // The windows that stay up, in the order they were shown. Entries are
 // reached by index and looked up again after every call into a form: a
 // form's handler may show or hide windows (and run the game) meanwhile.
-std::vector<std::unique_ptr<RFormWindow>> g_Shown;
+// Never destroyed: forms that outlive it at exit still look it up.
+std::vector<std::unique_ptr<RFormWindow>>& g_Shown = *new std::vector<std::unique_ptr<RFormWindow>>();
 bool g_HandlersInstalled = false;
 
 RFormWindow* ShownEntry(const CForm* form) {
@@ -1002,7 +1005,7 @@ void Form_Show(CForm& form) {
   auto entry = std::make_unique<RFormWindow>();
   entry->form = &form;
   entry->next_timer_ms = static_cast<int64_t>(SDL_GetTicks64()) + form.timer_ms;
-  if (Platform_HasDisplay() && !g_TestDriver) {
+  if (Platform_HasDisplay()) {
     entry->window = OpenWindow(form);
     if (entry->window) {
       entry->id = SDL_GetWindowID(entry->window);

@@ -294,8 +294,8 @@ class CForm {
   // A popup: placed at the mouse unless a position is given, and closed by a
   // click anywhere outside it.
   bool popup = false;
-  // The window's close button. A modeless form calls on_close instead when
-  // it has one.
+  // The window's close button. A form shown with Form_Show runs on_close
+  // instead, or without one hides.
   void Close();
   // Modeless windows (Form_Show): kept above other windows, resizable by
   // the player, and a timer that runs on_timer every timer_ms milliseconds
