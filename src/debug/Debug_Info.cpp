@@ -244,7 +244,7 @@ std::string Debug_InstancesText() {
 
 std::vector<uint32_t> Debug_IconPixels(const char* const rows[16]) {
   std::vector<uint32_t> pixels(16 * 16, 0);
-  for (size_t y = 0; y < 16; y++) {
+  for (size_t y = 0; rows && y < 16; y++) {
     for (size_t x = 0; x < 16 && rows[y][x]; x++) {
       switch (rows[y][x]) {
         case 'k': pixels[y * 16 + x] = 0xFF000000; break;

@@ -1,9 +1,10 @@
-// Platform_Form: the engine's own modal windows (the error window, and the
-// message, question and list windows built on it). A form is a fixed-size
-// client area with controls in the desktop's classic grey look, painted by the
-// engine into a picture of its own and shown in a window of its own. The form
-// and its controls are plain objects: tests and the modal loop drive them
-// through the same input calls.
+// Platform_Form: the engine's own windows: modal ones (the error window, and
+// the message, question and list windows built on it) and tool windows that
+// stay up beside the game. A form is a client area with controls in the
+// desktop's classic grey look, painted by the engine into a picture of its
+// own and shown in a window of its own. The form and its controls are plain
+// objects: tests and the window loops drive them through the same input
+// calls. More controls: Platform_FormControls.
 #pragma once
 
 #include <cstdint>
