@@ -67,6 +67,12 @@ const RCommandDef& Def(C command) {
   return kCommands[0];
 }
 
+const RCommandDef* DefNamed(std::string_view name) {
+  for (const RCommandDef& def : kCommands)
+    if (name == def.name) return &def;
+  return nullptr;
+}
+
 constexpr C kRunControls[] = {C::Run, C::Pause, C::Step, C::Restart, C::Stop};
 
 ERunControl RunControlOf(C command) {
@@ -313,10 +319,7 @@ void Build() {
   for (const char* name : kToolBarLayout) {
     RFormToolButton button;
     button.separator = *name == '-';
-    if (!button.separator) {
-      const RCommandDef* def = nullptr;
-      for (const RCommandDef& candidate : kCommands)
-        if (std::string_view(candidate.name) == name) def = &candidate;
+    if (const RCommandDef* def = DefNamed(name)) {
       button.name = def->name;
       button.hint = def->command == C::Stop ? "End the game" : def->hint;
       button.icon = Debug_IconPixels(IconOf(name));
@@ -339,13 +342,12 @@ void Build() {
     for (const char* name : names) {
       RFormMenuItem item;
       item.caption = "-";
-      for (const RCommandDef& def : kCommands) {
-        if (std::string_view(def.name) != name) continue;
-        item.name = def.name;
-        item.caption = def.caption;
-        item.shortcut = def.shortcut;
-        item.hint = def.hint;
-        item.action = [command = def.command] { Debug_Command(command); };
+      if (const RCommandDef* def = DefNamed(name)) {
+        item.name = def->name;
+        item.caption = def->caption;
+        item.shortcut = def->shortcut;
+        item.hint = def->hint;
+        item.action = [command = def->command] { Debug_Command(command); };
       }
       menu_def.items.push_back(std::move(item));
     }
