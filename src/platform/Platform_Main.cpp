@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/Platform_Graphics.h"
 #include "platform/Platform_Internal.h"
 #include "platform/Platform_Net.h"
 
@@ -39,6 +40,8 @@ bool Platform_Init() {
 
 void Platform_Quit() {
   if (!g_Initialised) return;
+  // The game window, its display mode and cursor go before the video service.
+  PlatformWindow_Destroy();
   SDL_Quit();
   g_Initialised = false;
 }

@@ -302,6 +302,16 @@ std::vector<RRichRun> Help_ParseRichText(std::string_view rtf) {
   return CRichReader(rtf).Read();
 }
 
+void Help_PaintRichText(RCanvas& canvas, std::string_view text, uint32_t background) {
+  CForm form("", std::max(1, canvas.width), std::max(1, canvas.height));
+  auto view = std::make_unique<CRichView>();
+  view->bounds = {0, 0, canvas.width, canvas.height};
+  view->background = background;
+  view->Layout(Help_ParseRichText(text));
+  form.Add(std::move(view));
+  form.Paint(canvas);
+}
+
 void Help_Install(const RGameInformation& info) {
   g_Info = info;
   g_Text.assign(info.text.begin(), info.text.end());

@@ -24,6 +24,12 @@ struct RRichRun {
 // escaped characters); text that is not rich text is taken as plain text.
 std::vector<RRichRun> Help_ParseRichText(std::string_view rtf);
 
+struct RCanvas;
+
+// Paints rich text (or plain text) over the whole canvas on a background
+// colour (0xAARRGGBB), from the top, wrapped to the canvas width.
+void Help_PaintRichText(RCanvas& canvas, std::string_view text, uint32_t background);
+
 // Takes the game information of the game file.
 void Help_Install(const RGameInformation& info);
 // Shows the window until the player closes it, then clears all input state.

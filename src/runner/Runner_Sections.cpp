@@ -16,6 +16,7 @@
 #include "runner/Help_Main.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
+#include "runner/Runner_Splash.h"
 #include "sound/Sound_Main.h"
 #include "step/IO_Main.h"
 #include "step/Path_Main.h"
@@ -142,6 +143,8 @@ void ReleaseGame() {
   Font_ClearTable();
   Sprite_ClearTable();
   Background_ClearTable();
+  Splash_Close();
+  Display_Reset();  // the desktop gets its own mode back
   D3D_ReleaseDevice();
   Sound_ShutDown();
   DataFile_RemoveAll();
