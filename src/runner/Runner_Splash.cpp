@@ -142,8 +142,8 @@ bool Advance() {
   return true;
 }
 
+// Opens the splash whose content the caller has just put in place.
 void Begin(ESplashKind kind) {
-  Splash_Close();
   const RSplashSettings& s = Splash_Settings;
   g_Splash.kind = kind;
   g_Splash.open = true;
