@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Platform_Font.h"
+#include "platform/Platform_Internal.h"
 
 namespace {
 
@@ -671,6 +672,16 @@ const std::string& CForm::ShownHint() const {
   return hint_shown_ && hovered_ ? hovered_->hint : none;
 }
 
+void CForm::Resize(int32_t width, int32_t height) {
+  width = std::clamp(width, 1, kMaxFormSide);
+  height = std::clamp(height, 1, kMaxFormSide);
+  if (width == width_ && height == height_) return;
+  width_ = width;
+  height_ = height;
+  if (resized) resized(width, height);
+  dirty_ = true;
+}
+
 void CForm::Paint(RCanvas& canvas) {
   canvas.width = width_;
   canvas.height = height_;
@@ -757,6 +768,99 @@ void Present(SDL_Window* window, CForm& form, RCanvas& canvas) {
   if (picture) SDL_FreeSurface(picture);
 }
 
+// The form's window, shown and painted; null when none can be made.
+SDL_Window* OpenWindow(CForm& form, RCanvas& canvas) {
+  int x = form.left >= 0 ? form.left : SDL_WINDOWPOS_CENTERED, y = form.top >= 0 ? form.top : SDL_WINDOWPOS_CENTERED;
+  if (form.popup && form.left < 0 && form.top < 0) SDL_GetGlobalMouseState(&x, &y);
+  const Uint32 flags = SDL_WINDOW_SHOWN | (form.border ? 0 : SDL_WINDOW_BORDERLESS) |
+                       (form.sizeable ? SDL_WINDOW_RESIZABLE : 0) | (form.stay_on_top ? SDL_WINDOW_ALWAYS_ON_TOP : 0);
+  SDL_Window* window = nullptr;
+  if (form.colour_key >= 0) {
+    form.Paint(canvas);
+    window = Platform_CreateKeyedWindow(form.Caption().c_str(), x, y, form.ClientWidth(), form.ClientHeight(), flags,
+                                        canvas.pixels.data(), uint32_t(form.colour_key));
+  } else {
+    window = SDL_CreateWindow(form.Caption().c_str(), x, y, form.ClientWidth(), form.ClientHeight(), flags);
+  }
+  if (!window) return nullptr;
+  if (form.alpha < 255) SDL_SetWindowOpacity(window, std::max(0, form.alpha) / 255.0f);
+  SDL_RaiseWindow(window);
+  Present(window, form, canvas);
+  return window;
+}
+
+// Hands an event to the form whose window has the id `id`; true when the
+// event was meant for that window.
+bool Dispatch(CForm& form, Uint32 id, const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      if (event.window.windowID != id) return false;
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) form.Close();
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED) form.Invalidate();
+      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) form.Resize(event.window.data1, event.window.data2);
+      return true;
+    case SDL_MOUSEMOTION:
+      if (event.motion.windowID != id) return false;
+      form.MouseMove(event.motion.x, event.motion.y);
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (form.popup && event.type == SDL_MOUSEBUTTONDOWN && event.button.windowID != id) form.Close();
+      if (event.button.windowID != id) return false;
+      if (event.button.button == SDL_BUTTON_LEFT)
+        form.MouseButton(event.button.x, event.button.y, event.type == SDL_MOUSEBUTTONDOWN);
+      return true;
+    case SDL_MOUSEWHEEL:
+      if (event.wheel.windowID != id) return false;
+      {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        form.MouseWheel(x, y, -3 * event.wheel.y);
+      }
+      return true;
+    case SDL_KEYDOWN: {
+      if (event.key.windowID != id) return false;
+      RFormKeyEvent key;
+      if (TranslateKey(event.key, &key)) form.Key(key);
+      return true;
+    }
+    case SDL_KEYUP:
+      return event.key.windowID == id;
+    case SDL_TEXTINPUT:
+      if (event.text.windowID != id) return false;
+      form.TextInput(WesternText(event.text.text));
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Forms open beside the game: each with its window and picture, served by
+// the platform's message processing. Owner: this module; lifetime: until the
+// form ends or Form_CloseModeless.
+struct RModeless {
+  std::shared_ptr<CForm> form;
+  SDL_Window* window = nullptr;
+  RCanvas canvas;
+};
+std::vector<RModeless> g_Modeless;
+
+bool ServeModeless(const SDL_Event& event) {
+  bool consumed = false;
+  for (RModeless& m : g_Modeless) consumed |= Dispatch(*m.form, SDL_GetWindowID(m.window), event);
+  for (auto it = g_Modeless.begin(); it != g_Modeless.end();) {
+    if (it->form->Result() != FORM_RESULT_NONE) {
+      SDL_DestroyWindow(it->window);
+      it = g_Modeless.erase(it);
+      continue;
+    }
+    it->form->Tick(static_cast<int64_t>(SDL_GetTicks64()));
+    if (it->form->NeedsPaint()) Present(it->window, *it->form, it->canvas);
+    ++it;
+  }
+  return consumed;
+}
+
 }  // namespace
 
 int32_t Form_ShowModal(CForm& form) {
@@ -766,60 +870,50 @@ int32_t Form_ShowModal(CForm& form) {
     return form.Result() == FORM_RESULT_NONE ? FORM_RESULT_CLOSED : form.Result();
   }
   if (!Platform_HasDisplay()) return form.DefaultResult();
-  int x = form.left >= 0 ? form.left : SDL_WINDOWPOS_CENTERED, y = form.top >= 0 ? form.top : SDL_WINDOWPOS_CENTERED;
-  if (form.popup && form.left < 0 && form.top < 0) SDL_GetGlobalMouseState(&x, &y);
-  SDL_Window* window = SDL_CreateWindow(form.Caption().c_str(), x, y, form.ClientWidth(), form.ClientHeight(),
-                                        SDL_WINDOW_SHOWN | (form.border ? 0 : SDL_WINDOW_BORDERLESS));
-  if (!window) return form.DefaultResult();
-  if (form.alpha < 255) SDL_SetWindowOpacity(window, std::max(0, form.alpha) / 255.0f);
-  SDL_RaiseWindow(window);
-  Uint32 id = SDL_GetWindowID(window);
   RCanvas canvas;
-  Present(window, form, canvas);
+  SDL_Window* window = OpenWindow(form, canvas);
+  if (!window) return form.DefaultResult();
+  const Uint32 id = SDL_GetWindowID(window);
   // Only this window takes input while it is up; what reaches the others is
   // dropped, and a request to quit closes it like its close button.
   while (form.Result() == FORM_RESULT_NONE) {
     SDL_Event event;
     if (SDL_WaitEventTimeout(&event, 50)) {
-      switch (event.type) {
-        case SDL_QUIT: form.Close(); break;
-        case SDL_WINDOWEVENT:
-          if (event.window.windowID != id) break;
-          if (event.window.event == SDL_WINDOWEVENT_CLOSE) form.Close();
-          if (event.window.event == SDL_WINDOWEVENT_EXPOSED) form.Invalidate();
-          break;
-        case SDL_MOUSEMOTION:
-          if (event.motion.windowID == id) form.MouseMove(event.motion.x, event.motion.y);
-          break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-          if (form.popup && event.type == SDL_MOUSEBUTTONDOWN && event.button.windowID != id) form.Close();
-          if (event.button.windowID == id && event.button.button == SDL_BUTTON_LEFT)
-            form.MouseButton(event.button.x, event.button.y, event.type == SDL_MOUSEBUTTONDOWN);
-          break;
-        case SDL_MOUSEWHEEL:
-          if (event.wheel.windowID == id) {
-            int x = 0, y = 0;
-            SDL_GetMouseState(&x, &y);
-            form.MouseWheel(x, y, -3 * event.wheel.y);
-          }
-          break;
-        case SDL_KEYDOWN: {
-          RFormKeyEvent key;
-          if (event.key.windowID == id && TranslateKey(event.key, &key)) form.Key(key);
-          break;
-        }
-        case SDL_TEXTINPUT:
-          if (event.text.windowID == id) form.TextInput(WesternText(event.text.text));
-          break;
-        default: break;
-      }
+      if (event.type == SDL_QUIT)
+        form.Close();
+      else
+        Dispatch(form, id, event);
     }
     form.Tick(static_cast<int64_t>(SDL_GetTicks64()));
     if (form.NeedsPaint()) Present(window, form, canvas);
   }
   SDL_DestroyWindow(window);
   return form.Result();
+}
+
+bool Form_ShowModeless(std::shared_ptr<CForm> form) {
+  form->Open();
+  if (g_TestDriver) {
+    g_TestDriver(*form);
+    return false;
+  }
+  if (!Platform_HasDisplay()) return false;
+  static bool serving = false;
+  if (!serving) {
+    Platform_AddEventHandler(ServeModeless);
+    serving = true;
+  }
+  RModeless m;
+  m.form = std::move(form);
+  m.window = OpenWindow(*m.form, m.canvas);
+  if (!m.window) return false;
+  g_Modeless.push_back(std::move(m));
+  return true;
+}
+
+void Form_CloseModeless() {
+  for (RModeless& m : g_Modeless) SDL_DestroyWindow(m.window);
+  g_Modeless.clear();
 }
 
 void Form_SetTestDriver(std::function<void(CForm&)> driver) { g_TestDriver = std::move(driver); }

@@ -246,6 +246,16 @@ class CForm {
   bool border = true;
   int32_t left = -1, top = -1;
   int32_t alpha = 255;
+  // A colour (0x00RRGGBB) where the window is see-through, -1 for none.
+  int64_t colour_key = -1;
+  // The window's size can be changed by the player (the controls keep
+  // theirs), and it stays above other windows.
+  bool sizeable = false;
+  bool stay_on_top = false;
+  // The player changed the client size of a sizeable window: the controls
+  // may be laid out anew for it.
+  void Resize(int32_t width, int32_t height);
+  std::function<void(int32_t, int32_t)> resized;
   // A popup: placed at the mouse unless a position is given, and closed by a
   // click anywhere outside it.
   bool popup = false;
@@ -293,6 +303,14 @@ class CForm {
 // returns its result once a button or the close button ends it. Without a
 // display the default button's result is returned at once.
 int32_t Form_ShowModal(CForm& form);
+
+// Shows the form in a window of its own and returns at once: the form lives
+// on beside the game, served whenever window messages are processed, until
+// it ends itself (a button, the close button). False when it could not be
+// shown (without a display nothing is shown).
+bool Form_ShowModeless(std::shared_ptr<CForm> form);
+// Closes every form shown that way (the game ends).
+void Form_CloseModeless();
 
 // Tests stand in for the player: while a driver is set, Form_ShowModal opens
 // the form, hands it to the driver and returns whatever result the driver

@@ -9,6 +9,8 @@
 #include "graphics/Graphics_D3D.h"
 #include "platform/Platform_Font.h"
 #include "platform/Platform_Form.h"
+#include "platform/Platform_Graphics.h"
+#include "runner/Runner_Splash.h"
 #include "step/IO_Main.h"
 
 namespace {
@@ -327,18 +329,49 @@ bool Help_Load(const std::string& path) {
 const std::string& Help_Text() { return g_Text; }
 
 void Help_Show() {
-  const int32_t width = std::clamp(g_Info.width, 100, 4096), height = std::clamp(g_Info.height, 60, 4096);
-  CForm form(g_Info.caption, width, height);
-  form.border = g_Info.border;
-  form.left = g_Info.left;
-  form.top = g_Info.top;
+  const uint32_t background = D3D_ConvertColour(g_Info.backgroundColor, 1);
+  if (g_Info.showInGameWindow && PlatformWindow_Exists()) {
+    // Inside the game window: the text over the whole client area until
+    // Escape or the close button.
+    RCanvas canvas;
+    PlatformWindow_GetClientSize(canvas.width, canvas.height);
+    canvas.width = std::max(1, canvas.width);
+    canvas.height = std::max(1, canvas.height);
+    Help_PaintRichText(canvas, g_Text, background);
+    Splash_ShowInGameWindow(canvas, false);
+    IO_ClearAll();
+    return;
+  }
+  // The window is limited to the screen; a negative position centres it.
+  int32_t width = std::clamp(g_Info.width, 100, 4096), height = std::clamp(g_Info.height, 60, 4096);
+  RDisplayMode screen;
+  if (PlatformDisplay_GetMode(screen) && screen.width > 0 && screen.height > 0) {
+    width = std::min(width, std::max(100, screen.width));
+    height = std::min(height, std::max(60, screen.height));
+  }
+  auto form = std::make_shared<CForm>(g_Info.caption, width, height);
+  form->border = g_Info.border;
+  form->sizeable = g_Info.border && g_Info.sizeable;
+  form->stay_on_top = g_Info.stayOnTop;
+  form->left = g_Info.left;
+  form->top = g_Info.top;
   auto view = std::make_unique<CRichView>();
   view->name = "HelpText";
   view->bounds = {0, 0, width, height};
-  view->background = D3D_ConvertColour(g_Info.backgroundColor, 1);
+  view->background = background;
   view->Layout(Help_ParseRichText(g_Text));
-  CRichView& shown = form.Add(std::move(view));
-  form.SetInitialFocus(&shown);
-  Form_ShowModal(form);
-  IO_ClearAll();
+  CRichView& shown = form->Add(std::move(view));
+  form->SetInitialFocus(&shown);
+  // A sizeable window lays the text out anew for its size.
+  form->resized = [&shown](int32_t w, int32_t h) {
+    shown.bounds = {0, 0, w, h};
+    shown.Layout(Help_ParseRichText(g_Text));
+  };
+  if (g_Info.pauseGame) {
+    Form_ShowModal(*form);
+    IO_ClearAll();
+  } else {
+    // Beside the running game, which goes on.
+    Form_ShowModeless(std::move(form));
+  }
 }

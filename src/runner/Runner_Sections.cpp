@@ -13,6 +13,7 @@
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Sprite_Main.h"
+#include "platform/Platform_Form.h"
 #include "runner/Help_Main.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
@@ -144,6 +145,7 @@ void ReleaseGame() {
   Sprite_ClearTable();
   Background_ClearTable();
   Splash_Close();
+  Form_CloseModeless();
   Display_Reset();  // the desktop gets its own mode back
   D3D_ReleaseDevice();
   Sound_ShutDown();

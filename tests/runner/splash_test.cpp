@@ -9,6 +9,7 @@
 #include "graphics/Graphics_Bitmap32.h"
 #include "runner/Runner_Splash.h"
 #include "support/Builtin_Call.h"
+#include "step/IO_Main.h"
 #include "support/VideoWriter.h"
 
 namespace {
@@ -164,6 +165,33 @@ TEST_F(SplashTest, MissingFilesAreReportedAndShowNothing) {
   Call("splash_show_text", {S("nowhere.txt"), N(0)});
   EXPECT_EQ(ReportedError(), "Text file not found.");
   EXPECT_EQ(Splash_LastPicture().width, 0);  // nothing was ever shown
+}
+
+}  // namespace
+
+#include "runner/Help_Main.h"
+#include "support/graphics_fixture.h"
+
+namespace {
+
+class GameWindowInfo : public GraphicsTest {};
+
+TEST_F(GameWindowInfo, ShownInTheGameWindowOpensNoWindowOfItsOwn) {
+  RGameInformation info;
+  info.showInGameWindow = true;
+  Help_Install(info);
+  int windows = 0;
+  Form_SetTestDriver([&](CForm&) { ++windows; });
+  IO_Input.key_down[65] = true;
+  Help_Show();
+  EXPECT_EQ(windows, 0);
+  EXPECT_FALSE(IO_Input.key_down[65]);  // closing it clears the input
+  info.showInGameWindow = false;
+  Help_Install(info);
+  Help_Show();
+  EXPECT_EQ(windows, 1);
+  Form_SetTestDriver(nullptr);
+  Help_Install(RGameInformation{});
 }
 
 }  // namespace
