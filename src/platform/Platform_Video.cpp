@@ -340,3 +340,136 @@ void PlatformVideo_SetSound(RVideo* v, bool on) {
 }
 
 int64_t PlatformVideo_SoundFramesDecoded(const RVideo* v) { return v ? v->sound_frames : 0; }
+
+// ---------------------------------------------------------------------------
+// Writing
+
+namespace {
+
+struct RWriter {
+  AVFormatContext* format = nullptr;
+  AVCodecContext* picture = nullptr;
+  AVCodecContext* sound = nullptr;
+  AVStream* picture_stream = nullptr;
+  AVStream* sound_stream = nullptr;
+  AVFrame* frame = nullptr;
+  AVPacket* packet = nullptr;
+  SwsContext* scaler = nullptr;
+
+  ~RWriter() {
+    sws_freeContext(scaler);
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    avcodec_free_context(&picture);
+    avcodec_free_context(&sound);
+    if (format) {
+      if (format->pb) avio_closep(&format->pb);
+      avformat_free_context(format);
+    }
+  }
+
+  // Encodes a frame (null: the end) and writes what the encoder gives back.
+  bool Send(AVCodecContext* codec, AVStream* stream, const AVFrame* f) {
+    if (avcodec_send_frame(codec, f) < 0) return false;
+    while (avcodec_receive_packet(codec, packet) >= 0) {
+      av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
+      packet->stream_index = stream->index;
+      if (av_interleaved_write_frame(format, packet) < 0) return false;
+    }
+    return true;
+  }
+
+  AVStream* AddStream(AVCodecContext* codec) {
+    if (format->oformat->flags & AVFMT_GLOBALHEADER) codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(codec, codec->codec, nullptr) < 0) return nullptr;
+    AVStream* stream = avformat_new_stream(format, nullptr);
+    if (!stream || avcodec_parameters_from_context(stream->codecpar, codec) < 0) return nullptr;
+    stream->time_base = codec->time_base;
+    return stream;
+  }
+};
+
+bool Fail(std::string& error, const char* reason) {
+  error = reason;
+  return false;
+}
+
+}  // namespace
+
+bool PlatformVideo_Write(const std::string& path, const RVideoWrite& video, std::string& error) {
+  QuietLibraries();
+  const int32_t w = video.width, h = video.height;
+  if (w < 2 || h < 2 || w % 2 || h % 2 || w > VIDEO_MAX_SIDE || h > VIDEO_MAX_SIDE || video.fps < 1)
+    return Fail(error, "unusable picture size or rate");
+  for (const std::vector<uint32_t>& p : video.pictures)
+    if (p.size() != size_t(w) * size_t(h)) return Fail(error, "a picture of the wrong size");
+  const bool with_sound = !video.sound.empty();
+  if (with_sound && (video.sound_rate < 1 || video.sound.size() % 2)) return Fail(error, "unusable sound");
+  RWriter wr;
+  if (avformat_alloc_output_context2(&wr.format, nullptr, "matroska", path.c_str()) < 0)
+    return Fail(error, "no Matroska writer");
+  const AVCodec* mpeg4 = avcodec_find_encoder(AV_CODEC_ID_MPEG4);
+  if (!mpeg4 || !(wr.picture = avcodec_alloc_context3(mpeg4))) return Fail(error, "no MPEG-4 encoder");
+  wr.picture->width = w;
+  wr.picture->height = h;
+  wr.picture->time_base = AVRational{1, video.fps};
+  wr.picture->framerate = AVRational{video.fps, 1};
+  wr.picture->pix_fmt = AV_PIX_FMT_YUV420P;
+  wr.picture->gop_size = 1;  // every picture stands alone: exact seeking, no drift
+  wr.picture->max_b_frames = 0;
+  wr.picture->thread_count = 1;
+  wr.picture->flags |= AV_CODEC_FLAG_QSCALE;
+  wr.picture->global_quality = FF_QP2LAMBDA * 2;
+  if (!(wr.picture_stream = wr.AddStream(wr.picture))) return Fail(error, "cannot encode pictures");
+  if (with_sound) {
+    const AVCodec* pcm = avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE);
+    if (!pcm || !(wr.sound = avcodec_alloc_context3(pcm))) return Fail(error, "no PCM encoder");
+    wr.sound->sample_fmt = AV_SAMPLE_FMT_S16;
+    wr.sound->sample_rate = video.sound_rate;
+    wr.sound->time_base = AVRational{1, video.sound_rate};
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    av_channel_layout_copy(&wr.sound->ch_layout, &stereo);
+    if (!(wr.sound_stream = wr.AddStream(wr.sound))) return Fail(error, "cannot encode sound");
+  }
+  if (avio_open(&wr.format->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) return Fail(error, "cannot create the file");
+  if (avformat_write_header(wr.format, nullptr) < 0) return Fail(error, "cannot write the header");
+  wr.frame = av_frame_alloc();
+  wr.packet = av_packet_alloc();
+  wr.scaler = sws_getContext(w, h, AV_PIX_FMT_BGRA, w, h, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+  if (!wr.frame || !wr.packet || !wr.scaler) return Fail(error, "out of memory");
+
+  // Sound goes in pieces of one picture's length, beside its picture.
+  const size_t sound_per_picture = size_t(std::max(1, video.sound_rate / video.fps));
+  size_t sound_at = 0;
+  for (size_t i = 0; i < video.pictures.size() || (with_sound && sound_at * 2 < video.sound.size()); ++i) {
+    if (i < video.pictures.size()) {
+      av_frame_unref(wr.frame);
+      wr.frame->format = AV_PIX_FMT_YUV420P;
+      wr.frame->width = w;
+      wr.frame->height = h;
+      if (av_frame_get_buffer(wr.frame, 0) < 0) return Fail(error, "out of memory");
+      const uint8_t* source[1] = {reinterpret_cast<const uint8_t*>(video.pictures[i].data())};
+      const int pitch[1] = {w * 4};
+      sws_scale(wr.scaler, source, pitch, 0, h, wr.frame->data, wr.frame->linesize);
+      wr.frame->pts = static_cast<int64_t>(i);
+      if (!wr.Send(wr.picture, wr.picture_stream, wr.frame)) return Fail(error, "cannot encode a picture");
+    }
+    if (with_sound && sound_at * 2 < video.sound.size()) {
+      const size_t count = std::min(sound_per_picture, video.sound.size() / 2 - sound_at);
+      av_frame_unref(wr.frame);
+      wr.frame->format = AV_SAMPLE_FMT_S16;
+      wr.frame->sample_rate = video.sound_rate;
+      wr.frame->nb_samples = static_cast<int>(count);
+      AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+      av_channel_layout_copy(&wr.frame->ch_layout, &stereo);
+      if (av_frame_get_buffer(wr.frame, 0) < 0) return Fail(error, "out of memory");
+      std::memcpy(wr.frame->data[0], video.sound.data() + sound_at * 2, count * 4);
+      wr.frame->pts = static_cast<int64_t>(sound_at);
+      sound_at += count;
+      if (!wr.Send(wr.sound, wr.sound_stream, wr.frame)) return Fail(error, "cannot encode the sound");
+    }
+  }
+  if (!wr.Send(wr.picture, wr.picture_stream, nullptr) || (with_sound && !wr.Send(wr.sound, wr.sound_stream, nullptr)))
+    return Fail(error, "cannot finish the streams");
+  return av_write_trailer(wr.format) >= 0 || Fail(error, "cannot finish the file");
+}

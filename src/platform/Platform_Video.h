@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The largest side a video may have; bigger ones are refused at open.
 constexpr int32_t VIDEO_MAX_SIDE = 8192;
@@ -40,3 +41,18 @@ bool PlatformVideo_Rewind(RVideo* video);
 void PlatformVideo_SetSound(RVideo* video, bool on);
 // Sound frames (stereo at AUDIO_RATE) decoded so far, over all loops.
 int64_t PlatformVideo_SoundFramesDecoded(const RVideo* video);
+
+// A video to write: pictures of width x height (0xAARRGGBB, rows top first,
+// alpha ignored) at `fps` per second, and optionally sound beside them
+// (interleaved 16-bit stereo frames at `sound_rate` per second).
+struct RVideoWrite {
+  int32_t width = 0, height = 0;  // even sizes
+  int32_t fps = 25;
+  std::vector<std::vector<uint32_t>> pictures;
+  std::vector<int16_t> sound;
+  int32_t sound_rate = 22050;
+};
+// Writes it as a Matroska file (MPEG-4 pictures, PCM sound); false with a
+// reason in `error` when it cannot. Used to make videos for demonstrations
+// and tests on the machine itself.
+bool PlatformVideo_Write(const std::string& path, const RVideoWrite& video, std::string& error);

@@ -82,6 +82,16 @@ TEST(VideoTest, RefusesWhatIsNoVideo) {
   const uint8_t junk[] = {'R', 'I', 'F', 'F', 0xFF, 0xFF, 0xFF, 0x7F, 'A', 'V', 'I', ' ', 1, 2, 3};
   EXPECT_EQ(PlatformVideo_OpenMemory(junk, sizeof junk, error), nullptr);
   EXPECT_EQ(PlatformVideo_OpenMemory(nullptr, 0, error), nullptr);
+  // Nothing is written for pictures the encoder cannot take.
+  RVideoWrite odd;
+  odd.width = 15;
+  odd.height = 8;
+  odd.pictures.assign(1, std::vector<uint32_t>(15 * 8));
+  error.clear();
+  EXPECT_FALSE(PlatformVideo_Write(TempVideo("odd"), odd, error));
+  EXPECT_FALSE(error.empty());
+  odd.width = 16;
+  EXPECT_FALSE(PlatformVideo_Write(TempVideo("odd"), odd, error));  // a picture of the wrong size
 
   // A real video cut in the middle: the pictures before the cut, then the end.
   const std::string path = TempVideo("cut");
