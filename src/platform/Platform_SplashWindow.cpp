@@ -66,19 +66,6 @@ bool SplashWindow_Open(const RSplashWindowSetup& setup) {
 
 bool SplashWindow_IsOpen() { return g_Window != nullptr; }
 
-void SplashWindow_GetSize(int32_t& width, int32_t& height) {
-  int w = 0, h = 0;
-  if (g_Window != nullptr) SDL_GetWindowSize(g_Window, &w, &h);
-  width = w;
-  height = h;
-}
-
-void SplashWindow_SetSize(int32_t width, int32_t height) {
-  if (g_Window == nullptr) return;
-  SDL_SetWindowSize(g_Window, std::max(1, width), std::max(1, height));
-  SDL_SetWindowPosition(g_Window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-}
-
 void SplashWindow_Show(const uint32_t* pixels, int32_t width, int32_t height) {
   if (g_Window == nullptr || pixels == nullptr || width < 1 || height < 1) return;
   SDL_Surface* screen = SDL_GetWindowSurface(g_Window);

@@ -24,10 +24,6 @@ struct RSplashWindowInput {
 // without a display.
 bool SplashWindow_Open(const RSplashWindowSetup& setup);
 bool SplashWindow_IsOpen();
-// Client size (the whole screen when full screen).
-void SplashWindow_GetSize(int32_t& width, int32_t& height);
-// Changes the client size and centres the window again.
-void SplashWindow_SetSize(int32_t width, int32_t height);
 // Paints a picture of width x height pixels (0xAARRGGBB, rows top first)
 // stretched over the client area.
 void SplashWindow_Show(const uint32_t* pixels, int32_t width, int32_t height);
