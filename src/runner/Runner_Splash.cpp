@@ -53,7 +53,28 @@ RSplash g_Splash;
 // The last picture composed. Owner: this module; lifetime: the program run.
 RCanvas g_Picture;
 
+// The picture the game window shows instead of the game while a splash or
+// the game information is in it; null otherwise.
+const RCanvas* g_InGame = nullptr;
+
 uint32_t Argb(int32_t colour) { return D3D_ConvertColour(colour, 1.0); }
+
+// Uncovered or resized, the game window shows the picture again.
+void RepaintInGame() {
+  if (g_InGame) PlatformGL_ShowPicture(g_InGame->pixels.data(), g_InGame->width, g_InGame->height);
+}
+
+// Puts a picture in the game window (null: the game's own frame again).
+void ShowInGame(const RCanvas* picture) {
+  g_InGame = picture;
+  if (picture) {
+    PlatformWindow_SetRepaintHandler(RepaintInGame);
+    RepaintInGame();
+  } else {
+    PlatformWindow_SetRepaintHandler(D3D_Refresh);
+    D3D_Refresh();
+  }
+}
 
 // The area the splash paints: the game window's client area, the screen, or
 // the window size asked for.
@@ -97,7 +118,7 @@ void Present(const uint32_t* pixels, int32_t w, int32_t h) {
     Form_DrawPicture(g_Picture, pixels, w, h, Splash_Place(aw, ah, w, h, Splash_Settings.scale), false);
   }
   if (g_Splash.in_game)
-    PlatformGL_ShowPicture(g_Picture.pixels.data(), g_Picture.width, g_Picture.height);
+    ShowInGame(&g_Picture);
   else if (g_Splash.own_window)
     SplashWindow_Show(g_Picture.pixels.data(), g_Picture.width, g_Picture.height);
 }
@@ -278,7 +299,7 @@ void Splash_Close() {
   g_Splash = RSplash{};
   if (in_game) {
     PlatformWindow_SetCursorVisible(Settings.ShowCursor);
-    D3D_Refresh();
+    ShowInGame(nullptr);
   }
   IO_ClearAll();
 }
@@ -286,7 +307,8 @@ void Splash_Close() {
 const RCanvas& Splash_LastPicture() { return g_Picture; }
 
 void Splash_ShowInGameWindow(const RCanvas& picture, bool stop_mouse) {
-  if (!Platform_HasDisplay() || !PlatformGL_ShowPicture(picture.pixels.data(), picture.width, picture.height)) return;
+  if (!Platform_HasDisplay() || !PlatformGL_Exists()) return;
+  ShowInGame(&picture);
   IO_ClearAll();
   for (;;) {
     Platform_ProcessMessages();
@@ -298,6 +320,6 @@ void Splash_ShowInGameWindow(const RCanvas& picture, bool stop_mouse) {
     }
     Platform_SleepMilliseconds(kPollMs * 4);
   }
-  D3D_Refresh();
+  ShowInGame(nullptr);
   IO_ClearAll();
 }
