@@ -206,8 +206,10 @@ void Run() {
       }
       break;
   }
-  if (!Platform_HasDisplay()) {
-    // Nobody is there to watch or to stop it.
+  // Nobody is there to watch or to stop it, or nowhere to show it: over at
+  // once rather than waiting for a key that cannot come.
+  const bool shown = g_Splash.in_game ? PlatformGL_Exists() : g_Splash.own_window;
+  if (!Platform_HasDisplay() || !shown) {
     Splash_Close();
     return;
   }
