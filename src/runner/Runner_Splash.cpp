@@ -141,18 +141,23 @@ bool AdvanceVideo(int64_t elapsed_us) {
   return g_Splash.has_next;
 }
 
+// Whether the player ended what the game window shows: Escape (with `key`),
+// a click (with `mouse`), or the window's close button, which also ends the
+// game as it would between steps.
+bool StoppedInGame(bool key, bool mouse) {
+  const RInputState& in = IO_Input;
+  if ((key && in.key_pressed[27]) || (mouse && (in.mouse_pressed[1] || in.mouse_pressed[2] || in.mouse_pressed[3])))
+    return true;
+  if (!Platform_TakeCloseRequest()) return false;
+  if (RunState.PendingRoom == REQUEST_NONE) RunState.PendingRoom = REQUEST_END;
+  return true;
+}
+
 // One look at the clock and the player; false when the splash is over.
 bool Advance() {
   const RSplashSettings& s = Splash_Settings;
   if (g_Splash.in_game) {
-    if ((s.stop_key && IO_Input.key_pressed[27]) ||
-        (s.stop_mouse && (IO_Input.mouse_pressed[1] || IO_Input.mouse_pressed[2] || IO_Input.mouse_pressed[3])))
-      return false;
-    if (Platform_TakeCloseRequest()) {
-      // The game window's close button ends the game, as it would between steps.
-      if (RunState.PendingRoom == REQUEST_NONE) RunState.PendingRoom = REQUEST_END;
-      return false;
-    }
+    if (StoppedInGame(s.stop_key, s.stop_mouse)) return false;
   } else if (g_Splash.own_window) {
     const RSplashWindowInput input = SplashWindow_TakeInput();
     if (input.closed || (s.stop_key && input.escape) || (s.stop_mouse && input.click)) return false;
@@ -314,12 +319,7 @@ void Splash_ShowInGameWindow(const RCanvas& picture, bool stop_mouse) {
   IO_ClearAll();
   for (;;) {
     Platform_ProcessMessages();
-    if (IO_Input.key_pressed[27]) break;
-    if (stop_mouse && (IO_Input.mouse_pressed[1] || IO_Input.mouse_pressed[2] || IO_Input.mouse_pressed[3])) break;
-    if (Platform_TakeCloseRequest()) {
-      if (RunState.PendingRoom == REQUEST_NONE) RunState.PendingRoom = REQUEST_END;
-      break;
-    }
+    if (StoppedInGame(true, stop_mouse)) break;
     Platform_SleepMilliseconds(kPollMs * 4);
   }
   ShowInGame(nullptr);
