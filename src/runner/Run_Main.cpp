@@ -20,6 +20,7 @@
 #include "world/Run_Clock.h"
 #include "runner/Help_Main.h"
 #include "runner/Replay_Main.h"
+#include "runner/Runner_Splash.h"
 #include "world/Run_Global.h"
 #include "runner/Runner_Form.h"
 #include "step/IO_Main.h"
@@ -66,6 +67,7 @@ constexpr int32_t kCursorDefault = 0, kCursorNone = -1;
 void ProcessMessages() {
   Platform_ProcessMessages();
   if (Platform_TakeCloseRequest() && RunState.PendingRoom == REQUEST_NONE) RunState.PendingRoom = REQUEST_END;
+  Splash_Tick();  // a splash window beside the game
 }
 
 // One step plus the runner's own step limit; a recorded or played-back run
@@ -165,10 +167,52 @@ void MainLoop() {
 
 void SingleStep() {
   ProcessMessages();
-  StepOnce();
-  if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame();
-  if (CarryOutRequest()) RunState.GameRunning = false;
+  try {
+    StepOnce();
+    ReplayRun_AfterWait();  // no wait between single steps, but the same point
+    if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame();
+    if (CarryOutRequest()) {
+      // Nobody else would end it: the loop that ends a game is not running.
+      RunState.GameRunning = false;
+      RunState.GamePaused = false;
+      ReplayRun_GameOver();
+      EndGame();
+      return;
+    }
+  } catch (...) {
+    // As in the loop: whatever the step raises drops the rest of it only.
+  }
   ProcessMessages();
+}
+
+bool Run_ControlEnabled(ERunControl control) {
+  const bool running = RunState.GameRunning, paused = RunState.GamePaused;
+  switch (control) {
+    case ERunControl::Run:
+    case ERunControl::Step: return running && paused;
+    case ERunControl::Pause: return running && !paused;
+    case ERunControl::Restart:
+    case ERunControl::Stop: return running;
+  }
+  return false;
+}
+
+void Run_Control(ERunControl control) {
+  if (!Run_ControlEnabled(control)) return;
+  switch (control) {
+    case ERunControl::Run: RunGame(); break;
+    case ERunControl::Pause: RunState.GamePaused = true; break;
+    case ERunControl::Step: SingleStep(); break;
+    case ERunControl::Restart:
+      RunState.PendingRoom = REQUEST_RESTART;
+      if (RunState.GamePaused) RunGame();
+      break;
+    case ERunControl::Stop:
+      if (RunState.GamePaused) EndGame();
+      RunState.GameRunning = false;
+      RunState.GamePaused = false;
+      break;
+  }
 }
 
 void HandleFunctionKeys() {

@@ -15,6 +15,7 @@ struct RRunnerOptions {
   std::string replay_file;  // play a record back instead of the devices and clock
   bool monkey = false;      // random input every step, from monkey_seed
   uint64_t monkey_seed = 0;
+  bool debug = false;       // run the game under the debugger, as a game marked for it does
 };
 extern RRunnerOptions RunnerOptions;
 
