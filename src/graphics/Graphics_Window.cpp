@@ -175,7 +175,7 @@ bool Window_ApplySettings(const RSettings& settings) {
   Window_SetShowBorder(!settings.NoBorder);
   Window_SetShowIcons(!settings.NoButtons);
   Window_SetFullScreen(settings.FullScreen);
-  Window_SetCursor(settings.ShowCursor ? 0 : -1);
+  Window_SetCursor(settings.ShowCursor ? CURSOR_DEFAULT : CURSOR_NONE);
   return true;
 }
 
@@ -274,10 +274,10 @@ void Window_SetCaption(const std::string& caption) {
 }
 const std::string& Window_GetCaption() { return g_Win.caption; }
 
+// The game's setting stays as read: every game start goes back to it.
 void Window_SetCursor(int32_t cursor) {
   g_Win.cursor = cursor;
-  Settings.ShowCursor = cursor != -1;
-  PlatformWindow_SetCursorVisible(Settings.ShowCursor);
+  PlatformWindow_SetCursorVisible(cursor != CURSOR_NONE);
 }
 int32_t Window_GetCursor() { return g_Win.cursor; }
 

@@ -95,6 +95,7 @@ bool Window_GetStayOnTop();
 void Window_SetCaption(const std::string& caption);
 const std::string& Window_GetCaption();
 // Cursor shape code; anything but -1 (none) shows the cursor.
+enum : int32_t { CURSOR_DEFAULT = 0, CURSOR_NONE = -1 };
 void Window_SetCursor(int32_t cursor);
 int32_t Window_GetCursor();
 // The colour outside the region (0x00BBGGRR).

@@ -10,6 +10,7 @@
 #include "code/Code_Main.h"
 #include "code/RValue.h"
 #include "data/Option_Main.h"
+#include "functions/Extension_Main.h"
 #include "functions/Particle_Effect.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
@@ -187,9 +188,10 @@ void StartGame() {
     if (text.empty()) continue;
     RunWithTemporaryInstance(text, "COMPILATION ERROR in library initialization code", true);
   }
-  // A failed library initialisation ends the game before any room: entering
-  // one would clear the request that stops it.
-  if (Error_Aborting()) return;
+  // A failed library or package initialisation ends the game before any
+  // room: entering one would clear the request that stops it.
+  if (Error_Aborting() || !Extension_Initialize()) return;
+  Window_SetCursor(Settings.ShowCursor ? CURSOR_DEFAULT : CURSOR_NONE);
   Room_RuntimeCopies().clear();
   Room_RuntimeCopies().resize(static_cast<size_t>(Room_TableSize()));
   FreeCarried();
@@ -203,6 +205,7 @@ void EndGame() {
   FreeCarried();
   Room_SetCurrent(RoomIndex, nullptr);
   Room_RuntimeCopies().clear();
+  if (Extension_Finalize()) Window_SetCursor(CURSOR_DEFAULT);
 }
 
 void ChangeRoom(int32_t index) {
