@@ -1,24 +1,13 @@
 // Whole games with extension packages, played by the runner: both kinds of
 // package over a restart, and the messages of packages that cannot load.
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
-
 #include "data/DataNew_Main.h"
+#include "functions/File_Fixture.h"
 #include "runner/Runner_Sections.h"
 #include "support/TestExtensions.h"
 #include "support/TestGames.h"
 #include "world/Object_Class.h"
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // One object in the first room: its create event calls an extension function
 // from an action and from code, then restarts the game once and ends it.
@@ -54,7 +43,7 @@ TEST(ExtensionGame, BothKindsOfPackagePlayOverARestart) {
   std::remove(log.c_str());
   RRunResult r = TestGame_Run("--unthrottled --max-steps 50 " + TestGame_Write(GameWithPackages(log), "ext.game"));
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(ReadAll(log), "init 0;act 103;[x:6] 200;final 0;init 1;act 103;[x:6] 200;final 1;") << r.err;
+  EXPECT_EQ(ReadWhole(log), "init 0;act 103;[x:6] 200;final 0;init 1;act 103;[x:6] 200;final 1;") << r.err;
 }
 
 TEST(ExtensionGame, PackagesThatCannotLoadOrPrepare) {
