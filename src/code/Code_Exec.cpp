@@ -571,10 +571,11 @@ int EvalScriptCall(const XNode& n, XContext& cx, RValue& out) {
 
 int EvalExtensionCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
-  CExecFrame args;
-  if (int st = EvalArguments(n, cx, args.Slots())) return st;
-  return Exec_CallExtension(n.id - EXTENSION_ID_BASE, cx.self, cx.other, out, args.Slots(), n.count) ? EXEC_OK
-                                                                                                     : EXEC_ERROR;
+  CExecFrame frame;
+  if (int st = EvalArguments(n, cx, frame.Slots())) return st;
+  frame.Seal(n.count);
+  return Exec_CallExtension(n.id - EXTENSION_ID_BASE, cx.self, cx.other, out, frame.Slots(), n.count) ? EXEC_OK
+                                                                                                      : EXEC_ERROR;
 }
 
 // ---------------------------------------------------------------------------

@@ -81,11 +81,13 @@ extern const RVariableDef EXEC_ARGUMENT_VARIABLES[17];
 
 // Calls to extension functions (ids from 500000) go through this hook, set
 // by the extension module: function index, self, other, destination,
-// argument slots, count; false fails the calling code.
+// argument slots (16: the first `count` hold the arguments, the others real
+// 0; a function made of code runs with them as its argument slots), count;
+// false fails the calling code.
 using ExtensionCaller = bool (*)(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* args,
                                  int count);
 void Exec_SetExtensionCaller(ExtensionCaller caller);
-// Calls extension function `index` through the hook, as a call in code does;
-// the call may take the arguments' values. False, with nothing recorded,
-// when no hook is set.
+// Calls extension function `index` through the hook, as a call in code does,
+// with 16 argument slots as the hook takes them. False, with nothing
+// recorded, when no hook is set.
 bool Exec_CallExtension(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* args, int count);

@@ -101,13 +101,8 @@ bool CompileFunctions(const CExtensionPackage& p, CExtensionFile& file) {
   return true;
 }
 
-// Runs a script file's function with the arguments as the argument slots.
-bool CallCode(const REntry& entry, CInstance* self, CInstance* other, RValue& dest, RValue* args, int count) {
-  CExecFrame frame;
-  RValue* slots = frame.Slots();
-  const int n = std::clamp(count, 0, MAX_ARGUMENTS);
-  for (int i = 0; i < n; i++) slots[i] = std::move(args[i]);
-  frame.Seal(n);
+// Runs a script file's function with the call's slots as the argument slots.
+bool CallCode(const REntry& entry, CInstance* self, CInstance* other, RValue& dest, RValue* slots) {
   if (Exec_CallCode(*entry.code, self, other, dest, slots)) return true;
   SetRecordedError("In extension function " + entry.function->name + ":\r" + RecordedError());
   ReportError(RecordedError(), true);
@@ -130,8 +125,9 @@ bool CallEach(std::string CExtensionFile::*which, const char* missing) {
         return false;
       }
       CInstance blank;
+      CExecFrame none;
       RValue result;
-      if (!Extension_Call(f->id, &blank, &blank, result, nullptr, 0)) {
+      if (!Extension_Call(f->id, &blank, &blank, result, none.Slots(), 0)) {
         ReportError(RecordedError(), true);
         ClearRecordedError();
         return false;
@@ -194,7 +190,7 @@ bool Extension_Call(int32_t id, CInstance* self, CInstance* other, RValue& dest,
     return false;
   }
   const REntry& entry = g_Table[static_cast<size_t>(id)];
-  if (entry.code) return CallCode(entry, self, other, dest, args, count);
+  if (entry.code) return CallCode(entry, self, other, dest, args);
   RValue result;
   DLL_Call(entry.handle, args, count, result);
   dest = std::move(result);

@@ -52,11 +52,11 @@ bool Extension_Initialize();
 // function " + name), at every game end.
 bool Extension_Finalize();
 
-// Calls extension function `id` for self and other with `count` arguments
-// (the call may take their values); its value goes to `dest`. A function of
-// a script file runs with the arguments in the argument slots (the others
-// real 0) and the caller's slots back afterwards; a run-time error fails the
-// call with "In extension function NAME:\r" before the message. A library
+// Calls extension function `id` for self and other with `count` arguments in
+// 16 slots `args` (the others real 0); its value goes to `dest`. A function
+// of a script file runs with those slots as the argument slots, and the
+// caller's are back afterwards; a run-time error fails the call with "In
+// extension function NAME:\r" before the message. A library
 // function is called with the arguments; with another number of arguments
 // than it was bound with, or without a library, it gives 0. Fails without a
 // message for an id of no table entry; in secure mode with the refusal.

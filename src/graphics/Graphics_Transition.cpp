@@ -65,7 +65,7 @@ void Frame(double f) {
   if (user->second.function < SCRIPT_ID_BASE) return;  // a built-in function draws nothing
   CInstance temporary;
   temporary.Create(0, 0, 0, 0);
-  RValue args[5] = {RValue(double(g_A)), RValue(double(g_B)), RValue(double(w)), RValue(double(h)), RValue(f)};
+  RValue args[MAX_ARGUMENTS] = {RValue(double(g_A)), RValue(double(g_B)), RValue(double(w)), RValue(double(h)), RValue(f)};
   RValue result;
   const int32_t function = user->second.function;
   bool ok = function >= EXTENSION_ID_BASE

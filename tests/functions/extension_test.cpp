@@ -110,7 +110,7 @@ TEST_F(Extensions, LibraryFunctions) {
   EXPECT_EQ(Eval("return ext_absent()").real, 0);  // no such export: 0
   // Another number of arguments than the function was bound with gives 0;
   // so does an id between the functions.
-  RValue args[2] = {RValue(6.0), RValue(7.0)};
+  RValue args[MAX_ARGUMENTS] = {RValue(6.0), RValue(7.0)};
   RValue dest("x");
   EXPECT_TRUE(Extension_Call(13, nullptr, nullptr, dest, args, 1));
   EXPECT_EQ(dest.real, 0);
@@ -174,13 +174,15 @@ TEST_F(Extensions, FailuresStopTheGameWithTheirMessages) {
   expect(Extension_Finalize(), "Could not locate finalization function ext_stop");
 
   ASSERT_TRUE(Load({tools, TestExtension_Lib()}));
-  RValue dest;
-  expect(Extension_Call(5, nullptr, nullptr, dest, nullptr, 0), "In extension function ext_fail:\rError in code");
+  CInstance self;
+  RValue dest, slots[MAX_ARGUMENTS];
+  expect(Extension_Call(5, &self, &self, dest, slots, 0),
+         "In extension function ext_fail:\rError in code at line 1:\r   return no_such_variable;");
   EXPECT_EQ(dest.str, "ERROR");
 
   SecureMode = true;
   expect(Extension_Initialize(), kExtensionSecureMessage);
-  const bool called = Extension_Call(3, nullptr, nullptr, dest, nullptr, 0);
+  const bool called = Extension_Call(3, &self, &self, dest, slots, 0);
   EXPECT_EQ(RecordedError(), kExtensionSecureMessage);  // for the code that called it
   expect(called, kExtensionSecureMessage);
   SecureMode = false;
