@@ -274,12 +274,17 @@ void Window_SetCaption(const std::string& caption) {
 }
 const std::string& Window_GetCaption() { return g_Win.caption; }
 
-// The game's setting stays as read: every game start goes back to it.
 void Window_SetCursor(int32_t cursor) {
   g_Win.cursor = cursor;
-  PlatformWindow_SetCursorVisible(cursor != CURSOR_NONE);
+  Settings.ShowCursor = cursor != CURSOR_NONE;
+  PlatformWindow_SetCursorVisible(Settings.ShowCursor);
 }
 int32_t Window_GetCursor() { return g_Win.cursor; }
+
+void Window_ShowDefaultCursor() {
+  g_Win.cursor = CURSOR_DEFAULT;
+  PlatformWindow_SetCursorVisible(true);
+}
 
 void Window_SetColour(int32_t colour) { g_Win.colour = colour; }
 int32_t Window_GetColour() { return g_Win.colour; }

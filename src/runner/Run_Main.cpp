@@ -145,8 +145,10 @@ void MainLoop() {
         return;
       }
       ProcessMessages();
-    } catch (const CFloatFault&) {
-      // A floating-point fault ends the running code; the rest of the pass is dropped.
+    } catch (...) {
+      // Whatever a pass raises (a floating-point fault ending the running
+      // code, or anything else) drops the rest of that pass only: the game
+      // goes on with the next one.
     }
   }
 }
@@ -191,6 +193,7 @@ void StartGame() {
   // A failed library or package initialisation ends the game before any
   // room: entering one would clear the request that stops it.
   if (Error_Aborting() || !Extension_Initialize()) return;
+  // A cursor the last game changed is put back as the settings have it.
   Window_SetCursor(Settings.ShowCursor ? CURSOR_DEFAULT : CURSOR_NONE);
   Room_RuntimeCopies().clear();
   Room_RuntimeCopies().resize(static_cast<size_t>(Room_TableSize()));
@@ -205,11 +208,10 @@ void EndGame() {
   FreeCarried();
   Room_SetCurrent(RoomIndex, nullptr);
   Room_RuntimeCopies().clear();
-  if (Extension_Finalize()) Window_SetCursor(CURSOR_DEFAULT);
+  if (Extension_Finalize()) Window_ShowDefaultCursor();
 }
 
 void ChangeRoom(int32_t index) {
-  Transition_Begin(Game.transition_kind, Game.transition_steps);
   LeaveRoom(false);
   GotoRoom(index, false);
 }
@@ -217,6 +219,9 @@ void ChangeRoom(int32_t index) {
 void LeaveRoom(bool game_ending) {
   CRoom* room = Room_Current();
   if (!room) return;
+  // Every way out of a room, a restart included, captures its last picture
+  // for the transition the next room's first picture ends.
+  Transition_Begin(Game.transition_kind, Game.transition_steps);
   room->RemoveDestroyed();
   int32_t request = RunState.PendingRoom;
   RunState.PendingRoom = REQUEST_NONE;
@@ -296,4 +301,17 @@ void GotoRoom(int32_t index, bool first_room) {
   if (fresh && !room->creation_code.empty())
     RunWithTemporaryInstance(room->creation_code, "COMPILATION ERROR in room script", false);
   PerformEventForAll(EV_OTHER, EV_ROOM_START);
+
+  // The room's first picture, before its first step: drawing sorts the
+  // instances by depth and runs their draw events, and its presentation
+  // plays the transition from the room left, which is then used up.
+  if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) {
+    if (CRoom* current = Room_Current()) Room_Draw(*current);
+    PresentFrame();
+    Game.transition_kind = 0;
+  } else if (!RunState.AutomaticDraw) {
+    // The game draws for itself: its pictures must reach the screen, not
+    // the transition's second picture.
+    Transition_Cancel();
+  }
 }

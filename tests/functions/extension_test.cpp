@@ -149,6 +149,7 @@ TEST_F(Extensions, InitialisedAndFinalisedAtEveryGameStartAndEnd) {
   EXPECT_EQ(ReadWhole("ext.log"), "init 0;create 102;start;final 0;init 1;create 102;start;final 1;");
   EXPECT_EQ(Eval("return ext_lib_count(1)").real, 2);
   EXPECT_EQ(Window_GetCursor(), CURSOR_DEFAULT);  // back to the arrow after the finalisation
+  Settings.ShowCursor = true;                      // which the game had turned off
   EXPECT_FALSE(Error_Occurred()) << Error_Last();
 }
 
