@@ -43,12 +43,14 @@ enum Target {
   kGameRestart,
   kEventInherited,
   kPlaceMeeting,
+  kGameSave,
+  kGameLoad,
   kTargetCount
 };
 constexpr std::array<const char*, kTargetCount> kTargetNames{
     "instance_destroy", "instance_change", "instance_number",   "room_goto", "room_goto_previous",
     "room_goto_next",   "room_restart",    "game_end",          "game_restart", "event_inherited",
-    "place_meeting"};
+    "place_meeting",    "game_save",       "game_load"};
 
 // Registry ids looked up once, at the first forwarded call (every module
 // has registered by then).
@@ -387,6 +389,8 @@ const RFunctionDef kActionFunctions[] = {
     {"action_set_timeline_position", A_SetTimelinePosition, 1},
     {"action_end_game", A_Forward<kGameEnd>, 0},
     {"action_restart_game", A_Forward<kGameRestart>, 0},
+    {"action_save_game", A_Forward<kGameSave>, 1},
+    {"action_load_game", A_Forward<kGameLoad>, 1},
     {"action_if", A_If, 1},
     {"action_if_number", A_IfNumber, 3},
     {"action_if_dice", A_IfDice, 1},
