@@ -22,15 +22,10 @@ namespace {
 constexpr int32_t kLayersWritten = ROOM_LAYERS;
 constexpr int32_t kViewsWritten = ROOM_VIEWS;
 
-// The fewest bytes each record can take (integers and booleans 4, reals 8,
-// an empty string 4, an empty variable list 8). A count read from a file is
-// checked against them before anything is made for it.
-constexpr int64_t kSlotBytes = 4;
-constexpr int64_t kLayerBytes = 6 * 4 + 7 * 8;
-constexpr int64_t kViewBytes = 14 * 4 + 8;
-constexpr int64_t kTileBytes = 7 * 4 + 7 * 8;
-constexpr int64_t kInstanceBytes = 24 * 4 + 29 * 8 + 6 * 4 + 4 + 8;
 constexpr int32_t kVariableListVersion = 440;
+// A room slot's presence flag; an empty variable list (version and count).
+constexpr int64_t kSlotBytes = 4;
+constexpr int64_t kEmptyVariablesBytes = 8;
 
 // A saved game that cannot be what it claims: it fails like one cut short.
 [[noreturn]] void Damaged(const char* what) { throw CStreamError(what); }
@@ -54,206 +49,162 @@ void ReadVariables(CStream& s, CVariableList& list) {
     if (list.Find(list.At(i).id, 0) != &list.At(i).value) Damaged("variable stored twice");
 }
 
-// ---- Instances ----
+// ---- Records ----
 
-void WriteInstance(CStream& s, const CInstance& inst) {
-  s.WriteInteger(inst.id);
-  s.WriteInteger(inst.sprite_index);
-  for (double v : {inst.image_index, inst.image_speed, inst.image_xscale, inst.image_yscale, inst.image_angle,
-                   inst.image_alpha})
-    s.WriteReal(v);
-  s.WriteInteger(inst.image_blend);
-  s.WriteInteger(inst.mask_index);
-  s.WriteReal(inst.depth);
-  s.WriteBoolean(inst.precise);
-  for (double v : {inst.x, inst.y, inst.xstart, inst.ystart, inst.xprevious, inst.yprevious, inst.direction,
-                   inst.speed, inst.friction, inst.gravity_direction, inst.gravity, inst.hspeed, inst.vspeed})
-    s.WriteReal(v);
-  for (int32_t v : {inst.bbox_left, inst.bbox_right, inst.bbox_top, inst.bbox_bottom}) s.WriteInteger(v);
-  for (bool v : {inst.visible, inst.solid, inst.persistent}) s.WriteBoolean(v);
-  s.WriteInteger(inst.object_index);
-  for (int32_t alarm : inst.alarm) s.WriteInteger(alarm);
-  s.WriteBoolean(inst.destroyed);
-  s.WriteBoolean(inst.deactivated);
-  s.WriteInteger(inst.path_index);
-  for (double v : {inst.path_position, inst.path_positionprevious, inst.path_speed, inst.path_scale,
-                   inst.path_orientation})
-    s.WriteReal(v);
-  s.WriteInteger(inst.path_endaction);
-  s.WriteReal(inst.path_xstart);
-  s.WriteReal(inst.path_ystart);
-  s.WriteInteger(inst.timeline_index);
-  s.WriteReal(inst.timeline_position);
-  s.WriteReal(inst.timeline_speed);
-  s.WriteString(inst.creation_code);
-  inst.variables.WriteTo(s);
+// The fixed fields of each record are listed once, in file order, and walked
+// by a writer or a reader, so that the two cannot disagree on the layout.
+struct RWrite {
+  CStream& s;
+  void operator()(const int32_t& v) { s.WriteInteger(v); }
+  void operator()(const double& v) { s.WriteReal(v); }
+  void operator()(const bool& v) { s.WriteBoolean(v); }
+  void operator()(const std::string& v) { s.WriteString(v); }
+};
+struct RRead {
+  CStream& s;
+  void operator()(int32_t& v) { v = s.ReadInteger(); }
+  void operator()(double& v) { v = s.ReadReal(); }
+  void operator()(bool& v) { v = s.ReadBoolean(); }
+  void operator()(std::string& v) { v = s.ReadString(); }
+};
+
+// Each walk takes the record as const (writing) or not (reading).
+template <class Io, class Fields, class... More>
+void Walk(Io& io, Fields& first, More&... more) {
+  io(first);
+  if constexpr (sizeof...(more) > 0) Walk(io, more...);
 }
 
-// Every field as stored, the bounding box included: an instance whose
-// object was deleted or whose sprite no longer exists comes back as it was
-// saved. An object past the table cannot have been this game's (and the
-// room would grow a list for every index up to it).
-void ReadInstance(CStream& s, CInstance& inst) {
-  inst.id = s.ReadInteger();
-  inst.sprite_index = s.ReadInteger();
-  for (double* v : {&inst.image_index, &inst.image_speed, &inst.image_xscale, &inst.image_yscale, &inst.image_angle,
-                    &inst.image_alpha})
-    *v = s.ReadReal();
-  inst.image_blend = s.ReadInteger();
-  inst.mask_index = s.ReadInteger();
-  inst.depth = s.ReadReal();
-  inst.precise = s.ReadBoolean();
-  for (double* v : {&inst.x, &inst.y, &inst.xstart, &inst.ystart, &inst.xprevious, &inst.yprevious, &inst.direction,
-                    &inst.speed, &inst.friction, &inst.gravity_direction, &inst.gravity, &inst.hspeed, &inst.vspeed})
-    *v = s.ReadReal();
-  for (int32_t* v : {&inst.bbox_left, &inst.bbox_right, &inst.bbox_top, &inst.bbox_bottom}) *v = s.ReadInteger();
-  for (bool* v : {&inst.visible, &inst.solid, &inst.persistent}) *v = s.ReadBoolean();
-  inst.object_index = s.ReadInteger();
-  if (inst.object_index >= Object_Count()) Damaged("instance of an object past the table");
-  for (int32_t& alarm : inst.alarm) alarm = s.ReadInteger();
-  inst.destroyed = s.ReadBoolean();
-  inst.deactivated = s.ReadBoolean();
-  inst.path_index = s.ReadInteger();
-  for (double* v : {&inst.path_position, &inst.path_positionprevious, &inst.path_speed, &inst.path_scale,
-                    &inst.path_orientation})
-    *v = s.ReadReal();
-  inst.path_endaction = s.ReadInteger();
-  inst.path_xstart = s.ReadReal();
-  inst.path_ystart = s.ReadReal();
-  inst.timeline_index = s.ReadInteger();
-  inst.timeline_position = s.ReadReal();
-  inst.timeline_speed = s.ReadReal();
-  inst.creation_code = s.ReadString();
-  ReadVariables(s, inst.variables);
+// Everything of an instance but its variables, the bounding box included:
+// an instance whose object was deleted or whose sprite no longer exists
+// comes back as it was saved.
+template <class Io, class Inst>
+void InstanceFields(Io& io, Inst& i) {
+  Walk(io, i.id, i.sprite_index, i.image_index, i.image_speed, i.image_xscale, i.image_yscale, i.image_angle,
+       i.image_alpha, i.image_blend, i.mask_index, i.depth, i.precise, i.x, i.y, i.xstart, i.ystart, i.xprevious,
+       i.yprevious, i.direction, i.speed, i.friction, i.gravity_direction, i.gravity, i.hspeed, i.vspeed,
+       i.bbox_left, i.bbox_right, i.bbox_top, i.bbox_bottom, i.visible, i.solid, i.persistent, i.object_index);
+  for (auto& alarm : i.alarm) io(alarm);
+  Walk(io, i.destroyed, i.deactivated, i.path_index, i.path_position, i.path_positionprevious, i.path_speed,
+       i.path_scale, i.path_orientation, i.path_endaction, i.path_xstart, i.path_ystart, i.timeline_index,
+       i.timeline_position, i.timeline_speed, i.creation_code);
+}
+
+template <class Io, class Room>
+void RoomFields(Io& io, Room& r) {
+  Walk(io, r.caption, r.width, r.height, r.speed, r.persistent, r.background_color, r.show_background_color,
+       r.creation_code);
+}
+
+template <class Io, class Back>
+void LayerFields(Io& io, Back& b) {
+  Walk(io, b.visible, b.foreground, b.index, b.x, b.y, b.tile_h, b.tile_v, b.xscale, b.yscale, b.hspeed, b.vspeed,
+       b.blend, b.alpha);
+}
+
+template <class Io, class View>
+void ViewFields(Io& io, View& v) {
+  Walk(io, v.visible, v.xview, v.yview, v.wview, v.hview, v.xport, v.yport, v.wport, v.hport, v.angle, v.hborder,
+       v.vborder, v.hspeed, v.vspeed, v.object);
+}
+
+template <class Io, class Tile>
+void TileFields(Io& io, Tile& t) {
+  Walk(io, t.x, t.y, t.background, t.left, t.top, t.width, t.height, t.depth, t.id, t.xscale, t.yscale, t.blend,
+       t.alpha, t.visible);
+}
+
+// Counts the bytes a walk writes, every string empty: the fewest a record
+// takes. A count read from a file is checked against it before anything is
+// made for it.
+struct RSize {
+  int64_t bytes = 0;
+  void operator()(const int32_t&) { bytes += 4; }
+  void operator()(const double&) { bytes += 8; }
+  void operator()(const bool&) { bytes += 4; }
+  void operator()(const std::string&) { bytes += 4; }
+};
+template <class Record, class Fields>
+int64_t FewestBytes(Fields fields) {
+  RSize size;
+  fields(size, Record{});
+  return size.bytes;
+}
+const int64_t kLayerBytes = FewestBytes<CBack>([](auto& io, const auto& r) { LayerFields(io, r); });
+const int64_t kViewBytes = FewestBytes<CView>([](auto& io, const auto& r) { ViewFields(io, r); });
+const int64_t kTileBytes = FewestBytes<RTile>([](auto& io, const auto& r) { TileFields(io, r); });
+const int64_t kInstanceBytes =
+    FewestBytes<CInstance>([](auto& io, const auto& r) { InstanceFields(io, r); }) + kEmptyVariablesBytes;
+
+void WriteInstances(CStream& s, const std::vector<CInstance*>& list) {
+  RWrite io{s};
+  s.WriteInteger(static_cast<int32_t>(list.size()));
+  for (const CInstance* inst : list) {
+    InstanceFields(io, *inst);
+    inst->variables.WriteTo(s);
+  }
 }
 
 struct RInstanceFree {
   void operator()(CInstance* inst) const { Instance_Free(inst); }
 };
-using RInstanceHold = std::unique_ptr<CInstance, RInstanceFree>;
 
-// Reads `count` instance records, handing each to `adopt` once it is whole.
+// Reads a count of instance records, handing each to `adopt` once it is
+// whole. An object past the table cannot have been this game's (and the
+// room would grow a list for every index up to it).
 template <class Adopt>
 void ReadInstances(CStream& s, Adopt adopt) {
+  RRead io{s};
   int32_t count = ReadCount(s, kInstanceBytes);
   for (int32_t i = 0; i < count; i++) {
-    RInstanceHold inst(Instance_New());
-    ReadInstance(s, *inst);
+    std::unique_ptr<CInstance, RInstanceFree> inst(Instance_New());
+    InstanceFields(io, *inst);
+    if (inst->object_index >= Object_Count()) Damaged("instance of an object past the table");
+    ReadVariables(s, inst->variables);
     adopt(inst.release());
   }
 }
 
-void WriteInstances(CStream& s, const std::vector<CInstance*>& list) {
-  s.WriteInteger(static_cast<int32_t>(list.size()));
-  for (const CInstance* inst : list) WriteInstance(s, *inst);
-}
-
-// ---- Rooms ----
-
 void WriteRoom(CStream& s, const CRoom& room) {
+  RWrite io{s};
   s.WriteInteger(SAVEGAME_VERSION);
-  s.WriteString(room.caption);
-  s.WriteInteger(room.width);
-  s.WriteInteger(room.height);
-  s.WriteInteger(room.speed);
-  s.WriteBoolean(room.persistent);
-  s.WriteInteger(room.background_color);
-  s.WriteBoolean(room.show_background_color);
-  s.WriteString(room.creation_code);
+  RoomFields(io, room);
   s.WriteInteger(kLayersWritten);
-  for (const CBack& b : room.backgrounds) {
-    s.WriteBoolean(b.visible);
-    s.WriteBoolean(b.foreground);
-    s.WriteInteger(b.index);
-    s.WriteReal(b.x);
-    s.WriteReal(b.y);
-    s.WriteBoolean(b.tile_h);
-    s.WriteBoolean(b.tile_v);
-    for (double v : {b.xscale, b.yscale, b.hspeed, b.vspeed}) s.WriteReal(v);
-    s.WriteInteger(b.blend);
-    s.WriteReal(b.alpha);
-  }
+  for (const CBack& b : room.backgrounds) LayerFields(io, b);
   s.WriteBoolean(room.views_enabled);
   s.WriteInteger(kViewsWritten);
-  for (const CView& v : room.views) {
-    s.WriteBoolean(v.visible);
-    for (int32_t n : {v.xview, v.yview, v.wview, v.hview, v.xport, v.yport, v.wport, v.hport}) s.WriteInteger(n);
-    s.WriteReal(v.angle);
-    for (int32_t n : {v.hborder, v.vborder, v.hspeed, v.vspeed, v.object}) s.WriteInteger(n);
-  }
+  for (const CView& v : room.views) ViewFields(io, v);
   WriteInstances(s, room.Instances());
   WriteInstances(s, room.Deactivated());
   s.WriteInteger(static_cast<int32_t>(room.tiles.size()));
-  for (const RTile& t : room.tiles) {
-    s.WriteReal(t.x);
-    s.WriteReal(t.y);
-    for (int32_t n : {t.background, t.left, t.top, t.width, t.height}) s.WriteInteger(n);
-    s.WriteReal(t.depth);
-    s.WriteInteger(t.id);
-    s.WriteReal(t.xscale);
-    s.WriteReal(t.yscale);
-    s.WriteInteger(t.blend);
-    s.WriteReal(t.alpha);
-    s.WriteBoolean(t.visible);
-  }
+  for (const RTile& t : room.tiles) TileFields(io, t);
 }
 
 // Layers and views past the eight a room has are read and dropped; those a
 // record lacks keep their defaults.
 void ReadRoom(CStream& s, CRoom& room) {
+  RRead io{s};
   if (s.ReadInteger() != SAVEGAME_VERSION) Damaged("room of another version");
-  room.caption = s.ReadString();
-  room.width = s.ReadInteger();
-  room.height = s.ReadInteger();
-  room.speed = s.ReadInteger();
-  room.persistent = s.ReadBoolean();
-  room.background_color = s.ReadInteger();
-  room.show_background_color = s.ReadBoolean();
-  room.creation_code = s.ReadString();
+  RoomFields(io, room);
   int32_t layers = ReadCount(s, kLayerBytes);
   for (int32_t i = 0; i < layers; i++) {
     CBack b;
-    b.visible = s.ReadBoolean();
-    b.foreground = s.ReadBoolean();
-    b.index = s.ReadInteger();
-    b.x = s.ReadReal();
-    b.y = s.ReadReal();
-    b.tile_h = s.ReadBoolean();
-    b.tile_v = s.ReadBoolean();
-    for (double* v : {&b.xscale, &b.yscale, &b.hspeed, &b.vspeed}) *v = s.ReadReal();
-    b.blend = s.ReadInteger();
-    b.alpha = s.ReadReal();
+    LayerFields(io, b);
     if (i < ROOM_LAYERS) room.backgrounds[i] = b;
   }
   room.views_enabled = s.ReadBoolean();
   int32_t views = ReadCount(s, kViewBytes);
   for (int32_t i = 0; i < views; i++) {
     CView v;
-    v.visible = s.ReadBoolean();
-    for (int32_t* n : {&v.xview, &v.yview, &v.wview, &v.hview, &v.xport, &v.yport, &v.wport, &v.hport})
-      *n = s.ReadInteger();
-    v.angle = s.ReadReal();
-    for (int32_t* n : {&v.hborder, &v.vborder, &v.hspeed, &v.vspeed, &v.object}) *n = s.ReadInteger();
+    ViewFields(io, v);
     if (i < ROOM_VIEWS) room.views[i] = v;
   }
   ReadInstances(s, [&](CInstance* inst) { room.AdoptInstance(inst); });
   ReadInstances(s, [&](CInstance* inst) { room.AdoptDeactivated(inst); });
   // Destroyed instances were adopted like the others; the lists leave them out.
   room.RebuildLists();
-  int32_t tiles = ReadCount(s, kTileBytes);
-  room.tiles.resize(static_cast<size_t>(tiles));
-  for (RTile& t : room.tiles) {
-    t.x = s.ReadReal();
-    t.y = s.ReadReal();
-    for (int32_t* n : {&t.background, &t.left, &t.top, &t.width, &t.height}) *n = s.ReadInteger();
-    t.depth = s.ReadReal();
-    t.id = s.ReadInteger();
-    t.xscale = s.ReadReal();
-    t.yscale = s.ReadReal();
-    t.blend = s.ReadInteger();
-    t.alpha = s.ReadReal();
-    t.visible = s.ReadBoolean();
-  }
+  room.tiles.resize(static_cast<size_t>(ReadCount(s, kTileBytes)));
+  for (RTile& t : room.tiles) TileFields(io, t);
 }
 
 // ---- The whole file ----
