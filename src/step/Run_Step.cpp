@@ -236,8 +236,9 @@ void BoundariesAndViews(CRoom& room) {
 }
 
 void Animation(CRoom& room) {
+  // Every instance of the array animates, one destroyed earlier in the
+  // step (by a draw or animation end event) included.
   ForRoomInstances(room, [](CInstance* inst) {
-    if (inst->destroyed) return;
     inst->image_index += inst->image_speed;
     const int32_t images = inst->ImageCount();
     if (std::floor(inst->image_index) >= images) {
