@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,9 @@ std::string Folder() {
     RSlots<RRoomRecord> rooms(3);
     for (auto& room : rooms) room.emplace();
     Room_Install(rooms, {0, 1, 2});
-    char name[] = "/tmp/vl_savegame_fuzz_XXXXXX";
+    static char name[] = "/tmp/vl_savegame_fuzz_XXXXXX";
     if (mkdtemp(name) == nullptr) abort();
+    atexit([] { std::filesystem::remove_all(name); });
     return std::string(name) + "/";
   }();
   return folder;
