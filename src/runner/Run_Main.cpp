@@ -165,10 +165,50 @@ void MainLoop() {
 
 void SingleStep() {
   ProcessMessages();
-  StepOnce();
-  if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame();
-  if (CarryOutRequest()) RunState.GameRunning = false;
+  try {
+    StepOnce();
+    if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame();
+    if (CarryOutRequest()) {
+      // Nobody else would end it: the loop that ends a game is not running.
+      RunState.GameRunning = false;
+      RunState.GamePaused = false;
+      EndGame();
+      return;
+    }
+  } catch (...) {
+    // As in the loop: whatever the step raises drops the rest of it only.
+  }
   ProcessMessages();
+}
+
+bool Run_ControlEnabled(ERunControl control) {
+  const bool running = RunState.GameRunning, paused = RunState.GamePaused;
+  switch (control) {
+    case ERunControl::Run:
+    case ERunControl::Step: return running && paused;
+    case ERunControl::Pause: return running && !paused;
+    case ERunControl::Restart:
+    case ERunControl::Stop: return running;
+  }
+  return false;
+}
+
+void Run_Control(ERunControl control) {
+  if (!Run_ControlEnabled(control)) return;
+  switch (control) {
+    case ERunControl::Run: RunGame(); break;
+    case ERunControl::Pause: RunState.GamePaused = true; break;
+    case ERunControl::Step: SingleStep(); break;
+    case ERunControl::Restart:
+      RunState.PendingRoom = REQUEST_RESTART;
+      if (RunState.GamePaused) RunGame();
+      break;
+    case ERunControl::Stop:
+      if (RunState.GamePaused) EndGame();
+      RunState.GameRunning = false;
+      RunState.GamePaused = false;
+      break;
+  }
 }
 
 void HandleFunctionKeys() {

@@ -24,6 +24,8 @@ namespace {
 
 // The runner's function-key handler, run first in every step.
 void (*g_FunctionKeys)() = nullptr;
+// The debugger's refresh, run near the end of every step.
+void (*g_DebugRefresh)() = nullptr;
 
 // Other event numbers the step raises.
 enum : int32_t {
@@ -261,6 +263,7 @@ constexpr Phase kPhasesAfterMotion[] = {BoundariesAndViews, Collisions, EndStep}
 }  // namespace
 
 void Step_SetFunctionKeys(void (*handler)()) { g_FunctionKeys = handler; }
+void Step_SetDebugRefresh(void (*refresh)()) { g_DebugRefresh = refresh; }
 
 void DoStep() {
   if (!Room_Current()) return;
@@ -297,5 +300,6 @@ void DoStep() {
   room.ScrollBackgrounds();
   Animation(room);
   RunState.CursorImage++;
+  if (g_DebugRefresh && DebugMode) g_DebugRefresh();
   IO_ClearStepFlags();
 }

@@ -21,6 +21,7 @@
 #include "platform/Platform_System.h"
 #include "variables/Code_Function.h"
 #include "variables/Code_Variable.h"
+#include "variables/Function_Misc.h"
 #include "variables/Variable_Class.h"
 #include "variables/Variable_Main.h"
 #include "functions/Support_DLL.h"
@@ -419,8 +420,12 @@ void FnWindowHandle(CInstance*, CInstance*, int, RValue*, RValue& result) {
   result.SetReal(static_cast<double>(PlatformWindow_NativeHandle()));
 }
 
+void (*g_DebugMessageSink)(const std::string& text) = nullptr;
+
 void FnShowDebugMessage(CInstance*, CInstance*, int, RValue* args, RValue&) {
-  std::fprintf(stderr, "%s\n", ArgString(args, 0).c_str());
+  const std::string& text = ArgString(args, 0);
+  std::fprintf(stderr, "%s\n", text.c_str());
+  if (g_DebugMessageSink) g_DebugMessageSink(text);
 }
 
 void FnSetProgramPriority(CInstance*, CInstance*, int, RValue* args, RValue&) {
@@ -621,3 +626,5 @@ const RFunctionDef kMiscFunctions[] = {
 }  // namespace
 
 void Function_Misc_Register() { RegisterFunctions(kMiscFunctions); }
+
+void Misc_SetDebugMessageSink(void (*sink)(const std::string& text)) { g_DebugMessageSink = sink; }
