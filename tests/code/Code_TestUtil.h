@@ -9,6 +9,7 @@
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
 #include "data/Resource_Names.h"
+#include "support/TestBuiltins.h"
 #include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
 #include "variables/Code_Variable.h"
@@ -16,26 +17,18 @@
 
 namespace codetest {
 
-// Names the tests rely on: built-in functions with 2 and any arguments, a
-// built-in variable, a script, an object and a user constant. Registered once
-// per process.
+// Names the tests rely on: the tests' built-in functions with 2 and any
+// arguments and their read-only variable (support/TestBuiltins.h), a script,
+// objects, a time line and a user constant. Every test starts without
+// resources, so they are named again on each call.
 inline void EnsureNames() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  auto nothing = [](CInstance*, CInstance*, int, RValue*, RValue&) {};
-  RegisterFunction("test_two", nothing, 2);
-  RegisterFunction("test_any", nothing, -1);
-  RegisterVariable("test_builtin", [](CInstance*, int32_t, RValue&) { return true; }, nullptr);
+  TestBuiltins_Register();
   Resource_SetName(RESOURCE_SCRIPT, 0, "scr_move");
   Resource_SetName(RESOURCE_OBJECT, 0, "obj_none");
   Resource_SetName(RESOURCE_OBJECT, 1, "obj_wall");
   Resource_SetName(RESOURCE_TIMELINE, 2, "tl_intro");
-  DefineConstant("self", RValue(-1.0));
-  DefineConstant("other", RValue(-2.0));
-  DefineConstant("global", RValue(-5.0));
-  DefineConstant("true", RValue(1.0));
-  DefineConstant("c_text", RValue(std::string("txt")));
+  RValue value;
+  if (!ConstantOf("c_text", value)) DefineConstant("c_text", RValue(std::string("txt")));
 }
 
 struct RCompiled {
