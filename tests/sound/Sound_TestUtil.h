@@ -92,13 +92,19 @@ class CDiskCapture {
   // Frame of the output where something started now: nothing is mixed while
   // the caller holds the mixer lock.
   static int64_t Now() { return Platform_AudioFramesMixed(); }
-  // Closes the device and reads what was mixed.
+  // Closes the device and reads what was mixed. The device starts playing
+  // before the mixer counts its first frame, so the file may begin with a
+  // few buffers the count never saw (more of them when the machine is busy);
+  // frame numbers below are in the count's terms.
   void Finish() {
     Sound_Reset();
     std::ifstream in(m_Path, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    samples.resize(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    std::vector<int16_t> all(bytes.size() / 2);
+    std::memcpy(all.data(), bytes.data(), all.size() * 2);
+    const int64_t counted = Platform_AudioFramesMixed();
+    const int64_t uncounted = std::max<int64_t>(0, static_cast<int64_t>(all.size() / 2) - counted);
+    samples.assign(all.begin() + 2 * uncounted, all.end());
   }
   int64_t Frames() const { return static_cast<int64_t>(samples.size() / 2); }
   // Root mean square level of one side (0 left, 1 right) over frames, 0 to 1.
