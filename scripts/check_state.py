@@ -23,6 +23,7 @@ Usage: scripts/check_state.py [ROOT]        check (exit status 1 on a mismatch)
 import pathlib
 import re
 import sys
+import tempfile
 
 LIFETIMES = ("program", "game", "room", "step")
 TOKEN = re.compile(r"[A-Za-z_]\w*|\d[\w.']*|::|->|\.\.\.|[^\s\w]")
@@ -520,6 +521,25 @@ def self_test() -> int:
         print("  missed:", sorted(expected - names))
         print("  extra: ", sorted(names - expected))
         return 1
+    # The document against a planted tree: a global it lacks, a row that
+    # names nothing, a reset that does not exist, a lifetime that is none.
+    with tempfile.TemporaryDirectory() as scratch:
+        root = pathlib.Path(scratch)
+        (root / "src" / "m").mkdir(parents=True)
+        (root / "src" / "m" / "Mod.cpp").write_text(
+            "int g_Listed = 0;\nint g_Unlisted = 0;\nvoid Mod_Reset() { g_Listed = 0; }\n")
+        (root / "src" / "STATE.md").write_text(
+            "| `m/Mod.cpp` | `g_Listed` | Mod | game | `Mod_Reset()` |\n"
+            "| `m/Mod.cpp` | `g_Gone` | Mod | forever | `Mod_Vanished()` |\n")
+        problems = "\n".join(check(root))
+        for needle in ("`g_Unlisted` is missing", "`g_Gone` names no global", "Mod_Vanished() does not exist",
+                       "lifetime 'forever'"):
+            if needle not in problems:
+                print(f"check_state self-test failed: no problem says {needle!r}:\n{problems}")
+                return 1
+        if "g_Listed" in problems:
+            print(f"check_state self-test failed: a listed global is reported:\n{problems}")
+            return 1
     print("check_state self-test passed")
     return 0
 

@@ -14,6 +14,9 @@
 #include "variables/Code_Function.h"
 #include "variables/Code_Variable.h"
 #include "variables/Variable_Main.h"
+#include "code/Code_Exec.h"
+#include "code/Script_Main.h"
+#include "world/Instance_Class.h"
 
 namespace codetest {
 
@@ -30,6 +33,36 @@ inline void EnsureNames() {
   RValue value;
   if (!ConstantOf("c_text", value)) DefineConstant("c_text", RValue(std::string("txt")));
 }
+
+// A recorded message with its carriage returns shown as '|'.
+inline std::string Shown(std::string message) {
+  for (char& c : message)
+    if (c == '\r') c = '|';
+  return message;
+}
+
+// The instances programs run for: self (id 100001, object 0) and other
+// (id 100002, object 1).
+struct RRunPair {
+  CInstance self;
+  CInstance other;
+
+  // Both without variables, and the interpreter as a program starts: no
+  // global variables, scripts or errors, fresh argument slots, nothing printed.
+  void Fresh() {
+    ResetGlobals();
+    ClearScripts();
+    Error_Reset();
+    for (int i = 0; i < MAX_ARGUMENTS; i++) Exec_Arguments()[i] = RValue();
+    TestBuiltins_Output().clear();
+    self.variables.Clear();
+    other.variables.Clear();
+    self.id = 100001;
+    self.object_index = 0;
+    other.id = 100002;
+    other.object_index = 1;
+  }
+};
 
 struct RCompiled {
   std::unique_ptr<CCode> code;

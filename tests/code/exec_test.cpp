@@ -21,39 +21,24 @@
 #include "variables/Variable_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
+#include "code/Code_TestUtil.h"
 #include "support/TestBuiltins.h"
 
 namespace {
 
 std::string& g_Output = TestBuiltins_Output();
 
-// The recorded message with its carriage returns shown as '|'.
-std::string Shown(const std::string& message) {
-  std::string s = message;
-  for (char& c : s)
-    if (c == '\r') c = '|';
-  return s;
-}
+using codetest::Shown;
 
 class ExecTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TestBuiltins_Register();
-    Error_Reset();
     Settings = RSettings();
     Settings.DisplayErrors = false;
-    ResetGlobals();
-    ClearScripts();
     room.ClearInstances();
     Room_SetCurrent(0, &room);
-    for (int i = 0; i < MAX_ARGUMENTS; i++) Exec_Arguments()[i] = RValue();
-    g_Output.clear();
-    self.variables.Clear();
-    other.variables.Clear();
-    self.id = 100001;
-    self.object_index = 0;
-    other.id = 100002;
-    other.object_index = 1;
+    pair.Fresh();
   }
 
   void AddScripts(const std::vector<std::pair<std::string, std::string>>& scripts) {
@@ -79,8 +64,9 @@ class ExecTest : public ::testing::Test {
   void TearDown() override { Room_SetCurrent(-1, nullptr); }
 
   CRoom room;
-  CInstance self;
-  CInstance other;
+  codetest::RRunPair pair;
+  CInstance& self = pair.self;
+  CInstance& other = pair.other;
   RValue last_result;
 };
 

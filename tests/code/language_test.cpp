@@ -189,11 +189,7 @@ std::string Where(const std::string& message, int32_t* line) {
   return p == std::string::npos ? message : message.substr(p + 11);
 }
 
-std::string Shown(std::string s) {
-  for (char& c : s)
-    if (c == '\r') c = '|';
-  return s;
-}
+using codetest::Shown;
 
 class LanguageScripts : public ::testing::TestWithParam<std::string> {
  protected:
@@ -232,17 +228,7 @@ class LanguageScripts : public ::testing::TestWithParam<std::string> {
   }
 
   void RunProgram(const RCase& c, const std::string& text, const std::string& where) {
-    ResetGlobals();
-    ClearScripts();
-    Error_Reset();
-    for (int i = 0; i < MAX_ARGUMENTS; i++) Exec_Arguments()[i] = RValue();
-    self.variables.Clear();
-    other.variables.Clear();
-    self.id = 100001;
-    self.object_index = 0;
-    other.id = 100002;
-    other.object_index = 1;
-    TestBuiltins_Output().clear();
+    pair.Fresh();
     for (size_t i = 1; i < c.parts.size(); i++) AddScript(c.parts[i].name, Joined(c.parts[i].lines));
     if (c.parts.size() > 1) ASSERT_TRUE(CompileScripts()) << where << ": " << Shown(Error_Last());
 
@@ -250,7 +236,7 @@ class LanguageScripts : public ::testing::TestWithParam<std::string> {
     std::string failure;
     if (code.Compile()) {
       RValue result;
-      if (!Execute(&self, &other, code, result)) failure = RecordedError();
+      if (!Execute(&pair.self, &pair.other, code, result)) failure = RecordedError();
     } else {
       failure = RecordedError();
     }
@@ -267,8 +253,7 @@ class LanguageScripts : public ::testing::TestWithParam<std::string> {
   }
 
   CRoom room;
-  CInstance self;
-  CInstance other;
+  codetest::RRunPair pair;
 };
 
 TEST_P(LanguageScripts, GiveWhatTheirCommentsSay) {
