@@ -351,6 +351,13 @@ class Scanner:
         if toks[0] == "namespace" or (toks[0] == "extern" and len(toks) == 2):
             return "namespace", None
         last = toks[-1]
+        arrow = len(toks) - 1 - toks[::-1].index("->") if "->" in toks else -1
+        if ")" in toks and arrow > len(toks) - 1 - toks[::-1].index(")"):
+            # `(...) -> Type {`: a trailing return type, a lambda's or a function's.
+            if "]" in toks and (toks.index("[") == 0 or toks[toks.index("[") - 1] in ("=", "(", ",", "return")):
+                return "lambda", None
+            toks = toks[:arrow]
+            last = toks[-1]
         if last in ("=", ",", "(", "[", "return", "{", "?", ":") or (
                 last not in (")", "const", "noexcept", "override", "final", "mutable", "try", "else", "do")
                 and re.match(r"[A-Za-z_]\w*$", last) and kind != "function" and not self.type_head(toks)):
@@ -362,9 +369,6 @@ class Scanner:
             return "class", None
         if "]" in toks and "[" in toks and (toks.index("[") == 0 or toks[toks.index("[") - 1] in ("=", "(", ",", "return")):
             return "lambda", None
-        if last == ">" or "->" in toks:
-            # A trailing return type or a template header before a body.
-            pass
         if ")" in toks or last in ("const", "noexcept", "override", "final", "mutable", "try"):
             if kind == "function":
                 if toks[0] in ("if", "for", "while", "switch", "catch", "else", "do", "try"):
@@ -486,6 +490,8 @@ int Helper(int a);
 struct RThing { int field = 0; static int counted; };
 template <class T, auto... Fields> void Apply(T& t) { (t.*Fields, ...); }
 using Alias = RThing;
+auto Trailing(int a) -> int { static int trailing_calls = 0; return a + trailing_calls; }
+int g_AfterTrailing = 0;
 struct { int a; } g_Anonymous;
 void (*g_Hook)(int) = nullptr;
 }  // namespace
@@ -507,15 +513,16 @@ int CBox_Make(int x) {
   thread_local int scratch = 0;
   int local = 0;
   if (x) { static bool once = false; }
+  if (a->b) { static int via_arrow = 0; }
   std::vector<int> v{1, 2};
   return local;
 }
 '''
 def self_test() -> int:
     names = {name for name, _ in scan_text(SELF_TEST)}
-    expected = {"g_Pointer", "g_Callback", "g_Flags", "g_Pool", "g_Counter", "g_Pairs", "g_Other", "g_Names", "g_Anonymous", "g_Hook", "RThing::counted",
+    expected = {"Trailing::trailing_calls", "g_AfterTrailing", "g_Pointer", "g_Callback", "g_Flags", "g_Pool", "g_Counter", "g_Pairs", "g_Other", "g_Names", "g_Anonymous", "g_Hook", "RThing::counted",
                 "g_Flag", "g_Text", "g_Lambda", "Get::calls", "s_Boxes", "CBox_Make::cache",
-                "CBox_Make::scratch", "CBox_Make::once", "inside_lambda"}
+                "CBox_Make::scratch", "CBox_Make::once", "CBox_Make::via_arrow", "inside_lambda"}
     if names != expected:
         print("check_state self-test failed")
         print("  missed:", sorted(expected - names))
