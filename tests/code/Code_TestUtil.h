@@ -1,21 +1,21 @@
-// Helpers of the compiler tests: compiling texts, reading back the recorded
-// message, and a compact text form of code trees.
+// Helpers of the language tests: compiling texts, reading back the recorded
+// message, a compact text form of code trees, and the instances programs run for.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "code/Code_Error.h"
+#include "code/Code_Exec.h"
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
+#include "code/Script_Main.h"
 #include "data/Resource_Names.h"
 #include "support/TestBuiltins.h"
 #include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
 #include "variables/Code_Variable.h"
 #include "variables/Variable_Main.h"
-#include "code/Code_Exec.h"
-#include "code/Script_Main.h"
 #include "world/Instance_Class.h"
 
 namespace codetest {
