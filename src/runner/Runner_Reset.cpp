@@ -21,6 +21,7 @@
 #include "runner/Help_Main.h"
 #include "runner/Run_Main.h"
 #include "runner/Run_Score.h"
+#include "runner/Runner_Load.h"
 #include "runner/Runner_Sections.h"
 #include "runner/Support_Message.h"
 #include "sound/Sound_Main.h"
@@ -50,6 +51,8 @@ void Runner_ResetGame() {
 
 void Runner_ResetAll() {
   // The running game first: its rooms and instances refer to the tables below.
+  // The debugger, when one is installed, goes with it.
+  if (Runner_Debugger().close) Runner_Debugger().close();
   Run_Reset();
   RunState_Reset();
   Game = RGameGlobals();

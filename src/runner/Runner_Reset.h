@@ -12,7 +12,8 @@ void Runner_ResetGame();
 
 // A new game in the same process (test fixtures start from here): every
 // state back to how the program starts once the built-ins are registered.
-// The game and its room are dropped without their events; the resource
+// The game and its room are dropped without their events and the debugger
+// closes; the resource
 // tables, scripts, user constants, settings and game identity are emptied;
 // data structures, particles, paths, grids, surfaces, models, sounds, CD,
 // multiplayer sessions, included files and libraries are released; errors,
