@@ -18,6 +18,8 @@
 #include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_Transition.h"
 #include "graphics/Sprite_Main.h"
+#include "platform/Platform_Form.h"
+#include "runner/Builtins_Main.h"
 #include "runner/Help_Main.h"
 #include "runner/Run_Main.h"
 #include "runner/Run_Score.h"
@@ -54,6 +56,10 @@ void Runner_ResetAll() {
   // The debugger, when one is installed, goes with it.
   if (Runner_Debugger().close) Runner_Debugger().close();
   Run_Reset();
+  // The hooks the program starts with: the world's access for the language,
+  // the error window, the function keys, no test driver for windows.
+  Builtins_InstallHooks();
+  Form_SetTestDriver(nullptr);
   RunState_Reset();
   Game = RGameGlobals();
   ResetGlobals();

@@ -17,6 +17,7 @@ void Runner_ResetGame();
 // tables, scripts, user constants, settings and game identity are emptied;
 // data structures, particles, paths, grids, surfaces, models, sounds, CD,
 // multiplayer sessions, included files and libraries are released; errors,
-// input, drawing, 3D and transition state return to their start values. The
-// built-in registries, the window, the drawing device and the caches stay.
+// input, drawing, 3D and transition state return to their start values; the
+// hooks installed at start are installed again. The built-in registries, the
+// window, the drawing device and the caches stay.
 void Runner_ResetAll();
