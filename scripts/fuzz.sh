@@ -47,8 +47,11 @@ for target in "${TARGETS[@]}"; do
   echo "fuzz: $target for $SECONDS_EACH s"
   parallel=()
   [ "$JOBS" -gt 1 ] && parallel=(-fork="$JOBS")
+  # Seeds kept with other tests, as tests/CMakeLists.txt gives them in CI.
+  seeds=()
+  [ "$target" = compile_fuzz ] && seeds=("$ROOT/tests/language")
   (cd "$OUT/$target" && "$binary" -max_total_time="$SECONDS_EACH" -max_len=65536 -timeout=10 -rss_limit_mb=3000 \
-    "${parallel[@]}" -artifact_prefix="$crashes/" -print_final_stats=1 "$work" "$corpus" >log.txt 2>&1)
+    "${parallel[@]}" -artifact_prefix="$crashes/" -print_final_stats=1 "$work" "$corpus" "${seeds[@]}" >log.txt 2>&1)
   status=$?
   # Only what reaches new code joins the committed corpus (edges, not hit
   # counts, which would let in many inputs for little).
