@@ -55,11 +55,13 @@ for project in "${PROJECTS[@]}"; do
   "$GAMEPACK" build "$project" -o "${GAMES[$name]}" >/dev/null || { echo "soak: cannot build $project" >&2; exit 1; }
 done
 
-# Runs the runner in its own folder; prints its report, returns its status.
+# Runs the runner in its own folder, with a registry (highscores) of its own
+# so that one run's table is not the next one's input; prints its report,
+# returns its status.
 play() {
   local dir=$1; shift
-  mkdir -p "$dir"
-  (cd "$dir" && "$RUNNER" --report "$@" >report.txt 2>stderr.txt)
+  mkdir -p "$dir/data"
+  (cd "$dir" && XDG_DATA_HOME="$dir/data" "$RUNNER" --report "$@" >report.txt 2>stderr.txt)
   local status=$?
   cat "$dir/report.txt"
   return $status

@@ -1,8 +1,8 @@
 // Replay_Main: the runner's recorded, played-back and monkey runs (--record,
 // --replay, --monkey), and the digest of a game's final state that tells two
 // runs apart (--report). Files the game reads (its saved games, ini files,
-// data) are not in a record: a run is played back beside the same files, or
-// in a fresh folder when it began in one.
+// data) and the registry (highscores) are not in a record: a run is played
+// back beside the same files, or in a fresh folder when it began in one.
 #pragma once
 
 #include <cstdint>
