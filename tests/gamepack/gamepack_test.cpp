@@ -193,7 +193,9 @@ TEST_F(Gamepack, ReferenceNamesThatDoNotResolveAreErrors) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.manifest);
     fs::path folder = Project(c.manifest);
-    EXPECT_EQ(LoadError(folder), (folder / "project.json").string() + ": " + c.message);
+    // Each error is on the manifest's last line.
+    const auto line = 1 + std::count(c.manifest.begin(), c.manifest.end(), '\n');
+    EXPECT_EQ(LoadError(folder), (folder / "project.json").string() + ":" + std::to_string(line) + ": error: " + c.message);
   }
   // A shared name is fine until something refers to it by that name.
   RGameData game = Gamepack_LoadProject(Project(R"({ "sprites": [ { "name": "s" }, { "name": "s" } ],
@@ -282,14 +284,15 @@ TEST_F(Gamepack, BadProjectsGiveClearErrors) {
       {R"({ "sprites": [ { "name": "s", "version": 541 } ])" + order, "sprites[0].version: expected 542"},
       {"{\n  \"rooms\": [\n    { \"name\": \"r\", }\n  ]\n}", "project.json:3: "},
       {R"({ "scripts": [ { "name": "s", "text": { "file": "s.vsc" } } ])" + order,
-       "scripts[0].text (s.vsc): Error in code at line 2:\n   b = (2;\n\nat position 8: Symbol ) expected."},
+       "s.vsc:2:8: error: scripts[0].text: Symbol ) expected.\n    b = (2;"},
       {R"({ "rooms": [ { "name": "r", "instances": [ { "creation_code": "x = ;" } ] } ], "room_order": [0] })",
-       "rooms[0].instances[0].creation_code: Error in code at line 1"},
+       "project.json:1: error: rooms[0].instances[0].creation_code: Unexpected symbol in expression. (line 1, "
+       "position 5 of the code)\n    x = ;"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.manifest);
     std::string error = LoadError(Project(c.manifest, {{"s.vsc", "a = 1;\nb = (2;\n"}}));
-    EXPECT_NE(error.find("project.json"), std::string::npos) << error;
+    EXPECT_NE(error.find(".vsc") == std::string::npos ? error.find("project.json") : 0, std::string::npos) << error;
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
   }
   std::string error = LoadError(Project(R"({ "backgrounds": [ { "name": "b", "image": { "pixels": "b.png" } } ])" + order,
