@@ -75,6 +75,17 @@ RCompileError ParseCompileError(const std::string& text) {
   return e;
 }
 
+// Whether line `line` (from 1; lines end at carriage returns) starts with a
+// line feed.
+bool LineStartsWithFeed(const std::string& text, int32_t line) {
+  size_t at = 0;
+  for (int32_t l = 1; l < line && at != std::string::npos; l++) {
+    at = text.find('\r', at);
+    if (at != std::string::npos) at++;
+  }
+  return at != std::string::npos && at < text.size() && text[at] == '\n';
+}
+
 class CCodeCheck {
  public:
   CCodeCheck(const std::map<std::string, std::string>& files, std::vector<RProjectNote>& notes)
@@ -88,7 +99,10 @@ class CCodeCheck {
       if (code.Compile()) return;
       const std::string message = RecordedError();
       ClearRecordedError();
-      const RCompileError parsed = ParseCompileError(message);
+      RCompileError parsed = ParseCompileError(message);
+      // The compiler counts the line feed after a line's carriage return as
+      // the line's first column; an editor does not.
+      if (parsed.line > 1 && parsed.column > 1 && LineStartsWithFeed(text, parsed.line)) parsed.column--;
       const size_t unknown = parsed.message.rfind(kUnknownFunction, 0);
       const std::string name = unknown == 0 ? parsed.message.substr(kUnknownFunction.size()) : std::string();
       if (name.empty() || !m_Stubbed.insert(name).second) return Note(true, field, parsed, parsed.message);
