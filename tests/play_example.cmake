@@ -1,7 +1,7 @@
 # Builds one example game from its project and plays it headless for a fixed
 # number of steps. Fails when the project does not build cleanly, when the
-# game does not end normally, or when it reported anything on stderr (script
-# errors go there without a display).
+# game does not end normally, or when it reported an error (without a display
+# the error window's text goes to stderr).
 #   cmake -DGAMEPACK=... -DRUNNER=... -DPROJECT=... -DWORK=... -DSTEPS=... -P play_example.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/data)
@@ -23,7 +23,7 @@ execute_process(
     ${RUNNER} --unthrottled --max-steps ${STEPS} --report ${WORK}/game
   WORKING_DIRECTORY ${WORK}
   RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-if(status OR NOT errors STREQUAL "" OR NOT output MATCHES "game ended after ${STEPS} steps")
+if(status OR errors MATCHES "ERROR|Failed to|Error in" OR NOT output MATCHES "game ended after ${STEPS} steps")
   message(FATAL_ERROR "${PROJECT} did not play ${STEPS} steps cleanly (${status}):\n${output}\n${errors}")
 endif()
 file(REMOVE_RECURSE ${WORK})
