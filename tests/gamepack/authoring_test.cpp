@@ -12,6 +12,7 @@
 #include "gamepack/Gamepack_Names.h"
 #include "gamepack/Gamepack_Reference.h"
 #include "runner/Builtins_Main.h"
+#include "support/ProjectFolder.h"
 #include "support/SampleGame.h"
 #include "support/TestGames.h"
 #include "variables/Code_Constant.h"
@@ -23,27 +24,8 @@ using json = nlohmann::ordered_json;
 
 namespace {
 
-class Authoring : public ::testing::Test {
+class Authoring : public CProjectFolderTest {
  protected:
-  void SetUp() override {
-    m_Dir = fs::path(VELMORA_BUILD_DIR) / "authoring-test" /
-            ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(m_Dir);
-    fs::create_directories(m_Dir);
-  }
-  void TearDown() override { fs::remove_all(m_Dir); }
-
-  fs::path Project(const std::string& manifest, const std::vector<std::pair<std::string, std::string>>& files = {}) {
-    fs::path folder = m_Dir / ("project" + std::to_string(m_Projects++));
-    fs::create_directories(folder);
-    std::ofstream(folder / "project.json") << manifest;
-    for (const auto& [name, content] : files) {
-      fs::create_directories((folder / name).parent_path());
-      std::ofstream(folder / name, std::ios::binary) << content;
-    }
-    return folder;
-  }
-
   // Runs gamepack; its exit status, with stderr in `err`.
   int Gamepack(const std::string& arguments, std::string* err = nullptr) {
     const fs::path errFile = m_Dir / "gamepack.err";
@@ -55,9 +37,6 @@ class Authoring : public ::testing::Test {
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
-
-  fs::path m_Dir;
-  int m_Projects = 0;
 };
 
 json ReadManifest(const fs::path& folder) {

@@ -5,6 +5,7 @@
 
 #include "data/DataNew_Main.h"
 #include "gamepack/Gamepack.h"
+#include "support/ProjectFolder.h"
 #include "support/SampleGame.h"
 
 namespace fs = std::filesystem;
@@ -13,32 +14,7 @@ namespace {
 
 const fs::path kDemo = fs::path(VELMORA_TEST_DATA) / ".." / ".." / "examples" / "demo";
 
-// A fresh folder under the build tree, removed again by the fixture.
-class Gamepack : public ::testing::Test {
- protected:
-  void SetUp() override {
-    m_Dir = fs::path(VELMORA_BUILD_DIR) / "gamepack-test" /
-            ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(m_Dir);
-    fs::create_directories(m_Dir);
-  }
-  void TearDown() override { fs::remove_all(m_Dir); }
-
-  // A project folder with the given manifest text and files.
-  fs::path Project(const std::string& manifest, const std::vector<std::pair<std::string, std::string>>& files = {}) {
-    fs::path folder = m_Dir / ("project" + std::to_string(m_Projects++));
-    fs::create_directories(folder);
-    std::ofstream(folder / "project.json") << manifest;
-    for (const auto& [name, content] : files) {
-      fs::create_directories((folder / name).parent_path());
-      std::ofstream(folder / name, std::ios::binary) << content;
-    }
-    return folder;
-  }
-
-  fs::path m_Dir;
-  int m_Projects = 0;
-};
+class Gamepack : public CProjectFolderTest {};
 
 // Names the parts of two games' dumps that differ, for a failed comparison.
 std::string DumpDifference(const RBytes& a, const RBytes& b) {
@@ -284,7 +260,7 @@ TEST_F(Gamepack, BadProjectsGiveClearErrors) {
       {R"({ "sprites": [ { "name": "s", "version": 541 } ])" + order, "sprites[0].version: expected 542"},
       {"{\n  \"rooms\": [\n    { \"name\": \"r\", }\n  ]\n}", "project.json:3: "},
       {R"({ "scripts": [ { "name": "s", "text": { "file": "s.vsc" } } ])" + order,
-       "s.vsc:2:8: error: scripts[0].text: Symbol ) expected.\n    b = (2;"},
+       "s.vsc:2:7: error: scripts[0].text: Symbol ) expected.\n    b = (2;"},
       {R"({ "rooms": [ { "name": "r", "instances": [ { "creation_code": "x = ;" } ] } ], "room_order": [0] })",
        "project.json:1: error: rooms[0].instances[0].creation_code: Unexpected symbol in expression. (line 1, "
        "position 5 of the code)\n    x = ;"},

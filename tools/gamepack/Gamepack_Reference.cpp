@@ -67,22 +67,37 @@ void Line(std::string& out, const std::string& text = {}) {
   out += '\n';
 }
 
+// A heading, a sentence when given, and the head of a table of two columns.
+void Table(std::string& out, const std::string& heading, const char* first, const char* second,
+           const std::string& intro = {}) {
+  Line(out);
+  Line(out, "### " + heading);
+  Line(out);
+  if (!intro.empty()) {
+    Line(out, intro);
+    Line(out);
+  }
+  Line(out, std::string("| ") + first + " | " + second + " |");
+  Line(out, "|---|---|");
+}
+
+// "| `name` | value |"
+void Row(std::string& out, const std::string& name, const std::string& value) {
+  Line(out, "| `" + name + "` | " + value + " |");
+}
+
 void Functions(std::string& out) {
   Line(out, "## Functions");
   Line(out);
   Line(out, "A function is called with exactly the number of arguments shown; \"0 to 16\" takes any number up");
   Line(out, "to 16. Scripts of a game are called like functions, with 0 to 16 arguments.");
   for (const RGroup& group : GroupBy(Function_Count(), [](int32_t id) { return Function_Module(id); })) {
-    Line(out);
-    Line(out, "### " + ModuleTitle(group.key) + (group.key.empty() ? "" : " (`" + group.key + "`)"));
-    Line(out);
-    Line(out, "| Function | Arguments |");
-    Line(out, "|---|---|");
+    Table(out, ModuleTitle(group.key) + (group.key.empty() ? "" : " (`" + group.key + "`)"), "Function", "Arguments");
     for (int32_t id : group.ids) {
       const std::string& name = Function_Name(id);
       if (Function_BuiltinIdOf(name) != id) continue;  // a later duplicate is never called
       const int32_t argc = Function_ArgCount(id);
-      Line(out, "| `" + name + "` | " + (argc < 0 ? std::string("0 to 16") : std::to_string(argc)) + " |");
+      Row(out, name, argc < 0 ? std::string("0 to 16") : std::to_string(argc));
     }
   }
   Line(out);
@@ -94,13 +109,8 @@ void Variables(std::string& out) {
   Line(out, "Built-in variables read and change the engine's state. Those marked read-only ignore assignments;");
   Line(out, "some are arrays (`alarm[0]`, `view_xview[1]`).");
   for (const RGroup& group : GroupBy(Variable_BuiltinCount(), [](int32_t id) { return Variable_Group(id); })) {
-    Line(out);
-    Line(out, "### " + VariableTitle(group.key));
-    Line(out);
-    Line(out, "| Variable | |");
-    Line(out, "|---|---|");
-    for (int32_t id : group.ids)
-      Line(out, "| `" + BuiltinNameOf(id) + "` | " + (Variable_Setter(id) ? "" : "read-only") + " |");
+    Table(out, VariableTitle(group.key), "Variable", "");
+    for (int32_t id : group.ids) Row(out, BuiltinNameOf(id), Variable_Setter(id) ? "" : "read-only");
   }
   Line(out);
 }
@@ -110,12 +120,8 @@ void Constants(std::string& out) {
   Line(out);
   Line(out, "Grouped by prefix. A game's own constants and resource names join them when it loads.");
   for (const RGroup& group : GroupBy(Constant_Count(), [](int32_t i) { return ConstantPrefix(Constant_Name(i)); })) {
-    Line(out);
-    Line(out, "### " + (group.key.empty() ? std::string("General") : "`" + group.key + "`"));
-    Line(out);
-    Line(out, "| Constant | Value |");
-    Line(out, "|---|---|");
-    for (int32_t i : group.ids) Line(out, "| `" + Constant_Name(i) + "` | " + ValueText(Constant_Value(i)) + " |");
+    Table(out, group.key.empty() ? std::string("General") : "`" + group.key + "`", "Constant", "Value");
+    for (int32_t i : group.ids) Row(out, Constant_Name(i), ValueText(Constant_Value(i)));
   }
   Line(out);
 }
@@ -153,14 +159,8 @@ void Words(std::string& out) {
   };
   static_assert(std::size(uses) == NAMES_SET_COUNT);
   for (const RUse& use : uses) {
-    Line(out);
-    Line(out, std::string("### ") + use.heading);
-    Line(out);
-    Line(out, std::string("In ") + use.where + ".");
-    Line(out);
-    Line(out, "| Word | Number |");
-    Line(out, "|---|---|");
-    for (const RName& n : Names_Table(use.set).names) Line(out, "| `" + n.name + "` | " + std::to_string(n.value) + " |");
+    Table(out, use.heading, "Word", "Number", std::string("In ") + use.where + ".");
+    for (const RName& n : Names_Table(use.set).names) Row(out, n.name, std::to_string(n.value));
   }
   Line(out);
   Line(out, "A collision event names the other object: `\"type\": \"collision\", \"object\": \"obj_wall\"`.");
