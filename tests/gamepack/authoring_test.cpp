@@ -154,6 +154,7 @@ TEST_F(Authoring, ProjectsRoundTripInWords) {
   Gamepack_SaveProject(game, m_Dir / "words");
   const json project = ReadManifest(m_Dir / "words");
   const json& events = project["objects"][0]["events"];
+  EXPECT_EQ(events[0]["type"], "create");  // though a fresh event's type
   EXPECT_EQ(events[1]["type"], "step");
   EXPECT_EQ(events[1]["number"], "normal");
   EXPECT_EQ(events[4]["key"], "space");

@@ -392,6 +392,8 @@ class CJsonWriter {
     m_Shadow = false;
     if (!fresh.is_object()) return;  // a list element of code kept in a file
     for (auto it = fresh.begin(); it != fresh.end(); ++it) {
+      // An event says what it is, even a create event.
+      if (it.key() == "type") continue;
       auto same = target.find(it.key());
       // Compared as text: -0.0 equals 0.0 as a number but is another value.
       if (same != target.end() && same->dump() == it->dump()) target.erase(same);
