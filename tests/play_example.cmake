@@ -12,12 +12,17 @@ if(status OR NOT errors STREQUAL "")
   message(FATAL_ERROR "gamepack build ${PROJECT} failed (${status}):\n${errors}")
 endif()
 
+# A port of its own, so that copies of the tests running at once on one
+# machine do not meet.
+string(RANDOM LENGTH 4 ALPHABET 0123456789 port)
+math(EXPR port "30000 + ${port}")
+
 # Its own highscores, saved games and multiplayer port; the leak checker stays
 # with the in-process tests (it can crash on the software renderer's threads
 # at exit when the machine is loaded).
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env
-    XDG_DATA_HOME=${WORK}/data VELMORA_MPLAY_PORT=24890
+    XDG_DATA_HOME=${WORK}/data VELMORA_MPLAY_PORT=${port}
     SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
     ASAN_OPTIONS=detect_leaks=0:detect_odr_violation=0
     ${RUNNER} --unthrottled --max-steps ${STEPS} --report ${WORK}/game
