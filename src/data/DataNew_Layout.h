@@ -36,6 +36,7 @@
 #include <utility>
 
 #include "data/DataNew_Class.h"
+#include "data/DataNew_Extension.h"
 
 // Field kinds whose numbers have words in a project ("kind": "code",
 // "key": "space"). The game file stores the number.
@@ -58,6 +59,8 @@ enum RNameSet : int32_t {
   NAMES_FREQUENCY,
   NAMES_PRIORITY,
   NAMES_EXPORT_MODE,
+  NAMES_EXTENSION_FILE_KIND,
+  NAMES_EXTENSION_TYPE,
   NAMES_SET_COUNT
 };
 
@@ -152,7 +155,7 @@ template <class IO>
 void Data_TransferExtensionFile(IO& io, RExtensionFile& f) {
   io.Expect("version", f.version, DATA_EXTENSION_VERSION);
   io.Str("file_name", f.fileName);
-  io.Int("kind", f.kind);
+  Data_Named(io, "kind", f.kind, NAMES_EXTENSION_FILE_KIND);
   io.Str("init_function", f.initFunction);
   io.Str("final_function", f.finalFunction);
   io.List("functions", f.functions, INT32_MAX, [&](RExtensionFunction& fn) {
@@ -162,17 +165,28 @@ void Data_TransferExtensionFile(IO& io, RExtensionFile& f) {
     io.Int("call_convention", fn.callConvention);
     io.Int("id", fn.id);
     io.Int("arg_count", fn.argCount);
-    io.Array("arg_types", fn.argTypes.size(), [&](size_t i) { io.Int(nullptr, fn.argTypes[i]); });
-    io.Int("result_type", fn.resultType);
+    io.Array("arg_types", fn.argTypes.size(),
+             [&](size_t i) { Data_Named(io, nullptr, fn.argTypes[i], NAMES_EXTENSION_TYPE); });
+    Data_Named(io, "result_type", fn.resultType, NAMES_EXTENSION_TYPE);
   });
   io.List("constants", f.constants, INT32_MAX, [&](RExtensionConstant& c) {
     io.Expect("version", c.version, DATA_EXTENSION_VERSION);
     io.Str("name", c.name);
     io.Str("value", c.value);
   });
-  // In the game file the contents travel together in the package's data block.
-  if constexpr (!IO::kBinary)
-    if (f.kind != 3) io.Data("data", f.data, "");
+  // In the game file the contents travel together in the package's data
+  // block. A project keeps a script file as code, any other file as it is.
+  if constexpr (!IO::kBinary) {
+    if (f.kind == EXTENSION_FILE_SCRIPT) {
+      std::string text(f.data.begin(), f.data.end());
+      io.Code("data", text);
+      if constexpr (IO::kReading) f.data.assign(text.begin(), text.end());
+    } else if (f.kind != EXTENSION_FILE_NONE) {
+      const size_t dot = f.fileName.rfind('.');
+      const std::string ext = dot == std::string::npos ? std::string() : f.fileName.substr(dot);
+      io.Data("data", f.data, ext.c_str());
+    }
+  }
 }
 
 template <class IO>

@@ -149,6 +149,11 @@ TEST_F(Authoring, ProjectsRoundTripInWords) {
   game.sprites[1]->bboxMode = 2;
   game.settings.Resolution = 3;
   game.settings.Priority = 7;  // no word
+  RExtensionFunction& native = game.extensions[0].files[0].functions[0];
+  native.argTypes[0] = 1;
+  native.argTypes[1] = 5;  // no word
+  native.argTypes[2] = 2;
+  native.resultType = 1;
   const RBytes bytes = Gamepack_GameBytes(game);
 
   Gamepack_SaveProject(game, m_Dir / "words");
@@ -178,6 +183,13 @@ TEST_F(Authoring, ProjectsRoundTripInWords) {
   EXPECT_EQ(project["sprites"][1]["bbox_mode"], "manual");
   EXPECT_EQ(project["settings"]["resolution"], "800x600");
   EXPECT_EQ(project["settings"]["priority"], 7);
+  const json& files = project["extensions"][0]["files"];
+  EXPECT_EQ(files[0]["kind"], "library");
+  EXPECT_EQ(files[2]["kind"], "script");
+  EXPECT_EQ(files[0]["functions"][0]["result_type"], "string");
+  EXPECT_EQ(files[0]["functions"][0]["arg_types"][0], "string");
+  EXPECT_EQ(files[0]["functions"][0]["arg_types"][1], 5);
+  EXPECT_EQ(files[0]["functions"][0]["arg_types"][2], "real");
 
   RBytes again = Gamepack_GameBytes(Gamepack_LoadProject(m_Dir / "words"));
   EXPECT_TRUE(again == bytes);

@@ -1,11 +1,14 @@
 #include "gamepack/Gamepack_Check.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <set>
 #include <sstream>
 
 #include "code/Code_Error.h"
 #include "code/Code_Main.h"
+#include "data/DataNew_Extension.h"
 #include "data/DataNew_Main.h"
 #include "data/Resource_Names.h"
 #include "variables/Code_Constant.h"
@@ -93,7 +96,9 @@ class CCodeCheck {
 
   // Compiles one program or expression; a name that is no function yet
   // becomes a stand-in function so that the rest of the code is still checked.
-  void Compile(const std::string& field, const std::string& text, bool expression = false) {
+  // `what` names the code within the field when the field holds several.
+  void Compile(const std::string& field, const std::string& text, bool expression = false,
+               const std::string& what = {}) {
     for (;;) {
       CCode code(text, expression);
       if (code.Compile()) return;
@@ -105,7 +110,7 @@ class CCodeCheck {
       if (parsed.line > 1 && parsed.column > 1 && LineStartsWithFeed(text, parsed.line)) parsed.column--;
       const size_t unknown = parsed.message.rfind(kUnknownFunction, 0);
       const std::string name = unknown == 0 ? parsed.message.substr(kUnknownFunction.size()) : std::string();
-      if (name.empty() || !m_Stubbed.insert(name).second) return Note(true, field, parsed, parsed.message);
+      if (name.empty() || !m_Stubbed.insert(name).second) return Note(true, field, parsed, what + parsed.message);
       RegisterFunction(name.c_str(), [](CInstance*, CInstance*, int, RValue*, RValue&) {}, -1);
       Note(false, field, parsed, "'" + name + "' is not a function of the engine yet");
     }
@@ -269,6 +274,41 @@ class CCountingIterator {
   size_t* m_Position;
 };
 
+// Extension packages as the engine reads them: their ids and names, so that
+// code calls their functions, and the code of their script files.
+void CheckExtensions(const RGameData& game, CCodeCheck& check, std::vector<RProjectNote>& notes) {
+  std::vector<RExtensionPackage> packages = game.extensions;
+  for (RExtensionPackage& p : packages) DataNew_NormaliseExtension(p);
+  std::string problem = DataNew_CheckExtensions(packages);
+  if (!problem.empty()) throw CGamepackError("extensions: " + problem);
+  Function_SetExtensions(packages);
+  for (size_t i = 0; i < packages.size(); i++) {
+    for (size_t j = 0; j < packages[i].files.size(); j++) {
+      const RExtensionFile& file = packages[i].files[j];
+      const std::string at = "extensions[" + std::to_string(i) + "].files[" + std::to_string(j) + "]";
+      auto named = [&file](const std::string& name) {
+        return std::any_of(file.functions.begin(), file.functions.end(),
+                           [&name](const RExtensionFunction& f) { return f.name == name; });
+      };
+      for (const auto& [field, name] : {std::pair{".init_function", &file.initFunction},
+                                        std::pair{".final_function", &file.finalFunction}})
+        if (!name->empty() && !named(*name))
+          notes.push_back({.error = false,
+                           .field = at + field,
+                           .message = "'" + *name + "' is no function of this file: the game will not start"});
+      if (file.kind != EXTENSION_FILE_SCRIPT) continue;
+      std::vector<RExtensionSection> sections = DataNew_ExtensionSections(file.data);
+      for (const RExtensionFunction& f : file.functions) {
+        // The last section of a name is the function's code.
+        auto section = std::find_if(sections.rbegin(), sections.rend(),
+                                    [&f](const RExtensionSection& s) { return s.name == f.externalName; });
+        if (section != sections.rend() && !section->text.empty())
+          check.Compile(at + ".data", section->text, false, "function " + f.name + ": ");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 void Check_CompileCode(const RGameData& game, const std::map<std::string, std::string>& codeFiles,
@@ -278,6 +318,7 @@ void Check_CompileCode(const RGameData& game, const std::map<std::string, std::s
   DataNew_InstallNames(game);
 
   CCodeCheck check(codeFiles, notes);
+  CheckExtensions(game, check, notes);
   auto each = [](const auto& slots, const char* section, auto&& visit) {
     for (size_t i = 0; i < slots.size(); i++)
       if (slots[i]) visit(std::string(section) + "[" + std::to_string(i) + "]", *slots[i]);

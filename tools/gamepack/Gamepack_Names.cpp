@@ -116,6 +116,8 @@ const std::array<RNameTable, NAMES_SET_COUNT>& Tables() {
     s[NAMES_PRIORITY] = {"priority", false, Counted({"normal", "high", "highest"})};
     s[NAMES_EXPORT_MODE] = {"export mode", false,
                             Counted({"none", "temp_directory", "working_directory", "folder"})};
+    s[NAMES_EXTENSION_FILE_KIND] = {"package file kind", false, Counted({"library", "script", "none", "other"}, 1)};
+    s[NAMES_EXTENSION_TYPE] = {"argument type", false, {{1, "string"}, {2, "real"}}};
     return s;
   }();
   static const std::array<RNameTable, NAMES_SET_COUNT> tables = [] {

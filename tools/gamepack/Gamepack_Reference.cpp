@@ -156,6 +156,9 @@ void Words(std::string& out) {
       {NAMES_FREQUENCY, "Frequencies", "the settings: `\"frequency\"`"},
       {NAMES_PRIORITY, "Priorities", "the settings: `\"priority\"`"},
       {NAMES_EXPORT_MODE, "Export modes", "an included file: `\"export_mode\"`"},
+      {NAMES_EXTENSION_FILE_KIND, "Package file kinds", "a file of an extension package: `\"kind\"`"},
+      {NAMES_EXTENSION_TYPE, "Package argument types",
+       "a package function: the entries of `\"arg_types\"`, and `\"result_type\"`"},
   };
   static_assert(std::size(uses) == NAMES_SET_COUNT);
   for (const RUse& use : uses) {
