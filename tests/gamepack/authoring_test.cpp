@@ -185,7 +185,7 @@ TEST_F(Authoring, ProjectsRoundTripInWords) {
   EXPECT_EQ(project["settings"]["priority"], 7);
   const json& files = project["extensions"][0]["files"];
   EXPECT_EQ(files[0]["kind"], "library");
-  EXPECT_EQ(files[2]["kind"], "script");
+  EXPECT_EQ(files[1]["kind"], "none");
   EXPECT_EQ(files[0]["functions"][0]["result_type"], "string");
   EXPECT_EQ(files[0]["functions"][0]["arg_types"][0], "string");
   EXPECT_EQ(files[0]["functions"][0]["arg_types"][1], 5);

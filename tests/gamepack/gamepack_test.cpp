@@ -431,7 +431,8 @@ TEST_F(Gamepack, ExtensionPackagesBuildFromAProjectAndUnpackBack) {
   // ids the engine cannot use stop the build.
   std::string broken = LoadError(Project(manifest, {{"ext/tools.gml", "#define tools_add\nreturn (;\n"},
                                                     {"ext/tools.so", "x"}}));
-  EXPECT_NE(broken.find("extensions[0].files[0].data (ext/tools.gml): function tools_add: Error in code at line 1"),
+  // The line is the file's, below the function's #define.
+  EXPECT_NE(broken.find("ext/tools.gml:2:9: error: extensions[0].files[0].data: function tools_add: "),
             std::string::npos)
       << broken;
   std::string twice = manifest;

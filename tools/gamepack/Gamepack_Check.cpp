@@ -96,9 +96,10 @@ class CCodeCheck {
 
   // Compiles one program or expression; a name that is no function yet
   // becomes a stand-in function so that the rest of the code is still checked.
-  // `what` names the code within the field when the field holds several.
+  // `what` names the code within the field when the field holds several,
+  // and `firstLine` is the line of the field's file where the code starts.
   void Compile(const std::string& field, const std::string& text, bool expression = false,
-               const std::string& what = {}) {
+               const std::string& what = {}, int32_t firstLine = 1) {
     for (;;) {
       CCode code(text, expression);
       if (code.Compile()) return;
@@ -108,11 +109,12 @@ class CCodeCheck {
       // The compiler counts the line feed after a line's carriage return as
       // the line's first column; an editor does not.
       if (parsed.line > 1 && parsed.column > 1 && LineStartsWithFeed(text, parsed.line)) parsed.column--;
+      if (parsed.line > 0) parsed.line += firstLine - 1;
       const size_t unknown = parsed.message.rfind(kUnknownFunction, 0);
       const std::string name = unknown == 0 ? parsed.message.substr(kUnknownFunction.size()) : std::string();
       if (name.empty() || !m_Stubbed.insert(name).second) return Note(true, field, parsed, what + parsed.message);
       RegisterFunction(name.c_str(), [](CInstance*, CInstance*, int, RValue*, RValue&) {}, -1);
-      Note(false, field, parsed, "'" + name + "' is not a function of the engine yet");
+      Note(false, field, parsed, what + "'" + name + "' is not a function of the engine yet");
     }
   }
 
@@ -303,7 +305,7 @@ void CheckExtensions(const RGameData& game, CCodeCheck& check, std::vector<RProj
         auto section = std::find_if(sections.rbegin(), sections.rend(),
                                     [&f](const RExtensionSection& s) { return s.name == f.externalName; });
         if (section != sections.rend() && !section->text.empty())
-          check.Compile(at + ".data", section->text, false, "function " + f.name + ": ");
+          check.Compile(at + ".data", section->text, false, "function " + f.name + ": ", section->line + 1);
       }
     }
   }
