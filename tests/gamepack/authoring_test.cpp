@@ -316,8 +316,22 @@ TEST_F(Authoring, BundleCopiedElsewherePlays) {
   EXPECT_TRUE(Image_Decode(icon, 4, w, h, pixels, error)) << error;
   EXPECT_EQ(w, 32);  // the ball, the first sprite
   std::ifstream readme(m_Dir / "demo" / "README.txt");
-  EXPECT_NE(std::string(std::istreambuf_iterator<char>(readme), {}).find("apt-get install libsdl2-2.0-0"),
-            std::string::npos);
+  const std::string readmeText(std::istreambuf_iterator<char>(readme), {});
+  EXPECT_NE(readmeText.find("apt-get install libsdl2-2.0-0"), std::string::npos);
+  // Every library the game and the engine link directly comes from a package
+  // the README names (where the system can tell which package that is).
+  const std::string needed = (m_Dir / "needed.txt").string();
+  std::system(("cd " + (m_Dir / "demo").string() +
+               " && for f in demo libvelmora_core.so libvelmora_engine.so; do objdump -p $f | "
+               "awk '/NEEDED/{print $2}'; done | sort -u | while read l; do "
+               "p=$(ldconfig -p | awk -v l=\"$l\" '$1==l{print $NF; exit}'); "
+               "[ -n \"$p\" ] && dpkg -S \"$(readlink -f $p)\" 2>/dev/null | cut -d: -f1; done >" + needed)
+                  .c_str());
+  std::ifstream packages(needed);
+  for (std::string package; std::getline(packages, package);)
+    if (package.find("velmora") == std::string::npos && package.rfind("libc6", 0) != 0 &&
+        package.rfind("libgcc", 0) != 0)
+      EXPECT_NE(readmeText.find(" " + package), std::string::npos) << package << " is not named in the README";
   // A folder in use is refused and left as it was.
   EXPECT_NE(Gamepack("bundle " + demo.string() + " -o " + (m_Dir / "demo").string(), &err), 0);
   EXPECT_TRUE(fs::exists(m_Dir / "demo" / "demo"));

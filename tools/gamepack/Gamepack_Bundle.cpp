@@ -17,7 +17,8 @@ namespace {
 // font and MIDI sound font it uses. README.md lists the same.
 const char kPlayerPackages[] =
     "libsdl2-2.0-0 libsdl2-mixer-2.0-0 timgm6mb-soundfont libepoxy0 libgl1 libgl1-mesa-dri libenet7 libffi8 "
-    "libfreetype6 libfontconfig1 fonts-liberation libpng16-16 libjpeg62-turbo libsqlite3-0 zlib1g libstdc++6";
+    "libfreetype6 libfontconfig1 fonts-liberation libpng16-16 libjpeg62-turbo libsqlite3-0 zlib1g libstdc++6 "
+    "libavcodec59 libavformat59 libavutil57 libswresample4 libswscale6";
 
 // The engine libraries the runner was linked with, in the build tree.
 const char* const kEngineLibraries[] = {VELMORA_CORE_LIBRARY, VELMORA_ENGINE_LIBRARY};
