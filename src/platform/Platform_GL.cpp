@@ -1,8 +1,17 @@
 // The drawing device on OpenGL 3.3 core. The back buffer is an off-screen
-// framebuffer with its top row at y = 0 so that back-buffer pixel rows and GL
-// rows agree; presenting blits it upside down into the window. (In this
-// orientation Mesa's fill rule includes pixels whose centres lie on an upper
-// edge, as the engine's images expect.)
+// framebuffer of the drawing size with its top row at y = 0 so that
+// back-buffer pixel rows and GL rows agree; presenting blits it upside down
+// into the window. (In this orientation Mesa's fill rule includes pixels whose
+// centres lie on an upper edge, as the engine's images expect.)
+//
+// While the region fills the window at its own size, the back buffer is the
+// window's framebuffer itself and presenting only swaps: the copy of every
+// frame is gone. Drawing there turns the clip space upside down
+// (GL_UPPER_LEFT), which keeps the rows top first and, as a probe at device
+// creation confirms, the same pixels; the probe also confirms that a swap
+// keeps the back buffer, which games that never clear rely on. Where either
+// fails, or the region is scaled, or a depth buffer is needed, the
+// off-screen framebuffer serves.
 
 #include <dlfcn.h>
 #include <link.h>
@@ -172,6 +181,14 @@ struct RDevice {
   SDL_GLContext context = nullptr;
   GLuint framebuffer = 0, colour = 0;
   int32_t back_width = 0, back_height = 0;
+  // The back buffer lives in the window's framebuffer (rows bottom first,
+  // window_height of them) instead of `colour`; window_ok: the probe found
+  // that it can.
+  bool in_window = false, window_ok = false;
+  int32_t window_height = 0;
+  // The viewport as set, top-left origin; GL gets it turned for the target.
+  int32_t viewport[4] = {0, 0, 1, 1};
+  bool upper_left = false;  // the clip space origin set now
   GLuint programs[2] = {0, 0};  // texture only, texture x colour
   GLuint vao = 0, vbo = 0, ibo = 0, sampler = 0, white = 0;
   GLsizeiptr vbo_offset = 0;  // where the next upload goes
