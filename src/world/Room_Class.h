@@ -101,6 +101,9 @@ class CRoom {
   CInstance* CreateInstance(int32_t id, int32_t object, double x, double y);
   // Appends an instance the room then owns.
   CInstance* AdoptInstance(CInstance* inst);
+  // Appends an instance the room then owns to the deactivated array, as it
+  // was when its room was saved; the lists are the caller's to rebuild.
+  void AdoptDeactivated(CInstance* inst) { m_Deactivated.push_back(inst); }
   // Frees the instances marked destroyed, keeping the others' order.
   void RemoveDestroyed();
   // Moves instances between the active and deactivated arrays as their
