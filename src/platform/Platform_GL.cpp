@@ -1044,6 +1044,25 @@ void ApplyTargetGeometry() {
   }
 }
 
+// Whether the window's framebuffer, just swapped, still holds the frame the
+// back buffer has, all of it: a drawing surface smaller than the window, or a
+// swap that does not keep the frame, shows at its far corners, which must
+// read back as the same pixels. Asked once, as the back buffer moves into
+// the window.
+bool WindowHolds(int32_t width, int32_t height) {
+  const int32_t corners[3][2] = {{width - 1, height - 1}, {width - 1, 0}, {0, height - 1}};
+  for (const auto& corner : corners) {
+    uint32_t expected = 0;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, g_Dev.framebuffer);
+    glReadPixels(corner[0], corner[1], 1, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &expected);
+    uint32_t seen = ~expected;  // what a pixel that is not there leaves
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadPixels(corner[0], height - 1 - corner[1], 1, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &seen);
+    if (seen != expected) return false;
+  }
+  return true;
+}
+
 // Moves the back buffer out of the window into its own framebuffer, for
 // what the window cannot hold (a depth buffer, a picture, pixels beyond it).
 void LeaveWindow() {
@@ -1203,10 +1222,11 @@ void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t des
   glBlitFramebuffer(0, 0, source_width, source_height, dest_x, window_height - dest_y, dest_x + dest_width,
                     window_height - dest_y - dest_height, GL_COLOR_BUFFER_BIT, smooth ? GL_LINEAR : GL_NEAREST);
   SDL_GL_SwapWindow(PlatformWindow_Handle());
-  // The swap kept the frame in the window's back buffer (the probe saw to
-  // that): from here on it is the back buffer.
+  // Where the swap kept the whole frame in the window's back buffer, that is
+  // the back buffer from here on; where not, it never will be on this device.
   if (fits) {
-    g_Dev.in_window = true;
+    g_Dev.window_ok = WindowHolds(window_width, window_height);
+    g_Dev.in_window = g_Dev.window_ok;
     g_Dev.window_width = window_width;
     g_Dev.window_height = window_height;
   }

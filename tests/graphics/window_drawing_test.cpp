@@ -45,6 +45,11 @@ bool Same(const CBitmap32& a, const CBitmap32& b) { return a.width == b.width &&
 }  // namespace
 
 TEST_F(GraphicsTest, WindowHoldsTheBackBufferWithTheSamePixels) {
+  // A window made at its size: headless displays do not grow the surface.
+  D3D_ReleaseDevice();
+  PlatformWindow_Destroy();
+  ASSERT_TRUE(PlatformWindow_Create(kWidth, kHeight));
+  ASSERT_TRUE(D3D_CreateDevice(640, 480, false));
   Window_SetRegionScale(1, true);
   Window_SetRegionForRoom(kWidth, kHeight);
   const int32_t texture = Checker();
@@ -89,10 +94,10 @@ TEST_F(GraphicsTest, WindowHoldsTheBackBufferWithTheSamePixels) {
   ASSERT_TRUE(PlatformGL_DrawsInWindow());
 
   // So are pixels beyond the window, which the back buffer has.
-  CBitmap32 wide;
-  ASSERT_TRUE(D3D_GrabScreen(0, 0, kWidth + 8, kHeight, wide));
+  uint32_t row[8];
+  ASSERT_TRUE(PlatformGL_ReadPixels(kWidth - 4, 5, 8, 1, row));
   EXPECT_FALSE(PlatformGL_DrawsInWindow());
-  EXPECT_EQ(wide.Pixel(kWidth - 1, 5), copied.Pixel(kWidth - 1, 5));
+  for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(row[x] | 0xFF000000u, copied.Pixel(kWidth - 4 + x, 5));
 
   // A scaled region is copied to the window again.
   D3D_Present();
