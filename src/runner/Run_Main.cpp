@@ -23,6 +23,7 @@
 #include "runner/Runner_Splash.h"
 #include "world/Run_Global.h"
 #include "runner/Runner_Form.h"
+#include "runner/Runner_Reset.h"
 #include "step/IO_Main.h"
 #include "step/Run_Step.h"
 #include "variables/Function_Math.h"
@@ -236,9 +237,7 @@ void Run_SetLibraryInitCode(std::vector<std::string> code) { g_LibraryInitCode =
 
 void StartGame() {
   BuildEventLists();
-  ResetGlobals();
-  Global_ResetForStart();
-  Random_Randomize();
+  Runner_ResetGame();
   for (const std::string& text : g_LibraryInitCode) {
     if (text.empty()) continue;
     RunWithTemporaryInstance(text, "COMPILATION ERROR in library initialization code", true);
@@ -253,6 +252,13 @@ void StartGame() {
   FreeCarried();
   const std::vector<int32_t>& order = Room_Order();
   GotoRoom(order.empty() ? 0 : order.front(), true);
+}
+
+void Run_Reset() {
+  Room_SetCurrent(-1, nullptr);
+  Room_RuntimeCopies().clear();
+  FreeCarried();
+  g_LibraryInitCode.clear();
 }
 
 void EndGame() {

@@ -35,6 +35,9 @@ void Run_SetLibraryInitCode(std::vector<std::string> code);
 
 void StartGame();
 void EndGame();
+// Drops the game without running its events: no current room, no room
+// copies, no carried instances, no library initialisation code.
+void Run_Reset();
 // Leaves the current room and enters another.
 void ChangeRoom(int32_t index);
 void LeaveRoom(bool game_ending);

@@ -52,6 +52,8 @@ constexpr int32_t ROOM_LAYERS = 8;
 constexpr int32_t ROOM_VIEWS = 8;
 
 // The last tile id handed out; tiles added at run time count on from it.
+// Starts at TILE_ID_BASE.
+constexpr int32_t TILE_ID_BASE = 10000000;
 extern int32_t Tile_LastId;
 
 class CRoom {
