@@ -1,16 +1,16 @@
 // The drawing device on OpenGL 3.3 core. The back buffer is an off-screen
-// framebuffer of the drawing size with its top row at y = 0 so that
-// back-buffer pixel rows and GL rows agree; presenting blits it upside down
-// into the window. (In this orientation Mesa's fill rule includes pixels whose
-// centres lie on an upper edge, as the engine's images expect.)
+// framebuffer with its top row at y = 0 so that back-buffer pixel rows and GL
+// rows agree; presenting blits it upside down into the window. (In this
+// orientation Mesa's fill rule includes pixels whose centres lie on an upper
+// edge, as the engine's images expect.)
 //
 // While the region fills the window at its own size, the back buffer is the
 // window's framebuffer itself and presenting only swaps: the copy of every
 // frame is gone. Drawing there turns the clip space upside down
 // (GL_UPPER_LEFT), which keeps the rows top first and, as a probe at device
-// creation confirms, the same pixels; the probe also confirms that a swap
-// keeps the back buffer, which games that never clear rely on. Where either
-// fails, or the region is scaled, or a depth buffer is needed, the
+// creation confirms, the same pixels; the first frame moved there confirms
+// that a swap keeps all of it, which games that never clear rely on. Where
+// either fails, or the region is scaled, or a depth buffer is needed, the
 // off-screen framebuffer serves.
 
 #include <dlfcn.h>
