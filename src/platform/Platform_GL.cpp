@@ -31,6 +31,9 @@ namespace {
 
 constexpr int32_t kBatchQuads = 16384;  // 65536 vertices: 16-bit indices suffice
 constexpr int32_t kMaxPrimitiveVertices = kBatchQuads * 4;
+// Frames at one window size that may fail to move the back buffer into the
+// window before it stays out.
+constexpr int32_t kWindowTries = 3;
 
 const char* const kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 a_position;
@@ -186,6 +189,7 @@ struct RDevice {
   // the probe found that it can.
   bool in_window = false, window_ok = false;
   int32_t window_width = 0, window_height = 0;
+  int32_t window_failures = 0;  // frames at this size the window lost in the swap
   // The viewport as set, top-left origin; GL gets it turned for the target.
   int32_t viewport[4] = {0, 0, 1, 1};
   bool upper_left = false;  // the clip space origin set now
@@ -1223,12 +1227,16 @@ void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t des
                     window_height - dest_y - dest_height, GL_COLOR_BUFFER_BIT, smooth ? GL_LINEAR : GL_NEAREST);
   SDL_GL_SwapWindow(PlatformWindow_Handle());
   // Where the swap kept the whole frame in the window's back buffer, that is
-  // the back buffer from here on; where not, it never will be on this device.
+  // the back buffer from here on. A window just resized may have lost it in
+  // the swap: a few frames at each size are tried before giving up.
   if (fits) {
-    g_Dev.window_ok = WindowHolds(window_width, window_height);
-    g_Dev.in_window = g_Dev.window_ok;
+    if (window_width != g_Dev.window_width || window_height != g_Dev.window_height) g_Dev.window_failures = 0;
     g_Dev.window_width = window_width;
     g_Dev.window_height = window_height;
+    if (g_Dev.window_failures < kWindowTries) {
+      g_Dev.in_window = WindowHolds(window_width, window_height);
+      if (!g_Dev.in_window) ++g_Dev.window_failures;
+    }
   }
   glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
   ApplyTargetGeometry();
