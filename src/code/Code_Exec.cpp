@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "code/Code_Error.h"
@@ -59,11 +60,14 @@ struct XNode {
   int32_t owner = 0;     // owner code when `fixed_owner`
   int32_t op = 0;        // operator of a compound assignment (0 plain)
   int32_t count = 0;     // number of index or argument children
+  int32_t slot = -1;     // the local slot of a variable that may be local
   bool fixed_owner = false;
+  bool lends = false;     // a call whose built-in may borrow its arguments
   int32_t argument = -1;  // the argument slot an `argumentN` node reads
-  mutable int32_t hint = 0;  // where a local was found last (FindVariable)
+  mutable int32_t hint = 0;  // where an instance's or global variable was found last
   BuiltinCallback callback = nullptr;
   BuiltinGetter getter = nullptr;  // a built-in variable's
+  XFn call = nullptr;              // what a call statement runs
   CCode* script = nullptr;         // a called script's code, once compiled
   const XNode* kid[4] = {};
   std::vector<const XNode*> list;  // statements, arguments, switch body, declared ids
@@ -73,43 +77,97 @@ struct XNode {
 struct CExecForm final : CCodeExecForm {
   std::deque<XNode> nodes;  // stable addresses
   const XNode* root = nullptr;
+  int32_t locals = 0;  // local slots its variables use
 };
 
-// Local stores are reused across executions, one per nesting level, so a
-// script call allocates nothing once its level has been used.
-std::vector<std::unique_ptr<CVariableList>> g_LocalPool;
+// The local variables of one execution live in slots numbered when the code
+// is prepared: every variable node that can name a local (declared with var,
+// owned by `local`, or with an owner computed at run time) has the slot of
+// its id. A slot whose value has this kind holds no variable yet; it fails
+// every check of a real or a string, so only the paths that look for a
+// missing local see it.
+constexpr int32_t kNoLocal = -1;
+
+// Slot arrays are reused across executions, one per nesting level, so a
+// script call allocates nothing once its level has been used. Between uses
+// every slot is empty.
+std::vector<std::unique_ptr<std::vector<RVariable>>> g_LocalPool;
 size_t g_LocalDepth = 0;
 
-// One execution: the instances, the code for error messages and the local
-// store, taken from the pool at the first write to a local.
+// The slots of a nesting level, made to hold at least `count`.
+[[gnu::noinline]] RVariable* GrowLocalPool(size_t depth, int32_t count) {
+  while (g_LocalPool.size() <= depth) g_LocalPool.push_back(std::make_unique<std::vector<RVariable>>());
+  std::vector<RVariable>& pool = *g_LocalPool[depth];
+  size_t was = pool.size();
+  if (was < static_cast<size_t>(count)) pool.resize(static_cast<size_t>(count));
+  for (size_t i = was; i < pool.size(); i++) pool[i].value.kind = kNoLocal;
+  return pool.data();
+}
+
+// Empties a used slot; a large text's memory is handed back.
+void ClearLocal(RVariable& var) {
+  var.value.kind = kNoLocal;
+  var.value.real = 0;
+  if (var.value.str.capacity() > 4096) std::string().swap(var.value.str);
+  else var.value.str.clear();
+  var.rows.clear();
+}
+
+// One execution: the instances, the code for error messages, the local
+// slots, and the code's result value with what it may still owe.
 struct XContext {
   CInstance* self;
   CInstance* other;
   const CCode* code;
-  CVariableList* locals = nullptr;
+  RVariable* locals = nullptr;
+  int32_t local_count;
   size_t depth;
+  // The code's result value. After a compound assignment to a plain local
+  // (`s += t`, `n += 1`) the result is owed rather than copied: `owed` is
+  // the local's slot, whose value the result must take before anything
+  // else writes the result or changes the slot (Settle, PayResult).
+  // Building a long text piece by piece then costs no copy per piece.
+  RValue* result = nullptr;
+  int32_t owed = -1;
 
-  XContext(CInstance* s, CInstance* o, const CCode* c) : self(s), other(o), code(c), depth(g_LocalDepth++) {}
+  XContext(CInstance* s, CInstance* o, const CCode* c, int32_t count)
+      : self(s), other(o), code(c), local_count(count), depth(g_LocalDepth++) {
+    if (count == 0) return;
+    if (depth < g_LocalPool.size() && g_LocalPool[depth]->size() >= static_cast<size_t>(count)) {
+      locals = g_LocalPool[depth]->data();
+    } else {
+      locals = GrowLocalPool(depth, count);
+    }
+  }
   ~XContext() {
-    if (locals) locals->Clear();
+    for (int32_t i = 0; i < local_count; i++)
+      if (locals[i].value.kind != kNoLocal) ClearLocal(locals[i]);
     --g_LocalDepth;
   }
   XContext(const XContext&) = delete;
   XContext& operator=(const XContext&) = delete;
-
-  CVariableList& Locals() {
-    if (!locals) {
-      while (g_LocalPool.size() <= depth) g_LocalPool.push_back(std::make_unique<CVariableList>());
-      locals = g_LocalPool[depth].get();
-    }
-    return *locals;
-  }
 };
+
+// Pays an owed result: called by everything that writes the result value or
+// a local slot other than by appending text.
+[[gnu::noinline]] void PayResult(XContext& cx) {
+  const RValue& v = cx.locals[cx.owed].value;
+  cx.result->kind = v.kind;
+  cx.result->real = v.real;
+  cx.result->str = v.str;
+  cx.owed = -1;
+}
+
+inline void Settle(XContext& cx) {
+  if (cx.owed >= 0) PayResult(cx);
+}
 
 RValue g_BaseArguments[MAX_ARGUMENTS];
 // The argument slots of the running script: a call points this at its frame.
 RValue* g_Arguments = g_BaseArguments;
 ExtensionCaller g_ExtensionCaller = nullptr;
+// Codes prepared while set take none of the fast paths (Exec_UsePlainWalker).
+bool g_PlainWalker = false;
 
 int Fail(const XContext& cx, int32_t position, std::string_view message) {
   RecordError(*cx.code, position, message);
@@ -176,9 +234,7 @@ int EvalConstant(const XNode& n, XContext& cx, RValue& out);
 inline const RValue* Peek(const XNode& e, XContext& cx) {
   if (e.fn == EvalConstant) return &e.value;
   if (e.argument >= 0) return &g_Arguments[e.argument];
-  if (e.fn == EvalLocal && cx.locals) {
-    if (const RVariable* var = cx.locals->FindVariable(e.id, e.hint)) return &var->value;
-  }
+  if (e.fn == EvalLocal && cx.locals[e.slot].value.kind != kNoLocal) return &cx.locals[e.slot].value;
   return nullptr;
 }
 
@@ -240,15 +296,24 @@ inline bool CopyFound(const RValue* found, RValue& out) {
   return true;
 }
 
-// A local's element, or null; the variable node keeps the hint.
+// A local's variable, or null when nothing wrote it yet.
+inline RVariable* FindLocalVariable(const XNode& var, XContext& cx) {
+  RVariable& v = cx.locals[var.slot];
+  return v.value.kind == kNoLocal ? nullptr : &v;
+}
+
+// A local's element, or null.
 inline const RValue* FindLocal(const XNode& var, XContext& cx, int32_t index) {
-  if (!cx.locals) return nullptr;
-  const RVariable* v = cx.locals->FindVariable(var.id, var.hint);
+  const RVariable* v = FindLocalVariable(var, cx);
   return v ? CVariableList::Element(*v, index) : nullptr;
 }
 
+// A local's element to write, the local made (real 0) and grown as needed.
 inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
-  return CVariableList::GrowTo(cx.Locals().Variable(var.id, var.hint), index);
+  if (cx.owed == var.slot) PayResult(cx);
+  RVariable& v = cx.locals[var.slot];
+  if (v.value.kind == kNoLocal) v.value.kind = VALUE_REAL;
+  return CVariableList::GrowTo(v, index);
 }
 
 // An instance's own variables are read and written in its store in place,
@@ -332,6 +397,12 @@ int EvalUserVariable(const XNode& n, XContext& cx, RValue& out) {
 
 // A built-in variable of self or other without index (owner none, self or
 // other): its getter, looked up once.
+// argument0 .. argument15: the slot itself.
+int EvalArgument(const XNode& n, XContext& cx, RValue& out) {
+  CopyValue(out, g_Arguments[n.argument]);
+  return EXEC_OK;
+}
+
 int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
   CInstance* inst = n.owner == OWNER_OTHER ? cx.other : cx.self;
   if (n.getter(inst, 0, out)) return EXEC_OK;
@@ -351,12 +422,30 @@ inline bool Integers(double l, double r, double limit) {
          r == static_cast<double>(static_cast<int64_t>(r));
 }
 
-// Sums below 2^63 and products below 2^62 are exact in a 64-bit mantissa.
-// A quotient of integers below 2^31 lies at least 2^-31 of itself away from
-// the next integer, far more than a double's rounding, so its truncation is
-// the integer quotient in either type.
+// When the exact result of an operation on two doubles fits the 64-bit
+// mantissa of the extended type, the extended unit computes it exactly and
+// storing it rounds once: exactly what one plain double operation does.
+// Integers below 2^62 add and subtract exactly in it; two integers whose
+// double product stays below 2^63 multiply exactly in it (the exact product
+// is an integer below 2^64). For div and mod see IntegerQuotient.
 constexpr double kExactSum = 4611686018427387904.0;  // 2^62
-constexpr double kExactSmall = 2147483648.0;         // 2^31
+constexpr double kExactProduct = 9223372036854775808.0;  // 2^63
+constexpr double kExactDividend = 4503599627370496.0;  // 2^52
+
+// The truncated quotient of two integers, the dividend below 2^52: a true
+// quotient that is no integer lies at least 1/|r| below the next integer,
+// while rounding it to a double moves it by less than half of that, so
+// truncating the double quotient (or the extended one) gives the integer
+// quotient. False when it is beyond the 32 bits div and mod take, which
+// the extended path turns into the fault.
+// Taken through an int32, as the extended path does, a quotient of zero
+// is +0 whatever the signs.
+inline bool IntegerQuotient(double l, double r, double& q) {
+  q = std::trunc(l / r);
+  if (!(q >= -2147483648.0 && q <= 2147483647.0)) return false;
+  q = static_cast<double>(static_cast<int32_t>(q));
+  return true;
+}
 
 // The extended arithmetic, out of line: kept out of the fast paths, whose
 // frames it would otherwise widen.
@@ -375,14 +464,18 @@ inline bool RealOperation(double& l, double r) {
       return true;
     }
   } else if constexpr (Op == OP_MULTIPLY) {
-    if (Integers(l, r, kExactSmall)) {
-      l = l * r;
-      return true;
+    if (Integers(l, r, kExactSum)) {
+      double p = l * r;
+      if (std::fabs(p) < kExactProduct) {
+        l = p;
+        return true;
+      }
     }
   } else if constexpr (Op == OP_DIV || Op == OP_MOD) {
     // A zero left operand of mod keeps the sign rules of the extended formula.
-    if (r != 0 && (Op == OP_DIV || l != 0) && Integers(l, r, kExactSmall)) {
-      double q = static_cast<double>(static_cast<int32_t>(l / r));
+    double q;
+    if (r != 0 && (Op == OP_DIV || l != 0) && Integers(l, r, kExactDividend) && IntegerQuotient(l, r, q)) {
+      // |q * r| <= |l| < 2^52: the product and the difference are exact.
       l = Op == OP_DIV ? q : l - q * r;
       return true;
     }
@@ -465,11 +558,9 @@ bool NumArgument(const XNode& n, XContext& cx, double& out) {
 }
 
 [[gnu::always_inline]] inline bool ReadLocalReal(const XNode& n, XContext& cx, double& out) {
-  if (!cx.locals) return false;
-  const RVariable* var = cx.locals->FindVariable(n.id, n.hint);
-  if (!var || !PlainReal(var->value)) return false;
-  out = var->value.real;
-  return true;
+  const RValue& v = cx.locals[n.slot].value;  // an empty slot is no real
+  out = v.real;
+  return PlainReal(v);
 }
 
 bool NumLocal(const XNode& n, XContext& cx, double& out) { return ReadLocalReal(n, cx, out); }
@@ -516,6 +607,32 @@ bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
   return NumOf(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
 }
 
+// The same with an integer constant below 2^31 (not zero for div and mod)
+// on the right: only the left operand is checked for the integer paths of
+// RealOperation, with the same bounds; anything else takes RealOperation.
+template <int32_t Op>
+bool NumBinaryInteger(const XNode& n, XContext& cx, double& out) {
+  if (!NumOf(*n.kid[0], cx, out)) return false;
+  const double l = out, r = n.kid[1]->value.real;
+  if constexpr (Op == OP_PLUS || Op == OP_MINUS || Op == OP_MULTIPLY) {
+    if (std::fabs(l) < kExactSum && l == static_cast<double>(static_cast<int64_t>(l))) {
+      double v = Op == OP_PLUS ? l + r : Op == OP_MINUS ? l - r : l * r;
+      if (Op != OP_MULTIPLY || std::fabs(v) < kExactProduct) {
+        out = v;
+        return true;
+      }
+    }
+  } else if constexpr (Op == OP_DIV || Op == OP_MOD) {
+    double q;
+    if ((Op == OP_DIV || l != 0) && std::fabs(l) < kExactDividend && l == static_cast<double>(static_cast<int64_t>(l)) &&
+        IntegerQuotient(l, r, q)) {
+      out = Op == OP_DIV ? q : l - q * r;
+      return true;
+    }
+  }
+  return RealOperation<Op>(out, r);
+}
+
 bool NumNegate(const XNode& n, XContext& cx, double& out) {
   if (!NumOf(*n.kid[0], cx, out)) return false;
   out = -out;
@@ -543,8 +660,15 @@ size_t g_FrameDepth = 0;
 uint64_t g_ArgumentWrites = 0;
 
 int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
-  for (int32_t i = 0; i < n.count; i++)
-    if (int st = Run(*n.list[i], cx, args[i])) return st;
+  for (int32_t i = 0; i < n.count; i++) {
+    const XNode& e = *n.list[i];
+    double v;
+    if (e.num && NumOf(e, cx, v)) {
+      SetPlainReal(args[i], v);
+      continue;
+    }
+    if (int st = Run(e, cx, args[i])) return st;
+  }
   return EXEC_OK;
 }
 
@@ -556,6 +680,59 @@ int EvalBuiltinCall(const XNode& n, XContext& cx, RValue& out) {
   n.callback(cx.self, cx.other, n.count, args.Slots(), result);
   out = std::move(result);
   return EXEC_OK;
+}
+
+// A call to a built-in that only reads its arguments: the texts of
+// constants, argument variables and plain locals are lent to it (moved into
+// the argument slot for the call and back afterwards) instead of copied, so
+// taking a piece of a long text costs no more than the piece. A value lent
+// twice is copied from its first slot. The loan is returned also when a
+// fault passes through the call.
+struct XLoan {
+  RValue* args;
+  RValue* owners[MAX_ARGUMENTS] = {};
+  int32_t count = 0;
+  ~XLoan() {
+    for (int32_t i = 0; i < count; i++)
+      if (owners[i]) owners[i]->str.swap(args[i].str);
+  }
+};
+
+int EvalLendingCall(const XNode& n, XContext& cx, RValue& out) {
+  if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
+  CExecFrame frame;
+  RValue result;
+  {
+    XLoan loan{frame.Slots()};
+    for (int32_t i = 0; i < n.count; i++, loan.count++) {
+      RValue& arg = loan.args[i];
+      const RValue* v = Peek(*n.list[i], cx);
+      if (!v || v->kind != VALUE_STRING) {
+        if (int st = Run(*n.list[i], cx, arg)) return st;
+        continue;
+      }
+      arg.kind = VALUE_STRING;
+      arg.real = v->real;
+      int32_t first = 0;
+      while (first < i && loan.owners[first] != v) first++;
+      if (first < i) {
+        arg.str = loan.args[first].str;
+      } else {
+        loan.owners[i] = const_cast<RValue*>(v);
+        arg.str.swap(loan.owners[i]->str);
+      }
+    }
+    frame.Seal(n.count);
+    n.callback(cx.self, cx.other, n.count, loan.args, result);
+  }
+  out = std::move(result);
+  return EXEC_OK;
+}
+
+// A call as a statement: its value becomes the code's result.
+int ExecCall(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  return n.call(n, cx, result);
 }
 
 int EvalScriptCall(const XNode& n, XContext& cx, RValue& out) {
@@ -611,6 +788,7 @@ CombineFn CombinerOf(int32_t op) {
 // the current value combined with it; the value becomes the code's result and
 // is stored.
 int ExecAssign(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
   const XNode& var = *n.kid[0];
   XRef ref;
   if (int st = Resolve(var, cx, ref)) return st;
@@ -629,26 +807,40 @@ int ExecAssign(const XNode& n, XContext& cx, RValue& result) {
   return EXEC_OK;
 }
 
+// Text appended to a local's text grows in place (the string's own
+// geometric growth makes building a text piece by piece linear). As a
+// statement of the code itself the result is owed instead of copied; in the
+// head of a for loop it is copied to the loop's holder.
+[[gnu::noinline]] void AppendLocal(const XNode& var, XContext& cx, RValue& result, RValue& slot, const RValue& value) {
+  if (&result == cx.result) {
+    if (cx.owed != var.slot) Settle(cx);
+    slot.str += value.str;
+    cx.owed = var.slot;
+    return;
+  }
+  Settle(cx);
+  slot.str += value.str;
+  CopyValue(result, slot);
+}
+
 // Compound assignment to a plain local: combined in place in its slot.
 template <int32_t Op>
 int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& value) {
   const XNode& var = *n.kid[0];
-  RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
+  RVariable* found = FindLocalVariable(var, cx);
   RValue* slot = found ? &found->value : nullptr;
   if (slot && slot->kind == VALUE_REAL && value.kind == VALUE_REAL) {
     double r = slot->real;
     if (RealOperation<Op>(r, value.real)) {
+      Settle(cx);
       slot->real = r;
       CopyValue(result, *slot);
       return EXEC_OK;
     }
   }
   if constexpr (Op == OP_PLUS) {
-    // Text built up piece by piece grows in place instead of being copied
-    // out and back for every piece.
     if (slot && slot->kind == VALUE_STRING && value.kind == VALUE_STRING) {
-      slot->str += value.str;
-      CopyValue(result, *slot);
+      AppendLocal(var, cx, result, *slot, value);
       return EXEC_OK;
     }
   }
@@ -659,6 +851,7 @@ int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& val
     CopyValue(current, *slot);
   }
   if (!Apply<Op>(cx, n.position, current, value)) return EXEC_ERROR;
+  Settle(cx);
   CopyValue(result, current);
   CopyValue(LocalSlot(var, cx, 0), current);
   return EXEC_OK;
@@ -682,23 +875,27 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   double v = 0;
   bool numeric = rhs.num && NumOf(rhs, cx, v);
   if (numeric) {
-    const XNode& var = *n.kid[0];
-    RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
-    if (found && found->value.kind == VALUE_REAL) {
-      double r = found->value.real;
-      if (RealOperation<Op>(r, v)) {
-        found->value.real = r;
-        CopyValue(result, found->value);
-        return EXEC_OK;
+    const int32_t k = n.kid[0]->slot;
+    RValue& slot = cx.locals[k].value;
+    double r = slot.real;
+    if (slot.kind == VALUE_REAL && RealOperation<Op>(r, v)) {
+      slot.real = r;
+      if (&result != cx.result) {
+        Settle(cx);
+        CopyValue(result, slot);
+      } else if (cx.owed != k) {
+        Settle(cx);
+        cx.owed = k;
       }
+      return EXEC_OK;
     }
   }
   return AssignLocalValue<Op>(n, cx, result, numeric, v);
 }
 
-// Plain assignment to a plain local. A peeked value goes to the result
-// first and from there to the slot: adding the local may move it.
+// Plain assignment to a plain local.
 int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
   const XNode& rhs = *n.kid[1];
   double v;
   if (rhs.num && NumOf(rhs, cx, v)) {
@@ -739,6 +936,7 @@ inline int Truth(double v, bool strict) { return (strict ? v > 0.5 : IsTrue(v)) 
 
 // Plain assignment to an element of a local array (fixed owner local).
 int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
   const XNode& var = *n.kid[0];
   XRef ref;
   int64_t single;
@@ -804,11 +1002,12 @@ int CountedStep(const XNode& n, XContext& cx, RValue& head) {
   const XNode& step = *n.kid[2];
   const XNode& counter = *step.kid[0];
   double by, limit;
-  RVariable* found = cx.locals ? cx.locals->FindVariable(counter.id, counter.hint) : nullptr;
-  if (found && PlainReal(found->value) && NumOf(*step.kid[1], cx, by)) {
-    double i = found->value.real;
+  RValue& slot = cx.locals[counter.slot].value;
+  if (PlainReal(slot) && NumOf(*step.kid[1], cx, by)) {
+    double i = slot.real;
     if (RealOperation<OP_PLUS>(i, by)) {
-      found->value.real = i;
+      if (cx.owed == counter.slot) PayResult(cx);
+      slot.real = i;
       if (NumOf(*n.kid[1]->kid[1], cx, limit)) return i < limit ? 1 : 0;
       return Condition(*n.kid[1], cx, kForMessage);
     }
@@ -853,6 +1052,17 @@ int ExecJump(const XNode& n, XContext& cx, RValue& result) {
 }
 
 int ExecReturn(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  const XNode& e = *n.kid[0];
+  double v;
+  if (e.num && NumOf(e, cx, v)) {
+    SetPlainReal(result, v);
+    return EXEC_EXIT;
+  }
+  if (const RValue* value = Peek(e, cx)) {
+    CopyValue(result, *value);
+    return EXEC_EXIT;
+  }
   if (int st = Run(*n.kid[0], cx, result)) return st;
   return EXEC_EXIT;
 }
@@ -974,7 +1184,22 @@ XFn BinaryFn(int32_t op) {
 #undef VELMORA_BINARY
 }
 
-XNum NumBinaryFn(int32_t op, bool constant_right) {
+// Whether a constant is an integer below 2^31, and not zero.
+bool SmallInteger(const XNode& e) {
+  double v = e.value.real;
+  return e.num == NumConstant && v != 0 && std::fabs(v) < 2147483648.0 && v == std::trunc(v);
+}
+
+XNum NumBinaryFn(int32_t op, const XNode& right) {
+  switch (op) {
+    case OP_PLUS: if (SmallInteger(right)) return NumBinaryInteger<OP_PLUS>; break;
+    case OP_MINUS: if (SmallInteger(right)) return NumBinaryInteger<OP_MINUS>; break;
+    case OP_MULTIPLY: if (SmallInteger(right)) return NumBinaryInteger<OP_MULTIPLY>; break;
+    case OP_DIV: if (SmallInteger(right)) return NumBinaryInteger<OP_DIV>; break;
+    case OP_MOD: if (SmallInteger(right)) return NumBinaryInteger<OP_MOD>; break;
+    default: break;
+  }
+  const bool constant_right = right.num == NumConstant;
 #define VELMORA_NUM(OP) \
   case OP: return constant_right ? NumBinaryConstant<OP> : NumBinary<OP>;
   switch (op) {
@@ -1043,7 +1268,11 @@ class CPreparer {
         n.fn = ExecBlock;
         for (const RToken& c : t.children) n.list.push_back(Statement(c));
         break;
-      case NODE_CALL: Call(t, n); break;
+      case NODE_CALL:
+        Call(t, n);
+        n.call = n.fn;
+        n.fn = ExecCall;
+        break;
       case NODE_ASSIGN: Assignment(t, n); break;
       case NODE_IF:
         n.fn = ExecIf;
@@ -1055,7 +1284,7 @@ class CPreparer {
       case NODE_DO: Kids(n, ExecDo, t, {true, false}); break;
       case NODE_FOR:
         Kids(n, ExecFor<false>, t, {true, false, true, true});
-        if (Counted(*n.kid[1], *n.kid[2])) n.fn = ExecFor<true>;
+        if (!g_PlainWalker && Counted(*n.kid[1], *n.kid[2])) n.fn = ExecFor<true>;
         break;
       case NODE_REPEAT: Kids(n, ExecRepeat, t, {false, true}); break;
       case NODE_WITH: Kids(n, ExecWith, t, {false, true}); break;
@@ -1087,7 +1316,7 @@ class CPreparer {
     switch (t.kind) {
       case NODE_CONSTANT:
         n.fn = EvalConstant;
-        if (PlainReal(n.value)) n.num = NumConstant;
+        if (!g_PlainWalker && PlainReal(n.value)) n.num = NumConstant;
         break;
       case NODE_CALL: Call(t, n); break;
       case NODE_VARIABLE:
@@ -1101,8 +1330,8 @@ class CPreparer {
       case NODE_BINARY:
         n.kid[0] = Expression(t.children[0]);
         n.kid[1] = Expression(t.children[1]);
-        n.fn = BinaryFn(t.id);
-        if (n.kid[0]->num && n.kid[1]->num) n.num = NumBinaryFn(t.id, n.kid[1]->num == NumConstant);
+        n.fn = g_PlainWalker ? EvalBinaryOther : BinaryFn(t.id);
+        if (n.kid[0]->num && n.kid[1]->num) n.num = NumBinaryFn(t.id, *n.kid[1]);
         break;
       default: n.fn = EvalNotExpression; break;
     }
@@ -1155,8 +1384,9 @@ class CPreparer {
       CScript* script = Script_Get(t.id - SCRIPT_ID_BASE);
       if (script && script->Code() && script->Code()->IsCompiled()) n.script = script->Code();
     } else {
-      n.fn = EvalBuiltinCall;
       n.callback = Function_Callback(t.id);
+      n.lends = !g_PlainWalker && Function_ReadsOnly(t.id);
+      n.fn = n.lends ? EvalLendingCall : EvalBuiltinCall;
     }
   }
 
@@ -1178,6 +1408,8 @@ class CPreparer {
       n.count = static_cast<int32_t>(t.children.size()) - 1;
       for (int32_t i = 0; i < n.count; i++) n.kid[1 + i] = Expression(t.children[1 + i]);
     }
+    if (!n.fixed_owner || n.owner == OWNER_LOCAL) n.slot = LocalSlotOf(n.id);
+    if (g_PlainWalker) return;
     if (n.fixed_owner && n.owner == OWNER_LOCAL && n.count > 0 && n.kid[1]->num && (n.count == 1 || n.kid[2]->num))
       n.num = NumLocalElement;
     if (n.count != 0 || !n.fixed_owner) return;
@@ -1194,6 +1426,7 @@ class CPreparer {
       for (int32_t k = 0; k < MAX_ARGUMENTS; k++) {
         if (n.getter == EXEC_ARGUMENT_VARIABLES[k + 1].getter) {
           n.argument = k;
+          n.fn = EvalArgument;
           n.num = NumArgument;
         }
       }
@@ -1207,11 +1440,20 @@ class CPreparer {
     Variable(t.children[0], var);
     n.kid[0] = &var;
     n.kid[1] = Expression(t.children[1]);
+    if (g_PlainWalker) return;
     if (var.fn == EvalLocal) n.fn = n.op == 0 ? ExecSetLocal : LocalCompoundFn(n.op);
     if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) n.fn = ExecSetLocalElement;
   }
 
+  // The slot of a local's id, numbered in order of first use.
+  int32_t LocalSlotOf(int32_t id) {
+    auto [it, added] = m_Slots.try_emplace(id, m_Form.locals);
+    if (added) m_Form.locals++;
+    return it->second;
+  }
+
   CExecForm& m_Form;
+  std::unordered_map<int32_t, int32_t> m_Slots;
 };
 
 CExecForm& FormOf(CCode& code) {
@@ -1282,6 +1524,8 @@ RValue* Exec_Arguments() {
 
 void Exec_SetExtensionCaller(ExtensionCaller caller) { g_ExtensionCaller = caller; }
 
+void Exec_UsePlainWalker(bool plain) { g_PlainWalker = plain; }
+
 CExecFrame::CExecFrame() {
   if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RExecFrameSlots>());
   m_Frame = g_FramePool[g_FrameDepth++].get();
@@ -1330,9 +1574,12 @@ bool RunCode(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
     RecordError(code, 1, "Internal Error: Executing code for nil instance.");
     return false;
   }
-  const XNode& root = *FormOf(code).root;
-  XContext cx(self, other, &code);
-  return Run(root, cx, dest) != EXEC_ERROR;
+  const CExecForm& form = FormOf(code);
+  XContext cx(self, other, &code, form.locals);
+  cx.result = &dest;
+  int st = Run(*form.root, cx, dest);
+  Settle(cx);
+  return st != EXEC_ERROR;
 }
 
 }  // namespace

@@ -83,3 +83,9 @@ extern const RVariableDef EXEC_ARGUMENT_VARIABLES[17];
 using ExtensionCaller = bool (*)(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* args,
                                  int count);
 void Exec_SetExtensionCaller(ExtensionCaller caller);
+
+// For tests that hold the fast paths against the plain tree walker: codes
+// prepared for their first run while this is on run every node through the
+// general path (no numeric paths, counted loops, lent arguments or owed
+// results). Off at program start.
+void Exec_UsePlainWalker(bool plain);

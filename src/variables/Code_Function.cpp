@@ -12,6 +12,7 @@ struct RFunctionEntry {
   std::string name;
   BuiltinCallback callback;
   int32_t argc;
+  bool reads_only;
 };
 
 struct NameHash {
@@ -32,14 +33,14 @@ std::unordered_map<std::string, int32_t, NameHash, std::equal_to<>>& Index() {
 
 }  // namespace
 
-void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc) {
+void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, bool reads_only) {
   auto& entries = Entries();
-  entries.push_back({name, callback, argc});
+  entries.push_back({name, callback, argc, reads_only});
   Index().emplace(name, static_cast<int32_t>(entries.size() - 1));
 }
 
 void RegisterFunctions(std::span<const RFunctionDef> table) {
-  for (const RFunctionDef& def : table) RegisterFunction(def.name, def.callback, def.argc);
+  for (const RFunctionDef& def : table) RegisterFunction(def.name, def.callback, def.argc, def.reads_only);
 }
 
 int32_t Function_Count() { return static_cast<int32_t>(Entries().size()); }
@@ -52,6 +53,7 @@ int32_t Function_BuiltinIdOf(std::string_view name) {
 const std::string& Function_Name(int32_t id) { return Entries()[id].name; }
 int32_t Function_ArgCount(int32_t id) { return Entries()[id].argc; }
 BuiltinCallback Function_Callback(int32_t id) { return Entries()[id].callback; }
+bool Function_ReadsOnly(int32_t id) { return Entries()[id].reads_only; }
 
 int32_t FunctionIdOf(std::string_view name) {
   int32_t script = Resource_IndexOf(RESOURCE_SCRIPT, name);

@@ -23,15 +23,19 @@ constexpr int MAX_ARGUMENTS = 16;
 // ReportActionError and leaves a result.
 using BuiltinCallback = void (*)(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result);
 
-// One row of a module's registration table.
+// One row of a module's registration table. `reads_only` promises that the
+// callback reads its arguments without changing them, runs no script code
+// and reports no error: the interpreter may then lend it the texts of
+// variables for the call instead of copying them.
 struct RFunctionDef {
   const char* name;
   BuiltinCallback callback;
   int32_t argc;
+  bool reads_only = false;
 };
 
 // Appends one entry; its id is its position.
-void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc);
+void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, bool reads_only = false);
 // Appends a module's whole table in order.
 void RegisterFunctions(std::span<const RFunctionDef> table);
 
@@ -43,6 +47,8 @@ int32_t Function_BuiltinIdOf(std::string_view name);
 const std::string& Function_Name(int32_t id);
 int32_t Function_ArgCount(int32_t id);
 BuiltinCallback Function_Callback(int32_t id);
+// Whether the entry was registered as only reading its arguments.
+bool Function_ReadsOnly(int32_t id);
 
 // Function ids by number space: built-ins from 0, scripts from 100000,
 // extension functions from 500000.
