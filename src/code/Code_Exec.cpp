@@ -387,11 +387,16 @@ int EvalLocal(const XNode& n, XContext& cx, RValue& out) {
   return ReadFailed(cx, n.position, n.id, 0, out);
 }
 
+// The store of a plain user variable without owner: the globals when it was
+// declared globalvar, else self's.
+inline CVariableList& UserStore(const XNode& n, XContext& cx) {
+  return IsGlobalvar(n.id) ? Variable_Globals() : World.variables(cx.self);
+}
+
 // A plain user variable without owner: global when declared globalvar,
 // else the instance's.
 int EvalUserVariable(const XNode& n, XContext& cx, RValue& out) {
-  const CVariableList& store = IsGlobalvar(n.id) ? Variable_Globals() : World.variables(cx.self);
-  if (CopyFound(store.Find(n.id, 0), out)) return EXEC_OK;
+  if (CopyFound(UserStore(n, cx).Find(n.id, 0), out)) return EXEC_OK;
   return ReadFailed(cx, n.position, n.id, 0, out);
 }
 
@@ -425,7 +430,7 @@ inline bool Integers(double l, double r, double limit) {
 // When the exact result of an operation on two doubles fits the 64-bit
 // mantissa of the extended type, the extended unit computes it exactly and
 // storing it rounds once: exactly what one plain double operation does.
-// Integers below 2^62 add and subtract exactly in it; two integers whose
+// A sum that is exact in a double is one of these; two integers whose
 // double product stays below 2^63 multiply exactly in it (the exact product
 // is an integer below 2^64). For div and mod see IntegerQuotient.
 constexpr double kExactSum = 4611686018427387904.0;  // 2^62
@@ -441,9 +446,9 @@ constexpr double kExactDividend = 4503599627370496.0;  // 2^52
 // Taken through an int32, as the extended path does, a quotient of zero
 // is +0 whatever the signs.
 inline bool IntegerQuotient(double l, double r, double& q) {
-  q = std::trunc(l / r);
-  if (!(q >= -2147483648.0 && q <= 2147483647.0)) return false;
-  q = static_cast<double>(static_cast<int32_t>(q));
+  const int64_t t = static_cast<int64_t>(l / r);  // |l / r| <= |l| < 2^52
+  if (t < INT32_MIN || t > INT32_MAX) return false;
+  q = static_cast<double>(static_cast<int32_t>(t));
   return true;
 }
 
@@ -459,8 +464,14 @@ template <int32_t Op>
 template <int32_t Op>
 inline bool RealOperation(double& l, double r) {
   if constexpr (Op == OP_PLUS || Op == OP_MINUS) {
-    if (Integers(l, r, kExactSum)) {
-      l = Op == OP_PLUS ? l + r : l - r;
+    // The rounding error of the double sum, found without rounding
+    // (Knuth's two-sum): none means the sum is exact, so the extended one is
+    // the same number. An overflow leaves a not-a-number here.
+    const double addend = Op == OP_PLUS ? r : -r;
+    const double sum = l + addend;
+    const double part = sum - l;
+    if ((l - (sum - part)) + (addend - part) == 0) {
+      l = sum;
       return true;
     }
   } else if constexpr (Op == OP_MULTIPLY) {
@@ -565,13 +576,25 @@ bool NumArgument(const XNode& n, XContext& cx, double& out) {
 
 bool NumLocal(const XNode& n, XContext& cx, double& out) { return ReadLocalReal(n, cx, out); }
 
-// Runs the numeric path of a node that has one. Plain locals and constants,
-// the common leaves, are read without a call.
+bool NumUserVariable(const XNode& n, XContext& cx, double& out) {
+  const RValue* v = UserStore(n, cx).Find(n.id, 0);
+  if (!v || !PlainReal(*v)) return false;
+  out = v->real;
+  return true;
+}
+
+// Runs the numeric path of a node that has one. Plain locals, constants and
+// argument variables, the common leaves, are read without a call.
 [[gnu::always_inline]] inline bool NumOf(const XNode& e, XContext& cx, double& out) {
   if (e.num == NumLocal) return ReadLocalReal(e, cx, out);
   if (e.num == NumConstant) {
     out = e.value.real;
     return true;
+  }
+  if (e.num == NumArgument) {
+    const RValue& v = g_Arguments[e.argument];
+    out = v.real;
+    return PlainReal(v);
   }
   return e.num(e, cx, out);
 }
@@ -614,10 +637,10 @@ template <int32_t Op>
 bool NumBinaryInteger(const XNode& n, XContext& cx, double& out) {
   if (!NumOf(*n.kid[0], cx, out)) return false;
   const double l = out, r = n.kid[1]->value.real;
-  if constexpr (Op == OP_PLUS || Op == OP_MINUS || Op == OP_MULTIPLY) {
+  if constexpr (Op == OP_MULTIPLY) {
     if (std::fabs(l) < kExactSum && l == static_cast<double>(static_cast<int64_t>(l))) {
-      double v = Op == OP_PLUS ? l + r : Op == OP_MINUS ? l - r : l * r;
-      if (Op != OP_MULTIPLY || std::fabs(v) < kExactProduct) {
+      double v = l * r;
+      if (std::fabs(v) < kExactProduct) {
         out = v;
         return true;
       }
@@ -893,6 +916,28 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   return AssignLocalValue<Op>(n, cx, result, numeric, v);
 }
 
+// Compound assignment to a plain user variable (self's, or a globalvar)
+// with a numeric value, combined in its store in place; anything else takes
+// the general path, which evaluates the value again (a numeric value
+// changes nothing, so running it twice is the same as once).
+template <int32_t Op>
+int ExecAssignUser(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && NumOf(rhs, cx, v)) {
+    RValue* slot = const_cast<RValue*>(UserStore(var, cx).Find(var.id, 0));
+    double r = slot ? slot->real : 0;
+    if (slot && slot->kind == VALUE_REAL && RealOperation<Op>(r, v)) {
+      Settle(cx);
+      slot->real = r;
+      CopyValue(result, *slot);
+      return EXEC_OK;
+    }
+  }
+  return ExecAssign(n, cx, result);
+}
+
 // Plain assignment to a plain local.
 int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
   Settle(cx);
@@ -1016,7 +1061,23 @@ int CountedStep(const XNode& n, XContext& cx, RValue& head) {
   return Condition(*n.kid[1], cx, kForMessage);
 }
 
-template <bool Counted>
+// The counted loop whose step and limit are real constants, the common
+// `for (i = 0; i < 10; i += 1)`: nothing to evaluate but the counter.
+int ConstantStep(const XNode& n, XContext& cx, RValue& head) {
+  const int32_t k = n.kid[2]->kid[0]->slot;
+  RValue& slot = cx.locals[k].value;
+  double i = slot.real;
+  if (PlainReal(slot) && RealOperation<OP_PLUS>(i, n.kid[2]->kid[1]->value.real)) {
+    if (cx.owed == k) PayResult(cx);
+    slot.real = i;
+    return i < n.kid[1]->kid[1]->value.real ? 1 : 0;
+  }
+  return CountedStep(n, cx, head);
+}
+
+enum : int { FOR_PLAIN, FOR_COUNTED, FOR_CONSTANT };
+
+template <int Shape>
 int ExecFor(const XNode& n, XContext& cx, RValue& result) {
   RValue head;
   if (int st = Run(*n.kid[0], cx, head)) return st;
@@ -1025,7 +1086,9 @@ int ExecFor(const XNode& n, XContext& cx, RValue& result) {
     if (c <= 0) return c;
     int st = Run(*n.kid[3], cx, result);
     if (!LoopGoesOn(st)) return st;
-    if constexpr (Counted) {
+    if constexpr (Shape == FOR_CONSTANT) {
+      c = ConstantStep(n, cx, head);
+    } else if constexpr (Shape == FOR_COUNTED) {
       c = CountedStep(n, cx, head);
     } else {
       if (int step = Run(*n.kid[2], cx, head)) return step;
@@ -1192,8 +1255,6 @@ bool SmallInteger(const XNode& e) {
 
 XNum NumBinaryFn(int32_t op, const XNode& right) {
   switch (op) {
-    case OP_PLUS: if (SmallInteger(right)) return NumBinaryInteger<OP_PLUS>; break;
-    case OP_MINUS: if (SmallInteger(right)) return NumBinaryInteger<OP_MINUS>; break;
     case OP_MULTIPLY: if (SmallInteger(right)) return NumBinaryInteger<OP_MULTIPLY>; break;
     case OP_DIV: if (SmallInteger(right)) return NumBinaryInteger<OP_DIV>; break;
     case OP_MOD: if (SmallInteger(right)) return NumBinaryInteger<OP_MOD>; break;
@@ -1229,17 +1290,27 @@ XNum NumBinaryFn(int32_t op, const XNode& right) {
 #undef VELMORA_NUM
 }
 
-XFn LocalCompoundFn(int32_t op) {
+// The compound assignment of operator `op` to a plain local or user variable.
+template <template <int32_t> class Shape>
+XFn CompoundFn(int32_t op) {
   switch (op) {
-    case OP_PLUS: return ExecAssignLocal<OP_PLUS>;
-    case OP_MINUS: return ExecAssignLocal<OP_MINUS>;
-    case OP_MULTIPLY: return ExecAssignLocal<OP_MULTIPLY>;
-    case OP_DIVIDE: return ExecAssignLocal<OP_DIVIDE>;
-    case OP_BIT_OR: return ExecAssignLocal<OP_BIT_OR>;
-    case OP_BIT_AND: return ExecAssignLocal<OP_BIT_AND>;
-    default: return ExecAssignLocal<OP_BIT_XOR>;
+    case OP_PLUS: return Shape<OP_PLUS>::fn;
+    case OP_MINUS: return Shape<OP_MINUS>::fn;
+    case OP_MULTIPLY: return Shape<OP_MULTIPLY>::fn;
+    case OP_DIVIDE: return Shape<OP_DIVIDE>::fn;
+    case OP_BIT_OR: return Shape<OP_BIT_OR>::fn;
+    case OP_BIT_AND: return Shape<OP_BIT_AND>::fn;
+    default: return Shape<OP_BIT_XOR>::fn;
   }
 }
+template <int32_t Op>
+struct LocalCompound {
+  static constexpr XFn fn = ExecAssignLocal<Op>;
+};
+template <int32_t Op>
+struct UserCompound {
+  static constexpr XFn fn = ExecAssignUser<Op>;
+};
 
 // The operator of a compound assignment code; 0 for a plain one.
 int32_t AssignOperator(int32_t code) {
@@ -1283,8 +1354,11 @@ class CPreparer {
       case NODE_WHILE: Kids(n, ExecWhile, t, {false, true}); break;
       case NODE_DO: Kids(n, ExecDo, t, {true, false}); break;
       case NODE_FOR:
-        Kids(n, ExecFor<false>, t, {true, false, true, true});
-        if (!g_PlainWalker && Counted(*n.kid[1], *n.kid[2])) n.fn = ExecFor<true>;
+        Kids(n, ExecFor<FOR_PLAIN>, t, {true, false, true, true});
+        if (!g_PlainWalker && Counted(*n.kid[1], *n.kid[2])) {
+          bool constant = n.kid[2]->kid[1]->num == NumConstant && n.kid[1]->kid[1]->num == NumConstant;
+          n.fn = constant ? ExecFor<FOR_CONSTANT> : ExecFor<FOR_COUNTED>;
+        }
         break;
       case NODE_REPEAT: Kids(n, ExecRepeat, t, {false, true}); break;
       case NODE_WITH: Kids(n, ExecWith, t, {false, true}); break;
@@ -1417,7 +1491,10 @@ class CPreparer {
       n.fn = EvalLocal;
       n.num = NumLocal;
     }
-    if (n.owner == OWNER_UNSPECIFIED && n.id >= USER_VARIABLE_BASE) n.fn = EvalUserVariable;
+    if (n.owner == OWNER_UNSPECIFIED && n.id >= USER_VARIABLE_BASE) {
+      n.fn = EvalUserVariable;
+      n.num = NumUserVariable;
+    }
     bool builtin = n.id >= 0 && n.id < Variable_BuiltinCount();
     if (builtin && (n.owner == OWNER_UNSPECIFIED || n.owner == OWNER_SELF || n.owner == OWNER_OTHER)) {
       n.fn = EvalBuiltinVariable;
@@ -1441,7 +1518,8 @@ class CPreparer {
     n.kid[0] = &var;
     n.kid[1] = Expression(t.children[1]);
     if (g_PlainWalker) return;
-    if (var.fn == EvalLocal) n.fn = n.op == 0 ? ExecSetLocal : LocalCompoundFn(n.op);
+    if (var.fn == EvalLocal) n.fn = n.op == 0 ? ExecSetLocal : CompoundFn<LocalCompound>(n.op);
+    if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op);
     if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) n.fn = ExecSetLocalElement;
   }
 
