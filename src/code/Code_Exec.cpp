@@ -393,10 +393,17 @@ inline CVariableList& UserStore(const XNode& n, XContext& cx) {
   return IsGlobalvar(n.id) ? Variable_Globals() : World.variables(cx.self);
 }
 
+// The variable of a plain user variable node, or null; the node keeps the
+// hint (instances of one object add their variables in the same order).
+inline RVariable* FindUser(const XNode& n, XContext& cx) { return UserStore(n, cx).FindVariable(n.id, n.hint); }
+
 // A plain user variable without owner: global when declared globalvar,
 // else the instance's.
 int EvalUserVariable(const XNode& n, XContext& cx, RValue& out) {
-  if (CopyFound(UserStore(n, cx).Find(n.id, 0), out)) return EXEC_OK;
+  if (const RVariable* v = FindUser(n, cx)) {
+    CopyValue(out, v->value);
+    return EXEC_OK;
+  }
   return ReadFailed(cx, n.position, n.id, 0, out);
 }
 
@@ -420,12 +427,6 @@ int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
 // BinaryOperation itself. On top of it, integer operands whose result the
 // extended type holds exactly skip the extended unit: storing an exact result
 // rounds once, as plain double arithmetic does.
-
-// Whether both reals are integers below `limit` in magnitude.
-inline bool Integers(double l, double r, double limit) {
-  return std::fabs(l) < limit && std::fabs(r) < limit && l == static_cast<double>(static_cast<int64_t>(l)) &&
-         r == static_cast<double>(static_cast<int64_t>(r));
-}
 
 // When the exact result of an operation on two doubles fits the 64-bit
 // mantissa of the extended type, the extended unit computes it exactly and
@@ -452,6 +453,29 @@ inline bool IntegerQuotient(double l, double r, double& q) {
   return true;
 }
 
+inline bool IntegralBelow(double v, double limit) {
+  return std::fabs(v) < limit && v == static_cast<double>(static_cast<int64_t>(v));
+}
+
+// *, div and mod of an integer `l` by an integer `r` known to fit the
+// bounds above (and not 0 for div and mod), when `l` fits them too and the
+// result is exact; `l` is left as it was otherwise. A zero left operand of
+// mod keeps the sign rules of the extended formula.
+template <int32_t Op>
+inline bool IntegerOperation(double& l, double r) {
+  if constexpr (Op == OP_MULTIPLY) {
+    if (!IntegralBelow(l, kExactSum)) return false;
+    const double p = l * r;
+    if (!(std::fabs(p) < kExactProduct)) return false;
+    l = p;
+  } else {
+    double q;
+    if ((Op == OP_MOD && l == 0) || !IntegralBelow(l, kExactDividend) || !IntegerQuotient(l, r, q)) return false;
+    l = Op == OP_DIV ? q : l - q * r;  // |q * r| <= |l| < 2^52: both exact
+  }
+  return true;
+}
+
 // The extended arithmetic, out of line: kept out of the fast paths, whose
 // frames it would otherwise widen.
 template <int32_t Op>
@@ -475,21 +499,9 @@ inline bool RealOperation(double& l, double r) {
       return true;
     }
   } else if constexpr (Op == OP_MULTIPLY) {
-    if (Integers(l, r, kExactSum)) {
-      double p = l * r;
-      if (std::fabs(p) < kExactProduct) {
-        l = p;
-        return true;
-      }
-    }
+    if (IntegralBelow(r, kExactSum) && IntegerOperation<Op>(l, r)) return true;
   } else if constexpr (Op == OP_DIV || Op == OP_MOD) {
-    // A zero left operand of mod keeps the sign rules of the extended formula.
-    double q;
-    if (r != 0 && (Op == OP_DIV || l != 0) && Integers(l, r, kExactDividend) && IntegerQuotient(l, r, q)) {
-      // |q * r| <= |l| < 2^52: the product and the difference are exact.
-      l = Op == OP_DIV ? q : l - q * r;
-      return true;
-    }
+    if (r != 0 && IntegralBelow(r, kExactDividend) && IntegerOperation<Op>(l, r)) return true;
   }
   // Comparisons and logical operators are a few instructions; the rest
   // rounds through the extended type or to integers.
@@ -577,9 +589,9 @@ bool NumArgument(const XNode& n, XContext& cx, double& out) {
 bool NumLocal(const XNode& n, XContext& cx, double& out) { return ReadLocalReal(n, cx, out); }
 
 bool NumUserVariable(const XNode& n, XContext& cx, double& out) {
-  const RValue* v = UserStore(n, cx).Find(n.id, 0);
-  if (!v || !PlainReal(*v)) return false;
-  out = v->real;
+  const RVariable* v = FindUser(n, cx);
+  if (!v || !PlainReal(v->value)) return false;
+  out = v->value.real;
   return true;
 }
 
@@ -636,24 +648,8 @@ bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
 template <int32_t Op>
 bool NumBinaryInteger(const XNode& n, XContext& cx, double& out) {
   if (!NumOf(*n.kid[0], cx, out)) return false;
-  const double l = out, r = n.kid[1]->value.real;
-  if constexpr (Op == OP_MULTIPLY) {
-    if (std::fabs(l) < kExactSum && l == static_cast<double>(static_cast<int64_t>(l))) {
-      double v = l * r;
-      if (std::fabs(v) < kExactProduct) {
-        out = v;
-        return true;
-      }
-    }
-  } else if constexpr (Op == OP_DIV || Op == OP_MOD) {
-    double q;
-    if ((Op == OP_DIV || l != 0) && std::fabs(l) < kExactDividend && l == static_cast<double>(static_cast<int64_t>(l)) &&
-        IntegerQuotient(l, r, q)) {
-      out = Op == OP_DIV ? q : l - q * r;
-      return true;
-    }
-  }
-  return RealOperation<Op>(out, r);
+  const double r = n.kid[1]->value.real;
+  return IntegerOperation<Op>(out, r) || RealOperation<Op>(out, r);
 }
 
 bool NumNegate(const XNode& n, XContext& cx, double& out) {
@@ -926,7 +922,8 @@ int ExecAssignUser(const XNode& n, XContext& cx, RValue& result) {
   const XNode& rhs = *n.kid[1];
   double v;
   if (rhs.num && NumOf(rhs, cx, v)) {
-    RValue* slot = const_cast<RValue*>(UserStore(var, cx).Find(var.id, 0));
+    RVariable* found = FindUser(var, cx);
+    RValue* slot = found ? &found->value : nullptr;
     double r = slot ? slot->real : 0;
     if (slot && slot->kind == VALUE_REAL && RealOperation<Op>(r, v)) {
       Settle(cx);
