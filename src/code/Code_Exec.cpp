@@ -316,6 +316,17 @@ inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
   return CVariableList::GrowTo(v, index);
 }
 
+// The same at (row, column); an element that exists is found without
+// dividing the combined index back. Elements other than the scalar are
+// never owed.
+inline RValue& LocalElementAt(const XNode& var, XContext& cx, int64_t row, int64_t col) {
+  RVariable& v = cx.locals[var.slot];
+  if ((row | col) != 0 && static_cast<size_t>(row) < v.rows.size() &&
+      static_cast<size_t>(col) < v.rows[static_cast<size_t>(row)].size())
+    return v.rows[static_cast<size_t>(row)][static_cast<size_t>(col)];
+  return LocalSlot(var, cx, static_cast<int32_t>(row * VARIABLE_ARRAY_SIZE + col));
+}
+
 // An instance's own variables are read and written in its store in place,
 // without going through a copy of an empty text; the built-in ones through
 // their getters and setters. A missing variable reads false, which the
@@ -618,12 +629,31 @@ bool NumUserVariable(const XNode& n, XContext& cx, double& out) {
   return out >= 0 && out < VARIABLE_ARRAY_SIZE;
 }
 
+// The numeric subscripts of a 1- or 2-dimensional element as a row and a
+// column (a single subscript is a column of row 0); false when one has no
+// numeric value in range.
+[[gnu::always_inline]] inline bool NumSubscripts(const XNode& var, XContext& cx, int64_t& row, int64_t& col) {
+  if (var.count == 1) {
+    row = 0;
+    return var.kid[1]->num && NumSubscript(*var.kid[1], cx, col);
+  }
+  return var.kid[1]->num && var.kid[2]->num && NumSubscript(*var.kid[1], cx, row) && NumSubscript(*var.kid[2], cx, col);
+}
+
+// The element at (row, column), the combined index row * 32000 + column,
+// or null; found without dividing the index back.
+inline const RValue* ElementAt(const RVariable& var, int64_t row, int64_t col) {
+  if ((row | col) == 0) return &var.value;
+  if (static_cast<size_t>(row) >= var.rows.size()) return nullptr;
+  const std::vector<RValue>& cells = var.rows[static_cast<size_t>(row)];
+  return static_cast<size_t>(col) < cells.size() ? &cells[static_cast<size_t>(col)] : nullptr;
+}
+
 bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
-  int64_t first, second = 0;
-  if (!NumSubscript(*n.kid[1], cx, first)) return false;
-  if (n.count == 2 && !NumSubscript(*n.kid[2], cx, second)) return false;
-  int32_t index = static_cast<int32_t>(n.count == 2 ? first * VARIABLE_ARRAY_SIZE + second : first);
-  const RValue* v = FindLocal(n, cx, index);
+  int64_t row, col;
+  if (!NumSubscripts(n, cx, row, col)) return false;
+  const RVariable& var = cx.locals[n.slot];
+  const RValue* v = var.value.kind == kNoLocal ? nullptr : ElementAt(var, row, col);
   if (!v || !PlainReal(*v)) return false;
   out = v->real;
   return true;
@@ -832,9 +862,8 @@ int ExecAssign(const XNode& n, XContext& cx, RValue& result) {
 // head of a for loop it is copied to the loop's holder.
 [[gnu::noinline]] void AppendLocal(const XNode& var, XContext& cx, RValue& result, RValue& slot, const RValue& value) {
   if (&result == cx.result) {
-    if (cx.owed != var.slot) Settle(cx);
     slot.str += value.str;
-    cx.owed = var.slot;
+    cx.owed = var.slot;  // a debt to another slot is void: this value replaces it
     return;
   }
   Settle(cx);
@@ -981,11 +1010,10 @@ int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
   Settle(cx);
   const XNode& var = *n.kid[0];
   XRef ref;
-  int64_t single;
-  if (var.count == 1 && var.kid[1]->num && NumSubscript(*var.kid[1], cx, single)) {
-    ref.index = static_cast<int32_t>(single);
-  } else if (int st = Resolve(var, cx, ref)) {
-    return st;
+  int64_t row, col;
+  const bool numeric = NumSubscripts(var, cx, row, col);
+  if (!numeric) {
+    if (int st = Resolve(var, cx, ref)) return st;  // numeric subscripts change nothing
   }
   const XNode& rhs = *n.kid[1];
   double v;
@@ -996,7 +1024,7 @@ int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
     if (int st = Run(rhs, cx, value)) return st;
     CopyValue(result, value);
   }
-  CopyValue(LocalSlot(var, cx, ref.index), result);
+  CopyValue(numeric ? LocalElementAt(var, cx, row, col) : LocalSlot(var, cx, ref.index), result);
   return EXEC_OK;
 }
 
