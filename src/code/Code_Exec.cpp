@@ -62,7 +62,6 @@ struct XNode {
   int32_t count = 0;     // number of index or argument children
   int32_t slot = -1;     // the local slot of a variable that may be local
   bool fixed_owner = false;
-  bool lends = false;     // a call whose built-in may borrow its arguments
   int32_t argument = -1;  // the argument slot an `argumentN` node reads
   mutable int32_t hint = 0;  // where an instance's or global variable was found last
   BuiltinCallback callback = nullptr;
@@ -149,7 +148,7 @@ struct XContext {
 };
 
 // Pays an owed result: called by everything that writes the result value or
-// a local slot other than by appending text.
+// changes a local, except the compound assignments that owe it anew.
 [[gnu::noinline]] void PayResult(XContext& cx) {
   const RValue& v = cx.locals[cx.owed].value;
   cx.result->kind = v.kind;
@@ -418,14 +417,14 @@ int EvalUserVariable(const XNode& n, XContext& cx, RValue& out) {
   return ReadFailed(cx, n.position, n.id, 0, out);
 }
 
-// A built-in variable of self or other without index (owner none, self or
-// other): its getter, looked up once.
 // argument0 .. argument15: the slot itself.
 int EvalArgument(const XNode& n, XContext& cx, RValue& out) {
   CopyValue(out, g_Arguments[n.argument]);
   return EXEC_OK;
 }
 
+// A built-in variable of self or other without index (owner none, self or
+// other): its getter, looked up once.
 int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
   CInstance* inst = n.owner == OWNER_OTHER ? cx.other : cx.self;
   if (n.getter(inst, 0, out)) return EXEC_OK;
@@ -454,9 +453,8 @@ constexpr double kExactDividend = 4503599627370496.0;  // 2^52
 // while rounding it to a double moves it by less than half of that, so
 // truncating the double quotient (or the extended one) gives the integer
 // quotient. False when it is beyond the 32 bits div and mod take, which
-// the extended path turns into the fault.
-// Taken through an int32, as the extended path does, a quotient of zero
-// is +0 whatever the signs.
+// the extended path turns into the fault. Taken through an int32, as the
+// extended path does, a quotient of zero is +0 whatever the signs.
 inline bool IntegerQuotient(double l, double r, double& q) {
   const int64_t t = static_cast<int64_t>(l / r);  // |l / r| <= |l| < 2^52
   if (t < INT32_MIN || t > INT32_MAX) return false;
@@ -464,6 +462,7 @@ inline bool IntegerQuotient(double l, double r, double& q) {
   return true;
 }
 
+// Whether a real is an integer below `limit` in magnitude.
 inline bool IntegralBelow(double v, double limit) {
   return std::fabs(v) < limit && v == static_cast<double>(static_cast<int64_t>(v));
 }
@@ -927,14 +926,14 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
     RValue& slot = cx.locals[k].value;
     double r = slot.real;
     if (slot.kind == VALUE_REAL && RealOperation<Op>(r, v)) {
-      slot.real = r;
-      if (&result != cx.result) {
-        Settle(cx);
-        CopyValue(result, slot);
-      } else if (cx.owed != k) {
-        Settle(cx);
-        cx.owed = k;
+      if (&result == cx.result) {
+        cx.owed = k;  // a debt to another slot is void: this value replaces it
+        slot.real = r;
+        return EXEC_OK;
       }
+      Settle(cx);  // before the slot changes: it may be the one owed
+      slot.real = r;
+      CopyValue(result, slot);
       return EXEC_OK;
     }
   }
@@ -1484,8 +1483,7 @@ class CPreparer {
       if (script && script->Code() && script->Code()->IsCompiled()) n.script = script->Code();
     } else {
       n.callback = Function_Callback(t.id);
-      n.lends = !g_PlainWalker && Function_ReadsOnly(t.id);
-      n.fn = n.lends ? EvalLendingCall : EvalBuiltinCall;
+      n.fn = !g_PlainWalker && Function_ReadsOnly(t.id) ? EvalLendingCall : EvalBuiltinCall;
     }
   }
 

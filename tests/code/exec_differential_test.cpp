@@ -262,6 +262,8 @@ TEST_F(ExecDifferentialTest, SpecialShapesRunAlike) {
       "var s, n; s = 'a'; s += 'b'; n = 4; n += 1",
       "var s, i; s = 'a'; s += 'b'; for (i = 0; i < 2; i += 1) {}",
       "var s, n; n = 1; n += 1; s = 'a'; for (n = 0; n < 2; n += 1) s += 'q'; exit",
+      "var n; n = 1; n += 1; for (n += 1; n < 5; n += 1) {}",
+      "var s; s = 'a'; s += 'b'; for (s += 'c'; string_length(s) < 5; s += 'd') {}",
   };
   for (const char* program : programs) {
     for (bool zero : {false, true}) {
