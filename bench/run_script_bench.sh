@@ -3,7 +3,8 @@
 # and through lua5.4 one after the other, and prints one table: processor
 # milliseconds (best of three) and their ratio, and with --instructions also
 # the instructions each side executes for one run, counted by callgrind
-# (slow, but unlike the clock it does not swing with the machine's load).
+# (slow, but unlike the clock it does not swing with the machine's load),
+# less what each side executes to start and stop without running a case.
 # The load average is printed with the table.
 # Usage: bench/run_script_bench.sh [--instructions] [case ...]
 set -euo pipefail
@@ -25,8 +26,12 @@ fi
 # Instructions of one run of a command, in millions.
 instructions() {
   BENCH_RUNS=1 valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
-    awk '/Collected :/ { printf "%.0f", $NF / 1e6 }'
+    awk '/Collected :/ { printf "%.1f", $NF / 1e6 }'
 }
+if [ $count = 1 ]; then
+  engine_start=$(instructions "$BUILD/bench/script_bench" none)
+  lua_start=$(instructions lua5.4 -e '')
+fi
 
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 if [ $count = 1 ]; then
@@ -40,8 +45,8 @@ for c in "${cases[@]}"; do
   ratio=$(awk -v e="$ems" -v l="$lms" 'BEGIN { printf "%.2f", (l > 0 ? e / l : 0) }')
   same=$([ "$eres" = "$lres" ] && echo "$eres" || echo "MISMATCH engine=$eres lua=$lres")
   if [ $count = 1 ]; then
-    ei=$(instructions "$BUILD/bench/script_bench" "$c")
-    li=$(instructions lua5.4 bench/lua/harness.lua "$c" "bench/lua/$c.lua")
+    ei=$(awk -v n="$(instructions "$BUILD/bench/script_bench" "$c")" -v s="$engine_start" 'BEGIN { printf "%.0f", n - s }')
+    li=$(awk -v n="$(instructions lua5.4 bench/lua/harness.lua "$c" "bench/lua/$c.lua")" -v s="$lua_start" 'BEGIN { printf "%.0f", n - s }')
     iratio=$(awk -v e="$ei" -v l="$li" 'BEGIN { printf "%.2f", (l > 0 ? e / l : 0) }')
     printf '%-8s %9s %9s %6s %10s %10s %6s  %s\n' "$c" "$ems" "$lms" "$ratio" "$ei" "$li" "$iratio" "$same"
   else

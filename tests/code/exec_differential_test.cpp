@@ -160,16 +160,14 @@ struct RRunTrace {
 
 class ExecDifferentialTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    RegisterOnce();
-    Error_Reset();
-    Settings = RSettings();
-    Settings.DisplayErrors = false;
-  }
+  void SetUp() override { RegisterOnce(); }
   void TearDown() override { Exec_UsePlainWalker(false); }
 
   RRunTrace Run(const std::string& program, bool plain, bool zero) {
     Exec_UsePlainWalker(plain);
+    Error_Reset();
+    Settings = RSettings();
+    Settings.DisplayErrors = false;
     Settings.UninitializedAsZero = zero;
     ResetGlobals();
     ClearScripts();
