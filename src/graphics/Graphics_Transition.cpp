@@ -83,15 +83,18 @@ bool Transition_Define(int32_t kind, const std::string& name) {
 
 void Transition_Reset() { g_User.clear(); }
 
+void Transition_Cancel() {
+  if (!Transition_Waiting()) return;
+  Surface_ResetTarget();
+  Surface_Free(g_A);
+  Surface_Free(g_B);
+  g_A = g_B = -1;
+}
+
 void Transition_Begin(int32_t kind, int32_t steps) {
   // A room left before its first picture was shown drops the transition
   // that led into it.
-  if (Transition_Waiting()) {
-    Surface_ResetTarget();
-    Surface_Free(g_A);
-    Surface_Free(g_B);
-    g_A = g_B = -1;
-  }
+  Transition_Cancel();
   g_Kind = kind;
   g_Steps = std::max(1, steps);
   if (!Transition_Exists(kind) || !D3D_DeviceExists() || !Room_Current()) return;
@@ -128,9 +131,7 @@ void Transition_Finish() {
     D3D_WaitVerticalBlank();
     D3D_Present();
   }
-  Surface_Free(g_A);
-  Surface_Free(g_B);
-  g_A = g_B = -1;
+  Transition_Cancel();
 }
 
 void Transition_Draw(int32_t kind, int32_t steps, double f, int32_t a, int32_t b, int32_t w, int32_t h) {

@@ -19,6 +19,8 @@ void Transition_Reset();
 // room's first) to the second picture. Nothing for a kind that does not
 // exist, or without a drawing device.
 void Transition_Begin(int32_t kind, int32_t steps);
+// Drops a transition that waits: the drawing goes to the screen again.
+void Transition_Cancel();
 // Whether a transition waits for the new room's first picture.
 bool Transition_Waiting();
 // Plays it (steps + 1 frames, each presented) and frees both pictures.

@@ -6,30 +6,35 @@
 
 #include "platform/Platform.h"
 #include "platform/Platform_Font.h"
+#include "platform/Platform_FormPaint.h"
+#include "platform/Platform_Internal.h"
+
+namespace formpaint {
 
 namespace {
 
-// ---------------------------------------------------------------------------
-// Look: the classic grey desktop
-// ---------------------------------------------------------------------------
-
-constexpr uint32_t kFace = 0xFFD4D0C8;
-constexpr uint32_t kHighlight = 0xFFFFFFFF;
-constexpr uint32_t kShadow = 0xFF808080;
-constexpr uint32_t kDarkShadow = 0xFF404040;
-constexpr uint32_t kWindow = 0xFFFFFFFF;
-constexpr uint32_t kText = 0xFF000000;
-constexpr uint32_t kGreyText = 0xFF808080;
-constexpr uint32_t kHintBack = 0xFFFFFFE1;
-
-constexpr int32_t kScrollBarWidth = 16;
 constexpr int32_t kMinThumb = 8;
-constexpr int32_t kTabWidth = 8;
-constexpr int64_t kHintDelayMs = 500;
-// Scripts choose some window sizes; no screen is larger than this.
-constexpr int32_t kMaxFormSide = 8192;
 
-// Buttons and hints use the desktop's dialog font.
+uint32_t Blend(uint32_t under, uint32_t over, uint32_t alpha) {
+  uint32_t out = 0xFF000000;
+  for (int shift = 0; shift < 24; shift += 8) {
+    uint32_t a = (under >> shift) & 0xFF, b = (over >> shift) & 0xFF;
+    out |= ((a * (255 - alpha) + b * alpha + 127) / 255) << shift;
+  }
+  return out;
+}
+
+// The small black triangle of a scroll arrow, pointing up or down.
+void Arrow(RCanvas& canvas, const RFormRect& r, bool up, uint32_t colour) {
+  int32_t cx = r.x + r.w / 2, cy = r.y + r.h / 2 - 2;
+  for (int32_t i = 0; i < 4; i++) {
+    int32_t row = up ? cy + i : cy + 3 - i;
+    Fill(canvas, {cx - i, row, 2 * i + 1, 1}, colour);
+  }
+}
+
+}  // namespace
+
 CSystemFont* DialogFont() { return SystemFont_Get("MS Sans Serif", 11); }
 
 RFormRect Inset(const RFormRect& r, int32_t by) { return {r.x + by, r.y + by, r.w - 2 * by, r.h - 2 * by}; }
@@ -46,7 +51,6 @@ void Fill(RCanvas& canvas, const RFormRect& r, uint32_t colour) {
     std::fill_n(&canvas.pixels[size_t(y) * size_t(canvas.width) + size_t(c.x)], c.w, colour);
 }
 
-// A one-pixel frame: top and left in one colour, bottom and right in another.
 void Frame(RCanvas& canvas, const RFormRect& r, uint32_t top_left, uint32_t bottom_right) {
   Fill(canvas, {r.x, r.y, r.w - 1, 1}, top_left);
   Fill(canvas, {r.x, r.y, 1, r.h - 1}, top_left);
@@ -64,7 +68,10 @@ void SunkenEdge(RCanvas& canvas, const RFormRect& r) {
   Frame(canvas, Inset(r, 1), kDarkShadow, kFace);
 }
 
-// The dotted rectangle around the focused control's contents.
+void ThinRaised(RCanvas& canvas, const RFormRect& r) { Frame(canvas, r, kHighlight, kShadow); }
+
+void ThinSunken(RCanvas& canvas, const RFormRect& r) { Frame(canvas, r, kShadow, kHighlight); }
+
 void FocusFrame(RCanvas& canvas, const RFormRect& r) {
   for (int32_t x = r.x; x < r.x + r.w; x += 2) {
     Fill(canvas, {x, r.y, 1, 1}, kText);
@@ -76,17 +83,6 @@ void FocusFrame(RCanvas& canvas, const RFormRect& r) {
   }
 }
 
-uint32_t Blend(uint32_t under, uint32_t over, uint32_t alpha) {
-  uint32_t out = 0xFF000000;
-  for (int shift = 0; shift < 24; shift += 8) {
-    uint32_t a = (under >> shift) & 0xFF, b = (over >> shift) & 0xFF;
-    out |= ((a * (255 - alpha) + b * alpha + 127) / 255) << shift;
-  }
-  return out;
-}
-
-// Draws one line of text with its top at y, clipped to clip; returns the pen's
-// final x.
 int32_t DrawText(RCanvas& canvas, CSystemFont* font, int32_t x, int32_t y, std::string_view text, uint32_t colour,
                  const RFormRect& clip) {
   if (!font) return x;
@@ -110,8 +106,6 @@ int32_t DrawText(RCanvas& canvas, CSystemFont* font, int32_t x, int32_t y, std::
   return x;
 }
 
-// A caption without its '&' marks, and the index of the character the access
-// key underlines (-1 for none).
 std::string PlainCaption(std::string_view caption, int32_t* underlined) {
   std::string plain;
   *underlined = -1;
@@ -125,14 +119,38 @@ std::string PlainCaption(std::string_view caption, int32_t* underlined) {
   return plain;
 }
 
-// The small black triangle of a scroll arrow, pointing up or down.
-void Arrow(RCanvas& canvas, const RFormRect& r, bool up, uint32_t colour) {
-  int32_t cx = r.x + r.w / 2, cy = r.y + r.h / 2 - 2;
-  for (int32_t i = 0; i < 4; i++) {
-    int32_t row = up ? cy + i : cy + 3 - i;
-    Fill(canvas, {cx - i, row, 2 * i + 1, 1}, colour);
-  }
+char AccessKeyOf(std::string_view caption) {
+  int32_t at = -1;
+  std::string plain = PlainCaption(caption, &at);
+  if (at < 0) return 0;
+  char c = plain[size_t(at)];
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
+
+int32_t DrawCaption(RCanvas& canvas, CSystemFont* font, int32_t x, int32_t y, std::string_view caption,
+                    uint32_t colour, const RFormRect& clip) {
+  if (!font) return x;
+  int32_t underlined = -1;
+  std::string plain = PlainCaption(caption, &underlined);
+  int32_t end = DrawText(canvas, font, x, y, plain, colour, clip);
+  if (underlined >= 0) {
+    int32_t from = x + font->TextWidth(std::string_view(plain).substr(0, size_t(underlined)));
+    int32_t width = font->Glyph(static_cast<uint8_t>(plain[size_t(underlined)])).advance;
+    Fill(canvas, Intersect({from, y + font->Ascent() + 1, std::max(1, width - 1), 1}, clip), colour);
+  }
+  return end;
+}
+
+}  // namespace formpaint
+
+using namespace formpaint;
+
+namespace {
+
+constexpr int32_t kTabWidth = 8;
+constexpr int64_t kHintDelayMs = 500;
+// Scripts choose some window sizes; no screen is larger than this.
+constexpr int32_t kMaxFormSide = 8192;
 
 // Cuts one line (no line breaks) into rows at most width pixels wide,
 // after the last blank that fits; a word wider than that is cut.
@@ -153,8 +171,6 @@ void WrapRows(CSystemFont* font, const std::string& text, int32_t width, std::ve
     start = end;
   } while (start < text.size());
 }
-
-std::function<void(CForm&)> g_TestDriver;
 
 }  // namespace
 
@@ -286,13 +302,7 @@ void CFormEdit::MouseDown(int32_t x, int32_t y) {
 // Buttons
 // ---------------------------------------------------------------------------
 
-char CFormButton::AccessKey() const {
-  int32_t at = -1;
-  std::string plain = PlainCaption(caption, &at);
-  if (at < 0) return 0;
-  char c = plain[size_t(at)];
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char CFormButton::AccessKey() const { return AccessKeyOf(caption); }
 
 std::string CFormButton::ShownCaption() const {
   int32_t at = -1;
@@ -312,19 +322,12 @@ void CFormButton::Paint(RCanvas& canvas, bool focused) {
     Frame(canvas, r, kShadow, kShadow);
   else
     RaisedEdge(canvas, r);
-  int32_t underlined = -1;
-  std::string plain = PlainCaption(caption, &underlined);
   CSystemFont* font = DialogFont();
   if (font) {
     int32_t shift = pressed_ ? 1 : 0;
-    int32_t x = bounds.x + (bounds.w - font->TextWidth(plain)) / 2 + shift;
+    int32_t x = bounds.x + (bounds.w - font->TextWidth(ShownCaption())) / 2 + shift;
     int32_t y = bounds.y + (bounds.h - font->LineHeight()) / 2 + shift;
-    DrawText(canvas, font, x, y, plain, kText, Inset(bounds, 2));
-    if (underlined >= 0) {
-      int32_t from = x + font->TextWidth(std::string_view(plain).substr(0, size_t(underlined)));
-      int32_t width = font->Glyph(static_cast<uint8_t>(plain[size_t(underlined)])).advance;
-      Fill(canvas, {from, y + font->Ascent() + 1, std::max(1, width - 1), 1}, kText);
-    }
+    DrawCaption(canvas, font, x, y, caption, kText, Inset(bounds, 2));
   }
   if (focused) FocusFrame(canvas, Inset(bounds, 4));
 }
@@ -358,6 +361,66 @@ bool CFormButton::Key(const RFormKeyEvent& key) {
 }
 
 // ---------------------------------------------------------------------------
+// Scroll bars
+// ---------------------------------------------------------------------------
+
+RFormRect CFormScrollBar::Track() const {
+  return {bounds.x, bounds.y + kScrollBarWidth, bounds.w, bounds.h - 2 * kScrollBarWidth};
+}
+
+RFormRect CFormScrollBar::Thumb(int32_t rows, int32_t visible, int32_t top) const {
+  RFormRect track = Track();
+  if (rows <= visible || track.h <= kMinThumb) return {track.x, track.y, 0, 0};
+  int32_t size = std::max(kMinThumb, static_cast<int32_t>(int64_t(track.h) * visible / rows));
+  int32_t at = static_cast<int32_t>(int64_t(track.h - size) * top / (rows - visible));
+  return {track.x, track.y + at, bounds.w, size};
+}
+
+void CFormScrollBar::Paint(RCanvas& canvas, int32_t rows, int32_t visible, int32_t top) const {
+  // Arrows, a checkered track and the thumb; greyed when all rows are in view.
+  RFormRect track = Track();
+  bool active = rows > visible;
+  for (int32_t y = track.y; y < track.y + track.h; y++)
+    for (int32_t x = track.x; x < track.x + track.w; x++)
+      Fill(canvas, {x, y, 1, 1}, (x + y) % 2 ? kHighlight : kFace);
+  RFormRect up{bounds.x, bounds.y, bounds.w, kScrollBarWidth};
+  RFormRect down{bounds.x, track.y + track.h, bounds.w, kScrollBarWidth};
+  for (const RFormRect& arrow : {up, down}) {
+    Fill(canvas, arrow, kFace);
+    RaisedEdge(canvas, arrow);
+  }
+  Arrow(canvas, up, true, active ? kText : kGreyText);
+  Arrow(canvas, down, false, active ? kText : kGreyText);
+  RFormRect thumb = Thumb(rows, visible, top);
+  if (thumb.h > 0) {
+    Fill(canvas, thumb, kFace);
+    RaisedEdge(canvas, thumb);
+  }
+}
+
+int32_t CFormScrollBar::Press(int32_t x, int32_t y, int32_t rows, int32_t visible, int32_t top) {
+  RFormRect track = Track();
+  RFormRect thumb = Thumb(rows, visible, top);
+  if (y < track.y) return top - 1;
+  if (y >= track.y + track.h) return top + 1;
+  if (thumb.h > 0 && thumb.Contains(x, y)) {
+    drag_from_y_ = y;
+    drag_from_top_ = top;
+    return top;
+  }
+  if (thumb.h > 0) return y < thumb.y ? top - visible : top + visible;
+  return top;
+}
+
+int32_t CFormScrollBar::Drag(int32_t y, int32_t rows, int32_t visible, int32_t top) const {
+  if (drag_from_y_ < 0) return top;
+  int32_t free_track = Track().h - Thumb(rows, visible, top).h;
+  if (free_track <= 0) return top;
+  int64_t span = rows - visible;
+  return drag_from_top_ + static_cast<int32_t>(int64_t(y - drag_from_y_) * span / free_track);
+}
+
+// ---------------------------------------------------------------------------
 // Memo
 // ---------------------------------------------------------------------------
 
@@ -371,19 +434,9 @@ RFormRect CFormMemo::TextArea() const {
   return {inner.x + 2, inner.y + 1, inner.w - kScrollBarWidth - 3, inner.h - 2};
 }
 
-RFormRect CFormMemo::Track() const {
+RFormRect CFormMemo::BarBounds() const {
   RFormRect inner = Inset(bounds, 2);
-  return {inner.x + inner.w - kScrollBarWidth, inner.y + kScrollBarWidth, kScrollBarWidth,
-          inner.h - 2 * kScrollBarWidth};
-}
-
-RFormRect CFormMemo::Thumb() const {
-  RFormRect track = Track();
-  int32_t rows = RowCount(), visible = VisibleRows();
-  if (rows <= visible || track.h <= kMinThumb) return {track.x, track.y, 0, 0};
-  int32_t size = std::max(kMinThumb, static_cast<int32_t>(int64_t(track.h) * visible / rows));
-  int32_t at = static_cast<int32_t>(int64_t(track.h - size) * top_ / (rows - visible));
-  return {track.x, track.y + at, kScrollBarWidth, size};
+  return {inner.x + inner.w - kScrollBarWidth, inner.y, kScrollBarWidth, inner.h};
 }
 
 int32_t CFormMemo::VisibleRows() const { return std::max(1, TextArea().h / RowHeight()); }
@@ -404,6 +457,33 @@ void CFormMemo::WrapLine(const std::string& line) {
 void CFormMemo::AddLine(std::string_view line) {
   lines_.emplace_back(line);
   WrapLine(lines_.back());
+  if (form_) form_->Invalidate();
+}
+
+void CFormMemo::SetText(std::string_view text) {
+  // The first row in view stays in view, as far as the new text reaches.
+  int32_t top = top_;
+  lines_.clear();
+  rows_.clear();
+  for (size_t start = 0; start <= text.size();) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    // A final line break ends the last line rather than starting one.
+    if (end == text.size() && start == text.size() && start > 0) break;
+    lines_.emplace_back(text.substr(start, end - start));
+    WrapLine(lines_.back());
+    if (end == text.size()) break;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  top_ = 0;
+  ScrollTo(top);
+  if (form_) form_->Invalidate();
+}
+
+void CFormMemo::Rewrap() {
+  rows_.clear();
+  for (const std::string& line : lines_) WrapLine(line);
+  ScrollTo(top_);
   if (form_) form_->Invalidate();
 }
 
@@ -437,53 +517,21 @@ void CFormMemo::Paint(RCanvas& canvas, bool focused) {
   for (int32_t row = top_, y = area.y; row < RowCount() && y < area.y + area.h; row++, y += height)
     DrawText(canvas, font_, area.x, y, rows_[size_t(row)], kText, area);
 
-  // The scroll bar: arrows, a checkered track and the thumb; greyed when all
-  // rows are in view.
-  RFormRect track = Track();
-  bool active = RowCount() > VisibleRows();
-  for (int32_t y = track.y; y < track.y + track.h; y++)
-    for (int32_t x = track.x; x < track.x + track.w; x++)
-      Fill(canvas, {x, y, 1, 1}, (x + y) % 2 ? kHighlight : kFace);
-  RFormRect up{track.x, track.y - kScrollBarWidth, kScrollBarWidth, kScrollBarWidth};
-  RFormRect down{track.x, track.y + track.h, kScrollBarWidth, kScrollBarWidth};
-  for (const RFormRect& arrow : {up, down}) {
-    Fill(canvas, arrow, kFace);
-    RaisedEdge(canvas, arrow);
-  }
-  Arrow(canvas, up, true, active ? kText : kGreyText);
-  Arrow(canvas, down, false, active ? kText : kGreyText);
-  RFormRect thumb = Thumb();
-  if (thumb.h > 0) {
-    Fill(canvas, thumb, kFace);
-    RaisedEdge(canvas, thumb);
-  }
+  bar_.bounds = BarBounds();
+  bar_.Paint(canvas, RowCount(), VisibleRows(), top_);
 }
 
 void CFormMemo::MouseDown(int32_t x, int32_t y) {
-  RFormRect track = Track();
-  if (x < track.x) return;
-  RFormRect thumb = Thumb();
-  if (y < track.y)
-    ScrollTo(top_ - 1);
-  else if (y >= track.y + track.h)
-    ScrollTo(top_ + 1);
-  else if (thumb.h > 0 && thumb.Contains(x, y)) {
-    drag_from_y_ = y;
-    drag_from_top_ = top_;
-  } else if (thumb.h > 0) {
-    ScrollTo(y < thumb.y ? top_ - VisibleRows() : top_ + VisibleRows());
-  }
+  bar_.bounds = BarBounds();
+  if (x < bar_.bounds.x) return;
+  ScrollTo(bar_.Press(x, y, RowCount(), VisibleRows(), top_));
 }
 
 void CFormMemo::MouseMove(int32_t x, int32_t y) {
-  if (drag_from_y_ < 0) return;
-  int32_t free_track = Track().h - Thumb().h;
-  if (free_track <= 0) return;
-  int64_t span = RowCount() - VisibleRows();
-  ScrollTo(drag_from_top_ + static_cast<int32_t>(int64_t(y - drag_from_y_) * span / free_track));
+  if (bar_.Dragging()) ScrollTo(bar_.Drag(y, RowCount(), VisibleRows(), top_));
 }
 
-void CFormMemo::MouseUp(int32_t x, int32_t y) { drag_from_y_ = -1; }
+void CFormMemo::MouseUp(int32_t x, int32_t y) { bar_.Release(); }
 
 void CFormMemo::Wheel(int32_t rows) { ScrollTo(top_ + rows); }
 
@@ -508,7 +556,26 @@ CForm::CForm(std::string caption, int32_t client_width, int32_t client_height)
       width_(std::clamp(client_width, 1, kMaxFormSide)),
       height_(std::clamp(client_height, 1, kMaxFormSide)) {}
 
-CForm::~CForm() = default;
+CForm::~CForm() { Form_Hide(*this); }
+
+void CForm::Resize(int32_t client_width, int32_t client_height) {
+  int32_t w = std::clamp(client_width, std::clamp(min_width, 1, kMaxFormSide), kMaxFormSide);
+  int32_t h = std::clamp(client_height, std::clamp(min_height, 1, kMaxFormSide), kMaxFormSide);
+  if (w == width_ && h == height_) return;
+  width_ = w;
+  height_ = h;
+  if (on_resize) on_resize();
+  dirty_ = true;
+}
+
+void CForm::Close() {
+  if (!Form_IsShown(*this))
+    EndWith(FORM_RESULT_CLOSED);
+  else if (on_close)
+    on_close();
+  else
+    Form_Hide(*this);
+}
 
 void CForm::Adopt(std::unique_ptr<CFormControl> control) {
   control->form_ = this;
@@ -545,6 +612,8 @@ int32_t CForm::DefaultResult() const {
 }
 
 CFormControl* CForm::ControlAt(int32_t x, int32_t y) const {
+  for (const auto& control : controls_)
+    if (control->visible && control->Overlays(x, y)) return control.get();
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
     if ((*it)->visible && (*it)->bounds.Contains(x, y)) return it->get();
   return nullptr;
@@ -577,15 +646,23 @@ void CForm::MouseMove(int32_t x, int32_t y) {
   mouse_y_ = y;
   if (captured_) captured_->MouseMove(x, y);
   CFormControl* over = ControlAt(x, y);
-  if (over != hovered_) {
+  // Without a press, the control under the mouse follows it (menus and
+  // tool buttons light up), and the one it left learns it is gone.
+  if (!captured_) {
+    if (hovered_ && hovered_ != over) hovered_->MouseMove(x, y);
+    if (over) over->MouseMove(x, y);
+  }
+  std::string hint = over ? over->HintAt(x, y) : std::string();
+  if (over != hovered_ || hint != hovered_hint_) {
     hovered_ = over;
+    hovered_hint_ = std::move(hint);
     rest_since_ = now_;
     if (hint_shown_) dirty_ = true;
     hint_shown_ = false;
   }
 }
 
-void CForm::MouseButton(int32_t x, int32_t y, bool down) {
+void CForm::MouseButton(int32_t x, int32_t y, bool down, int32_t clicks) {
   if (hint_shown_) dirty_ = true;
   hint_shown_ = false;
   rest_since_ = -1;
@@ -600,6 +677,7 @@ void CForm::MouseButton(int32_t x, int32_t y, bool down) {
   if (control->Focusable()) SetFocus(control);
   captured_ = control;
   control->MouseDown(x, y);
+  if (clicks == 2 && captured_ == control) control->DoubleClick(x, y);
 }
 
 void CForm::MouseWheel(int32_t x, int32_t y, int32_t rows) {
@@ -641,7 +719,10 @@ void CForm::Key(const RFormKeyEvent& key) {
         }
       }
       break;
-    case FormKey::Escape: Close(); break;
+    // Escape answers a dialog; a window that stays up ignores it.
+    case FormKey::Escape:
+      if (!Form_IsShown(*this)) Close();
+      break;
     default: break;
   }
 }
@@ -661,14 +742,13 @@ void CForm::Click(std::string_view name) {
 void CForm::Tick(int64_t now_ms) {
   now_ = now_ms;
   if (rest_since_ < 0) rest_since_ = now_ms;
-  bool show = hovered_ && !hovered_->hint.empty() && !captured_ && now_ms - rest_since_ >= kHintDelayMs;
+  bool show = hovered_ && !hovered_hint_.empty() && !captured_ && now_ms - rest_since_ >= kHintDelayMs;
   if (show && !hint_shown_) dirty_ = true;
   hint_shown_ = hint_shown_ || show;
 }
 
-const std::string& CForm::ShownHint() const {
-  static const std::string none;
-  return hint_shown_ && hovered_ ? hovered_->hint : none;
+std::string CForm::ShownHint() const {
+  return hint_shown_ && hovered_ ? hovered_hint_ : std::string();
 }
 
 void CForm::Paint(RCanvas& canvas) {
@@ -678,8 +758,10 @@ void CForm::Paint(RCanvas& canvas) {
   if (background) background(canvas);
   for (const auto& control : controls_)
     if (control->visible) control->Paint(canvas, control.get() == focus_);
+  for (const auto& control : controls_)
+    if (control->visible) control->PaintOverlay(canvas);
   // The hint: a pale box under the mouse, kept inside the client area.
-  const std::string& hint = ShownHint();
+  const std::string hint = ShownHint();
   CSystemFont* font = DialogFont();
   if (!hint.empty() && font) {
     int32_t w = font->TextWidth(hint) + 6, h = font->LineHeight() + 4;
@@ -694,7 +776,7 @@ void CForm::Paint(RCanvas& canvas) {
 }
 
 // ---------------------------------------------------------------------------
-// The modal loop
+// Windows: the modal loop and the windows that stay up
 // ---------------------------------------------------------------------------
 
 namespace {
@@ -722,6 +804,10 @@ bool TranslateKey(const SDL_KeyboardEvent& event, RFormKeyEvent* key) {
     case SDLK_BACKSPACE: key->key = FormKey::Backspace; return true;
     case SDLK_DELETE: key->key = FormKey::Delete; return true;
     default: break;
+  }
+  if (sym >= SDLK_F1 && sym <= SDLK_F12) {
+    key->key = static_cast<FormKey>(static_cast<int32_t>(FormKey::F1) + (sym - SDLK_F1));
+    return true;
   }
   if ((sym >= SDLK_a && sym <= SDLK_z) || (sym >= SDLK_0 && sym <= SDLK_9)) {
     key->key = FormKey::Character;
@@ -757,6 +843,121 @@ void Present(SDL_Window* window, CForm& form, RCanvas& canvas) {
   if (picture) SDL_FreeSurface(picture);
 }
 
+// The window of the form, the canvas it paints into and, for windows that
+// stay up, when its timer runs next.
+struct RFormWindow {
+  CForm* form = nullptr;
+  SDL_Window* window = nullptr;  // null without a display
+  Uint32 id = 0;
+  RCanvas canvas;
+  int64_t next_timer_ms = 0;
+};
+
+// Hands one event to the form when it is meant for the form's window; true
+// when it was.
+bool DeliverEvent(RFormWindow& w, const SDL_Event& event) {
+  CForm& form = *w.form;
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      if (event.window.windowID != w.id) return false;
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) form.Close();
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED) form.Invalidate();
+      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) form.Resize(event.window.data1, event.window.data2);
+      return true;
+    case SDL_MOUSEMOTION:
+      if (event.motion.windowID != w.id) return false;
+      form.MouseMove(event.motion.x, event.motion.y);
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (event.button.windowID != w.id) return false;
+      if (event.button.button == SDL_BUTTON_LEFT)
+        form.MouseButton(event.button.x, event.button.y, event.type == SDL_MOUSEBUTTONDOWN, event.button.clicks);
+      return true;
+    case SDL_MOUSEWHEEL:
+      if (event.wheel.windowID != w.id) return false;
+      {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        form.MouseWheel(x, y, -3 * event.wheel.y);
+      }
+      return true;
+    case SDL_KEYDOWN:
+      if (event.key.windowID != w.id) return false;
+      {
+        RFormKeyEvent key;
+        if (TranslateKey(event.key, &key)) form.Key(key);
+      }
+      return true;
+    case SDL_KEYUP:
+      return event.key.windowID == w.id;
+    case SDL_TEXTINPUT:
+      if (event.text.windowID != w.id) return false;
+      form.TextInput(WesternText(event.text.text));
+      return true;
+    default:
+      return false;
+  }
+}
+
+SDL_Window* OpenWindow(CForm& form) {
+  int x = form.left >= 0 ? form.left : SDL_WINDOWPOS_CENTERED, y = form.top >= 0 ? form.top : SDL_WINDOWPOS_CENTERED;
+  if (form.popup && form.left < 0 && form.top < 0) SDL_GetGlobalMouseState(&x, &y);
+  Uint32 flags = SDL_WINDOW_SHOWN | (form.border ? 0 : SDL_WINDOW_BORDERLESS) |
+                 (form.stay_on_top ? SDL_WINDOW_ALWAYS_ON_TOP : 0) | (form.resizable ? SDL_WINDOW_RESIZABLE : 0);
+  SDL_Window* window = SDL_CreateWindow(form.Caption().c_str(), x, y, form.ClientWidth(), form.ClientHeight(), flags);
+  if (!window) return nullptr;
+  if (form.resizable) SDL_SetWindowMinimumSize(window, std::max(1, form.min_width), std::max(1, form.min_height));
+  if (form.alpha < 255) SDL_SetWindowOpacity(window, std::max(0, form.alpha) / 255.0f);
+  return window;
+}
+
+// The windows that stay up, in the order they were shown. Entries are
+// reached by index and looked up again after every call into a form: a
+// form's handler may show or hide windows (and run the game) meanwhile.
+// Never destroyed: forms that outlive it at exit still look it up.
+std::vector<std::unique_ptr<RFormWindow>>& g_Shown = *new std::vector<std::unique_ptr<RFormWindow>>();
+bool g_HandlersInstalled = false;
+
+RFormWindow* ShownEntry(const CForm* form) {
+  for (const auto& entry : g_Shown)
+    if (entry->form == form) return entry.get();
+  return nullptr;
+}
+
+bool RouteToShown(const SDL_Event& event) {
+  for (size_t i = 0; i < g_Shown.size(); i++) {
+    RFormWindow& entry = *g_Shown[i];
+    if (entry.window && DeliverEvent(entry, event)) return true;
+  }
+  return false;
+}
+
+// After the events of a pass: hints, timers, captions and repaints.
+void ServiceShown() {
+  int64_t now = static_cast<int64_t>(SDL_GetTicks64());
+  for (size_t i = 0; i < g_Shown.size(); i++) {
+    CForm* form = g_Shown[i]->form;
+    form->Tick(now);
+    if (form->timer_ms > 0 && form->on_timer && now >= g_Shown[i]->next_timer_ms) {
+      g_Shown[i]->next_timer_ms = now + form->timer_ms;
+      form->on_timer();
+    }
+    RFormWindow* entry = ShownEntry(form);
+    if (!entry || !entry->window) continue;
+    if (form->Caption() != SDL_GetWindowTitle(entry->window)) SDL_SetWindowTitle(entry->window, form->Caption().c_str());
+    if (form->NeedsPaint()) Present(entry->window, *form, entry->canvas);
+  }
+}
+
+void CloseAllShown() {
+  for (const auto& entry : g_Shown)
+    if (entry->window) SDL_DestroyWindow(entry->window);
+  g_Shown.clear();
+}
+
+std::function<void(CForm&)> g_TestDriver;
+
 }  // namespace
 
 int32_t Form_ShowModal(CForm& form) {
@@ -766,60 +967,129 @@ int32_t Form_ShowModal(CForm& form) {
     return form.Result() == FORM_RESULT_NONE ? FORM_RESULT_CLOSED : form.Result();
   }
   if (!Platform_HasDisplay()) return form.DefaultResult();
-  int x = form.left >= 0 ? form.left : SDL_WINDOWPOS_CENTERED, y = form.top >= 0 ? form.top : SDL_WINDOWPOS_CENTERED;
-  if (form.popup && form.left < 0 && form.top < 0) SDL_GetGlobalMouseState(&x, &y);
-  SDL_Window* window = SDL_CreateWindow(form.Caption().c_str(), x, y, form.ClientWidth(), form.ClientHeight(),
-                                        SDL_WINDOW_SHOWN | (form.border ? 0 : SDL_WINDOW_BORDERLESS));
-  if (!window) return form.DefaultResult();
-  if (form.alpha < 255) SDL_SetWindowOpacity(window, std::max(0, form.alpha) / 255.0f);
-  SDL_RaiseWindow(window);
-  Uint32 id = SDL_GetWindowID(window);
-  RCanvas canvas;
-  Present(window, form, canvas);
+  RFormWindow w;
+  w.form = &form;
+  w.window = OpenWindow(form);
+  if (!w.window) return form.DefaultResult();
+  SDL_RaiseWindow(w.window);
+  w.id = SDL_GetWindowID(w.window);
+  Present(w.window, form, w.canvas);
   // Only this window takes input while it is up; what reaches the others is
   // dropped, and a request to quit closes it like its close button.
   while (form.Result() == FORM_RESULT_NONE) {
     SDL_Event event;
     if (SDL_WaitEventTimeout(&event, 50)) {
-      switch (event.type) {
-        case SDL_QUIT: form.Close(); break;
-        case SDL_WINDOWEVENT:
-          if (event.window.windowID != id) break;
-          if (event.window.event == SDL_WINDOWEVENT_CLOSE) form.Close();
-          if (event.window.event == SDL_WINDOWEVENT_EXPOSED) form.Invalidate();
-          break;
-        case SDL_MOUSEMOTION:
-          if (event.motion.windowID == id) form.MouseMove(event.motion.x, event.motion.y);
-          break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-          if (form.popup && event.type == SDL_MOUSEBUTTONDOWN && event.button.windowID != id) form.Close();
-          if (event.button.windowID == id && event.button.button == SDL_BUTTON_LEFT)
-            form.MouseButton(event.button.x, event.button.y, event.type == SDL_MOUSEBUTTONDOWN);
-          break;
-        case SDL_MOUSEWHEEL:
-          if (event.wheel.windowID == id) {
-            int x = 0, y = 0;
-            SDL_GetMouseState(&x, &y);
-            form.MouseWheel(x, y, -3 * event.wheel.y);
-          }
-          break;
-        case SDL_KEYDOWN: {
-          RFormKeyEvent key;
-          if (event.key.windowID == id && TranslateKey(event.key, &key)) form.Key(key);
-          break;
-        }
-        case SDL_TEXTINPUT:
-          if (event.text.windowID == id) form.TextInput(WesternText(event.text.text));
-          break;
-        default: break;
-      }
+      if (event.type == SDL_QUIT) form.Close();
+      if (form.popup && event.type == SDL_MOUSEBUTTONDOWN && event.button.windowID != w.id) form.Close();
+      DeliverEvent(w, event);
     }
     form.Tick(static_cast<int64_t>(SDL_GetTicks64()));
-    if (form.NeedsPaint()) Present(window, form, canvas);
+    if (form.NeedsPaint()) Present(w.window, form, w.canvas);
   }
-  SDL_DestroyWindow(window);
+  SDL_DestroyWindow(w.window);
   return form.Result();
+}
+
+void Form_Show(CForm& form) {
+  if (RFormWindow* entry = ShownEntry(&form)) {
+    if (entry->window) SDL_RaiseWindow(entry->window);
+    return;
+  }
+  if (!g_HandlersInstalled) {
+    Platform_AddEventHandler(RouteToShown);
+    Platform_AddPassHandler(ServiceShown);
+    Platform_AddQuitHandler(CloseAllShown);
+    g_HandlersInstalled = true;
+  }
+  form.Open();
+  auto entry = std::make_unique<RFormWindow>();
+  entry->form = &form;
+  entry->next_timer_ms = static_cast<int64_t>(SDL_GetTicks64()) + form.timer_ms;
+  if (Platform_HasDisplay()) {
+    entry->window = OpenWindow(form);
+    if (entry->window) {
+      entry->id = SDL_GetWindowID(entry->window);
+      Present(entry->window, form, entry->canvas);
+    }
+  }
+  g_Shown.push_back(std::move(entry));
+}
+
+void Form_Hide(CForm& form) {
+  for (auto it = g_Shown.begin(); it != g_Shown.end(); ++it) {
+    if ((*it)->form != &form) continue;
+    if ((*it)->window) SDL_DestroyWindow((*it)->window);
+    g_Shown.erase(it);
+    return;
+  }
+}
+
+bool Form_IsShown(const CForm& form) { return ShownEntry(&form) != nullptr; }
+
+namespace {
+
+// The dialogs below: a prompt over the rest, and buttons at the bottom.
+constexpr int32_t kDialogWidth = 340;
+constexpr int32_t kDialogButtonWidth = 75, kDialogButtonHeight = 25;
+
+std::unique_ptr<CFormLabel> Prompt(const std::string& text) {
+  auto label = std::make_unique<CFormLabel>();
+  label->name = "Prompt";
+  label->text = text;
+  label->bounds = {12, 12, kDialogWidth - 24, 0};
+  label->bounds.h = label->TextHeight();
+  return label;
+}
+
+void AddDialogButtons(CForm& form, const char* first, const char* second, int32_t y) {
+  const char* captions[2] = {first, second};
+  for (int32_t i = 0; i < 2; i++) {
+    auto button = std::make_unique<CFormButton>();
+    button->name = i == 0 ? "OkBtn" : "CancelBtn";
+    button->caption = captions[i];
+    button->result = i + 1;
+    button->is_default = i == 0;
+    button->bounds = {kDialogWidth - 2 * (kDialogButtonWidth + 8) - 4 + i * (kDialogButtonWidth + 8), y,
+                      kDialogButtonWidth, kDialogButtonHeight};
+    form.Add(std::move(button));
+  }
+}
+
+}  // namespace
+
+bool Form_InputQuery(const std::string& caption, const std::string& prompt, std::string* value) {
+  auto label = Prompt(prompt);
+  int32_t edit_y = 12 + label->bounds.h + 6, buttons_y = edit_y + 21 + 14;
+  CForm form(caption, kDialogWidth, buttons_y + kDialogButtonHeight + 12);
+  form.Add(std::move(label));
+  auto field = std::make_unique<CFormEdit>();
+  field->name = "Value";
+  field->bounds = {12, edit_y, kDialogWidth - 24, 21};
+  CFormEdit& edit = form.Add(std::move(field));
+  edit.SetText(*value);
+  AddDialogButtons(form, "OK", "Cancel", buttons_y);
+  form.SetInitialFocus(&edit);
+  // Enter answers OK even from the text field; without a display nobody
+  // can answer, and the question counts as cancelled.
+  form.key_filter = [&form](const RFormKeyEvent& key) {
+    if (key.key != FormKey::Enter) return false;
+    form.EndWith(1);
+    return true;
+  };
+  if (!Platform_HasDisplay() && !g_TestDriver) return false;
+  if (Form_ShowModal(form) != 1) return false;
+  *value = edit.Value();
+  return true;
+}
+
+bool Form_Confirm(const std::string& caption, const std::string& text, bool default_answer) {
+  auto label = Prompt(text);
+  int32_t buttons_y = 12 + label->bounds.h + 14;
+  CForm form(caption, kDialogWidth, buttons_y + kDialogButtonHeight + 12);
+  form.Add(std::move(label));
+  AddDialogButtons(form, "&Yes", "&No", buttons_y);
+  if (!Platform_HasDisplay() && !g_TestDriver) return default_answer;
+  return Form_ShowModal(form) == 1;
 }
 
 void Form_SetTestDriver(std::function<void(CForm&)> driver) { g_TestDriver = std::move(driver); }

@@ -1,9 +1,10 @@
-// Platform_Form: the engine's own modal windows (the error window, and the
-// message, question and list windows built on it). A form is a fixed-size
-// client area with controls in the desktop's classic grey look, painted by the
-// engine into a picture of its own and shown in a window of its own. The form
-// and its controls are plain objects: tests and the modal loop drive them
-// through the same input calls.
+// Platform_Form: the engine's own windows: modal ones (the error window, and
+// the message, question and list windows built on it) and tool windows that
+// stay up beside the game. A form is a client area with controls in the
+// desktop's classic grey look, painted by the engine into a picture of its
+// own and shown in a window of its own. The form and its controls are plain
+// objects: tests and the window loops drive them through the same input
+// calls. More controls: Platform_FormControls.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,8 @@ struct RFormRect {
 
 // The keys forms react to; letters and digits come as Character.
 enum class FormKey {
-  Tab, Enter, Escape, Space, Up, Down, PageUp, PageDown, Home, End, Left, Right, Backspace, Delete, Character
+  Tab, Enter, Escape, Space, Up, Down, PageUp, PageDown, Home, End, Left, Right, Backspace, Delete, Character,
+  F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12
 };
 
 struct RFormKeyEvent {
@@ -60,6 +62,8 @@ class CFormControl {
   virtual bool Focusable() const { return true; }
   virtual void Paint(RCanvas& canvas, bool focused) = 0;
   virtual void MouseDown(int32_t x, int32_t y) {}
+  // The second press of a double click, after its MouseDown.
+  virtual void DoubleClick(int32_t x, int32_t y) {}
   virtual void MouseMove(int32_t x, int32_t y) {}
   virtual void MouseUp(int32_t x, int32_t y) {}
   virtual void Wheel(int32_t rows) {}
@@ -67,6 +71,13 @@ class CFormControl {
   virtual bool Key(const RFormKeyEvent& key) { return false; }
   // Typed text (one byte per character); true when the control took it.
   virtual bool TypeText(std::string_view text) { return false; }
+  // The hint for the mouse at (x, y): controls made of parts (tool bars)
+  // have one per part.
+  virtual std::string HintAt(int32_t x, int32_t y) const { return hint; }
+  // A control may draw over the others (an open menu): it then takes every
+  // point it covers, and paints that part after all controls.
+  virtual bool Overlays(int32_t x, int32_t y) const { return false; }
+  virtual void PaintOverlay(RCanvas& canvas) {}
   CForm* form_ = nullptr;
 };
 
@@ -155,6 +166,30 @@ class CFormButton : public CFormControl {
   bool pressed_ = false;  // drawn pushed in: held with the mouse over it
 };
 
+// A vertical scroll bar: an arrow at each end and a thumb whose size and
+// place show which of `rows` rows are in view. The owner keeps the first
+// row in view; the bar answers what a click or drag makes of it.
+class CFormScrollBar {
+ public:
+  // The bar's rectangle, arrows included.
+  RFormRect bounds;
+
+  RFormRect Track() const;
+  RFormRect Thumb(int32_t rows, int32_t visible, int32_t top) const;
+  void Paint(RCanvas& canvas, int32_t rows, int32_t visible, int32_t top) const;
+  // The first row in view after a press at (x, y) on the bar; a press on
+  // the thumb starts a drag.
+  int32_t Press(int32_t x, int32_t y, int32_t rows, int32_t visible, int32_t top);
+  // While dragging: the first row in view for the mouse at y; else top.
+  int32_t Drag(int32_t y, int32_t rows, int32_t visible, int32_t top) const;
+  bool Dragging() const { return drag_from_y_ >= 0; }
+  void Release() { drag_from_y_ = -1; }
+
+ private:
+  int32_t drag_from_y_ = -1;  // where the thumb drag began: the mouse y and the top row
+  int32_t drag_from_top_ = 0;
+};
+
 // A read-only list of text lines in a fixed-pitch font, wrapped at words to
 // its width, with a vertical scroll bar.
 class CFormMemo : public CFormControl {
@@ -163,7 +198,13 @@ class CFormMemo : public CFormControl {
 
   // Adds a line (no line breaks inside) at the end.
   void AddLine(std::string_view line);
+  // Replaces every line with those of the text (split at "\r\n", "\r" or
+  // "\n"; a final line break adds no empty line), keeping the first row in
+  // view where the new text still reaches it.
+  void SetText(std::string_view text);
   void Clear();
+  // Wraps the lines again, after the bounds changed.
+  void Rewrap();
   const std::vector<std::string>& Lines() const { return lines_; }
   // The lines joined by line feeds.
   std::string Text() const;
@@ -187,8 +228,7 @@ class CFormMemo : public CFormControl {
  private:
   int32_t RowHeight() const;
   RFormRect TextArea() const;
-  RFormRect Track() const;  // the scroll bar between its two arrows
-  RFormRect Thumb() const;
+  RFormRect BarBounds() const;
   void WrapLine(const std::string& line);
 
   CSystemFont* font_;
@@ -196,8 +236,7 @@ class CFormMemo : public CFormControl {
   std::vector<std::string> lines_;
   std::vector<std::string> rows_;
   int32_t top_ = 0;
-  int32_t drag_from_y_ = -1;  // thumb drag: the mouse y and top row where it began
-  int32_t drag_from_top_ = 0;
+  CFormScrollBar bar_;
 };
 
 // A form: caption, client size (each side 1 to 8192) and controls in tab
@@ -211,8 +250,14 @@ class CForm {
   CForm& operator=(const CForm&) = delete;
 
   const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string caption) { caption_ = std::move(caption); }
   int32_t ClientWidth() const { return width_; }
   int32_t ClientHeight() const { return height_; }
+  // A new client size, no smaller than the minimum below; on_resize then
+  // places the controls.
+  void Resize(int32_t client_width, int32_t client_height);
+  int32_t min_width = 1, min_height = 1;
+  std::function<void()> on_resize;
 
   // Adds a control at the end of the tab order; the form owns it.
   template <typename T>
@@ -232,7 +277,8 @@ class CForm {
   int32_t DefaultResult() const;
 
   void MouseMove(int32_t x, int32_t y);
-  void MouseButton(int32_t x, int32_t y, bool down);
+  // clicks counts the presses of a double click (2 on its second press).
+  void MouseButton(int32_t x, int32_t y, bool down, int32_t clicks = 1);
   void MouseWheel(int32_t x, int32_t y, int32_t rows);
   void Key(const RFormKeyEvent& key);
   // Typed text, one byte per character; it goes to the focused control.
@@ -249,8 +295,17 @@ class CForm {
   // A popup: placed at the mouse unless a position is given, and closed by a
   // click anywhere outside it.
   bool popup = false;
-  // The window's close button.
-  void Close() { EndWith(FORM_RESULT_CLOSED); }
+  // The window's close button. A form shown with Form_Show runs on_close
+  // instead, or without one hides.
+  void Close();
+  // Modeless windows (Form_Show): kept above other windows, resizable by
+  // the player, and a timer that runs on_timer every timer_ms milliseconds
+  // (0: none) while the form is shown.
+  bool stay_on_top = false;
+  bool resizable = false;
+  int32_t timer_ms = 0;
+  std::function<void()> on_timer;
+  std::function<void()> on_close;
   // Time passes (milliseconds of a steady clock): hints appear after a rest.
   void Tick(int64_t now_ms);
   // A click on the named control's centre, as the mouse would make it.
@@ -262,7 +317,7 @@ class CForm {
   // The control under the mouse, or null.
   const CFormControl* Hovered() const { return hovered_; }
   // The hint on show, or "" when none is.
-  const std::string& ShownHint() const;
+  std::string ShownHint() const;
   // Set by any change that shows; cleared by Paint.
   bool NeedsPaint() const { return dirty_; }
   void Invalidate() { dirty_ = true; }
@@ -284,6 +339,7 @@ class CForm {
   bool dirty_ = true;
   // Hints: the control under the resting mouse and since when it rests.
   CFormControl* hovered_ = nullptr;
+  std::string hovered_hint_;
   int32_t mouse_x_ = 0, mouse_y_ = 0;
   int64_t rest_since_ = -1, now_ = 0;
   bool hint_shown_ = false;
@@ -293,6 +349,24 @@ class CForm {
 // returns its result once a button or the close button ends it. Without a
 // display the default button's result is returned at once.
 int32_t Form_ShowModal(CForm& form);
+
+// Shows the form in a window of its own and returns at once: the program
+// goes on, and the form gets its input, its timer and its repaints whenever
+// window messages are processed (Platform_ProcessMessages). A form already
+// shown is raised. Without a display the form counts as shown but has no
+// window; it is driven through its input calls.
+void Form_Show(CForm& form);
+// Takes the form's window away; the form keeps its contents.
+void Form_Hide(CForm& form);
+bool Form_IsShown(const CForm& form);
+
+// A small modal question in the classic look: the caption, a prompt above a
+// text field that starts with *value, and OK and Cancel. True (with *value
+// the text typed) for OK; without a display false at once.
+bool Form_InputQuery(const std::string& caption, const std::string& prompt, std::string* value);
+// A modal Yes/No question in the same look; without a display the answer
+// is `default_answer`.
+bool Form_Confirm(const std::string& caption, const std::string& text, bool default_answer);
 
 // Tests stand in for the player: while a driver is set, Form_ShowModal opens
 // the form, hands it to the driver and returns whatever result the driver

@@ -15,6 +15,8 @@ namespace {
 bool g_Initialised = false;
 bool g_CloseRequested = false;
 std::vector<PlatformEventHandler> g_Handlers;
+std::vector<void (*)()> g_PassHandlers;
+std::vector<void (*)()> g_QuitHandlers;
 
 void PrintToStderr(const std::string& text) {
   std::string line = text;
@@ -39,6 +41,7 @@ bool Platform_Init() {
 
 void Platform_Quit() {
   if (!g_Initialised) return;
+  for (void (*handler)() : g_QuitHandlers) handler();
   SDL_Quit();
   g_Initialised = false;
 }
@@ -69,6 +72,8 @@ bool Platform_AskYesNo(const std::string& text, bool default_answer) {
 }
 
 void Platform_AddEventHandler(PlatformEventHandler handler) { g_Handlers.push_back(handler); }
+void Platform_AddPassHandler(void (*handler)()) { g_PassHandlers.push_back(handler); }
+void Platform_AddQuitHandler(void (*handler)()) { g_QuitHandlers.push_back(handler); }
 
 void Platform_ProcessMessages() {
   // Network peers are kept answered between steps and in modal waits alike;
@@ -85,6 +90,8 @@ void Platform_ProcessMessages() {
       }
     if (!consumed && event.type == SDL_QUIT) g_CloseRequested = true;
   }
+  // By index: a handler may start a nested pass that adds handlers.
+  for (size_t i = 0; i < g_PassHandlers.size(); i++) g_PassHandlers[i]();
 }
 
 bool Platform_TakeCloseRequest() {

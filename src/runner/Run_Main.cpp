@@ -58,6 +58,9 @@ void RunWithTemporaryInstance(const std::string& text, const char* failure, bool
   ExecuteReporting(&temporary, &temporary, code, result);
 }
 
+// Cursor shape codes.
+constexpr int32_t kCursorDefault = 0, kCursorNone = -1;
+
 // Window messages between steps. The window's close button ends the game.
 void ProcessMessages() {
   Platform_ProcessMessages();
@@ -144,18 +147,60 @@ void MainLoop() {
         return;
       }
       ProcessMessages();
-    } catch (const CFloatFault&) {
-      // A floating-point fault ends the running code; the rest of the pass is dropped.
+    } catch (...) {
+      // Whatever a pass raises (a floating-point fault ending the running
+      // code, or anything else) drops the rest of that pass only: the game
+      // goes on with the next one.
     }
   }
 }
 
 void SingleStep() {
   ProcessMessages();
-  StepOnce();
-  if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame();
-  if (CarryOutRequest()) RunState.GameRunning = false;
+  try {
+    StepOnce();
+    if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame();
+    if (CarryOutRequest()) {
+      // Nobody else would end it: the loop that ends a game is not running.
+      RunState.GameRunning = false;
+      RunState.GamePaused = false;
+      EndGame();
+      return;
+    }
+  } catch (...) {
+    // As in the loop: whatever the step raises drops the rest of it only.
+  }
   ProcessMessages();
+}
+
+bool Run_ControlEnabled(ERunControl control) {
+  const bool running = RunState.GameRunning, paused = RunState.GamePaused;
+  switch (control) {
+    case ERunControl::Run:
+    case ERunControl::Step: return running && paused;
+    case ERunControl::Pause: return running && !paused;
+    case ERunControl::Restart:
+    case ERunControl::Stop: return running;
+  }
+  return false;
+}
+
+void Run_Control(ERunControl control) {
+  if (!Run_ControlEnabled(control)) return;
+  switch (control) {
+    case ERunControl::Run: RunGame(); break;
+    case ERunControl::Pause: RunState.GamePaused = true; break;
+    case ERunControl::Step: SingleStep(); break;
+    case ERunControl::Restart:
+      RunState.PendingRoom = REQUEST_RESTART;
+      if (RunState.GamePaused) RunGame();
+      break;
+    case ERunControl::Stop:
+      if (RunState.GamePaused) EndGame();
+      RunState.GameRunning = false;
+      RunState.GamePaused = false;
+      break;
+  }
 }
 
 void HandleFunctionKeys() {
@@ -190,6 +235,8 @@ void StartGame() {
   // A failed library initialisation ends the game before any room: entering
   // one would clear the request that stops it.
   if (Error_Aborting()) return;
+  // A cursor the last game changed is put back as the settings have it.
+  Window_SetCursor(Settings.ShowCursor ? kCursorDefault : kCursorNone);
   Room_RuntimeCopies().clear();
   Room_RuntimeCopies().resize(static_cast<size_t>(Room_TableSize()));
   FreeCarried();
@@ -206,7 +253,6 @@ void EndGame() {
 }
 
 void ChangeRoom(int32_t index) {
-  Transition_Begin(Game.transition_kind, Game.transition_steps);
   LeaveRoom(false);
   GotoRoom(index, false);
 }
@@ -214,6 +260,9 @@ void ChangeRoom(int32_t index) {
 void LeaveRoom(bool game_ending) {
   CRoom* room = Room_Current();
   if (!room) return;
+  // Every way out of a room, a restart included, captures its last picture
+  // for the transition the next room's first picture ends.
+  Transition_Begin(Game.transition_kind, Game.transition_steps);
   room->RemoveDestroyed();
   int32_t request = RunState.PendingRoom;
   RunState.PendingRoom = REQUEST_NONE;
@@ -293,4 +342,17 @@ void GotoRoom(int32_t index, bool first_room) {
   if (fresh && !room->creation_code.empty())
     RunWithTemporaryInstance(room->creation_code, "COMPILATION ERROR in room script", false);
   PerformEventForAll(EV_OTHER, EV_ROOM_START);
+
+  // The room's first picture, before its first step: drawing sorts the
+  // instances by depth and runs their draw events, and its presentation
+  // plays the transition from the room left, which is then used up.
+  if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) {
+    if (CRoom* current = Room_Current()) Room_Draw(*current);
+    PresentFrame();
+    Game.transition_kind = 0;
+  } else if (!RunState.AutomaticDraw) {
+    // The game draws for itself: its pictures must reach the screen, not
+    // the transition's second picture.
+    Transition_Cancel();
+  }
 }

@@ -13,10 +13,22 @@
 void RunGame();
 // The loop of steps at the room's speed.
 void MainLoop();
-// One step with its request, for the debugger's Step command.
+// One step with its request, for the debugger's Step command. When the
+// request ends the game, the game ends here as it does after the loop.
 void SingleStep();
 // Carries out RunState.PendingRoom; true when the game must stop (end or error).
 bool CarryOutRequest();
+
+// The debugger's run control.
+enum class ERunControl { Run, Pause, Step, Restart, Stop };
+// Whether a control may be used now: Run and Step while the game runs
+// paused, Pause while it runs unpaused, Restart and Stop while it runs.
+bool Run_ControlEnabled(ERunControl control);
+// Carries out an enabled control; a disabled one does nothing. Run resumes
+// the game (RunGame, returning once it is paused again or over); Restart
+// asks for a restart and, when paused, resumes; Stop ends the game (at
+// once when paused, else when the loop sees it).
+void Run_Control(ERunControl control);
 
 // The library initialisation code run at every game start (texts in order).
 void Run_SetLibraryInitCode(std::vector<std::string> code);

@@ -21,6 +21,8 @@
 #include "runner/Builtins_Listing.h"
 #include "runner/Builtins_Main.h"
 #include "functions/Support_DLL.h"
+#include "data/Option_Main.h"
+#include "world/Run_State.h"
 #include "variables/Variable_Main.h"
 
 RRunnerOptions RunnerOptions;
@@ -38,6 +40,9 @@ const char kUsage[] =
     "  --max-steps N   end the game after N steps, as if it had called game_end\n"
     "  --unthrottled   run the steps back to back, without waiting for the frame time\n"
     "  --report        print a short summary of the run when it ends\n"
+    "  --debug         run the game beside the debugger window (pause, step, watch\n"
+    "                  expressions, look at variables and instances), as a game\n"
+    "                  built for debugging does\n"
     "  --builtins      list the built-in functions, variables and constants\n"
     "  --help          show this text\n"
     "  --version       show the runner's version\n";
@@ -59,6 +64,16 @@ std::string AskForGameFile() {
   RDialogRequest request;
   request.title = "Open a game";
   return PlatformDialog_Ask(request).value_or("");
+}
+
+// Under the debugger a paused game keeps the program alive: the debugger's
+// window is served until the game no longer runs.
+void AwaitGameEnd() {
+  constexpr int32_t kPollMs = 10;
+  while (RunState.GameRunning) {
+    Platform_ProcessMessages();
+    Platform_SleepMilliseconds(kPollMs);
+  }
 }
 
 bool ParseCount(const char* text, int64_t& out) {
@@ -97,6 +112,8 @@ int Runner_Main(int argc, char** argv) {
         RunnerOptions.unthrottled = true;
       } else if (arg == "--report") {
         RunnerOptions.report = true;
+      } else if (arg == "--debug") {
+        RunnerOptions.debug = true;
       } else if (arg == "--max-steps") {
         if (first + 1 >= argc || !ParseCount(argv[first + 1], RunnerOptions.max_steps)) {
           std::fputs("runner: --max-steps needs a whole number of steps\n", stderr);
@@ -142,6 +159,8 @@ int Runner_Main(int argc, char** argv) {
   if (!TempDir_Create())
     Platform_ShowMessage("Failed to create temp dir. This can cause serious problems with sounds, etc.");
   bool ok = StartUp(game);
+  if (ok && DebugMode) AwaitGameEnd();
+  if (Runner_Debugger().close) Runner_Debugger().close();
   ShutDown();
   File_CloseAll();
   DS_ClearAll();

@@ -11,6 +11,7 @@ struct RRunnerOptions {
   int64_t max_steps = -1;   // end the game after this many steps (-1: never)
   bool unthrottled = false; // steps back to back without the frame wait
   bool report = false;      // print a summary of the run on stdout
+  bool debug = false;       // run the game under the debugger, as a game marked for it does
 };
 extern RRunnerOptions RunnerOptions;
 

@@ -13,12 +13,15 @@
 #include "platform/Platform.h"
 #include "platform/Platform_LoadWindow.h"
 #include "runner/Run_Main.h"
+#include "runner/Runner_Form.h"
 #include "runner/Runner_Sections.h"
 
 
 namespace {
 
 const char kResourceError[] = "Error: Error in resource data.";
+
+RDebuggerHooks g_Debugger;
 
 bool Fail(const char* message) {
   Platform_ShowMessage(message);
@@ -54,6 +57,9 @@ void SetPriority() {
 
 }  // namespace
 
+void Runner_SetDebugger(RDebuggerHooks hooks) { g_Debugger = hooks; }
+const RDebuggerHooks& Runner_Debugger() { return g_Debugger; }
+
 void ShowProgress(int32_t percent, const std::string& text) { LoadWindow_SetProgress(percent, text); }
 
 bool ReadGameFile(const std::string& game_file) {
@@ -83,7 +89,7 @@ bool ReadGameData(CStream& stream) {
     case GAME_READ_OK:
       break;
   }
-  DebugMode = data.debugMode;
+  DebugMode = data.debugMode || RunnerOptions.debug;
   Settings = std::move(data.settings);
   // The drawing support library of the original platform is not needed by
   // our drawing layer: it was consumed with the header and is dropped.
@@ -127,6 +133,7 @@ bool StartUp(const std::string& game_file) {
       return Fail("Failed to load the game data. File seems corrupted.");
     }
     if (!PrepareGame()) return false;
+    if (DebugMode && g_Debugger.show) g_Debugger.show();
     RunGame();
     return true;
   } catch (...) {

@@ -20,5 +20,15 @@ bool ReadGameData(CStream& stream);
 bool LoadResources(CStream& stream);
 bool PrepareGame();
 
+// The debugger, when the program has one (the debug layer installs it at
+// program start): `show` makes its window and shows it before a game in
+// debug mode runs; `close` lets go of its windows once the game is over.
+struct RDebuggerHooks {
+  void (*show)() = nullptr;
+  void (*close)() = nullptr;
+};
+void Runner_SetDebugger(RDebuggerHooks hooks);
+const RDebuggerHooks& Runner_Debugger();
+
 // Progress of the loading window: percent of the bar and its label text.
 void ShowProgress(int32_t percent, const std::string& text);

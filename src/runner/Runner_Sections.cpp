@@ -8,6 +8,7 @@
 #include "data/Support_TempDir.h"
 #include "functions/Support_Included.h"
 #include "functions/Function_File.h"
+#include "graphics/Background_Class.h"
 #include "graphics/Background_Main.h"
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_D3D.h"
@@ -28,6 +29,15 @@
 namespace {
 
 RGameData g_GameData;
+
+// The size of a background for the rooms' stretched layers.
+bool BackgroundSize(int32_t index, int32_t& width, int32_t& height) {
+  const CBackground* back = Background_Get(index);
+  if (!back) return false;
+  width = back->width;
+  height = back->height;
+  return true;
+}
 
 // Scripts keep their text in the table; the names go with it.
 void InstallScripts(RGameData& data) {
@@ -79,7 +89,8 @@ void InstallResources(RGameData& data) {
   Font_Install(data.fonts);
   TimeLine_Install(data.timelines);
   Object_Install(data.objects);
-  Room_Install(data.rooms, data.roomOrder);
+  // After the backgrounds: stretched layers take their sizes.
+  Room_Install(data.rooms, data.roomOrder, BackgroundSize);
   Instance_LastId = data.lastInstanceId;
   Tile_LastId = data.lastTileId;
   Run_SetLibraryInitCode(data.libraryInitCode);

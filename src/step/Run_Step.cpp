@@ -24,6 +24,8 @@ namespace {
 
 // The runner's function-key handler, run first in every step.
 void (*g_FunctionKeys)() = nullptr;
+// The debugger's refresh, run near the end of every step.
+void (*g_DebugRefresh)() = nullptr;
 
 // Other event numbers the step raises.
 enum : int32_t {
@@ -236,8 +238,9 @@ void BoundariesAndViews(CRoom& room) {
 }
 
 void Animation(CRoom& room) {
+  // Every instance of the array animates, one destroyed earlier in the
+  // step (by a draw or animation end event) included.
   ForRoomInstances(room, [](CInstance* inst) {
-    if (inst->destroyed) return;
     inst->image_index += inst->image_speed;
     const int32_t images = inst->ImageCount();
     if (std::floor(inst->image_index) >= images) {
@@ -260,6 +263,7 @@ constexpr Phase kPhasesAfterMotion[] = {BoundariesAndViews, Collisions, EndStep}
 }  // namespace
 
 void Step_SetFunctionKeys(void (*handler)()) { g_FunctionKeys = handler; }
+void Step_SetDebugRefresh(void (*refresh)()) { g_DebugRefresh = refresh; }
 
 void DoStep() {
   CRoom* current = Room_Current();
@@ -296,5 +300,6 @@ void DoStep() {
   room.ScrollBackgrounds();
   Animation(room);
   RunState.CursorImage++;
+  if (g_DebugRefresh && DebugMode) g_DebugRefresh();
   IO_ClearStepFlags();
 }

@@ -1,6 +1,6 @@
-// Function_Misc: code run from texts and files, scripts by index, dates and
-// times, the clipboard, external functions, debug messages and the program's
-// priority.
+// Function_Misc: code run from texts and files, scripts by index, variables
+// by name, dates and times, the clipboard, external functions, debug
+// messages and the program's priority.
 
 #include <algorithm>
 #include <cmath>
@@ -13,12 +13,17 @@
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
 #include "code/Code_Main.h"
+#include "code/Code_World.h"
 #include "code/Script_Main.h"
 #include "data/Option_Main.h"
 #include "data/Support_Path.h"
 #include "platform/Platform_Graphics.h"
 #include "platform/Platform_System.h"
 #include "variables/Code_Function.h"
+#include "variables/Code_Variable.h"
+#include "variables/Function_Misc.h"
+#include "variables/Variable_Class.h"
+#include "variables/Variable_Main.h"
 #include "functions/Support_DLL.h"
 #include "code/Event_Context.h"
 #include "world/Object_Main.h"
@@ -87,6 +92,76 @@ void FnScriptExecute(CInstance* self, CInstance* other, int argc, RValue* args, 
   ReportActionError(RecordedError());
   ClearRecordedError();
   result.SetString("ERROR");
+}
+
+// ---------------------------------------------------------------------------
+// Variables by name: the global store, or the calling instance's variables
+// with the built-in names reaching their getters and setters. Every name
+// gets an id (and stays in the name table), even when the call only asks.
+
+enum EVariableStore { kGlobalStore, kSelfStore };
+
+// The combined array index of Dims subscripts from args[first] (0 for the
+// plain variable). A subscript outside 0 to 31999 is reported and the call
+// then reads or writes nothing.
+template <int Dims>
+bool NamedIndex(const RValue* args, int first, int32_t& index) {
+  index = 0;
+  for (int d = 0; d < Dims; d++) {
+    const int32_t subscript = ArgInt(args, first + d);
+    if (subscript < 0 || subscript >= VARIABLE_ARRAY_SIZE) {
+      ReportActionError("Array index >= 32000");
+      return false;
+    }
+    index = index * VARIABLE_ARRAY_SIZE + subscript;
+  }
+  return true;
+}
+
+// Whether the variable is there. A stored variable is looked up directly:
+// under UninitializedAsZero every read succeeds, and a game asking whether
+// to initialise a variable would otherwise never do so.
+template <EVariableStore Store>
+bool NamedExists(CInstance* self, int32_t id) {
+  if constexpr (Store == kGlobalStore) {
+    return Variable_Globals().Find(id, 0) != nullptr;
+  } else {
+    if (!self) return false;
+    if (id >= BUILTIN_VARIABLE_LIMIT) return World.variables(self).Find(id, 0) != nullptr;
+    RValue value;
+    return GetInstanceVariable(self, id, 0, value);
+  }
+}
+
+template <EVariableStore Store>
+void FnVariableExists(CInstance* self, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(NamedExists<Store>(self, VariableIdOf(ArgString(args, 0))) ? 1 : 0);
+}
+
+// The value, real 0 (without an error) when there is none.
+template <EVariableStore Store, int Dims>
+void FnVariableGet(CInstance* self, CInstance*, int, RValue* args, RValue& result) {
+  const int32_t id = VariableIdOf(ArgString(args, 0));
+  int32_t index;
+  if (!NamedIndex<Dims>(args, 1, index)) return;
+  RValue value;
+  const bool found = Store == kGlobalStore ? GetGlobal(id, index, value)
+                                           : self != nullptr && GetInstanceVariable(self, id, index, value);
+  if (found) result = std::move(value);
+}
+
+// Sets the value given after the subscripts; a global so set is not
+// declared globalvar, and a read-only built-in refuses silently.
+template <EVariableStore Store, int Dims>
+void FnVariableSet(CInstance* self, CInstance*, int, RValue* args, RValue&) {
+  const int32_t id = VariableIdOf(ArgString(args, 0));
+  int32_t index;
+  if (!NamedIndex<Dims>(args, 1, index)) return;
+  const RValue& value = args[1 + Dims];
+  if constexpr (Store == kGlobalStore)
+    SetGlobal(id, index, value);
+  else if (self)
+    SetInstanceVariable(self, id, index, value);
 }
 
 // ---------------------------------------------------------------------------
@@ -345,8 +420,12 @@ void FnWindowHandle(CInstance*, CInstance*, int, RValue*, RValue& result) {
   result.SetReal(static_cast<double>(PlatformWindow_NativeHandle()));
 }
 
+void (*g_DebugMessageSink)(const std::string& text) = nullptr;
+
 void FnShowDebugMessage(CInstance*, CInstance*, int, RValue* args, RValue&) {
-  std::fprintf(stderr, "%s\n", ArgString(args, 0).c_str());
+  const std::string& text = ArgString(args, 0);
+  std::fprintf(stderr, "%s\n", text.c_str());
+  if (g_DebugMessageSink) g_DebugMessageSink(text);
 }
 
 void FnSetProgramPriority(CInstance*, CInstance*, int, RValue* args, RValue&) {
@@ -450,6 +529,20 @@ const RFunctionDef kMiscFunctions[] = {
     {"execute_string", FnExecuteString, -1},
     {"execute_file", FnExecuteFile, -1},
     {"script_execute", FnScriptExecute, -1},
+    {"variable_global_exists", FnVariableExists<kGlobalStore>, 1},
+    {"variable_global_get", FnVariableGet<kGlobalStore, 0>, 1},
+    {"variable_global_array_get", FnVariableGet<kGlobalStore, 1>, 2},
+    {"variable_global_array2_get", FnVariableGet<kGlobalStore, 2>, 3},
+    {"variable_global_set", FnVariableSet<kGlobalStore, 0>, 2},
+    {"variable_global_array_set", FnVariableSet<kGlobalStore, 1>, 3},
+    {"variable_global_array2_set", FnVariableSet<kGlobalStore, 2>, 4},
+    {"variable_local_exists", FnVariableExists<kSelfStore>, 1},
+    {"variable_local_get", FnVariableGet<kSelfStore, 0>, 1},
+    {"variable_local_array_get", FnVariableGet<kSelfStore, 1>, 2},
+    {"variable_local_array2_get", FnVariableGet<kSelfStore, 2>, 3},
+    {"variable_local_set", FnVariableSet<kSelfStore, 0>, 2},
+    {"variable_local_array_set", FnVariableSet<kSelfStore, 1>, 3},
+    {"variable_local_array2_set", FnVariableSet<kSelfStore, 2>, 4},
     {"date_current_datetime", FnDateCurrentDatetime, 0},
     {"date_current_date", FnDateCurrentDate, 0},
     {"date_current_time", FnDateCurrentTime, 0},
@@ -533,3 +626,5 @@ const RFunctionDef kMiscFunctions[] = {
 }  // namespace
 
 void Function_Misc_Register() { RegisterFunctions(kMiscFunctions); }
+
+void Misc_SetDebugMessageSink(void (*sink)(const std::string& text)) { g_DebugMessageSink = sink; }

@@ -55,7 +55,7 @@ bool CAction::CompileArgument(int32_t i) {
   }
   auto expr = std::make_unique<CCode>(text, true);
   if (!expr->Compile()) {
-    ReportError("COMPILATION ERROR in argument " + std::to_string(i) + "\r" + RecordedError(), true);
+    ReportActionError("COMPILATION ERROR in argument " + std::to_string(i) + "\r" + RecordedError(), true);
     ClearRecordedError();
     return false;
   }
@@ -83,7 +83,7 @@ bool CAction::Compile() {
   if (exec_type == ACTION_EXEC_CODE) {
     code = std::make_unique<CCode>(code_text, false);
     if (!code->Compile()) {
-      ReportError("COMPILATION ERROR in code action\r" + RecordedError(), true);
+      ReportActionError("COMPILATION ERROR in code action\r" + RecordedError(), true);
       ClearRecordedError();
       code.reset();
       return false;

@@ -66,9 +66,10 @@ class CAction {
   // A code action holding `text` (object_event_add, timeline_moment_add).
   static CAction CodeAction(std::string text);
   // Turns variable and code actions into code, compiles the code and the
-  // arguments and resolves the function. A compile error is reported as
-  // "COMPILATION ERROR in code action" or "COMPILATION ERROR in argument " +
-  // i, ending the game; false then. A function that cannot be found shows
+  // arguments and resolves the function. A compile error is reported as an
+  // action error of the event being compiled (naming the action, event and
+  // object), "COMPILATION ERROR in code action" or "COMPILATION ERROR in
+  // argument " + i, ending the game; false then. A function that cannot be found shows
   // "Failed to locate action function " + name and compiling goes on.
   bool Compile();
 

@@ -34,13 +34,13 @@ bool Room_BackgroundExists(int32_t index) {
 
 // ---- The room table ----
 
-void Room_Install(const RSlots<RRoomRecord>& records, std::vector<int32_t> order) {
+void Room_Install(const RSlots<RRoomRecord>& records, std::vector<int32_t> order,
+                  CRoom::BackgroundSize background_size) {
   std::vector<std::unique_ptr<CRoom>> rooms(records.size());
   for (size_t i = 0; i < records.size(); i++) {
     if (!records[i]) continue;
     rooms[i] = std::make_unique<CRoom>();
-    // Backgrounds have no sizes yet, so stretched layers keep scale 1.
-    rooms[i]->LoadFrom(*records[i], nullptr);
+    rooms[i]->LoadFrom(*records[i], background_size);
   }
   Room_SetTable(std::move(rooms));
   Room_SetOrder(std::move(order));

@@ -36,7 +36,10 @@ bool Room_BackgroundExists(int32_t index);
 // ---- The room table and the room order (names in the resource names) ----
 
 // Replaces the table with rooms made from the records, and the order.
-void Room_Install(const RSlots<RRoomRecord>& records, std::vector<int32_t> order);
+// Stretched background layers take their scales from `background_size`
+// (null: no background has a size, and every layer keeps scale 1).
+void Room_Install(const RSlots<RRoomRecord>& records, std::vector<int32_t> order,
+                  CRoom::BackgroundSize background_size = nullptr);
 // Replaces the table (slot i holds room i or null).
 void Room_SetTable(std::vector<std::unique_ptr<CRoom>> rooms);
 int32_t Room_TableSize();

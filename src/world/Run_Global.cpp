@@ -1,6 +1,7 @@
 #include "world/Run_Global.h"
 
 #include "world/Object_Main.h"
+#include "world/Run_State.h"
 
 RGameGlobals Game;
 
@@ -15,6 +16,7 @@ void Global_ResetForStart() {
   Game.lives = -1;
   Game.cursor_sprite = -1;
   Game.transition_kind = 0;
+  RunState.CursorImage = 0;
 }
 
 void Global_SetLives(int32_t value) {

@@ -25,8 +25,8 @@ struct RGameGlobals {
 
 extern RGameGlobals Game;
 
-// Game start and restart: score 0, lives -1, cursor sprite -1, transition
-// kind 0; health keeps its value.
+// Game start and restart: score 0, lives -1, cursor sprite -1 and its image
+// counter 0, transition kind 0; health keeps its value.
 void Global_ResetForStart();
 
 // Set lives / health; going from above 0 to 0 or below performs the other

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "code/Code_Error.h"
+#include "code/Script_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_Transition.h"
@@ -10,7 +11,10 @@
 #include "support/Builtin_Call.h"
 #include "support/TestWorld.h"
 #include "support/graphics_fixture.h"
+#include "world/Instance_Class.h"
+#include "world/Object_Class.h"
 #include "world/Room_Main.h"
+#include "world/Run_Global.h"
 
 namespace {
 
@@ -103,6 +107,86 @@ TEST_F(Transitions, AWholeTransitionEndsOnTheNewRoom) {
   EXPECT_EQ(Surface_Target(), -1);
   EXPECT_EQ(Surface_Get(picture), nullptr);
   EXPECT_EQ(Grab(W, H).Pixel(5, 5), kBlue);  // the last frame is the new room
+}
+
+// Two rooms of loggers: C create, G game start, S room start, D draw; the
+// first room's two instances get depths -5 and 5 from their creation codes.
+// Script scr_frame logs T for every frame of the transition it draws.
+class RoomEntry : public Transitions {
+ protected:
+  void SetUp() override {
+    Transitions::SetUp();
+    Surface_Free(a_);
+    Surface_Free(b_);
+    RTestWorld world;
+    world.objects = {TestWorld_Object("Logger", -1,
+                                      {{EV_CREATE, 0, "global.log += 'C'"},
+                                       {EV_OTHER, EV_GAME_START, "global.log += 'G'"},
+                                       {EV_OTHER, EV_ROOM_START, "global.log += 'S'"},
+                                       {EV_DRAW, 0, "global.log += 'D'"}})};
+    world.rooms.resize(2);
+    world.rooms[0].instances = {TestWorld_Instance(0, 100001, 0, 0, "depth = -5"),
+                                TestWorld_Instance(0, 100002, 0, 0, "depth = 5")};
+    world.rooms[1].instances = {TestWorld_Instance(0, 100003)};
+    ASSERT_TRUE(TestWorld_Install(world)) << Error_Last();
+    ClearScripts();
+    AddScript("scr_frame", "global.log += 'T'");
+    ASSERT_TRUE(CompileScripts());
+    ASSERT_TRUE(Transition_Define(30, "scr_frame"));
+    Game = RGameGlobals();
+  }
+  void TearDown() override {
+    RunState.AutomaticDraw = true;
+    ClearScripts();
+    Transitions::TearDown();
+  }
+  std::string Take() {
+    std::string log = TestWorld_Log();
+    TestWorld_ClearLog();
+    return log;
+  }
+};
+
+// Entering a room draws its first picture before any step: after room
+// start, in depth order, ending the transition from the room left, which
+// is then used up.
+TEST_F(RoomEntry, TheFirstPictureIsDrawnOnEntry) {
+  StartGame();
+  EXPECT_EQ(Take(), "CCGGSSDD");
+  ASSERT_EQ(Room_Current()->Instances().size(), 2u);
+  EXPECT_EQ(Room_Current()->Instances()[0]->id, 100002);  // depth 5 first
+
+  Game.transition_kind = 30;
+  Game.transition_steps = 2;
+  ChangeRoom(1);
+  EXPECT_EQ(Take(), "DDCSDTTT");  // the old room captured, the new one drawn, 3 frames
+  EXPECT_FALSE(Transition_Waiting());
+  EXPECT_EQ(Surface_Target(), -1);
+  EXPECT_EQ(Game.transition_kind, 0);
+  ChangeRoom(0);
+  EXPECT_EQ(Take(), "CCSSDD");  // no transition the second time
+
+  // A game that draws for itself gets its pictures on the screen: no
+  // transition waits for a first picture the room never draws.
+  RunState.AutomaticDraw = false;
+  Game.transition_kind = 20;
+  ChangeRoom(1);
+  EXPECT_FALSE(Transition_Waiting());
+  EXPECT_EQ(Surface_Target(), -1);
+  EndGame();
+}
+
+// A restart leaves the room as a room change does: its transition plays
+// into the first room of the new game.
+TEST_F(RoomEntry, ARestartPlaysTheTransition) {
+  StartGame();
+  Game.transition_kind = 30;
+  Game.transition_steps = 1;
+  RunState.PendingRoom = REQUEST_RESTART;
+  EXPECT_FALSE(CarryOutRequest());
+  EXPECT_EQ(Take(), "CCGGSSDDTT");
+  EXPECT_EQ(Game.transition_kind, 0);
+  EndGame();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "code/Code_Error.h"
+#include "code/Event_Context.h"
 #include "world/Run_Global.h"
 #include "runner/Run_Main.h"
 #include "support/Builtin_Call.h"
@@ -191,15 +192,26 @@ TEST_F(ActionTest, VariableAndCodeActionsAndArguments) {
   EXPECT_EQ(Action_ArgumentRelative, false);
 }
 
+// A compile error names the action, its event and its object, and ends
+// the game.
 TEST_F(ActionTest, CompileErrorsEndTheGame) {
+  EventContext = REventContext{EV_CREATE, 0, 1, 2};
   CAction bad = CAction::CodeAction("x = ");
   EXPECT_FALSE(bad.Compile());
-  EXPECT_NE(Error_Last().find("COMPILATION ERROR in code action"), std::string::npos) << Error_Last();
+  EXPECT_EQ(Error_Last(),
+            "FATAL ERROR in\r\naction number 3\r\nof Create Event\r\nfor object B:\r\n\r\n"
+            "COMPILATION ERROR in code action\rError in code at line 1:\r   x = \r\rat position 4: "
+            "Unexpected symbol in expression.");
+  EXPECT_TRUE(Error_Aborting());
   Error_Reset();
+  EventContext = REventContext{EV_STEP, 1, 0, 0};
   CAction arg = Call("action_if", {"1 +"});
   EXPECT_FALSE(arg.Compile());
-  EXPECT_NE(Error_Last().find("COMPILATION ERROR in argument 0"), std::string::npos) << Error_Last();
+  EXPECT_EQ(Error_Last(),
+            "FATAL ERROR in\r\naction number 1\r\nof Begin Step Event\r\nfor object A:\r\n\r\n"
+            "COMPILATION ERROR in argument 0\rError in expression:1 +\r position 3: Unexpected symbol in expression.");
   Error_Reset();
+  EventContext = REventContext{};
   RunState.PendingRoom = REQUEST_NONE;
   // A missing function is shown at load; the action does nothing and asks false.
   CAction missing = Question("no_such_function", {});

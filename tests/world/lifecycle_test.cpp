@@ -4,9 +4,15 @@
 // the room built-ins; and one whole game played by the runner.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "code/Code_Error.h"
+#include "data/Option_Main.h"
 #include "data/Resource_Names.h"
+#include "graphics/Graphics_Window.h"
 #include "runner/Run_Main.h"
+#include "runner/Runner_Form.h"
+#include "step/Run_Step.h"
 #include "support/Builtin_Call.h"
 #include "support/TestGames.h"
 #include "support/TestWorld.h"
@@ -190,6 +196,68 @@ TEST_F(Lifecycle, CompileErrorsOfCreationCodes) {
   EndGame();
 }
 
+// A new game shows the cursor the settings ask for, whatever the last one
+// did to it, and the cursor sprite starts again from its first image.
+TEST_F(Lifecycle, StartingPutsTheCursorBack) {
+  RunState.CursorImage = 7;
+  Window_SetCursor(-11);
+  StartGame();
+  EXPECT_EQ(RunState.CursorImage, 0);
+  EXPECT_EQ(Window_GetCursor(), 0);
+  Window_SetCursor(-1);  // hidden by the game: the settings now say so too
+  RunState.CursorImage = 3;
+  RunState.PendingRoom = REQUEST_RESTART;
+  EXPECT_FALSE(CarryOutRequest());
+  EXPECT_EQ(RunState.CursorImage, 0);
+  EXPECT_EQ(Window_GetCursor(), -1);
+  EndGame();
+  Settings.ShowCursor = true;
+}
+
+// Animation advances every instance of the room, one destroyed earlier in
+// the step included.
+TEST_F(Lifecycle, EveryInstanceAnimatesDestroyedOrNot) {
+  // Without a sprite the image count is 0: the animation ends every step.
+  CallByName("object_event_add", {RValue(0), RValue(EV_OTHER), RValue(7),
+                                  Str("if (id == 100001) with (100002) instance_destroy()")});
+  StartGame();
+  CInstance* second = Room_FindInstance(100002);
+  ASSERT_NE(second, nullptr);
+  DoStep();
+  EXPECT_TRUE(second->destroyed);
+  EXPECT_EQ(second->image_index, 1);
+  EndGame();
+}
+
+int g_Throws = 0;
+void ThrowOnce(CInstance*, CInstance*, int, RValue*, RValue&) {
+  if (g_Throws++ == 0) throw std::runtime_error("not a floating-point fault");
+}
+
+// Whatever a pass of the main loop raises ends that pass only.
+TEST(LifecycleLoop, AnyExceptionEndsOnlyItsPass) {
+  Builtins_RegisterAll();
+  if (Function_BuiltinIdOf("lifecycle_test_throw_once") < 0)
+    RegisterFunction("lifecycle_test_throw_once", ThrowOnce, 0);
+  RTestWorld world;
+  world.objects = {TestWorld_Object("O", -1, {{EV_STEP, 0, "global.log += 's'; lifecycle_test_throw_once()"}})};
+  world.rooms.resize(1);
+  world.rooms[0].instances = {TestWorld_Instance(0, 100001)};
+  ASSERT_TRUE(TestWorld_Install(world));
+  g_Throws = 0;
+  const RRunnerOptions saved = RunnerOptions;
+  RunnerOptions.unthrottled = true;
+  RunnerOptions.max_steps = RunState.StepCount + 3;
+  RunState.GameRunning = true;
+  StartGame();
+  EXPECT_NO_THROW(MainLoop());
+  RunnerOptions = saved;
+  EXPECT_FALSE(RunState.GameRunning);
+  EXPECT_EQ(TestWorld_Log(), "ssss");  // the pass that raised counted no step
+  EndGame();
+  TestWorld_Clear();
+}
+
 TEST(LifecycleStart, FailingLibraryCodeEndsTheGameBeforeAnyRoom) {
   RTestWorld world;
   world.objects = {TestWorld_Object("O", -1, {{EV_CREATE, 0, "global.log += 'C'"}})};
@@ -224,6 +292,29 @@ TEST(LifecycleGame, RunnerPlaysAGameFromStartToEnd) {
   EXPECT_NE(r.err.find("created 1\nstart\ncreated 2\n"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Moving to next room after the last room."), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("end 2"), std::string::npos) << r.err;
+}
+
+// Stretched layers fill the room: their scales come from the background's
+// size when the rooms are installed.
+TEST(LifecycleGame, StretchedBackgroundLayersFillTheRoom) {
+  RGameData game = TestGame_OneRoom();
+  RBackgroundRecord back;
+  back.width = 100;
+  back.height = 60;
+  game.backgrounds.emplace_back(back);
+  game.rooms[0]->backgrounds.resize(2);
+  game.rooms[0]->backgrounds[0].stretch = true;
+  game.rooms[0]->backgrounds[0].background = game.rooms[0]->backgrounds[1].background = 0;
+  game.objects.emplace_back(TestWorld_Object(
+      "Main", -1,
+      {{EV_CREATE, 0,
+        "show_debug_message('scales ' + string(background_xscale[0]) + ' ' + string(background_yscale[0]) + ' ' "
+        "+ string(background_xscale[1]))"}}));
+  game.rooms[0]->instances = {TestWorld_Instance(0, 100001)};
+  game.lastInstanceId = 100001;
+  RRunResult r = TestGame_Run("--max-steps 1 --unthrottled " + TestGame_Write(game, "stretched.game"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("scales 6.40 8 1\n"), std::string::npos) << r.err;
 }
 
 TEST(LifecycleGame, RunnerRefusesAGameWhoseActionsDoNotCompile) {
