@@ -10,6 +10,7 @@ PACKAGES=(
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libstb-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
   libffi-dev libenet-dev libsqlite3-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libepoxy-dev libgl1-mesa-dri libegl-mesa0 libgl-dev xvfb xauth
   libgtest-dev libbenchmark-dev nlohmann-json3-dev
   lua5.4 love

@@ -57,6 +57,21 @@ void F_SetPair(CInstance*, CInstance*, int, RValue* args, RValue&) {
   Set(ArgInt(args, 0), ArgInt(args, 1));
 }
 
+// Display mode changes: (w, h), one value, or all four (w, h, hz, bits).
+void F_DisplaySetSize(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Display_SetAll(ArgInt(args, 0), ArgInt(args, 1), 0, 0) ? 1 : 0);
+}
+void F_DisplaySetDepth(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Display_SetAll(0, 0, 0, ArgInt(args, 0)) ? 1 : 0);
+}
+void F_DisplaySetFrequency(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Display_SetAll(0, 0, ArgInt(args, 0), 0) ? 1 : 0);
+}
+template <bool (*Mode)(int32_t, int32_t, int32_t, int32_t)>
+void F_DisplayAll(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  result.SetReal(Mode(ArgInt(args, 0), ArgInt(args, 1), ArgInt(args, 2), ArgInt(args, 3)) ? 1 : 0);
+}
+
 void F_DrawClear(CInstance*, CInstance*, int, RValue* args, RValue&) { D3D_Clear(ArgInt(args, 0)); }
 
 void F_DrawClearAlpha(CInstance*, CInstance*, int, RValue* args, RValue&) {
@@ -688,6 +703,13 @@ constexpr RFunctionDef kGraphicsFunctions[] = {
     {"display_get_frequency", F_GetInt<Display_GetFrequency>, 0},
     {"display_mouse_get_x", F_GetInt<Display_MouseGetX>, 0},
     {"display_mouse_get_y", F_GetInt<Display_MouseGetY>, 0},
+    {"display_mouse_set", F_SetPair<Display_MouseSet>, 2},
+    {"display_set_size", F_DisplaySetSize, 2},
+    {"display_set_colordepth", F_DisplaySetDepth, 1},
+    {"display_set_frequency", F_DisplaySetFrequency, 1},
+    {"display_set_all", F_DisplayAll<Display_SetAll>, 4},
+    {"display_test_all", F_DisplayAll<Display_TestAll>, 4},
+    {"display_reset", F_GetBool<Display_Reset>, 0},
     {"window_set_visible", F_SetBool<Window_SetVisible>, 1},
     {"window_get_visible", F_GetBool<Window_GetVisible>, 0},
     {"window_set_fullscreen", F_SetBool<Window_SetFullScreen>, 1},

@@ -7,6 +7,7 @@
 #include "graphics/Background_Class.h"
 #include "graphics/Background_Main.h"
 #include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Surface.h"
 #include "graphics/Sprite_Class.h"
 #include "graphics/Sprite_Main.h"
 #include "variables/Code_Function.h"
@@ -217,12 +218,29 @@ bool ArgAbove(const RValue* args, int i) { return args[i].real > 0.5; }
 CSprite* SpriteArg(const RValue* args, int i = 0) { return Sprite_Get(ArgInt(args, i)); }
 CBackground* BackgroundArg(const RValue* args, int i = 0) { return Background_Get(ArgInt(args, i)); }
 
-// A part of the screen as a new image: opaque, then keyed and smoothed.
-bool GrabScreen(const RValue* args, int first, bool transparent, bool smooth, CBitmap32& image) {
-  if (!D3D_GrabScreen(ArgInt(args, first), ArgInt(args, first + 1), ArgInt(args, first + 2),
-                      ArgInt(args, first + 3), image))
-    return false;
-  Bitmap_Process(image, false, smooth, transparent);
+// Where an image is grabbed from: the screen (the back buffer), entering
+// opaque, or a surface named by the argument before the rectangle, entering
+// with its alpha. Then keyed and smoothed.
+enum class EGrab { Screen, Surface };
+
+// The grab from the rectangle at args[first..first + 3] (a surface grab takes
+// the surface id from args[first - 1]); false when nothing could be read. A
+// surface id that names no surface is reported.
+template <EGrab From>
+bool Grab(const RValue* args, int first, bool transparent, bool smooth, CBitmap32& image) {
+  const int32_t x = ArgInt(args, first), y = ArgInt(args, first + 1);
+  const int32_t w = ArgInt(args, first + 2), h = ArgInt(args, first + 3);
+  if constexpr (From == EGrab::Surface) {
+    const int32_t id = ArgInt(args, first - 1);
+    if (!Surface_Get(id)) {
+      ReportActionError("Trying to use non-existing surface.");
+      return false;
+    }
+    if (!Surface_Read(id, x, y, w, h, image)) return false;
+  } else {
+    if (!D3D_GrabScreen(x, y, w, h, image)) return false;
+  }
+  Bitmap_Process(image, From == EGrab::Surface, smooth, transparent);
   return true;
 }
 
@@ -280,16 +298,21 @@ void F_SpriteSetAlphaFromSprite(CInstance*, CInstance*, int, RValue* args, RValu
   if (s && from) s->AlphaFrom(*from);
 }
 
-void F_SpriteCreateFromScreen(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+// sprite_create_from_screen(x, y, w, h, ...) and
+// sprite_create_from_surface(id, x, y, w, h, ...): the flags and origin follow
+// the rectangle.
+template <EGrab From>
+void F_SpriteCreateFrom(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  constexpr int first = From == EGrab::Surface ? 1 : 0;
   RSpriteLoad how;
-  how.precise = ArgAbove(args, 4);
-  how.transparent = ArgAbove(args, 5);
-  how.smooth = ArgAbove(args, 6);
-  how.preload = ArgAbove(args, 7);
-  how.xorigin = ArgInt(args, 8);
-  how.yorigin = ArgInt(args, 9);
+  how.precise = ArgAbove(args, first + 4);
+  how.transparent = ArgAbove(args, first + 5);
+  how.smooth = ArgAbove(args, first + 6);
+  how.preload = ArgAbove(args, first + 7);
+  how.xorigin = ArgInt(args, first + 8);
+  how.yorigin = ArgInt(args, first + 9);
   CBitmap32 image;
-  if (!GrabScreen(args, 0, how.transparent, how.smooth, image)) {
+  if (!Grab<From>(args, first, how.transparent, how.smooth, image)) {
     result.SetReal(-1);
     return;
   }
@@ -300,14 +323,17 @@ void F_SpriteCreateFromScreen(CInstance*, CInstance*, int, RValue* args, RValue&
   result.SetReal(index);
 }
 
-void F_SpriteAddFromScreen(CInstance*, CInstance*, int, RValue* args, RValue&) {
+// sprite_add_from_screen(ind, x, y, w, h) and
+// sprite_add_from_surface(ind, id, x, y, w, h).
+template <EGrab From>
+void F_SpriteAddFrom(CInstance*, CInstance*, int, RValue* args, RValue&) {
   CSprite* s = SpriteArg(args);
   if (!s) {
     ReportActionError("Trying to add to non-existing sprite.");
     return;
   }
   CBitmap32 image;
-  if (GrabScreen(args, 1, s->transparent, s->smooth, image)) s->AddFrame(image);
+  if (Grab<From>(args, From == EGrab::Surface ? 2 : 1, s->transparent, s->smooth, image)) s->AddFrame(image);
 }
 
 // sprite_add and sprite_add_alpha (Alpha): the file settings from the
@@ -400,15 +426,19 @@ void F_BackgroundSetAlphaFromBackground(CInstance*, CInstance*, int, RValue* arg
   if (b && from) b->AlphaFrom(*from);
 }
 
-void F_BackgroundCreateFromScreen(CInstance*, CInstance*, int, RValue* args, RValue& result) {
-  const bool transparent = ArgAbove(args, 4), smooth = ArgAbove(args, 5);
+// background_create_from_screen(x, y, w, h, transparent, smooth, preload) and
+// background_create_from_surface(id, x, y, w, h, ...).
+template <EGrab From>
+void F_BackgroundCreateFrom(CInstance*, CInstance*, int, RValue* args, RValue& result) {
+  constexpr int first = From == EGrab::Surface ? 1 : 0;
+  const bool transparent = ArgAbove(args, first + 4), smooth = ArgAbove(args, first + 5);
   CBitmap32 image;
-  if (!GrabScreen(args, 0, transparent, smooth, image)) {
+  if (!Grab<From>(args, first, transparent, smooth, image)) {
     result.SetReal(-1);
     return;
   }
   const int32_t index = Background_AddEmpty();
-  Background_Get(index)->SetImage(std::move(image), transparent, smooth, ArgAbove(args, 6));
+  Background_Get(index)->SetImage(std::move(image), transparent, smooth, ArgAbove(args, first + 6));
   result.SetReal(index);
 }
 
@@ -554,8 +584,10 @@ constexpr RFunctionDef kImageFunctions[] = {
     {"sprite_set_bbox", F_SpriteSetBBox, 5},
     {"sprite_set_precise", F_SpriteSetPrecise, 2},
     {"sprite_set_alpha_from_sprite", F_SpriteSetAlphaFromSprite, 2},
-    {"sprite_create_from_screen", F_SpriteCreateFromScreen, 10},
-    {"sprite_add_from_screen", F_SpriteAddFromScreen, 5},
+    {"sprite_create_from_screen", F_SpriteCreateFrom<EGrab::Screen>, 10},
+    {"sprite_add_from_screen", F_SpriteAddFrom<EGrab::Screen>, 5},
+    {"sprite_create_from_surface", F_SpriteCreateFrom<EGrab::Surface>, 11},
+    {"sprite_add_from_surface", F_SpriteAddFrom<EGrab::Surface>, 6},
     {"sprite_add", F_SpriteAdd<false>, 8},
     {"sprite_replace", F_SpriteReplace<false>, 9},
     {"sprite_add_alpha", F_SpriteAdd<true>, 6},
@@ -574,7 +606,8 @@ constexpr RFunctionDef kImageFunctions[] = {
     {"background_get_smooth", F_BackgroundGet<&CBackground::smooth>, 1},
     {"background_get_preload", F_BackgroundGet<&CBackground::preload>, 1},
     {"background_set_alpha_from_background", F_BackgroundSetAlphaFromBackground, 2},
-    {"background_create_from_screen", F_BackgroundCreateFromScreen, 7},
+    {"background_create_from_screen", F_BackgroundCreateFrom<EGrab::Screen>, 7},
+    {"background_create_from_surface", F_BackgroundCreateFrom<EGrab::Surface>, 8},
     {"background_create_color", F_BackgroundCreateColor, 4},
     {"background_create_gradient", F_BackgroundCreateGradient, 6},
     {"background_add", F_BackgroundAdd<false>, 4},

@@ -142,6 +142,13 @@ void D3D_ReleaseDevice() {
 
 bool D3D_DeviceExists() { return PlatformGL_Exists(); }
 
+void D3D_ResetDevice() {
+  if (!PlatformGL_Exists()) return;
+  Surface_FreeAll();
+  D3D_SetViewport(0, 0, g_DrawingWidth, g_DrawingHeight);
+  D3D_Set2DProjection(0, 0, g_DrawingWidth, g_DrawingHeight, 0);
+}
+
 // OpenGL has no scene bracket: a frame begins with the first drawing after a
 // present. The call stays so that the frame sequence reads the same everywhere.
 void D3D_BeginFrame() {}

@@ -52,6 +52,10 @@ uint32_t D3D_ConvertColour(int32_t colour, double alpha);
 bool D3D_CreateDevice(int32_t width, int32_t height, bool synchronisation);
 void D3D_ReleaseDevice();
 bool D3D_DeviceExists();
+// Sets the device up again after the display changed under it: every surface
+// is freed, drawing goes to the screen with the drawing size's viewport and
+// projection. Textures stay.
+void D3D_ResetDevice();
 
 // The frame sequence: drawing happens between begin frame and present.
 void D3D_BeginFrame();

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+struct RSettings;
 
 // The display's current mode.
 int32_t Display_GetWidth();
@@ -12,6 +15,30 @@ int32_t Display_GetColorDepth();
 int32_t Display_GetFrequency();
 int32_t Display_MouseGetX();
 int32_t Display_MouseGetY();
+void Display_MouseSet(int32_t x, int32_t y);
+
+// Changes the display mode; values <= 0 keep that part of the current mode.
+// True when the display took it; then the drawing device is reset (every
+// surface is gone). Without a display, or for a mode the display lacks,
+// false with nothing changed.
+bool Display_SetAll(int32_t width, int32_t height, int32_t frequency, int32_t bits);
+// Whether Display_SetAll would succeed, changing nothing.
+bool Display_TestAll(int32_t width, int32_t height, int32_t frequency, int32_t bits);
+// Gives the display the mode it had before the game changed it, then resets
+// the device; false when there was no change to undo.
+bool Display_Reset();
+
+// The display mode the settings ask for at load. `run` false: the game
+// cannot run (the player said No to the colour-depth question); `change`:
+// a mode change is wanted, each part of `mode` above 0 to be set.
+struct RDisplayPlan {
+  bool run = true;
+  bool change = false;
+  int32_t width = 0, height = 0, frequency = 0, bits = 0;
+};
+// `current_bits` is the desktop's depth; `ask` puts the colour-depth
+// question and returns the answer.
+RDisplayPlan Display_Plan(const RSettings& settings, int32_t current_bits, const std::function<bool()>& ask);
 
 // The display steps of the load: checks the colour depth (asking the player
 // when it is unusable), creates the game window with the settings, creates

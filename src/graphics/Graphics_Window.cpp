@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 #include "data/Option_Main.h"
@@ -274,10 +275,25 @@ void Window_SetCaption(const std::string& caption) {
 }
 const std::string& Window_GetCaption() { return g_Win.caption; }
 
+ESystemCursor Window_CursorShape(int32_t cursor) {
+  // Codes from cr_arrow (-2) down to cr_size_all (-22); -5 was never used.
+  // Shapes the desktop lacks (up arrow, drag, help) show as the arrow.
+  static constexpr ESystemCursor kShapes[] = {
+      ESystemCursor::Arrow,     ESystemCursor::Cross,     ESystemCursor::Beam,   ESystemCursor::Arrow,
+      ESystemCursor::SizeNESW,  ESystemCursor::SizeNS,    ESystemCursor::SizeNWSE, ESystemCursor::SizeWE,
+      ESystemCursor::Arrow,     ESystemCursor::Wait,      ESystemCursor::Arrow,  ESystemCursor::No,
+      ESystemCursor::SizeNS,    ESystemCursor::SizeWE,    ESystemCursor::Arrow,  ESystemCursor::WaitArrow,
+      ESystemCursor::No,        ESystemCursor::WaitArrow, ESystemCursor::Arrow,  ESystemCursor::Hand,
+      ESystemCursor::SizeAll};
+  const int32_t index = -2 - cursor;
+  return index >= 0 && index < int32_t(std::size(kShapes)) ? kShapes[index] : ESystemCursor::Arrow;
+}
+
 void Window_SetCursor(int32_t cursor) {
   g_Win.cursor = cursor;
   Settings.ShowCursor = cursor != -1;
   PlatformWindow_SetCursorVisible(Settings.ShowCursor);
+  if (Settings.ShowCursor) PlatformWindow_SetCursorShape(Window_CursorShape(cursor));
 }
 int32_t Window_GetCursor() { return g_Win.cursor; }
 

@@ -47,6 +47,9 @@ void Window_RegionToClient(int32_t rx, int32_t ry, int32_t cw, int32_t ch, int32
 void Window_RegionToView(const RWindowView& view, int32_t px, int32_t py, int32_t& x, int32_t& y);
 // A room point as the region point that one view shows it at.
 void Window_ViewToRegion(const RWindowView& view, int32_t x, int32_t y, int32_t& px, int32_t& py);
+// The desktop cursor a cursor code shows as.
+enum class ESystemCursor;
+ESystemCursor Window_CursorShape(int32_t cursor);
 // A region point as a room point through the table: the first used slot from
 // 31 down whose view contains the point, else the lowest used slot; the region
 // point itself when no slot is used.
@@ -94,7 +97,8 @@ void Window_SetStayOnTop(bool on_top);
 bool Window_GetStayOnTop();
 void Window_SetCaption(const std::string& caption);
 const std::string& Window_GetCaption();
-// Cursor shape code; anything but -1 (none) shows the cursor.
+// Cursor shape code (the cr_ constants, 0 the default arrow); anything but
+// -1 (none) shows the cursor, in the desktop's shape closest to the code.
 void Window_SetCursor(int32_t cursor);
 int32_t Window_GetCursor();
 // The colour outside the region (0x00BBGGRR).

@@ -240,6 +240,20 @@ void Platform_AudioSetChannelHook(int32_t channel, AudioChannelHook hook, void* 
   if (hook) Mix_RegisterEffect(channel, ChannelEffect, ChannelEffectDone, nullptr);
 }
 
+int32_t Platform_AudioPlayFeed(AudioChannelHook hook, void* user) {
+  // One silent clip for every feed: the hook overwrites its frames as they
+  // are mixed, so it only has to last longer than one mixing buffer.
+  static std::vector<uint8_t> silence(size_t(kBufferFrames) * 4 * kFrameBytes, 0);
+  static RAudioClip clip{nullptr, {}};
+  if (!g_Open || !hook) return -1;
+  if (!clip.chunk) clip.chunk = Mix_QuickLoad_RAW(silence.data(), static_cast<Uint32>(silence.size()));
+  if (!clip.chunk) return -1;
+  CAudioLock lock;
+  const int32_t channel = Platform_AudioPlay(&clip, true);
+  if (channel >= 0) Platform_AudioSetChannelHook(channel, hook, user);
+  return channel;
+}
+
 // ---------------------------------------------------------------------------
 // The stream
 

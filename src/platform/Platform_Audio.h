@@ -78,6 +78,10 @@ using AudioChannelHook = void (*)(int16_t* frames, int32_t frame_count, void* us
 // dropped when the channel stops or starts another clip. Start the clip and
 // install its hook under one lock, so that no frame is mixed without it.
 void Platform_AudioSetChannelHook(int32_t channel, AudioChannelHook hook, void* user);
+// Starts a free channel that plays whatever the hook writes into its frames
+// (silence where it writes nothing) until the channel is halted: sound made
+// while it plays, such as a video's. Returns the channel, -1 on failure.
+int32_t Platform_AudioPlayFeed(AudioChannelHook hook, void* user);
 
 // ---------------------------------------------------------------------------
 // The stream: one long sound decoded while it plays.

@@ -3,8 +3,19 @@
 #include "platform/Platform.h"
 #include "platform/Platform_Process.h"
 
+namespace {
+
+// Set by tests only; lifetime: until they remove it.
+std::function<std::optional<std::string>(const RDialogRequest&)> g_TestAnswerer;
+
+}  // namespace
+
+void PlatformDialog_SetTestAnswerer(std::function<std::optional<std::string>(const RDialogRequest&)> answerer) {
+  g_TestAnswerer = std::move(answerer);
+}
 
 std::optional<std::string> PlatformDialog_Ask(const RDialogRequest& request) {
+  if (g_TestAnswerer) return g_TestAnswerer(request);
   if (!Platform_HasDisplay()) return std::nullopt;
   std::vector<std::string> args = {"zenity"};
   if (request.kind == DialogKind::Colour) {

@@ -2,6 +2,7 @@
 // by its dialog program (zenity).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,3 +23,7 @@ struct RDialogRequest {
 // nothing when no dialog can be shown (no display, no dialog program), so
 // that the caller asks in its own window instead.
 std::optional<std::string> PlatformDialog_Ask(const RDialogRequest& request);
+
+// Tests stand in for the desktop: while an answerer is set, every request
+// goes to it instead. Pass nullptr to remove it.
+void PlatformDialog_SetTestAnswerer(std::function<std::optional<std::string>(const RDialogRequest&)> answerer);

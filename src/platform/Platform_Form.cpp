@@ -905,7 +905,17 @@ SDL_Window* OpenWindow(CForm& form) {
   if (form.popup && form.left < 0 && form.top < 0) SDL_GetGlobalMouseState(&x, &y);
   Uint32 flags = SDL_WINDOW_SHOWN | (form.border ? 0 : SDL_WINDOW_BORDERLESS) |
                  (form.stay_on_top ? SDL_WINDOW_ALWAYS_ON_TOP : 0) | (form.resizable ? SDL_WINDOW_RESIZABLE : 0);
-  SDL_Window* window = SDL_CreateWindow(form.Caption().c_str(), x, y, form.ClientWidth(), form.ClientHeight(), flags);
+  SDL_Window* window = nullptr;
+  if (form.colour_key >= 0) {
+    // The window's shape comes from its first picture.
+    RCanvas first;
+    form.Paint(first);
+    form.Invalidate();
+    window = Platform_CreateKeyedWindow(form.Caption().c_str(), x, y, form.ClientWidth(), form.ClientHeight(), flags,
+                                        first.pixels.data(), uint32_t(form.colour_key));
+  } else {
+    window = SDL_CreateWindow(form.Caption().c_str(), x, y, form.ClientWidth(), form.ClientHeight(), flags);
+  }
   if (!window) return nullptr;
   if (form.resizable) SDL_SetWindowMinimumSize(window, std::max(1, form.min_width), std::max(1, form.min_height));
   if (form.alpha < 255) SDL_SetWindowOpacity(window, std::max(0, form.alpha) / 255.0f);

@@ -292,6 +292,8 @@ class CForm {
   bool border = true;
   int32_t left = -1, top = -1;
   int32_t alpha = 255;
+  // A colour (0x00RRGGBB) where the window is see-through, -1 for none.
+  int64_t colour_key = -1;
   // A popup: placed at the mouse unless a position is given, and closed by a
   // click anywhere outside it.
   bool popup = false;

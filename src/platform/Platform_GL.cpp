@@ -209,6 +209,10 @@ struct RDevice {
   std::unordered_map<GLuint, GLuint> target_framebuffers;
   GLuint target = 0;
   int32_t target_width = 0, target_height = 0;
+  // The picture shown in place of the drawing area (splash screens), kept
+  // from one picture to the next while the size stays.
+  GLuint picture = 0;
+  int32_t picture_width = 0, picture_height = 0;
 };
 
 RDevice g_Dev;
@@ -561,6 +565,7 @@ void PlatformGL_Destroy() {
   if (g_Dev.context == nullptr) return;
   glDeleteTextures(1, &g_Dev.white);
   glDeleteTextures(1, &g_Dev.colour);
+  if (g_Dev.picture) PlatformGL_FreeTexture(g_Dev.picture);
   glDeleteFramebuffers(1, &g_Dev.framebuffer);
   for (auto& [texture, framebuffer] : g_Dev.target_framebuffers) glDeleteFramebuffers(1, &framebuffer);
   glDeleteSamplers(1, &g_Dev.sampler);
@@ -1049,6 +1054,32 @@ void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t des
                     window_height - dest_y - dest_height, GL_COLOR_BUFFER_BIT, smooth ? GL_LINEAR : GL_NEAREST);
   SDL_GL_SwapWindow(PlatformWindow_Handle());
   glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
+}
+
+bool PlatformGL_ShowPicture(const uint32_t* pixels, int32_t width, int32_t height) {
+  if (g_Dev.context == nullptr || width < 1 || height < 1) return false;
+  PlatformGL_Flush();
+  if (g_Dev.picture && (g_Dev.picture_width != width || g_Dev.picture_height != height)) {
+    PlatformGL_FreeTexture(g_Dev.picture);
+    g_Dev.picture = 0;
+  }
+  if (!g_Dev.picture) {
+    g_Dev.picture = PlatformGL_CreateTexture(width, height);
+    if (!g_Dev.picture) return false;
+    g_Dev.picture_width = width;
+    g_Dev.picture_height = height;
+  }
+  const GLuint source = TargetFramebuffer(g_Dev.picture);
+  if (!source || !PlatformGL_UploadTexture(g_Dev.picture, width, height, pixels)) return false;
+  int window_width = 0, window_height = 0;
+  SDL_GL_GetDrawableSize(PlatformWindow_Handle(), &window_width, &window_height);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+  // Rows run top first: the copy turns them upside down into GL's order.
+  glBlitFramebuffer(0, 0, width, height, 0, window_height, window_width, 0, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  SDL_GL_SwapWindow(PlatformWindow_Handle());
+  glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
+  return true;
 }
 
 void PlatformGL_SetSwapInterval(bool vsync) {

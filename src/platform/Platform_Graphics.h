@@ -19,6 +19,19 @@ struct RDisplayMode {
 bool PlatformDisplay_GetMode(RDisplayMode& mode);
 // The mouse on the screen.
 void PlatformDisplay_GetMouse(int32_t& x, int32_t& y);
+void PlatformDisplay_SetMouse(int32_t x, int32_t y);
+// Whether the display offers a mode with that size, and the frequency and
+// colour depth where they are above 0 (0 or less: any). Without a display
+// the answer is always no.
+bool PlatformDisplay_TestMode(const RDisplayMode& mode);
+// Changes the display to that mode for the game window, which then covers
+// the screen; false, with nothing changed, when the display refuses it. The
+// desktop's own mode comes back at PlatformDisplay_RestoreMode, when the
+// window is destroyed, and at any exit of the process.
+bool PlatformDisplay_SetMode(const RDisplayMode& mode);
+// Gives the desktop its own mode back; true when a change was undone.
+bool PlatformDisplay_RestoreMode();
+bool PlatformDisplay_ModeChanged();
 
 // ---- Game window ------------------------------------------------------------
 
@@ -41,6 +54,10 @@ void PlatformWindow_SetBorder(bool border);
 void PlatformWindow_SetResizable(bool resizable);
 void PlatformWindow_SetStayOnTop(bool on_top);
 void PlatformWindow_SetCursorVisible(bool visible);
+// The desktop's own cursor shapes.
+enum class ESystemCursor { Arrow, Cross, Beam, SizeNESW, SizeNS, SizeNWSE, SizeWE, Wait, WaitArrow, No, Hand, SizeAll };
+// The shape of the cursor over the game window (where the desktop has it).
+void PlatformWindow_SetCursorShape(ESystemCursor shape);
 // Client area origin on the screen and size.
 void PlatformWindow_SetPosition(int32_t x, int32_t y);
 void PlatformWindow_GetPosition(int32_t& x, int32_t& y);
@@ -105,6 +122,10 @@ void PlatformGL_DrawPrimitive(int32_t kind, const RVertex* vertices, int32_t cou
 void PlatformGL_Clear(uint32_t argb);
 // Sends the pending quads to the GPU.
 void PlatformGL_Flush();
+// Shows a picture of width x height pixels (0xAARRGGBB, rows top first)
+// filling the game window's client area, in place of the drawing area,
+// which keeps what was drawn. False without a device.
+bool PlatformGL_ShowPicture(const uint32_t* pixels, int32_t width, int32_t height);
 
 // Makes a texture (0: the back buffer) the target that drawing, clearing and
 // reading go to; false, with the target unchanged, when the texture cannot be

@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Platform_Font.h"
+#include "platform/Platform_Internal.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ struct RLoadWindow {
   int width = kDefaultWidth, height = kDefaultHeight;
   int bar_width = 0;       // the empty bar's width
   int full_width = 0;      // the full bar's current width
+  int64_t colour_key = -1;  // see-through colour (0x00RRGGBB), -1 for none
   std::string text;
 };
 
@@ -120,8 +122,17 @@ void LoadWindow_Open(const RLoadWindowSetup& setup) {
     g_Load.height = g_Load.picture->h;
   }
   g_Load.bar_width = std::max(0, g_Load.width - 2 * kBarLeft);
-  g_Load.window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, g_Load.width, g_Load.height,
-                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+  const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+  if (setup.transparent && g_Load.picture && g_Load.picture->pitch == g_Load.picture->w * 4) {
+    // See-through where the picture has the colour of its bottom-left pixel.
+    const auto* pixels = static_cast<const uint32_t*>(g_Load.picture->pixels);
+    g_Load.colour_key = pixels[size_t(g_Load.picture->h - 1) * size_t(g_Load.picture->w)] & 0xFFFFFF;
+    g_Load.window = Platform_CreateKeyedWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, g_Load.width,
+                                               g_Load.height, flags, pixels, uint32_t(g_Load.colour_key));
+  } else {
+    g_Load.window =
+        SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, g_Load.width, g_Load.height, flags);
+  }
   if (!g_Load.window) return;
   if (setup.alpha < 255) SDL_SetWindowOpacity(g_Load.window, std::max(0, setup.alpha) / 255.0f);
   SDL_Cursor* wait = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
@@ -139,6 +150,8 @@ void LoadWindow_SetProgress(int32_t percent, const std::string& text) {
 }
 
 int32_t LoadWindow_BarWidth() { return g_Load.full_width; }
+
+int64_t LoadWindow_ColourKey() { return g_Load.colour_key; }
 
 void LoadWindow_Close() {
   if (g_Load.window) SDL_DestroyWindow(g_Load.window);

@@ -23,5 +23,8 @@ void LoadWindow_Open(const RLoadWindowSetup& setup);
 void LoadWindow_SetProgress(int32_t percent, const std::string& text);
 // The width of the full bar as last set (for tests).
 int32_t LoadWindow_BarWidth();
+// The colour (0x00RRGGBB) where the open window is see-through, -1 for none
+// (for tests).
+int64_t LoadWindow_ColourKey();
 // Hides the window and frees its images.
 void LoadWindow_Close();

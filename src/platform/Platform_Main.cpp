@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/Platform_Graphics.h"
 #include "platform/Platform_Internal.h"
 #include "platform/Platform_Net.h"
 
@@ -42,6 +43,8 @@ bool Platform_Init() {
 void Platform_Quit() {
   if (!g_Initialised) return;
   for (void (*handler)() : g_QuitHandlers) handler();
+  // The game window, its display mode and cursor go before the video service.
+  PlatformWindow_Destroy();
   SDL_Quit();
   g_Initialised = false;
 }
@@ -74,6 +77,26 @@ bool Platform_AskYesNo(const std::string& text, bool default_answer) {
 void Platform_AddEventHandler(PlatformEventHandler handler) { g_Handlers.push_back(handler); }
 void Platform_AddPassHandler(void (*handler)()) { g_PassHandlers.push_back(handler); }
 void Platform_AddQuitHandler(void (*handler)()) { g_QuitHandlers.push_back(handler); }
+
+SDL_Window* Platform_CreateKeyedWindow(const char* title, int x, int y, int w, int h, Uint32 flags,
+                                       const uint32_t* pixels, uint32_t key) {
+  SDL_Window* window = SDL_CreateShapedWindow(title, 0, 0, w, h, flags | SDL_WINDOW_HIDDEN);
+  SDL_Surface* shape = window ? SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels), w, h, 32, w * 4,
+                                                                   SDL_PIXELFORMAT_ARGB8888)
+                              : nullptr;
+  SDL_WindowShapeMode mode;
+  mode.mode = ShapeModeColorKey;
+  mode.parameters.colorKey = {Uint8(key >> 16), Uint8(key >> 8), Uint8(key), 255};
+  const bool shaped = shape && SDL_SetWindowShape(window, shape, &mode) == 0;
+  if (shape) SDL_FreeSurface(shape);
+  if (!shaped) {
+    if (window) SDL_DestroyWindow(window);
+    return SDL_CreateWindow(title, x, y, w, h, flags);
+  }
+  SDL_SetWindowPosition(window, x, y);
+  if (!(flags & SDL_WINDOW_HIDDEN)) SDL_ShowWindow(window);
+  return window;
+}
 
 void Platform_ProcessMessages() {
   // Network peers are kept answered between steps and in modal waits alike;

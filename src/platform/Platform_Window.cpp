@@ -1,6 +1,9 @@
 #include <SDL_syswm.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "platform/Platform.h"
 #include "platform/Platform_Graphics.h"
@@ -14,6 +17,33 @@ int32_t g_MouseX = 0;
 int32_t g_MouseY = 0;
 bool g_Focused = true;
 void (*g_Repaint)() = nullptr;
+bool g_ModeChanged = false;
+SDL_Cursor* g_Cursor = nullptr;  // the shape set last, freed with the window  // the game window holds the display in a mode of its own
+
+int32_t ModeBits(uint32_t format) {
+  // X11 reports 24 bits for colour held in 32-bit pixels.
+  return SDL_BYTESPERPIXEL(format) == 2 ? 16 : SDL_BYTESPERPIXEL(format) >= 3 ? 32 : int32_t(SDL_BITSPERPIXEL(format));
+}
+
+// The display's mode that fits the request best: the size exactly, the
+// frequency and depth exactly where they are asked for, else the highest.
+bool FindMode(const RDisplayMode& want, SDL_DisplayMode& found) {
+  if (!Platform_HasDisplay()) return false;
+  const int display = g_Window != nullptr ? std::max(0, SDL_GetWindowDisplayIndex(g_Window)) : 0;
+  bool any = false;
+  for (int i = 0, n = SDL_GetNumDisplayModes(display); i < n; ++i) {
+    SDL_DisplayMode m;
+    if (SDL_GetDisplayMode(display, i, &m) != 0 || m.w != want.width || m.h != want.height) continue;
+    if (want.frequency > 0 && m.refresh_rate != want.frequency) continue;
+    if (want.bits > 0 && ModeBits(m.format) != want.bits) continue;
+    // The list runs from the highest depth and frequency down.
+    if (!any) found = m;
+    any = true;
+  }
+  return any;
+}
+
+void RestoreAtExit() { PlatformDisplay_RestoreMode(); }
 
 // Mouse motion, focus and repaints of the game window. SDL's own mouse state
 // follows the focus, which an offscreen window never gets. Nothing is
@@ -45,11 +75,11 @@ SDL_Window* PlatformWindow_Handle() { return g_Window; }
 bool PlatformDisplay_GetMode(RDisplayMode& mode) {
   SDL_DisplayMode m;
   int display = g_Window != nullptr ? SDL_GetWindowDisplayIndex(g_Window) : 0;
-  if (display < 0 || SDL_GetDesktopDisplayMode(display, &m) != 0) return false;
+  // The mode the display is in now: the game's own while it changed it.
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &m) != 0) return false;
   mode.width = m.w;
   mode.height = m.h;
-  // X11 reports 24 bits for colour held in 32-bit pixels.
-  mode.bits = SDL_BYTESPERPIXEL(m.format) == 2 ? 16 : SDL_BYTESPERPIXEL(m.format) >= 3 ? 32 : SDL_BITSPERPIXEL(m.format);
+  mode.bits = ModeBits(m.format);
   mode.frequency = m.refresh_rate;
   return true;
 }
@@ -60,6 +90,41 @@ void PlatformDisplay_GetMouse(int32_t& x, int32_t& y) {
   x = mx;
   y = my;
 }
+
+void PlatformDisplay_SetMouse(int32_t x, int32_t y) { SDL_WarpMouseGlobal(x, y); }
+
+bool PlatformDisplay_TestMode(const RDisplayMode& mode) {
+  SDL_DisplayMode found;
+  return FindMode(mode, found);
+}
+
+bool PlatformDisplay_SetMode(const RDisplayMode& mode) {
+  SDL_DisplayMode found;
+  if (g_Window == nullptr || !FindMode(mode, found)) return false;
+  static bool registered = false;
+  if (!registered) {
+    std::atexit(RestoreAtExit);
+    registered = true;
+  }
+  // A display mode belongs to a full-screen window: the desktop's returns
+  // when the window leaves full screen.
+  if (SDL_SetWindowDisplayMode(g_Window, &found) != 0 ||
+      SDL_SetWindowFullscreen(g_Window, SDL_WINDOW_FULLSCREEN) != 0) {
+    SDL_SetWindowFullscreen(g_Window, 0);
+    return false;
+  }
+  g_ModeChanged = true;
+  return true;
+}
+
+bool PlatformDisplay_RestoreMode() {
+  if (!g_ModeChanged) return false;
+  g_ModeChanged = false;
+  if (g_Window != nullptr) SDL_SetWindowFullscreen(g_Window, 0);
+  return true;
+}
+
+bool PlatformDisplay_ModeChanged() { return g_ModeChanged; }
 
 bool PlatformWindow_Create(int32_t width, int32_t height) {
   if (g_Window != nullptr) return true;
@@ -81,6 +146,12 @@ bool PlatformWindow_Create(int32_t width, int32_t height) {
 }
 
 void PlatformWindow_Destroy() {
+  PlatformDisplay_RestoreMode();
+  if (g_Cursor != nullptr) {
+    SDL_SetCursor(SDL_GetDefaultCursor());
+    SDL_FreeCursor(g_Cursor);
+    g_Cursor = nullptr;
+  }
   PlatformGL_Destroy();
   if (g_Window != nullptr) SDL_DestroyWindow(g_Window);
   g_Window = nullptr;
@@ -129,6 +200,20 @@ void PlatformWindow_SetStayOnTop(bool on_top) {
 }
 
 void PlatformWindow_SetCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+void PlatformWindow_SetCursorShape(ESystemCursor shape) {
+  static constexpr SDL_SystemCursor kShapes[] = {
+      SDL_SYSTEM_CURSOR_ARROW,  SDL_SYSTEM_CURSOR_CROSSHAIR, SDL_SYSTEM_CURSOR_IBEAM,  SDL_SYSTEM_CURSOR_SIZENESW,
+      SDL_SYSTEM_CURSOR_SIZENS, SDL_SYSTEM_CURSOR_SIZENWSE,  SDL_SYSTEM_CURSOR_SIZEWE, SDL_SYSTEM_CURSOR_WAIT,
+      SDL_SYSTEM_CURSOR_WAITARROW, SDL_SYSTEM_CURSOR_NO,     SDL_SYSTEM_CURSOR_HAND,   SDL_SYSTEM_CURSOR_SIZEALL};
+  const size_t index = static_cast<size_t>(shape);
+  if (g_Window == nullptr || index >= std::size(kShapes)) return;
+  SDL_Cursor* cursor = SDL_CreateSystemCursor(kShapes[index]);
+  if (cursor == nullptr) return;  // a driver without system cursors keeps its own
+  SDL_SetCursor(cursor);
+  if (g_Cursor != nullptr) SDL_FreeCursor(g_Cursor);
+  g_Cursor = cursor;
+}
 
 void PlatformWindow_SetPosition(int32_t x, int32_t y) {
   if (g_Window != nullptr) SDL_SetWindowPosition(g_Window, x, y);

@@ -21,6 +21,7 @@ void Function_Motion_Register();
 void Function_Sound_Register();
 void Function_Particles_Register();
 void Function_3D_Register();
+void Function_Splash_Register();
 
 // Called by Builtins_RegisterAll in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -42,4 +43,5 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_Sound_Register,
     Function_Particles_Register,
     Function_3D_Register,
+    Function_Splash_Register,
 };

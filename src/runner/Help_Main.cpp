@@ -9,12 +9,16 @@
 #include "graphics/Graphics_D3D.h"
 #include "platform/Platform_Font.h"
 #include "platform/Platform_Form.h"
+#include "platform/Platform_Graphics.h"
+#include "runner/Runner_Splash.h"
 #include "step/IO_Main.h"
 
 namespace {
 
 RGameInformation g_Info;
 std::string g_Text;
+// The window shown beside the running game; it lives until the game ends.
+std::unique_ptr<CForm> g_Beside;
 
 // ---------------------------------------------------------------------------
 // Reading rich text
@@ -302,6 +306,16 @@ std::vector<RRichRun> Help_ParseRichText(std::string_view rtf) {
   return CRichReader(rtf).Read();
 }
 
+void Help_PaintRichText(RCanvas& canvas, std::string_view text, uint32_t background) {
+  CForm form("", std::max(1, canvas.width), std::max(1, canvas.height));
+  auto view = std::make_unique<CRichView>();
+  view->bounds = {0, 0, canvas.width, canvas.height};
+  view->background = background;
+  view->Layout(Help_ParseRichText(text));
+  form.Add(std::move(view));
+  form.Paint(canvas);
+}
+
 void Help_Install(const RGameInformation& info) {
   g_Info = info;
   g_Text.assign(info.text.begin(), info.text.end());
@@ -316,19 +330,60 @@ bool Help_Load(const std::string& path) {
 
 const std::string& Help_Text() { return g_Text; }
 
+void Help_Close() {
+  if (!g_Beside) return;
+  Form_Hide(*g_Beside);
+  g_Beside.reset();
+}
+
+const CForm* Help_ShownBeside() { return g_Beside.get(); }
+
 void Help_Show() {
-  const int32_t width = std::clamp(g_Info.width, 100, 4096), height = std::clamp(g_Info.height, 60, 4096);
-  CForm form(g_Info.caption, width, height);
-  form.border = g_Info.border;
-  form.left = g_Info.left;
-  form.top = g_Info.top;
+  const uint32_t background = D3D_ConvertColour(g_Info.backgroundColor, 1);
+  if (g_Info.showInGameWindow && PlatformWindow_Exists()) {
+    // Inside the game window: the text over the whole client area until
+    // Escape or the close button.
+    RCanvas canvas;
+    PlatformWindow_GetClientSize(canvas.width, canvas.height);
+    canvas.width = std::max(1, canvas.width);
+    canvas.height = std::max(1, canvas.height);
+    Help_PaintRichText(canvas, g_Text, background);
+    Splash_ShowInGameWindow(canvas, false);
+    IO_ClearAll();
+    return;
+  }
+  // The window is limited to the screen; a negative position centres it.
+  int32_t width = std::clamp(g_Info.width, 100, 4096), height = std::clamp(g_Info.height, 60, 4096);
+  RDisplayMode screen;
+  if (PlatformDisplay_GetMode(screen) && screen.width > 0 && screen.height > 0) {
+    width = std::min(width, std::max(100, screen.width));
+    height = std::min(height, std::max(60, screen.height));
+  }
+  auto form = std::make_unique<CForm>(g_Info.caption, width, height);
+  form->border = g_Info.border;
+  form->resizable = g_Info.border && g_Info.sizeable;
+  form->stay_on_top = g_Info.stayOnTop;
+  form->left = g_Info.left;
+  form->top = g_Info.top;
   auto view = std::make_unique<CRichView>();
   view->name = "HelpText";
   view->bounds = {0, 0, width, height};
-  view->background = D3D_ConvertColour(g_Info.backgroundColor, 1);
+  view->background = background;
   view->Layout(Help_ParseRichText(g_Text));
-  CRichView& shown = form.Add(std::move(view));
-  form.SetInitialFocus(&shown);
-  Form_ShowModal(form);
-  IO_ClearAll();
+  CRichView& shown = form->Add(std::move(view));
+  form->SetInitialFocus(&shown);
+  // A sizeable window lays the text out anew for its size.
+  form->on_resize = [&shown, shown_in = form.get()] {
+    shown.bounds = {0, 0, shown_in->ClientWidth(), shown_in->ClientHeight()};
+    shown.Layout(Help_ParseRichText(g_Text));
+  };
+  if (g_Info.pauseGame) {
+    Form_ShowModal(*form);
+    IO_ClearAll();
+  } else {
+    // Beside the running game, which goes on.
+    Help_Close();
+    g_Beside = std::move(form);
+    Form_Show(*g_Beside);
+  }
 }

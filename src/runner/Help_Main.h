@@ -2,6 +2,8 @@
 // with the caption, colour, position and size the game gives it.
 #pragma once
 
+class CForm;
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,10 +26,21 @@ struct RRichRun {
 // escaped characters); text that is not rich text is taken as plain text.
 std::vector<RRichRun> Help_ParseRichText(std::string_view rtf);
 
+struct RCanvas;
+
+// Paints rich text (or plain text) over the whole canvas on a background
+// colour (0xAARRGGBB), from the top, wrapped to the canvas width.
+void Help_PaintRichText(RCanvas& canvas, std::string_view text, uint32_t background);
+
 // Takes the game information of the game file.
 void Help_Install(const RGameInformation& info);
-// Shows the window until the player closes it, then clears all input state.
+// Shows the window: modally when the game pauses for it (then all input
+// state is cleared), else beside the running game.
 void Help_Show();
+// Takes away the window shown beside the game (the game ends).
+void Help_Close();
+// The window shown beside the game, or null.
+const CForm* Help_ShownBeside();
 // Replaces the text by a rich-text file; false when it cannot be read.
 bool Help_Load(const std::string& path);
 // The text as it is now (tests).

@@ -19,6 +19,7 @@
 #include "platform/Platform.h"
 #include "world/Run_Clock.h"
 #include "runner/Help_Main.h"
+#include "runner/Runner_Splash.h"
 #include "world/Run_Global.h"
 #include "runner/Runner_Form.h"
 #include "step/IO_Main.h"
@@ -65,6 +66,7 @@ constexpr int32_t kCursorDefault = 0, kCursorNone = -1;
 void ProcessMessages() {
   Platform_ProcessMessages();
   if (Platform_TakeCloseRequest() && RunState.PendingRoom == REQUEST_NONE) RunState.PendingRoom = REQUEST_END;
+  Splash_Tick();  // a splash window beside the game
 }
 
 // One step plus the runner's own step limit.

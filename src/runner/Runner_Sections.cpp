@@ -14,9 +14,11 @@
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
 #include "graphics/Sprite_Main.h"
+#include "platform/Platform_Form.h"
 #include "runner/Help_Main.h"
 #include "runner/Run_Main.h"
 #include "runner/Runner_Load.h"
+#include "runner/Runner_Splash.h"
 #include "sound/Sound_Main.h"
 #include "step/IO_Main.h"
 #include "step/Path_Main.h"
@@ -153,6 +155,9 @@ void ReleaseGame() {
   Font_ClearTable();
   Sprite_ClearTable();
   Background_ClearTable();
+  Splash_Close();
+  Help_Close();
+  Display_Reset();  // the desktop gets its own mode back
   D3D_ReleaseDevice();
   Sound_ShutDown();
   DataFile_RemoveAll();

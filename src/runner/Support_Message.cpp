@@ -42,10 +42,30 @@ const CBitmap32* ButtonPicture(int32_t state) {
   return nullptr;
 }
 
+// With a transparent background the window is see-through where its picture
+// has the colour of the bottom-left pixel: the colour key, 0x00RRGGBB, or -1.
+int64_t ColourKey() {
+  const CBackground* back = Background_Get(Message_Settings.background);
+  const CBitmap32* picture = Picture();
+  if (!back || !back->transparent || !picture || picture->height < 1) return -1;
+  return picture->Pixel(0, picture->height - 1) & 0xFFFFFF;
+}
+
 void PaintPanel(RCanvas& canvas) {
   if (const CBitmap32* picture = Picture()) {
-    Form_DrawPicture(canvas, picture->pixels.data(), picture->width, picture->height,
-                     {0, 0, canvas.width, canvas.height}, false);
+    const int64_t key = ColourKey();
+    if (key < 0) {
+      Form_DrawPicture(canvas, picture->pixels.data(), picture->width, picture->height,
+                       {0, 0, canvas.width, canvas.height}, false);
+      return;
+    }
+    // The image's transparent pixels took their neighbours' colours when it
+    // was loaded: they all show in the key colour again.
+    CBitmap32 keyed = *picture;
+    for (uint32_t& p : keyed.pixels)
+      if ((p >> 24) == 0) p = uint32_t(key);
+    Form_DrawPicture(canvas, keyed.pixels.data(), keyed.width, keyed.height, {0, 0, canvas.width, canvas.height},
+                     false);
     return;
   }
   for (int32_t y = 0; y < canvas.height; y++) {
@@ -185,6 +205,13 @@ std::optional<std::string> AskText(const std::string& question, const std::strin
   return value;
 }
 
+// The desktop's dialog, else the question in the message window; "" when
+// cancelled.
+std::string AskDesktop(const RDialogRequest& request, const std::string& question, const std::string& start) {
+  if (std::optional<std::string> chosen = PlatformDialog_Ask(request)) return *chosen;
+  return AskText(question, start).value_or("");
+}
+
 char ShortcutOf(const std::string& caption) {
   size_t at = caption.find('&');
   if (at == std::string::npos || at + 1 >= caption.size()) return 0;
@@ -224,6 +251,7 @@ int32_t Message_Show(const std::string& text, const std::array<std::string, 3>& 
 
   CForm form(s.caption_shown ? s.caption : "", width, height);
   form.background = PaintPanel;
+  form.colour_key = ColourKey();
   form.Add(std::move(label));
   CFormEdit* edit = nullptr;
   if (input) {
@@ -320,8 +348,9 @@ std::string Message_AskFile(bool save, const std::string& filter, const std::str
                                  filter.substr(bar + 1, end == std::string::npos ? end : end - bar - 1));
     start = end == std::string::npos ? filter.size() : end + 1;
   }
-  if (std::optional<std::string> chosen = PlatformDialog_Ask(request)) return *chosen;
-  return AskText(save ? "Save as (file name):" : "Open (file name):", name).value_or("");
+  std::string chosen = AskDesktop(request, save ? "Save as (file name):" : "Open (file name):", name);
+  IO_ClearAll();
+  return chosen;
 }
 
 std::string Message_AskFolder(const std::string& title, const std::string& start) {
@@ -329,8 +358,9 @@ std::string Message_AskFolder(const std::string& title, const std::string& start
   request.kind = DialogKind::Folder;
   request.title = title;
   request.initial = start.empty() || start.back() == '/' ? start : start + "/";
-  if (std::optional<std::string> chosen = PlatformDialog_Ask(request)) return *chosen;
-  return AskText(title.empty() ? "Folder:" : title, start).value_or("");
+  std::string chosen = AskDesktop(request, title.empty() ? "Folder:" : title, start);
+  IO_ClearAll();
+  return chosen;
 }
 
 int32_t Message_AskColour(int32_t colour) {
@@ -340,6 +370,8 @@ int32_t Message_AskColour(int32_t colour) {
   request.initial = "rgb(" + std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b) + ")";
   std::optional<std::string> chosen = PlatformDialog_Ask(request);
   if (!chosen) chosen = AskText("Colour (red, green, blue from 0 to 255):", request.initial.substr(4, request.initial.size() - 5));
+  // The click or key that closed the dialog is not the game's.
+  IO_ClearAll();
   if (!chosen || chosen->empty()) return -1;
   // "rgb(r,g,b)", "rgba(r,g,b,a)" or plain "r,g,b".
   int32_t parts[3] = {0, 0, 0};

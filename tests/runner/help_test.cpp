@@ -97,4 +97,49 @@ TEST_F(HelpWindow, ShowLoadAndF1) {
   IO_ClearAll();
 }
 
+TEST_F(HelpWindow, WindowSettingsAndPausing) {
+  RGameInformation info;
+  info.width = 300;
+  info.height = 200;
+  info.stayOnTop = true;
+  info.sizeable = true;
+  Help_Install(info);
+  CForm* seen = nullptr;
+  bool sizeable = false, on_top = false;
+  int32_t resized_width = 0;
+  Form_SetTestDriver([&](CForm& form) {
+    seen = &form;
+    sizeable = form.resizable;
+    on_top = form.stay_on_top;
+    // A sizeable window lays its text out for the new size.
+    form.Resize(420, 260);
+    resized_width = form.Find("HelpText")->bounds.w;
+  });
+  // Pausing the game: shown modally, and the input is cleared afterwards.
+  IO_Input.key_down[65] = true;
+  Call("show_info");
+  ASSERT_NE(seen, nullptr);
+  EXPECT_TRUE(sizeable);
+  EXPECT_TRUE(on_top);
+  EXPECT_EQ(resized_width, 420);
+  EXPECT_FALSE(IO_Input.key_down[65]);
+
+  // Not pausing: shown beside the game, whose input stays its own. Without
+  // a border the window cannot be sized.
+  info.pauseGame = false;
+  info.border = false;
+  info.stayOnTop = false;
+  Help_Install(info);
+  IO_Input.key_down[65] = true;
+  Call("show_info");
+  const CForm* beside = Help_ShownBeside();
+  ASSERT_NE(beside, nullptr);
+  EXPECT_TRUE(Form_IsShown(*beside));
+  EXPECT_FALSE(beside->resizable);
+  EXPECT_FALSE(beside->stay_on_top);
+  EXPECT_TRUE(IO_Input.key_down[65]);
+  Help_Close();
+  IO_ClearAll();
+}
+
 }  // namespace

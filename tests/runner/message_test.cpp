@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "../functions/File_Fixture.h"
+#include "graphics/Background_Class.h"
 #include "graphics/Background_Main.h"
+#include "platform/Platform_Dialog.h"
+#include "step/IO_Main.h"
 #include "platform/Platform_Form.h"
 #include "world/Run_Global.h"
 #include "runner/Run_Score.h"
@@ -141,6 +144,60 @@ TEST_F(Messages, PicturesFromTheGame) {
   });
   Call("show_message", {S("Hi")});
   Background_ClearTable();
+}
+
+TEST_F(Messages, TransparentBackgroundKeysItsBottomLeftColour) {
+  // A picture whose bottom-left colour (green) is also its left half.
+  CBitmap32 picture(100, 50, 0xFFFF0000u);
+  for (int32_t y = 0; y < 50; y++)
+    for (int32_t x = 0; x < 50; x++) picture.pixels[size_t(y) * 100 + size_t(x)] = 0xFF00FF00u;
+  const int32_t keyed = Background_AddEmpty();
+  Background_Get(keyed)->SetImage(picture, true, false, false);
+  const int32_t plain = Background_AddEmpty();
+  Background_Get(plain)->SetImage(picture, false, false, false);
+  int64_t key = -2;
+  RCanvas canvas;
+  Form_SetTestDriver([&](CForm& form) {
+    key = form.colour_key;
+    form.Paint(canvas);
+    form.Key(Press(FormKey::Enter));
+  });
+  Call("message_background", {N(keyed)});
+  Call("show_message", {S("Hi")});
+  EXPECT_EQ(key, 0x00FF00);
+  // The see-through part is painted in exactly the key colour.
+  EXPECT_EQ(canvas.At(10, 10) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(canvas.At(canvas.width - 10, 10) & 0xFFFFFF, 0xFF0000u);
+  Call("message_background", {N(plain)});
+  Call("show_message", {S("Hi")});
+  EXPECT_EQ(key, -1);
+  Background_ClearTable();
+}
+
+TEST_F(Messages, DesktopDialogsClearTheInputWhenTheyReturn) {
+  std::vector<DialogKind> asked;
+  PlatformDialog_SetTestAnswerer([&](const RDialogRequest& request) -> std::optional<std::string> {
+    asked.push_back(request.kind);
+    return request.kind == DialogKind::Colour ? "rgb(1,2,3)" : "/tmp/chosen";
+  });
+  auto press = [] {
+    IO_Input.key_down[13] = IO_Input.key_pressed[13] = true;
+    IO_Input.mouse_pressed[1] = true;
+  };
+  press();
+  EXPECT_EQ(Call("get_open_filename", {S("Text|*.txt"), S("a.txt")}).str, "/tmp/chosen");
+  EXPECT_FALSE(IO_Input.key_down[13] || IO_Input.mouse_pressed[1]);
+  press();
+  EXPECT_EQ(Call("get_save_filename", {S(""), S("")}).str, "/tmp/chosen");
+  EXPECT_FALSE(IO_Input.key_pressed[13]);
+  press();
+  EXPECT_EQ(Call("get_directory", {S("")}).str, "/tmp/chosen");
+  EXPECT_FALSE(IO_Input.key_down[13]);
+  press();
+  EXPECT_EQ(Call("get_color", {N(0)}).real, 1 + 2 * 256 + 3 * 65536);
+  EXPECT_FALSE(IO_Input.mouse_pressed[1]);
+  PlatformDialog_SetTestAnswerer(nullptr);
+  EXPECT_EQ(asked.size(), 4u);
 }
 
 TEST_F(Messages, HugeSizesAreHeldWithinReason) {
