@@ -796,11 +796,11 @@ int EvalScriptCall(const XNode& n, XContext& cx, RValue& out) {
 
 int EvalExtensionCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
-  CExecFrame args;
-  if (int st = EvalArguments(n, cx, args.Slots())) return st;
-  if (!g_ExtensionCaller) return EXEC_ERROR;
-  return g_ExtensionCaller(n.id - EXTENSION_ID_BASE, cx.self, cx.other, out, args.Slots(), n.count) ? EXEC_OK
-                                                                                                    : EXEC_ERROR;
+  CExecFrame frame;
+  if (int st = EvalArguments(n, cx, frame.Slots())) return st;
+  frame.Seal(n.count);
+  return Exec_CallExtension(n.id - EXTENSION_ID_BASE, cx.self, cx.other, out, frame.Slots(), n.count) ? EXEC_OK
+                                                                                                      : EXEC_ERROR;
 }
 
 // ---------------------------------------------------------------------------
@@ -1627,6 +1627,10 @@ void Exec_SetExtensionCaller(ExtensionCaller caller) { g_ExtensionCaller = calle
 
 void Exec_UsePlainWalker(bool plain) { g_PlainWalker = plain; }
 
+bool Exec_CallExtension(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* args, int count) {
+  return g_ExtensionCaller && g_ExtensionCaller(index, self, other, dest, args, count);
+}
+
 CExecFrame::CExecFrame() {
   if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RExecFrameSlots>());
   m_Frame = g_FramePool[g_FrameDepth++].get();
@@ -1700,7 +1704,7 @@ bool ExecuteValue(CInstance* self, CInstance* other, CCode& code, RValue& dest) 
   return false;
 }
 
-bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
+bool Exec_CallCode(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
   RValue* saved = g_Arguments;
   g_Arguments = frame;
   bool ok;
@@ -1716,6 +1720,11 @@ bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* oth
   g_Arguments = saved;
   if (ok) return true;
   dest.SetString("ERROR");
+  return false;
+}
+
+bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
+  if (Exec_CallCode(code, self, other, dest, frame)) return true;
   SetRecordedError("In script " + ScriptNameOf(index) + ":\r" + RecordedError());
   return false;
 }

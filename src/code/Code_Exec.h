@@ -34,10 +34,12 @@ bool ExecuteValue(CInstance* self, CInstance* other, CCode& code, RValue& dest);
 
 // The 16 argument slots of the running script (argument0 .. argument15).
 RValue* Exec_Arguments();
-// Runs script `index` (its compiled `code`) with ExecuteValue while `frame`
-// (16 slots) serves as the argument slots; the caller's slots are back
-// afterwards, and when a fault passes through they keep the frame's values.
-// A failure prefixes the recorded message with "In script NAME:\r".
+// Runs a called piece of code with ExecuteValue while `frame` (16 slots)
+// serves as the argument slots; the caller's slots are back afterwards, and
+// when a fault passes through they keep the frame's values.
+bool Exec_CallCode(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame);
+// Exec_CallCode for script `index` (its compiled `code`); a failure prefixes
+// the recorded message with "In script NAME:\r".
 bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame);
 
 struct RExecFrameSlots;
@@ -79,10 +81,16 @@ extern const RVariableDef EXEC_ARGUMENT_VARIABLES[17];
 
 // Calls to extension functions (ids from 500000) go through this hook, set
 // by the extension module: function index, self, other, destination,
-// argument slots, count; false fails the calling code.
+// argument slots (16: the first `count` hold the arguments, the others real
+// 0; a function made of code runs with them as its argument slots), count;
+// false fails the calling code.
 using ExtensionCaller = bool (*)(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* args,
                                  int count);
 void Exec_SetExtensionCaller(ExtensionCaller caller);
+// Calls extension function `index` through the hook, as a call in code does,
+// with 16 argument slots as the hook takes them. False, with nothing
+// recorded, when no hook is set.
+bool Exec_CallExtension(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* args, int count);
 
 // For tests that hold the fast paths against the plain tree walker: codes
 // prepared for their first run while this is on run every node through the

@@ -321,10 +321,10 @@ bool CParser::Call(RToken& node) {
   m_Pos++;
   if (!Expect(TOKEN_OPEN, "Symbol ( expected.")) return false;
   if (!List(node, TOKEN_CLOSE, "Symbol , or ) expected.", "Symbol ) expected.")) return false;
-  // Scripts take any number of arguments up to the slots; built-ins may
-  // declare an exact count.
+  // Scripts take any number of arguments up to the slots; built-ins and
+  // extension functions may declare an exact count.
   size_t count = node.children.size();
-  int32_t declared = node.id < SCRIPT_ID_BASE ? Function_ArgCount(node.id) : -1;
+  int32_t declared = ArgumentCountOf(node.id);
   if (count > MAX_ARGUMENTS || (declared >= 0 && count != static_cast<size_t>(declared)))
     return Fail(m_Tokens[m_Pos - 1].position, "Wrong number of arguments to function or script.");
   return true;

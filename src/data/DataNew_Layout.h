@@ -35,6 +35,7 @@
 #include <utility>
 
 #include "data/DataNew_Class.h"
+#include "data/DataNew_Extension.h"
 
 // Walks list element `i` with a body that may or may not want its index.
 template <class F, class T>
@@ -135,9 +136,19 @@ void Data_TransferExtensionFile(IO& io, RExtensionFile& f) {
     io.Str("name", c.name);
     io.Str("value", c.value);
   });
-  // In the game file the contents travel together in the package's data block.
-  if constexpr (!IO::kBinary)
-    if (f.kind != 3) io.Data("data", f.data, "");
+  // In the game file the contents travel together in the package's data
+  // block. A project keeps a script file as code, any other file as it is.
+  if constexpr (!IO::kBinary) {
+    if (f.kind == EXTENSION_FILE_SCRIPT) {
+      std::string text(f.data.begin(), f.data.end());
+      io.Code("data", text);
+      if constexpr (IO::kReading) f.data.assign(text.begin(), text.end());
+    } else if (f.kind != EXTENSION_FILE_NONE) {
+      const size_t dot = f.fileName.rfind('.');
+      const std::string ext = dot == std::string::npos ? std::string() : f.fileName.substr(dot);
+      io.Data("data", f.data, ext.c_str());
+    }
+  }
 }
 
 template <class IO>

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "code/Code_Error.h"
+#include "code/Code_Exec.h"
 #include "code/Script_Main.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Surface.h"
@@ -21,7 +22,7 @@ constexpr int32_t kBuiltInKinds = 21;
 constexpr int32_t kMaxKind = 999999;
 
 struct RUserTransition {
-  int32_t function = -1;  // a function id: a script from SCRIPT_ID_BASE, else a built-in
+  int32_t function = -1;  // a function id: a script, an extension function or a built-in
   std::string name;
 };
 std::unordered_map<int32_t, RUserTransition> g_User;
@@ -64,9 +65,13 @@ void Frame(double f) {
   if (user->second.function < SCRIPT_ID_BASE) return;  // a built-in function draws nothing
   CInstance temporary;
   temporary.Create(0, 0, 0, 0);
-  RValue args[5] = {RValue(double(g_A)), RValue(double(g_B)), RValue(double(w)), RValue(double(h)), RValue(f)};
+  RValue args[MAX_ARGUMENTS] = {RValue(double(g_A)), RValue(double(g_B)), RValue(double(w)), RValue(double(h)), RValue(f)};
   RValue result;
-  if (!CallScript(user->second.function - SCRIPT_ID_BASE, &temporary, &temporary, result, args, 5))
+  const int32_t function = user->second.function;
+  bool ok = function >= EXTENSION_ID_BASE
+                ? Exec_CallExtension(function - EXTENSION_ID_BASE, &temporary, &temporary, result, args, 5)
+                : CallScript(function - SCRIPT_ID_BASE, &temporary, &temporary, result, args, 5);
+  if (!ok)
     ReportError("ERROR in transition function " + user->second.name + "\r" + RecordedError(), false);
 }
 

@@ -176,7 +176,7 @@ bool Window_ApplySettings(const RSettings& settings) {
   Window_SetShowBorder(!settings.NoBorder);
   Window_SetShowIcons(!settings.NoButtons);
   Window_SetFullScreen(settings.FullScreen);
-  Window_SetCursor(settings.ShowCursor ? 0 : -1);
+  Window_SetCursor(settings.ShowCursor ? CURSOR_DEFAULT : CURSOR_NONE);
   return true;
 }
 
@@ -291,11 +291,16 @@ ESystemCursor Window_CursorShape(int32_t cursor) {
 
 void Window_SetCursor(int32_t cursor) {
   g_Win.cursor = cursor;
-  Settings.ShowCursor = cursor != -1;
+  Settings.ShowCursor = cursor != CURSOR_NONE;
   PlatformWindow_SetCursorVisible(Settings.ShowCursor);
   if (Settings.ShowCursor) PlatformWindow_SetCursorShape(Window_CursorShape(cursor));
 }
 int32_t Window_GetCursor() { return g_Win.cursor; }
+
+void Window_ShowDefaultCursor() {
+  g_Win.cursor = CURSOR_DEFAULT;
+  PlatformWindow_SetCursorVisible(true);
+}
 
 void Window_SetColour(int32_t colour) { g_Win.colour = colour; }
 int32_t Window_GetColour() { return g_Win.colour; }

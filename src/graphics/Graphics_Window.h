@@ -98,8 +98,13 @@ bool Window_GetStayOnTop();
 void Window_SetCaption(const std::string& caption);
 const std::string& Window_GetCaption();
 // Cursor shape code (the cr_ constants, 0 the default arrow); anything but
-// -1 (none) shows the cursor, in the desktop's shape closest to the code.
+// -1 (none) shows the cursor, in the desktop's shape closest to the code, and
+// the game's ShowCursor setting records whether it does.
+enum : int32_t { CURSOR_DEFAULT = 0, CURSOR_NONE = -1 };
 void Window_SetCursor(int32_t cursor);
+// The default arrow, as a game's end leaves the window; ShowCursor keeps what
+// the game set, for the next game start.
+void Window_ShowDefaultCursor();
 int32_t Window_GetCursor();
 // The colour outside the region (0x00BBGGRR).
 void Window_SetColour(int32_t colour);

@@ -22,6 +22,7 @@ void Function_Sound_Register();
 void Function_Particles_Register();
 void Function_3D_Register();
 void Function_Splash_Register();
+void Function_Extension_Register();
 
 // Called by Builtins_RegisterAll in this order; a function's id depends on it.
 // Add a module's Register function here when the module lands.
@@ -44,4 +45,5 @@ inline constexpr void (*const kFunctionModules[])() = {
     Function_Particles_Register,
     Function_3D_Register,
     Function_Splash_Register,
+    Function_Extension_Register,
 };

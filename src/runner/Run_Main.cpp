@@ -10,6 +10,7 @@
 #include "code/Code_Main.h"
 #include "code/RValue.h"
 #include "data/Option_Main.h"
+#include "functions/Extension_Main.h"
 #include "functions/Particle_Effect.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Display.h"
@@ -58,9 +59,6 @@ void RunWithTemporaryInstance(const std::string& text, const char* failure, bool
   RValue result;
   ExecuteReporting(&temporary, &temporary, code, result);
 }
-
-// Cursor shape codes.
-constexpr int32_t kCursorDefault = 0, kCursorNone = -1;
 
 // Window messages between steps. The window's close button ends the game.
 void ProcessMessages() {
@@ -234,11 +232,11 @@ void StartGame() {
     if (text.empty()) continue;
     RunWithTemporaryInstance(text, "COMPILATION ERROR in library initialization code", true);
   }
-  // A failed library initialisation ends the game before any room: entering
-  // one would clear the request that stops it.
-  if (Error_Aborting()) return;
+  // A failed library or package initialisation ends the game before any
+  // room: entering one would clear the request that stops it.
+  if (Error_Aborting() || !Extension_Initialize()) return;
   // A cursor the last game changed is put back as the settings have it.
-  Window_SetCursor(Settings.ShowCursor ? kCursorDefault : kCursorNone);
+  Window_SetCursor(Settings.ShowCursor ? CURSOR_DEFAULT : CURSOR_NONE);
   Room_RuntimeCopies().clear();
   Room_RuntimeCopies().resize(static_cast<size_t>(Room_TableSize()));
   FreeCarried();
@@ -252,6 +250,7 @@ void EndGame() {
   FreeCarried();
   Room_SetCurrent(RoomIndex, nullptr);
   Room_RuntimeCopies().clear();
+  if (Extension_Finalize()) Window_ShowDefaultCursor();
 }
 
 void ChangeRoom(int32_t index) {

@@ -20,6 +20,7 @@
 namespace {
 
 const char kResourceError[] = "Error: Error in resource data.";
+const char kExtensionError[] = "Error in loading extension packages.";
 
 RDebuggerHooks g_Debugger;
 
@@ -101,15 +102,23 @@ bool ReadGameData(CStream& stream) {
 
 bool LoadResources(CStream& stream) {
   RGameData& data = Runner_GameData();
-  auto progress = [](RGameSection section) {
+  RGameSection reading = SECTION_COUNT;
+  auto progress = [&reading](RGameSection section) {
+    reading = section;
     const RSectionProgressText& p = kSectionProgress[section];
     ShowProgress(p.percent, p.text);
   };
-  if (!ReadMainBlock(stream, data, progress)) return Fail(kResourceError);
+  if (!ReadMainBlock(stream, data, progress)) {
+    if (reading == SECTION_EXTENSIONS) Fail(kExtensionError);
+    return Fail(kResourceError);
+  }
   GameId = data.gameId;
   std::copy(data.gameGuid.begin(), data.gameGuid.end(), GameGuid);
   DPlay_SetGameGuid(GameGuid);
-  InstallResources(data);
+  if (!InstallResources(data)) {
+    Fail(kExtensionError);
+    return Fail(kResourceError);
+  }
   return true;
 }
 

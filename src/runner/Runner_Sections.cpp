@@ -6,6 +6,7 @@
 #include "data/DataNew_Main.h"
 #include "data/Resource_Names.h"
 #include "data/Support_TempDir.h"
+#include "functions/Extension_Main.h"
 #include "functions/Support_Included.h"
 #include "functions/Function_File.h"
 #include "graphics/Background_Class.h"
@@ -74,7 +75,10 @@ const RSectionProgressText kSectionProgress[SECTION_COUNT] = {
     {49, "Loading room order"},
 };
 
-void InstallResources(RGameData& data) {
+bool InstallResources(RGameData& data) {
+  // Packages first: their files are written out as the section is read.
+  if (!Extension_Install(data.extensions)) return false;
+  data.extensions.clear();
   File_SetGameId(data.gameId);
   DataNew_InstallNames(data);
   InstallScripts(data);
@@ -97,6 +101,7 @@ void InstallResources(RGameData& data) {
   Tile_LastId = data.lastTileId;
   Run_SetLibraryInitCode(data.libraryInitCode);
   Help_Install(data.gameInfo);
+  return true;
 }
 
 namespace {
@@ -134,6 +139,7 @@ bool PrepareGraphics() {
 
 const RPreparationStep kSteps[] = {
     {50, "Extracting included files", ExtractIncludedFiles, "Failed to extract the included files."},
+    {54, "Preparing extension pacakges", Extension_Prepare, "Failed to prepare extension packages."},
     {56, "Preparing constants", DefineUserConstants, "Failed to define the constants."},
     {58, "Compiling scripts", CompileScripts, "Failed to compile the scripts."},
     {70, "Compiling time line actions", CompileTimeLines, "Failed to compile the actions in the time lines."},

@@ -18,8 +18,9 @@ struct RSectionProgressText {
 // Progress shown before each section, by section.
 extern const RSectionProgressText kSectionProgress[SECTION_COUNT];
 
-// Gives every section's records to the subsystem that owns them.
-void InstallResources(RGameData& data);
+// Gives every section's records to the subsystem that owns them. False when
+// the extension packages cannot be used (their reason is on stderr).
+bool InstallResources(RGameData& data);
 
 struct RPreparationStep {
   int32_t percent;

@@ -3,6 +3,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
 #include "code/Code_Main.h"
+#include "data/DataNew_Extension.h"
 #include "data/Option_Main.h"
 #include "code/Code_World.h"
 
@@ -124,12 +125,6 @@ void Constant_RegisterBuiltins() {
 
 namespace {
 
-std::string_view TrimControls(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
-  return s;
-}
-
 bool IsIdentifier(std::string_view s) {
   auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
   if (s.empty() || !letter(s[0])) return false;
@@ -141,7 +136,7 @@ bool IsIdentifier(std::string_view s) {
 }  // namespace
 
 bool DefineUserConstant(std::string_view raw_name, std::string_view value_text) {
-  std::string name(TrimControls(raw_name));
+  std::string name(DataNew_Trim(raw_name));
   if (!IsIdentifier(name)) {
     Error_ShowMessage("Constant name " + name + "  is not valid.");
     return false;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "code/Code_Operator.h"
+#include "data/DataNew_Extension.h"
 #include "data/Resource_Names.h"
 
 namespace {
@@ -31,7 +32,52 @@ std::unordered_map<std::string, int32_t, NameHash, std::equal_to<>>& Index() {
   return index;
 }
 
+// An extension function as the compiler sees it.
+struct RExtensionName {
+  std::string name;
+  int32_t argc;
+};
+
+struct RExtensionNames {
+  std::unordered_map<std::string, int32_t, NameHash, std::equal_to<>> ids;  // name -> first id
+  std::unordered_map<int32_t, RExtensionName> byId;
+};
+
+RExtensionNames& Extensions() {
+  static RExtensionNames names;
+  return names;
+}
+
 }  // namespace
+
+void Function_SetExtensions(const std::vector<RExtensionPackage>& packages) {
+  RExtensionNames& names = Extensions();
+  names.ids.clear();
+  names.byId.clear();
+  for (const RExtensionPackage& p : packages)
+    for (const RExtensionFile& file : p.files)
+      for (const RExtensionFunction& f : file.functions) {
+        if (f.id < 0 || f.id >= kExtensionIdLimit || !names.byId.emplace(f.id, RExtensionName{f.name, f.argCount}).second)
+          continue;
+        names.ids.emplace(f.name, f.id);
+      }
+}
+
+int32_t Function_ExtensionIdOf(std::string_view name) {
+  auto it = Extensions().ids.find(name);
+  return it == Extensions().ids.end() ? -1 : it->second;
+}
+
+int32_t Function_ExtensionArgCount(int32_t id) {
+  auto it = Extensions().byId.find(id);
+  return it == Extensions().byId.end() ? -100 : it->second.argc;
+}
+
+const std::string& Function_ExtensionName(int32_t id) {
+  static const std::string none;
+  auto it = Extensions().byId.find(id);
+  return it == Extensions().byId.end() ? none : it->second.name;
+}
 
 void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, bool reads_only) {
   auto& entries = Entries();
@@ -58,11 +104,14 @@ bool Function_ReadsOnly(int32_t id) { return Entries()[id].reads_only; }
 int32_t FunctionIdOf(std::string_view name) {
   int32_t script = Resource_IndexOf(RESOURCE_SCRIPT, name);
   if (script >= 0) return SCRIPT_ID_BASE + script;
+  int32_t extension = Function_ExtensionIdOf(name);
+  if (extension >= 0) return EXTENSION_ID_BASE + extension;
   return Function_BuiltinIdOf(name);
 }
 
 int32_t ArgumentCountOf(int32_t id) {
   if (id >= 0 && id < Function_Count()) return Entries()[id].argc;
+  if (id >= EXTENSION_ID_BASE) return Function_ExtensionArgCount(id - EXTENSION_ID_BASE);
   int32_t script = id - SCRIPT_ID_BASE;
   if (id >= SCRIPT_ID_BASE && script < Resource_Count(RESOURCE_SCRIPT) &&
       !Resource_Name(RESOURCE_SCRIPT, script).empty())

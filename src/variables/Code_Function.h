@@ -10,10 +10,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "code/RValue.h"
 
 class CInstance;
+struct RExtensionPackage;
 
 // Argument slots of one call: 16 values, the first argc hold the arguments.
 constexpr int MAX_ARGUMENTS = 16;
@@ -68,12 +70,28 @@ inline const std::string& ArgString(const RValue* args, int i) { return args[i].
 // A text to show: a string as it is, a real as the built-in `string` gives it.
 std::string ArgText(const RValue* args, int i);
 
+// The functions of the game's extension packages as the compiler knows them:
+// each function's name, id (the function id is EXTENSION_ID_BASE + id) and
+// argument count, from normalised package records that passed
+// DataNew_CheckExtensions (a function whose id does not is left out). Owned
+// by this module for the length of a game; set when the packages are read
+// (the engine) or checked (the authoring tool), emptied by giving none.
+void Function_SetExtensions(const std::vector<RExtensionPackage>& packages);
+// The id of the first function with that name, packages, files and
+// functions in order; -1 when none has it.
+int32_t Function_ExtensionIdOf(std::string_view name);
+// The declared argument count of the function with that id, -100 when no
+// function has it.
+int32_t Function_ExtensionArgCount(int32_t id);
+// The name of the function with that id, "" when no function has it.
+const std::string& Function_ExtensionName(int32_t id);
+
 // The function id of a name as the compiler resolves it: a script of that
 // name, else an extension function, else a built-in; -1 when there is none.
 int32_t FunctionIdOf(std::string_view name);
 // The argument count a call of the id must have, checked by the compiler:
-// -1 (0 to 16) for a script, the registered count for a built-in, -100 for
-// an id that names nothing.
+// -1 (0 to 16) for a script, the declared count for an extension function,
+// the registered count for a built-in, -100 for an id that names nothing.
 int32_t ArgumentCountOf(int32_t id);
 // Runs a built-in (valid registry id) with its argument slots; `result` must
 // be fresh.

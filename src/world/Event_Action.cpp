@@ -68,11 +68,14 @@ void Run(const CAction& action, CInstance* self, CInstance* other, RValue& resul
   CExecFrame args;
   EvaluateArguments(action, self, other, args.Slots());
   Action_ArgumentRelative = relative;
-  if (index >= EXTENSION_ID_BASE) return;  // extension packages are not loaded yet
   if (index >= SCRIPT_ID_BASE) {
-    // The frame becomes the script's argument slots.
+    // A script takes the frame as its argument slots, an extension function
+    // its arguments.
     args.Seal(action.arg_count);
-    if (!Script_CallFrame(index - SCRIPT_ID_BASE, self, other, result, args.Slots())) {
+    bool ok = index >= EXTENSION_ID_BASE
+                  ? Exec_CallExtension(index - EXTENSION_ID_BASE, self, other, result, args.Slots(), action.arg_count)
+                  : Script_CallFrame(index - SCRIPT_ID_BASE, self, other, result, args.Slots());
+    if (!ok) {
       ReportActionError(RecordedError());
       ClearRecordedError();
     }

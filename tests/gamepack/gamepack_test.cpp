@@ -352,7 +352,8 @@ TEST_F(Gamepack, DumpDescribesEverySectionUnscrambled) {
     EXPECT_TRUE(dump.contains(key)) << key;
   EXPECT_EQ(dump["scripts"][0]["text"], "show_message('hello');\r\nreturn 1;");
   EXPECT_EQ(dump["sprites"][1]["images"][0]["pixels"]["bytes"], 16);
-  EXPECT_EQ(dump["extensions"][0]["files"][2]["data"]["bytes"], 300);
+  EXPECT_EQ(dump["extensions"][0]["files"][0]["data"]["bytes"], 4);
+  EXPECT_EQ(dump["extensions"][0]["files"][2]["data"], std::string(300, 'x'));  // a script file's text
   EXPECT_EQ(dump["objects"][0]["events"][1]["type"], "alarm");
   EXPECT_EQ(dump["timelines"][0]["moments"][1]["actions"][1]["version"], 439);
   EXPECT_TRUE(dump["sounds"][1].is_null());
@@ -412,4 +413,52 @@ TEST_F(Gamepack, BuilderMakesPlayableGamesInCode) {
   ASSERT_EQ(program.size(), bytes.size());
   EXPECT_EQ(RBytes(program.begin(), program.begin() + 4), (RBytes{0x7F, 'E', 'L', 'F'}));
   EXPECT_TRUE(std::equal(bytes.begin() + kGameFileOffset, bytes.end(), program.begin() + kGameFileOffset));
+}
+
+// Packages in a project: a script file is code in a text file, a library is
+// kept as it is; code calls their functions by name with their argument
+// counts; the project unpacks to the same game.
+TEST_F(Gamepack, ExtensionPackagesBuildFromAProjectAndUnpackBack) {
+  const std::string manifest = R"j({
+    "extensions": [ { "name": "Tools", "folder": "tools", "files": [
+      { "file_name": "tools.gml", "init_function": "tools_init", "final_function": "tools_done",
+        "functions": [ { "name": "tools_init", "id": 0 }, { "name": "tools_add", "id": 1, "arg_count": 2 } ],
+        "constants": [ { "name": "TOOLS_MAX", "value": "10" } ],
+        "data": { "file": "ext/tools.gml" } },
+      { "file_name": "tools.so", "kind": 1, "functions": [ { "name": "native_twice", "id": 2, "arg_count": 1 } ],
+        "data": "ext/tools.so" } ] } ],
+    "scripts": [ { "name": "s", "text": "x = tools_add(native_twice(1), TOOLS_MAX)" } ],
+    "rooms": [ { "name": "r" } ], "room_order": [0] })j";
+  std::vector<std::string> warnings;
+  fs::path project = Project(manifest, {{"ext/tools.gml", "#define tools_init\nglobal.t = 0;\n#define tools_add\nreturn argument0 + argument1;\n"},
+                                        {"ext/tools.so", std::string("\x7F" "ELF\0\1", 6)}});
+  RGameData game = Gamepack_LoadProject(project, &warnings);
+  ASSERT_EQ(game.extensions.size(), 1u);
+  const std::string text(game.extensions[0].files[0].data.begin(), game.extensions[0].files[0].data.end());
+  EXPECT_EQ(text, "#define tools_init\r\nglobal.t = 0;\r\n#define tools_add\r\nreturn argument0 + argument1;\r\n");
+  EXPECT_EQ(game.extensions[0].files[1].data.size(), 6u);
+  ASSERT_EQ(warnings.size(), 1u);  // the final function is missing; the calls compile
+  EXPECT_NE(warnings[0].find("extensions[0].files[0].final_function: 'tools_done' is no function of this file"),
+            std::string::npos)
+      << warnings[0];
+
+  const RBytes bytes = Gamepack_GameBytes(game);
+  Gamepack_SaveProject(game, m_Dir / "unpacked");
+  EXPECT_TRUE(fs::exists(m_Dir / "unpacked" / "extensions0" / "files0" / "data.vsc"));
+  EXPECT_TRUE(fs::exists(m_Dir / "unpacked" / "extensions0" / "files1" / "data.so"));
+  EXPECT_TRUE(Gamepack_GameBytes(Gamepack_LoadProject(m_Dir / "unpacked")) == bytes);
+
+  // A function that does not compile names its package file and function;
+  // ids the engine cannot use stop the build.
+  std::string broken = LoadError(Project(manifest, {{"ext/tools.gml", "#define tools_add\nreturn (;\n"},
+                                                    {"ext/tools.so", "x"}}));
+  EXPECT_NE(broken.find("extensions[0].files[0].data (ext/tools.gml): function tools_add: Error in code at line 1"),
+            std::string::npos)
+      << broken;
+  std::string twice = manifest;
+  twice.replace(twice.find("\"id\": 2"), 7, "\"id\": 1");
+  std::string ids = LoadError(Project(twice, {{"ext/tools.gml", ""}, {"ext/tools.so", "x"}}));
+  EXPECT_NE(ids.find("extensions: package Tools: function native_twice has the id 1 of another function"),
+            std::string::npos)
+      << ids;
 }

@@ -1,5 +1,6 @@
 #include "gamepack/Gamepack_Check.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <set>
@@ -7,6 +8,7 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Main.h"
+#include "data/DataNew_Extension.h"
 #include "data/DataNew_Main.h"
 #include "data/Resource_Names.h"
 #include "gamepack/Gamepack.h"
@@ -25,15 +27,16 @@ class CCodeCheck {
 
   // Compiles one program; a name that is no function yet becomes a stand-in
   // function so that the rest of the code is still checked.
-  void Program(const std::string& field, const std::string& text) {
+  // `what` names the code within the field when the field holds several.
+  void Program(const std::string& field, const std::string& text, const std::string& what = {}) {
     for (;;) {
       CCode code(text, false);
       if (code.Compile()) return;
       const std::string& message = RecordedError();
       size_t unknown = message.rfind(kUnknownFunction);
-      if (unknown == std::string::npos) Fail(field, message);
+      if (unknown == std::string::npos) Fail(field, what + message);
       std::string name = message.substr(unknown + kUnknownFunction.size());
-      if (!m_Stubbed.insert(name).second) Fail(field, message);
+      if (!m_Stubbed.insert(name).second) Fail(field, what + message);
       RegisterFunction(name.c_str(), [](CInstance*, CInstance*, int, RValue*, RValue&) {}, -1);
       m_Warnings.push_back(field + ": '" + name + "' is not a function of the engine yet");
     }
@@ -72,6 +75,39 @@ class CCodeCheck {
   std::set<std::string> m_Stubbed;
 };
 
+// Extension packages as the engine reads them: their ids and names, so that
+// code calls their functions, and the code of their script files.
+void CheckExtensions(const RGameData& game, CCodeCheck& check, std::vector<std::string>& warnings) {
+  std::vector<RExtensionPackage> packages = game.extensions;
+  for (RExtensionPackage& p : packages) DataNew_NormaliseExtension(p);
+  std::string problem = DataNew_CheckExtensions(packages);
+  if (!problem.empty()) throw CGamepackError("extensions: " + problem);
+  Function_SetExtensions(packages);
+  for (size_t i = 0; i < packages.size(); i++) {
+    for (size_t j = 0; j < packages[i].files.size(); j++) {
+      const RExtensionFile& file = packages[i].files[j];
+      const std::string at = "extensions[" + std::to_string(i) + "].files[" + std::to_string(j) + "]";
+      auto named = [&file](const std::string& name) {
+        return std::any_of(file.functions.begin(), file.functions.end(),
+                           [&name](const RExtensionFunction& f) { return f.name == name; });
+      };
+      for (const auto& [field, name] : {std::pair{".init_function", &file.initFunction},
+                                        std::pair{".final_function", &file.finalFunction}})
+        if (!name->empty() && !named(*name))
+          warnings.push_back(at + field + ": '" + *name + "' is no function of this file: the game will not start");
+      if (file.kind != EXTENSION_FILE_SCRIPT) continue;
+      std::vector<RExtensionSection> sections = DataNew_ExtensionSections(file.data);
+      for (const RExtensionFunction& f : file.functions) {
+        // The last section of a name is the function's code.
+        auto section = std::find_if(sections.rbegin(), sections.rend(),
+                                    [&f](const RExtensionSection& s) { return s.name == f.externalName; });
+        if (section != sections.rend() && !section->text.empty())
+          check.Program(at + ".data", section->text, "function " + f.name + ": ");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 void Check_CompileCode(const RGameData& game, const std::map<std::string, std::string>& codeFiles,
@@ -81,6 +117,7 @@ void Check_CompileCode(const RGameData& game, const std::map<std::string, std::s
   DataNew_InstallNames(game);
 
   CCodeCheck check(codeFiles, warnings);
+  CheckExtensions(game, check, warnings);
   auto each = [](const auto& slots, const char* section, auto&& visit) {
     for (size_t i = 0; i < slots.size(); i++)
       if (slots[i]) visit(std::string(section) + "[" + std::to_string(i) + "]", *slots[i]);
