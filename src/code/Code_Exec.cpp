@@ -51,9 +51,13 @@ using XFn = int (*)(const XNode& n, XContext& cx, RValue& out);
 // value made from a double is exactly the one running would make.
 using XNum = bool (*)(const XNode& n, XContext& cx, double& out);
 
+// The numeric leaves NumOf reads in place, without a call.
+enum : uint8_t { LEAF_NONE, LEAF_LOCAL, LEAF_CONSTANT, LEAF_ARGUMENT };
+
 struct XNode {
   XFn fn = nullptr;
   XNum num = nullptr;  // the numeric path, when the node has one
+  uint8_t leaf = LEAF_NONE;  // what `num` reads, when it is a leaf
   int32_t kind = 0;      // the tree node's kind
   int32_t position = 0;  // source position for errors
   int32_t id = 0;        // variable id, function id or operator code
@@ -71,6 +75,10 @@ struct XNode {
   const XNode* kid[4] = {};
   std::vector<const XNode*> list;  // statements, arguments, switch body, declared ids
   RValue value;                    // constant
+  // A counted loop with constant step and limit: both, its counter's slot
+  // in `slot` (ConstantStep).
+  double step = 0;
+  double limit = 0;
 };
 
 struct CExecForm final : CCodeExecForm {
@@ -608,17 +616,16 @@ bool NumUserVariable(const XNode& n, XContext& cx, double& out) {
 // Runs the numeric path of a node that has one. Plain locals, constants and
 // argument variables, the common leaves, are read without a call.
 [[gnu::always_inline]] inline bool NumOf(const XNode& e, XContext& cx, double& out) {
-  if (e.num == NumLocal) return ReadLocalReal(e, cx, out);
-  if (e.num == NumConstant) {
+  const uint8_t leaf = e.leaf;
+  if (leaf == LEAF_LOCAL) return ReadLocalReal(e, cx, out);
+  if (leaf == LEAF_NONE) return e.num(e, cx, out);
+  if (leaf == LEAF_CONSTANT) {
     out = e.value.real;
     return true;
   }
-  if (e.num == NumArgument) {
-    const RValue& v = g_Arguments[e.argument];
-    out = v.real;
-    return PlainReal(v);
-  }
-  return e.num(e, cx, out);
+  const RValue& v = g_Arguments[e.argument];
+  out = v.real;
+  return PlainReal(v);
 }
 
 [[gnu::always_inline]] inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
@@ -651,8 +658,8 @@ inline const RValue* ElementAt(const RVariable& var, int64_t row, int64_t col) {
 bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
   int64_t row, col;
   if (!NumSubscripts(n, cx, row, col)) return false;
-  const RVariable& var = cx.locals[n.slot];
-  const RValue* v = var.value.kind == kNoLocal ? nullptr : ElementAt(var, row, col);
+  // The scalar of an empty slot is no real; its elements do not exist.
+  const RValue* v = ElementAt(cx.locals[n.slot], row, col);
   if (!v || !PlainReal(*v)) return false;
   out = v->real;
   return true;
@@ -783,15 +790,21 @@ int ExecCall(const XNode& n, XContext& cx, RValue& result) {
   return n.call(n, cx, result);
 }
 
+bool CallPrepared(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame);
+void ScriptFailed(int32_t index);
+
 int EvalScriptCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
   CExecFrame frame;
   if (int st = EvalArguments(n, cx, frame.Slots())) return st;
   int32_t index = n.id - SCRIPT_ID_BASE;
   frame.Seal(n.count);
-  bool ok = n.script ? Exec_CallScript(index, *n.script, cx.self, cx.other, out, frame.Slots())
-                     : Script_CallFrame(index, cx.self, cx.other, out, frame.Slots());
-  return ok ? EXEC_OK : EXEC_ERROR;
+  if (n.script) {
+    if (CallPrepared(*n.script, cx.self, cx.other, out, frame.Slots())) return EXEC_OK;
+    ScriptFailed(index);
+    return EXEC_ERROR;
+  }
+  return Script_CallFrame(index, cx.self, cx.other, out, frame.Slots()) ? EXEC_OK : EXEC_ERROR;
 }
 
 int EvalExtensionCall(const XNode& n, XContext& cx, RValue& out) {
@@ -904,8 +917,9 @@ int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& val
   return EXEC_OK;
 }
 
-// The value of a compound assignment to a plain local that the fast path
-// left: `v` when the numeric path gave it (`numeric`), else evaluated now.
+// The compound assignment to a plain local that the fast path left: `v` is
+// the value when the numeric path gave it (`numeric`), else it is evaluated
+// now.
 template <int32_t Op>
 [[gnu::noinline]] int AssignLocalValue(const XNode& n, XContext& cx, RValue& result, bool numeric, double v) {
   if (numeric) return CombineLocal<Op>(n, cx, result, RValue(v));
@@ -915,25 +929,21 @@ template <int32_t Op>
   return CombineLocal<Op>(n, cx, result, value);
 }
 
-// Compound assignment to a plain local: combined in place in its slot.
+// Compound assignment to a plain local: combined in place in its slot. The
+// common case, a real combined with a numeric value as a statement of the
+// code itself, owes the result and stays a leaf; the rest is out of line.
 template <int32_t Op>
 int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   const XNode& rhs = *n.kid[1];
   double v = 0;
-  bool numeric = rhs.num && NumOf(rhs, cx, v);
-  if (numeric) {
+  const bool numeric = rhs.num && NumOf(rhs, cx, v);
+  if (numeric && &result == cx.result) {
     const int32_t k = n.kid[0]->slot;
     RValue& slot = cx.locals[k].value;
     double r = slot.real;
     if (slot.kind == VALUE_REAL && RealOperation<Op>(r, v)) {
-      if (&result == cx.result) {
-        cx.owed = k;  // a debt to another slot is void: this value replaces it
-        slot.real = r;
-        return EXEC_OK;
-      }
-      Settle(cx);  // before the slot changes: it may be the one owed
+      cx.owed = k;  // a debt to another slot is void: this value replaces it
       slot.real = r;
-      CopyValue(result, slot);
       return EXEC_OK;
     }
   }
@@ -1005,11 +1015,11 @@ inline int Truth(double v, bool strict) { return (strict ? v > 0.5 : IsTrue(v)) 
 }
 
 // Plain assignment to an element of a local array (fixed owner local).
-int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
+[[gnu::noinline]] int SetLocalElement(const XNode& n, XContext& cx, RValue& result) {
   Settle(cx);
   const XNode& var = *n.kid[0];
   XRef ref;
-  int64_t row, col;
+  int64_t row = 0, col = 0;
   const bool numeric = NumSubscripts(var, cx, row, col);
   if (!numeric) {
     if (int st = Resolve(var, cx, ref)) return st;  // numeric subscripts change nothing
@@ -1025,6 +1035,33 @@ int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
   }
   CopyValue(numeric ? LocalElementAt(var, cx, row, col) : LocalSlot(var, cx, ref.index), result);
   return EXEC_OK;
+}
+
+// An element other than the scalar (which may be owed) that exists, or null.
+inline RValue* ExistingLocalElement(const XNode& var, XContext& cx, int64_t row, int64_t col) {
+  RVariable& v = cx.locals[var.slot];
+  if ((row | col) == 0 || static_cast<size_t>(row) >= v.rows.size()) return nullptr;
+  std::vector<RValue>& cells = v.rows[static_cast<size_t>(row)];
+  return static_cast<size_t>(col) < cells.size() ? &cells[static_cast<size_t>(col)] : nullptr;
+}
+
+// The same, the common case first: numeric subscripts and value, and an
+// element that exists. Numeric paths change nothing, so the general path
+// may evaluate them again.
+int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  const XNode& rhs = *n.kid[1];
+  int64_t row, col;
+  double v;
+  if (NumSubscripts(var, cx, row, col) && rhs.num && NumOf(rhs, cx, v)) {
+    if (RValue* cell = ExistingLocalElement(var, cx, row, col)) {
+      Settle(cx);
+      SetPlainReal(result, v);
+      SetPlainReal(*cell, v);
+      return EXEC_OK;
+    }
+  }
+  return SetLocalElement(n, cx, result);
 }
 
 int ExecIf(const XNode& n, XContext& cx, RValue& result) {
@@ -1088,13 +1125,12 @@ int CountedStep(const XNode& n, XContext& cx, RValue& head) {
 // The counted loop whose step and limit are real constants, the common
 // `for (i = 0; i < 10; i += 1)`: nothing to evaluate but the counter.
 int ConstantStep(const XNode& n, XContext& cx, RValue& head) {
-  const int32_t k = n.kid[2]->kid[0]->slot;
-  RValue& slot = cx.locals[k].value;
+  RValue& slot = cx.locals[n.slot].value;
   double i = slot.real;
-  if (PlainReal(slot) && RealOperation<OP_PLUS>(i, n.kid[2]->kid[1]->value.real)) {
-    if (cx.owed == k) PayResult(cx);
+  if (PlainReal(slot) && RealOperation<OP_PLUS>(i, n.step)) {
+    if (cx.owed == n.slot) PayResult(cx);
     slot.real = i;
-    return i < n.kid[1]->kid[1]->value.real ? 1 : 0;
+    return i < n.limit ? 1 : 0;
   }
   return CountedStep(n, cx, head);
 }
@@ -1382,6 +1418,9 @@ class CPreparer {
         if (!g_PlainWalker && Counted(*n.kid[1], *n.kid[2])) {
           bool constant = n.kid[2]->kid[1]->num == NumConstant && n.kid[1]->kid[1]->num == NumConstant;
           n.fn = constant ? ExecFor<FOR_CONSTANT> : ExecFor<FOR_COUNTED>;
+          n.slot = n.kid[2]->kid[0]->slot;
+          n.step = n.kid[2]->kid[1]->value.real;
+          n.limit = n.kid[1]->kid[1]->value.real;
         }
         break;
       case NODE_REPEAT: Kids(n, ExecRepeat, t, {false, true}); break;
@@ -1433,6 +1472,7 @@ class CPreparer {
         break;
       default: n.fn = EvalNotExpression; break;
     }
+    n.leaf = n.num == NumLocal ? LEAF_LOCAL : n.num == NumConstant ? LEAF_CONSTANT : n.num == NumArgument ? LEAF_ARGUMENT : LEAF_NONE;
     return &n;
   }
 
@@ -1665,6 +1705,16 @@ bool CExecFrame::RunReporting(CInstance* self, CInstance* other, CCode& code, RV
 
 namespace {
 
+// Runs a compiled program or expression, self and other set.
+[[gnu::always_inline]] inline bool RunForm(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
+  const CExecForm& form = FormOf(code);
+  XContext cx(self, other, &code, form.locals);
+  cx.result = &dest;
+  int st = Run(*form.root, cx, dest);
+  Settle(cx);
+  return st != EXEC_ERROR;
+}
+
 bool RunCode(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
   ClearRecordedError();
   if (!code.IsCompiled()) {
@@ -1679,12 +1729,46 @@ bool RunCode(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
     RecordError(code, 1, "Internal Error: Executing code for nil instance.");
     return false;
   }
-  const CExecForm& form = FormOf(code);
-  XContext cx(self, other, &code, form.locals);
-  cx.result = &dest;
-  int st = Run(*form.root, cx, dest);
-  Settle(cx);
-  return st != EXEC_ERROR;
+  return RunForm(self, other, code, dest);
+}
+
+// Runs a called piece of code with `frame` as the argument slots (see
+// Exec_CallCode). `Checked` false is a script called from running code: it
+// is compiled (the call found it so), a program, and self and other are
+// set, so RunCode's checks are skipped.
+template <bool Checked>
+[[gnu::always_inline]] inline bool CallWithFrame(CCode& code, CInstance* self, CInstance* other, RValue& dest,
+                                                 RValue* frame) {
+  RValue* saved = g_Arguments;
+  g_Arguments = frame;
+  bool ok;
+  try {
+    if constexpr (Checked) {
+      ok = RunCode(self, other, code, dest);
+    } else {
+      ClearRecordedError();
+      ok = RunForm(self, other, code, dest);
+    }
+  } catch (...) {
+    // A fault leaves what it found: the slots keep the call's values.
+    for (int i = 0; i < MAX_ARGUMENTS; i++) saved[i] = frame[i];
+    ++g_ArgumentWrites;
+    g_Arguments = saved;
+    throw;
+  }
+  g_Arguments = saved;
+  if (ok) return true;
+  dest.SetString("ERROR");
+  return false;
+}
+
+bool CallPrepared(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
+  return CallWithFrame<false>(code, self, other, dest, frame);
+}
+
+// A failed script call: the message names the script.
+[[gnu::noinline]] void ScriptFailed(int32_t index) {
+  SetRecordedError("In script " + ScriptNameOf(index) + ":\r" + RecordedError());
 }
 
 }  // namespace
@@ -1705,26 +1789,11 @@ bool ExecuteValue(CInstance* self, CInstance* other, CCode& code, RValue& dest) 
 }
 
 bool Exec_CallCode(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
-  RValue* saved = g_Arguments;
-  g_Arguments = frame;
-  bool ok;
-  try {
-    ok = RunCode(self, other, code, dest);
-  } catch (...) {
-    // A fault leaves what it found: the slots keep the call's values.
-    for (int i = 0; i < MAX_ARGUMENTS; i++) saved[i] = frame[i];
-    ++g_ArgumentWrites;
-    g_Arguments = saved;
-    throw;
-  }
-  g_Arguments = saved;
-  if (ok) return true;
-  dest.SetString("ERROR");
-  return false;
+  return CallWithFrame<true>(code, self, other, dest, frame);
 }
 
 bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
   if (Exec_CallCode(code, self, other, dest, frame)) return true;
-  SetRecordedError("In script " + ScriptNameOf(index) + ":\r" + RecordedError());
+  ScriptFailed(index);
   return false;
 }
