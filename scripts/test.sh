@@ -8,6 +8,9 @@ scripts/install-deps.sh
 # The include order of the layers, and the check's own check.
 scripts/check_layers.py --self-test
 scripts/check_layers.py
+# Every mutable global is listed in src/STATE.md, and the scanner finds them.
+scripts/check_state.py --self-test
+scripts/check_state.py
 
 BUILD=${BUILD_DIR:-build-test}
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}

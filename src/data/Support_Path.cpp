@@ -121,7 +121,12 @@ bool Path_ReadFile(const std::string& path, std::string& out) {
   return true;
 }
 
-bool Path_ReplaceFile(const std::string& path, std::string_view data) {
+bool Path_IsFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool Path_ReplaceFile(const std::string& path, std::string_view data, bool durable) {
   // Replace the file a symbolic link points to, not the link itself.
   std::string target = path;
   char real[PATH_MAX];
@@ -140,9 +145,22 @@ bool Path_ReplaceFile(const std::string& path, std::string_view data) {
     umask(mask);
     mode &= ~mask;
   }
-  bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, data);
+  bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, data) && (!durable || fsync(fd) == 0);
   ok = (close(fd) == 0) && ok;
-  if (ok && rename(temp.c_str(), target.c_str()) == 0) return true;
-  unlink(temp.c_str());
-  return false;
+  if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
+    unlink(temp.c_str());
+    return false;
+  }
+  if (durable) {
+    // The rename itself reaches the disk with the folder. The new file is in
+    // place either way, so a folder that cannot be flushed is no failure.
+    size_t slash = target.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      fsync(dir);
+      close(dir);
+    }
+  }
+  return true;
 }

@@ -21,9 +21,15 @@ std::string Path_Resolve(std::string_view name);
 // Replaces the file at `path` with `data` so that a crash at any moment
 // leaves either the old or the new content: the bytes go to a temporary file
 // in the same folder which is then renamed over the target. A symbolic link
-// is followed, and an existing file keeps its permissions. False on any
+// is followed, and an existing file keeps its permissions. With `durable`
+// the bytes reach the disk before the rename, so that a crash of the whole
+// system cannot leave an empty file either (it costs a disk flush: for files
+// that matter more than the time, such as saved games). False on any
 // failure, with the target untouched.
-bool Path_ReplaceFile(const std::string& path, std::string_view data);
+bool Path_ReplaceFile(const std::string& path, std::string_view data, bool durable = false);
+
+// Whether a native path names something that exists and is not a folder.
+bool Path_IsFile(const std::string& path);
 
 // Reads a whole file; false when it cannot be opened or read.
 bool Path_ReadFile(const std::string& path, std::string& out);

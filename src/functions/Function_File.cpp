@@ -41,11 +41,6 @@ bool SecureRefuses(const std::string& name, const char* message) {
   return true;
 }
 
-bool IsFile(const std::string& native) {
-  struct stat st;
-  return stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
 // ---------------------------------------------------------------------------
 // Text files. Slot 0 belongs to the single-file built-ins, 1 .. 32 are ids.
 
@@ -87,7 +82,7 @@ bool OpenText(int slot, const std::string& name, int how) {
   static constexpr const char* kMode[] = {"rbe", "wbe", "abe"};
   if (how != OPEN_READ && SecureRefuses(name, kRefusal[how])) return false;
   std::string native = Path_Resolve(name);
-  if (how == OPEN_READ && !IsFile(native)) return false;
+  if (how == OPEN_READ && !Path_IsFile(native)) return false;
   std::FILE* file = std::fopen(native.c_str(), kMode[how]);
   if (file == nullptr) {
     Fail(kFailure[how]);
@@ -405,14 +400,14 @@ int32_t AttributesOf(const std::string& native, std::string_view name) {
 }
 
 void F_FileExists(CInstance*, CInstance*, int, RValue* args, RValue& result) {
-  result.real = IsFile(Path_Resolve(ArgString(args, 0))) ? 1 : 0;
+  result.real = Path_IsFile(Path_Resolve(ArgString(args, 0))) ? 1 : 0;
 }
 
 void F_FileDelete(CInstance*, CInstance*, int, RValue* args, RValue&) {
   const std::string& name = ArgString(args, 0);
   if (SecureRefuses(name, "In Secure mode you cannot delete file ")) return;
   std::string native = Path_Resolve(name);
-  if (IsFile(native)) unlink(native.c_str());
+  if (Path_IsFile(native)) unlink(native.c_str());
 }
 
 // Refuses names with a folder part in secure mode, for the two-name
@@ -439,7 +434,7 @@ void F_FileCopy(CInstance*, CInstance*, int, RValue* args, RValue&) {
   const std::string& to = ArgString(args, 1);
   if (SecureRefusesPair(from, to, "In Secure mode you cannot copy file ", " to ")) return;
   std::string native_from = Path_Resolve(from), content;
-  if (IsFile(native_from) && Path_ReadFile(native_from, content)) Path_ReplaceFile(Path_Resolve(to), content);
+  if (Path_IsFile(native_from) && Path_ReadFile(native_from, content)) Path_ReplaceFile(Path_Resolve(to), content);
 }
 
 void F_DirectoryExists(CInstance*, CInstance*, int, RValue* args, RValue& result) {

@@ -12,10 +12,14 @@ void Builtins_RegisterAll() {
   static bool done = false;
   if (done) return;
   done = true;
-  World_InstallAccess();
-  ErrorWindow_Install();
-  Step_SetFunctionKeys(HandleFunctionKeys);
+  Builtins_InstallHooks();
   Variable_RegisterBuiltins();
   for (void (*reg)() : kFunctionModules) reg();
   Constant_RegisterBuiltins();
+}
+
+void Builtins_InstallHooks() {
+  World_InstallAccess();
+  ErrorWindow_Install();
+  Step_SetFunctionKeys(HandleFunctionKeys);
 }

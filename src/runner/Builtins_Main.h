@@ -9,3 +9,6 @@
 // language, the error window and the function keys. Only the first call does
 // anything.
 void Builtins_RegisterAll();
+// Installs those three hooks again, as the program starts with them (a test
+// may have replaced one).
+void Builtins_InstallHooks();

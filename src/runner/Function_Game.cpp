@@ -15,6 +15,8 @@
 #include "runner/Run_Score.h"
 #include "runner/Support_Message.h"
 #include "variables/Code_Function.h"
+#include "world/Run_Command.h"
+#include "world/Run_State.h"
 
 namespace {
 
@@ -207,6 +209,14 @@ void F_LoadInfo(CInstance*, CInstance*, int, RValue* args, RValue& result) {
   result.SetReal(Help_Load(ArgText(args, 0)) ? 1 : 0);
 }
 
+void F_GameSave(CInstance*, CInstance*, int, RValue* args, RValue&) { SaveGameToFile(ArgString(args, 0)); }
+
+// The main loop loads it once the pass is over.
+void F_GameLoad(CInstance*, CInstance*, int, RValue* args, RValue&) {
+  RunState.PendingLoadFile = ArgString(args, 0);
+  RunState.PendingRoom = REQUEST_LOAD;
+}
+
 constexpr RFunctionDef kGameFunctions[] = {
     {"show_info", F_ShowInfo, 0},
     {"action_show_info", F_ShowInfo, 0},
@@ -251,6 +261,8 @@ constexpr RFunctionDef kGameFunctions[] = {
     {"highscore_value", F_HighscoreValue, 1},
     {"highscore_name", F_HighscoreName, 1},
     {"draw_highscore", F_DrawHighscore, 4},
+    {"game_save", F_GameSave, 1},
+    {"game_load", F_GameLoad, 1},
 };
 
 }  // namespace

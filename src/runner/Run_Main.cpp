@@ -23,6 +23,7 @@
 #include "runner/Runner_Splash.h"
 #include "world/Run_Global.h"
 #include "runner/Runner_Form.h"
+#include "runner/Runner_Reset.h"
 #include "step/IO_Main.h"
 #include "step/Run_Step.h"
 #include "variables/Function_Math.h"
@@ -31,6 +32,7 @@
 #include "world/Object_Lists.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "world/Run_Command.h"
 
 
 namespace {
@@ -85,6 +87,11 @@ void PresentFrame() {
   D3D_BeginFrame();
 }
 
+// Loads a saved game and fits the window to the room it resumes.
+void LoadGame(const std::string& name) {
+  if (LoadGameFromFile(name)) Room_SetRegion(*Room_Current());
+}
+
 }  // namespace
 
 bool CarryOutRequest() {
@@ -103,9 +110,11 @@ bool CarryOutRequest() {
       StartGame();
       return false;
     case REQUEST_LOAD:
-      // Saved games are not read yet: the request is dropped.
       RunState.PendingRoom = REQUEST_NONE;
-      return false;
+      IO_ClearAll();
+      LoadGame(RunState.PendingLoadFile);
+      // A failure the error settings make fatal stops the game now.
+      return RunState.PendingRoom != REQUEST_NONE && CarryOutRequest();
     default:
       // Not a request the loop knows: drop it rather than stall every step.
       RunState.PendingRoom = REQUEST_NONE;
@@ -204,8 +213,7 @@ void Run_Control(ERunControl control) {
 }
 
 void HandleFunctionKeys() {
-  enum : int32_t { KEY_ESCAPE = 27, KEY_F1 = 112, KEY_F4 = 115, KEY_F9 = 120 };
-  // F5/F6 (saved games) join this table when saved games exist.
+  enum : int32_t { KEY_ESCAPE = 27, KEY_F1 = 112, KEY_F4 = 115, KEY_F5 = 116, KEY_F6 = 117, KEY_F9 = 120 };
   int32_t& last = IO_Input.keyboard_lastkey;
   if (last == KEY_F1 && Settings.KeyF1) {
     Help_Show();  // clears all input, the last key included
@@ -213,6 +221,10 @@ void HandleFunctionKeys() {
     RunState.PendingRoom = REQUEST_END;
   } else if (last == KEY_F4 && Settings.KeyF4) {
     Window_ToggleFullScreen();
+  } else if (last == KEY_F5 && Settings.KeyF5F6) {
+    SaveGameToFile(SaveGame_KeyFile());
+  } else if (last == KEY_F6 && Settings.KeyF5F6) {
+    LoadGame(SaveGame_KeyFile());
   } else if (last == KEY_F9 && Settings.KeyF9) {
     if (D3D_DeviceExists()) Display_SaveScreenshot("");
   } else {
@@ -225,9 +237,7 @@ void Run_SetLibraryInitCode(std::vector<std::string> code) { g_LibraryInitCode =
 
 void StartGame() {
   BuildEventLists();
-  ResetGlobals();
-  Global_ResetForStart();
-  Random_Randomize();
+  Runner_ResetGame();
   for (const std::string& text : g_LibraryInitCode) {
     if (text.empty()) continue;
     RunWithTemporaryInstance(text, "COMPILATION ERROR in library initialization code", true);
@@ -242,6 +252,13 @@ void StartGame() {
   FreeCarried();
   const std::vector<int32_t>& order = Room_Order();
   GotoRoom(order.empty() ? 0 : order.front(), true);
+}
+
+void Run_Reset() {
+  Room_SetCurrent(-1, nullptr);
+  Room_RuntimeCopies().clear();
+  FreeCarried();
+  g_LibraryInitCode.clear();
 }
 
 void EndGame() {

@@ -35,13 +35,17 @@ void Run_SetLibraryInitCode(std::vector<std::string> code);
 
 void StartGame();
 void EndGame();
+// Drops the game without running its events: no current room, no room
+// copies, no carried instances, no library initialisation code.
+void Run_Reset();
 // Leaves the current room and enters another.
 void ChangeRoom(int32_t index);
 void LeaveRoom(bool game_ending);
 void GotoRoom(int32_t index, bool first_room);
 
 // The function keys at the start of a step: the last key pressed is compared
-// with Esc (ends the game), F4 (full screen) and F9 (screenshot) in turn;
-// the first whose setting is on is handled and the last key becomes 0.
+// with F1 (game information), Esc (ends the game), F4 (full screen), F5 (save
+// the game), F6 (load it at once) and F9 (screenshot) in turn; the first
+// whose setting is on is handled and the last key becomes 0.
 void HandleFunctionKeys();
 

@@ -266,14 +266,14 @@ void Step_SetFunctionKeys(void (*handler)()) { g_FunctionKeys = handler; }
 void Step_SetDebugRefresh(void (*refresh)()) { g_DebugRefresh = refresh; }
 
 void DoStep() {
-  CRoom* current = Room_Current();
-  if (!current) return;
-  CRoom& room = *current;
+  if (!Room_Current()) return;
   // The game information and splash windows inside the game window do not
   // exist yet; only a lost focus can freeze the game.
   if (Settings.FreezeOnLoseFocus && !Window_IsActive()) return;
 
   if (g_FunctionKeys) g_FunctionKeys();
+  // Taken after the keys: loading a saved game (F6) replaces every room.
+  CRoom& room = *Room_Current();
   if (IO_Input.close_button) {
     IO_Input.close_button = false;
     PerformEventForAll(EV_OTHER, EV_CLOSE_BUTTON);

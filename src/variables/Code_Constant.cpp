@@ -30,6 +30,9 @@ std::unordered_map<std::string_view, int32_t>& Latest() {
   return latest;
 }
 
+// How many constants the built-ins defined; -1 until they are registered.
+int32_t g_BuiltinCount = -1;
+
 // A row of the built-in constants. A row with a count above 1 is a numbered
 // family: names `name` + first .. `name` + (first + count - 1) with values
 // counting up from `value`.
@@ -110,9 +113,7 @@ const RConstantDef kBuiltinConstants[] = {
 }  // namespace
 
 void Constant_RegisterBuiltins() {
-  static bool done = false;
-  if (done) return;
-  done = true;
+  if (g_BuiltinCount >= 0) return;
   for (const RConstantDef& def : kBuiltinConstants) {
     if (def.count == 1) {
       DefineConstant(def.name, RValue(def.value));
@@ -121,6 +122,7 @@ void Constant_RegisterBuiltins() {
     for (int k = 0; k < def.count; k++)
       DefineConstant(def.name + std::to_string(def.first + k), RValue(def.value + k));
   }
+  g_BuiltinCount = Constant_Count();
 }
 
 namespace {
@@ -180,6 +182,8 @@ bool ConstantOf(std::string_view name, RValue& value) {
 int32_t Constant_Count() { return static_cast<int32_t>(Table().size()); }
 const std::string& Constant_Name(int32_t i) { return Table()[i].name; }
 const RValue& Constant_Value(int32_t i) { return Table()[i].value; }
+
+void Constant_Reset() { Constant_Truncate(std::max(g_BuiltinCount, 0)); }
 
 void Constant_Truncate(int32_t count) {
   auto& table = Table();

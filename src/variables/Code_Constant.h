@@ -31,3 +31,6 @@ bool DefineUserConstant(std::string_view name, std::string_view value_text);
 bool DefineUserConstants();
 // Drops every constant defined after the first `count` (tests, restarts).
 void Constant_Truncate(int32_t count);
+// Back to the built-in constants alone: the game's constants and any other
+// defined after the built-ins are forgotten (a new game in the process).
+void Constant_Reset();

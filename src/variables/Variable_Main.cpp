@@ -98,13 +98,25 @@ void WriteGlobals(CStream& s) {
   for (bool flag : Variable_GlobalvarFlags) s.WriteBoolean(flag);
 }
 
-void ReadGlobals(CStream& s) {
-  if (s.ReadInteger() != kGlobalsVersion) return;
-  g_Globals.ReadFrom(s);
+bool ReadGlobalStore(CStream& s, RGlobalStore& out) {
+  if (s.ReadInteger() != kGlobalsVersion) return false;
+  out.list.ReadFrom(s);
   int32_t count = s.ReadInteger();
-  std::vector<bool> flags;
-  for (int32_t i = 0; i < count; i++) flags.push_back(s.ReadBoolean());
-  Variable_GlobalvarFlags = std::move(flags);
+  out.flags.clear();
+  for (int32_t i = 0; i < count; i++) out.flags.push_back(s.ReadBoolean());
+  return true;
+}
+
+void InstallGlobalStore(RGlobalStore& store) {
+  g_Globals = std::move(store.list);
+  Variable_GlobalvarFlags = std::move(store.flags);
+  store.list.Clear();
+  store.flags.clear();
+}
+
+void ReadGlobals(CStream& s) {
+  RGlobalStore store;
+  if (ReadGlobalStore(s, store)) InstallGlobalStore(store);
 }
 
 bool GetInstanceVariable(CInstance* inst, int32_t id, int32_t index, RValue& out) {

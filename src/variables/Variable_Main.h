@@ -9,6 +9,7 @@
 
 #include "code/RValue.h"
 #include "variables/Code_Variable.h"
+#include "variables/Variable_Class.h"
 
 class CInstance;
 
@@ -41,7 +42,6 @@ BuiltinSetter Variable_Setter(int32_t id);
 
 // ---- Variable stores and owners ----
 
-class CVariableList;
 class CStream;
 
 // Owner codes (OWNER_SELF ... OWNER_LOCAL) are those of code/Code_Tree.h; 0 to
@@ -75,9 +75,22 @@ void SetGlobal(int32_t id, int32_t index, const RValue& value);
 // The global store itself (the interpreter reads it without copying).
 CVariableList& Variable_Globals();
 // Stream form of the global store inside saved games: 700, the list, the
-// flags. Reading a wrong version changes nothing.
+// flags. Reading a wrong version, or a stream cut short (which throws
+// CStreamError), changes nothing.
 void WriteGlobals(CStream& stream);
 void ReadGlobals(CStream& stream);
+// A global store read aside, so that a saved game can be read whole before
+// anything of the game's changes.
+struct RGlobalStore {
+  CVariableList list;
+  std::vector<bool> flags;
+};
+// Reads the stream form into `out`; false, with nothing read past the
+// version, when the version is not 700.
+bool ReadGlobalStore(CStream& stream, RGlobalStore& out);
+// The game's global store and globalvar flags become those of `store`, which
+// is left empty.
+void InstallGlobalStore(RGlobalStore& store);
 
 // Built-in ids call the getter; other ids read the instance's store.
 bool GetInstanceVariable(CInstance* inst, int32_t id, int32_t index, RValue& out);

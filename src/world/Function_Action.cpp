@@ -630,6 +630,8 @@ const RFunctionDef kActionFunctions[] = {
     {"action_set_timeline_position", A_SetTimelinePosition, 1},
     {"action_end_game", A_Forward<"game_end">, 0},
     {"action_restart_game", A_Forward<"game_restart">, 0},
+    {"action_save_game", A_Forward<"game_save">, 1},
+    {"action_load_game", A_Forward<"game_load">, 1},
     {"action_if", A_If, 1},
     {"action_if_number", A_IfNumber, 3},
     {"action_if_dice", A_IfDice, 1},

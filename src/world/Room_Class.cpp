@@ -6,7 +6,7 @@
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 
-int32_t Tile_LastId = 10000000;
+int32_t Tile_LastId = TILE_ID_BASE;
 
 CRoom::~CRoom() { ClearInstances(); }
 

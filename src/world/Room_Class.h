@@ -52,6 +52,8 @@ constexpr int32_t ROOM_LAYERS = 8;
 constexpr int32_t ROOM_VIEWS = 8;
 
 // The last tile id handed out; tiles added at run time count on from it.
+// Starts at TILE_ID_BASE.
+constexpr int32_t TILE_ID_BASE = 10000000;
 extern int32_t Tile_LastId;
 
 class CRoom {
@@ -101,6 +103,9 @@ class CRoom {
   CInstance* CreateInstance(int32_t id, int32_t object, double x, double y);
   // Appends an instance the room then owns.
   CInstance* AdoptInstance(CInstance* inst);
+  // Appends an instance the room then owns to the deactivated array, as it
+  // was when its room was saved; the lists are the caller's to rebuild.
+  void AdoptDeactivated(CInstance* inst) { m_Deactivated.push_back(inst); }
   // Frees the instances marked destroyed, keeping the others' order.
   void RemoveDestroyed();
   // Moves instances between the active and deactivated arrays as their

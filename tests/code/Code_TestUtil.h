@@ -1,42 +1,68 @@
-// Helpers of the compiler tests: compiling texts, reading back the recorded
-// message, and a compact text form of code trees.
+// Helpers of the language tests: compiling texts, reading back the recorded
+// message, a compact text form of code trees, and the instances programs run for.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "code/Code_Error.h"
+#include "code/Code_Exec.h"
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
+#include "code/Script_Main.h"
 #include "data/Resource_Names.h"
+#include "support/TestBuiltins.h"
 #include "variables/Code_Constant.h"
 #include "variables/Code_Function.h"
 #include "variables/Code_Variable.h"
 #include "variables/Variable_Main.h"
+#include "world/Instance_Class.h"
 
 namespace codetest {
 
-// Names the tests rely on: built-in functions with 2 and any arguments, a
-// built-in variable, a script, an object and a user constant. Registered once
-// per process.
+// Names the tests rely on: the tests' built-in functions with 2 and any
+// arguments and their read-only variable (support/TestBuiltins.h), a script,
+// objects, a time line and a user constant. Every test starts without
+// resources, so they are named again on each call.
 inline void EnsureNames() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  auto nothing = [](CInstance*, CInstance*, int, RValue*, RValue&) {};
-  RegisterFunction("test_two", nothing, 2);
-  RegisterFunction("test_any", nothing, -1);
-  RegisterVariable("test_builtin", [](CInstance*, int32_t, RValue&) { return true; }, nullptr);
+  TestBuiltins_Register();
   Resource_SetName(RESOURCE_SCRIPT, 0, "scr_move");
   Resource_SetName(RESOURCE_OBJECT, 0, "obj_none");
   Resource_SetName(RESOURCE_OBJECT, 1, "obj_wall");
   Resource_SetName(RESOURCE_TIMELINE, 2, "tl_intro");
-  DefineConstant("self", RValue(-1.0));
-  DefineConstant("other", RValue(-2.0));
-  DefineConstant("global", RValue(-5.0));
-  DefineConstant("true", RValue(1.0));
-  DefineConstant("c_text", RValue(std::string("txt")));
+  RValue value;
+  if (!ConstantOf("c_text", value)) DefineConstant("c_text", RValue(std::string("txt")));
 }
+
+// A recorded message with its carriage returns shown as '|'.
+inline std::string Shown(std::string message) {
+  for (char& c : message)
+    if (c == '\r') c = '|';
+  return message;
+}
+
+// The instances programs run for: self (id 100001, object 0) and other
+// (id 100002, object 1).
+struct RRunPair {
+  CInstance self;
+  CInstance other;
+
+  // Both without variables, and the interpreter as a program starts: no
+  // global variables, scripts or errors, fresh argument slots, nothing printed.
+  void Fresh() {
+    ResetGlobals();
+    ClearScripts();
+    Error_Reset();
+    for (int i = 0; i < MAX_ARGUMENTS; i++) Exec_Arguments()[i] = RValue();
+    TestBuiltins_Output().clear();
+    self.variables.Clear();
+    other.variables.Clear();
+    self.id = 100001;
+    self.object_index = 0;
+    other.id = 100002;
+    other.object_index = 1;
+  }
+};
 
 struct RCompiled {
   std::unique_ptr<CCode> code;

@@ -1,5 +1,6 @@
-// Golden-output tests of the interpreter: small programs, the text they
-// print through a test built-in, and their errors.
+// The interpreter where a program and its printed lines are not enough:
+// argument slots, results, error prefixes, faults, owners and the script table.
+// Golden programs with their output are the scripts of tests/language.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,71 +21,24 @@
 #include "variables/Variable_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
-#include "runner/Builtins_Main.h"
+#include "code/Code_TestUtil.h"
+#include "support/TestBuiltins.h"
 
 namespace {
 
-std::string g_Output;
+std::string& g_Output = TestBuiltins_Output();
 
-void F_Print(CInstance*, CInstance*, int argc, RValue* args, RValue& result) {
-  for (int i = 0; i < argc; i++) {
-    if (i > 0) g_Output += ' ';
-    g_Output += args[i].IsString() ? args[i].str : RealToText(args[i].real);
-  }
-  g_Output += '\n';
-}
-
-// Returns its argument count: shows that unused slots are fresh.
-void F_Count(CInstance*, CInstance*, int argc, RValue* args, RValue& result) { result.SetReal(argc); }
-
-bool GetId(CInstance* inst, int32_t, RValue& out) {
-  out.SetReal(inst->id);
-  return true;
-}
-
-constexpr RFunctionDef kTestFunctions[] = {
-    {"print", F_Print, -1},
-    {"count_args", F_Count, -1},
-};
-
-void RegisterOnce() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  Builtins_RegisterAll();
-  RegisterFunctions(kTestFunctions);
-  for (const RVariableDef& def : EXEC_ARGUMENT_VARIABLES) RegisterVariable(def.name, def.getter, def.setter);
-  RegisterVariable("id", GetId, nullptr);
-  Constant_RegisterBuiltins();
-}
-
-// The recorded message with its carriage returns shown as '|'.
-std::string Shown(const std::string& message) {
-  std::string s = message;
-  for (char& c : s)
-    if (c == '\r') c = '|';
-  return s;
-}
+using codetest::Shown;
 
 class ExecTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RegisterOnce();
-    Error_Reset();
+    TestBuiltins_Register();
     Settings = RSettings();
     Settings.DisplayErrors = false;
-    ResetGlobals();
-    ClearScripts();
     room.ClearInstances();
     Room_SetCurrent(0, &room);
-    for (int i = 0; i < MAX_ARGUMENTS; i++) Exec_Arguments()[i] = RValue();
-    g_Output.clear();
-    self.variables.Clear();
-    other.variables.Clear();
-    self.id = 100001;
-    self.object_index = 0;
-    other.id = 100002;
-    other.object_index = 1;
+    pair.Fresh();
   }
 
   void AddScripts(const std::vector<std::pair<std::string, std::string>>& scripts) {
@@ -110,157 +64,20 @@ class ExecTest : public ::testing::Test {
   void TearDown() override { Room_SetCurrent(-1, nullptr); }
 
   CRoom room;
-  CInstance self;
-  CInstance other;
+  codetest::RRunPair pair;
+  CInstance& self = pair.self;
+  CInstance& other = pair.other;
   RValue last_result;
 };
-
-struct RGolden {
-  const char* program;
-  const char* output;
-};
-
-TEST_F(ExecTest, StatementsAndExpressions) {
-  const RGolden cases[] = {
-      {"x = 1 + 2 * 3; print(x)", "7\n"},
-      {"a = 7; b = 2; print(a div b, -a div b, a mod b, -7 mod 3, 7.5 mod 2)", "3 -3 1 -1 1.50\n"},
-      {"a = 5; b = 3; print(a & b, a ^ b, a | b, a << 2, ~a)", "1 6 7 20 -6\n"},
-      {"s = 'ab'; n = 3; print(n * s, s + 'c', s < 'abc', s == 'ab')", "ababab abc 1 1\n"},
-      {"h = 0.5; if h x = 1 else x = 2; print(x)", "2\n"},
-      {"h = 0.5; n = 0; while (h) { n += 1; if n == 3 h = 0 } print(n)", "3\n"},
-      {"n = 0; do n += 1 until n >= 4; print(n)", "4\n"},
-      {"s = 0; for (i = 0; i < 5; i += 1) s += i; print(s, i)", "10 5\n"},
-      {"n = 0; repeat 2.5 n += 1; print(n); repeat 3.5 n += 1; print(n); repeat -1 n = 99; print(n)",
-       "2\n6\n6\n"},
-      {"for (i = 0; i < 10; i += 1) { if i == 2 continue; if i == 4 break; print(i) }", "0\n1\n3\n"},
-      {"i = 0; while true { i += 1; if i > 2 exit; print(i) } print('never')", "1\n2\n"},
-      {"switch (2) { case 1: print(1) case 2: print(2) case 3: print(3) }", "2\n3\n"},
-      {"switch (5) { default: print('d') case 5: print('c') }", "d\nc\n"},
-      {"switch ('') { case 0: print('zero') } print('end')", "end\n"},
-      {"switch ('b') { case 'a': print('a'); break; case 'b': print('b'); break; case 'c': print('c') }", "b\n"},
-      {"for (i = 0; i < 3; i += 1) { switch i { case 1: continue; } print(i) }", "0\n2\n"},
-      {"var a, b; a = 1; b = a + 1; print(a, b)", "1 2\n"},
-      {"k = 1; var k; k = 2; print(self.k, k)", "1 2\n"},
-      {"a[2] = 5; print(a[0], a, a[1], a[2])", "0 0 0 5\n"},
-      {"a[0, 7] = 3; print(a[7]); a[1, 0] = 4; print(a[1, 0], a[7])", "3\n4 3\n"},
-      {"globalvar g; g = 4; print(global.g)", "4\n"},
-      {"global.q = 2; q = 3; print(global.q, q, self.q)", "2 3 3\n"},
-      {"print(1 && 0.5, 0.5 || 0, 1 ^^ 1, !0.5, -(2))", "1 1 0 0 -2\n"},
-      {"x = 2; x *= 3; x -= 1; x /= 2; print(x); y = 6; y |= 1; y &= 5; y ^= 1; print(y)", "2.50\n4\n"},
-      {"print(count_args(), count_args(1, 2, 3))", "0 3\n"},
-      {"if 1 ; print('no statement')", "ERROR 6: Statement expected.\n"},
-      {"{ ; }", "ERROR 3: Statement expected.\n"},
-  };
-  for (const RGolden& c : cases) {
-    SetUp();
-    EXPECT_EQ(Run(c.program), c.output) << c.program;
-  }
-}
-
-TEST_F(ExecTest, RunTimeErrors) {
-  const RGolden cases[] = {
-      {"print(yy)", "ERROR 7: Unknown variable yy\n"},
-      {"a[2] = 1; print(a[3])", "ERROR 17: Unknown variable a or array index out of bounds\n"},
-      {"a[1] = 1; print(a[1, 0])", "ERROR 17: Unknown variable a or array index out of bounds\n"},
-      {"v = 3; print('before'); x = v + 'a'; print('after')", "before\nERROR 33: Wrong type of arguments to +.\n"},
-      {"x = 1; x += 'a'; print(x)", "ERROR 8: Wrong type of arguments to +.\n"},
-      {"x = 1; print(x); x += 'a'", "1\nERROR 18: Wrong type of arguments to +.\n"},
-      {"q += 1", "ERROR 1: Unknown variable q\n"},
-      {"s = 'a'; a[s] = 1", "ERROR 12: Wrong type of array index\n"},
-      {"i = -1; a[i] = 1", "ERROR 11: Negative array index\n"},
-      {"i = 32000; a[i] = 1", "ERROR 14: Array index >= 32000\n"},
-      {"s = 'x'; s.y = 1", "ERROR 10: Wrong type of variable index\n"},
-      {"s = 'x'; if s print(1)", "ERROR 13: Expression expected\n"},
-      {"s = 'x'; while s print(1)", "ERROR 16: Boolean expression expected\n"},
-      {"s = 'x'; do print(1) until s", "1\nERROR 28: Boolean expression expected\n"},
-      {"s = 'x'; for (i = 0; s; i += 1) print(1)", "ERROR 22: Expression expected\n"},
-      {"s = 'x'; repeat s print(1)", "ERROR 17: Repeat count must be a number\n"},
-      {"s = 'x'; with s print(1)", "ERROR 15: Object id expected\n"},
-      {"with (local) print(1)", "ERROR 7: Cannot use local in with statement.\n"},
-      {"with (global) print(1)", "ERROR 7: Cannot use global in with statement.\n"},
-      {"case 1: print(1)", "ERROR 6: Case statement only allowed inside switch statement.\n"},
-      {"default: print(1)", "ERROR 8: Default statement only allowed inside switch statement.\n"},
-      {"id = 5", "ERROR 1: Cannot assign to the variable\n"},
-      {"noone.x = 5", "ERROR 1: Cannot assign to the variable\n"},
-      {"var v; print(v)", "ERROR 14: Unknown variable v\n"},
-      {"s = 'a'; print(-s)", "ERROR 17: Wrong type of arguments to unary operator.\n"},
-      {"z = 0; print(1 / z)", "ERROR 18: Division by 0.\n"},
-      {"z = 0; print(1 mod z)", "ERROR 20: Modulo by 0.\n"},
-      {"s = '1'; print(s == 1)", "ERROR 21: Cannot compare arguments.\n"},
-  };
-  for (const RGolden& c : cases) {
-    SetUp();
-    EXPECT_EQ(Run(c.program), c.output) << c.program;
-  }
-}
-
-TEST_F(ExecTest, BothOperandsAndArgumentsEvaluateInOrder) {
-  AddScripts({{"f", "print('f', argument0); return argument0"}});
-  EXPECT_EQ(Run("a = 0; b = a && f(1); c = 1 || f(2); print(f(3) - f(4))"), "f 1\nf 2\nf 3\nf 4\n-1\n");
-  SetUp();
-  AddScripts({{"g", "print('g'); return undefined_thing"}, {"h", "print('h')"}});
-  EXPECT_EQ(Run("print(g(), h())"), "g\nERROR 20: Unknown variable undefined_thing\n");
-}
 
 TEST_F(ExecTest, UninitializedAsZero) {
   Settings.UninitializedAsZero = true;
   EXPECT_EQ(Run("print(y, a[4]); q += 2; print(q); var l; print(l)"), "0 0\n2\n0\n");
 }
 
-// Loops over locals take prepared fast paths (a counted for loop, numeric
-// leaves read in place); the same program over globals takes none. Both
-// must print the same, errors and their positions included: DECL is
-// replaced by declarations of equal length.
-TEST_F(ExecTest, LocalFastPathsMatchTheGeneralPath) {
-  const RGolden cases[] = {
-      {"DECL i, s; s = 0; for (i = 0; i < 5; i += 1) s += i; print(s, i)", "10 5\n"},
-      {"DECL i, n; n = 0; for (i = 0; i < 1; i += 0.25) n += 1; print(n, i)", "4 1\n"},
-      {"DECL i; for (i = 0; i < 10; i += 1) { if i == 2 continue; if i == 4 break; print(i) } print(i)",
-       "0\n1\n3\n4\n"},
-      {"DECL i; for (i = 0; i < 3; i += 1) { print(i); if i == 1 i = 'x' }",
-       "0\n1\nERROR 33: Wrong type of arguments to +.\n"},
-      {"DECL i, n; n = 3; for (i = 0; i < n; i += 1) { print(i); n = 'a' }",
-       "0\nERROR 40: Cannot compare arguments.\n"},
-      {"DECL i, s; s = ''; for (i = 'a'; i < 'aaa'; i += 'a') s += i; print(s)", "aaa\n"},
-      {"DECL i, d, n; d = 1; n = 0; for (i = 0; i < 20; i += d) { d *= 2; n += 1 } print(n, i, d)", "4 30 16\n"},
-      {"DECL i, n; n = 0; i = 'a'; for (i = i < 'b'; i < 4; i += 1) n += 1; print(n, i)", "3 4\n"},
-      {"DECL i, n; n = 2; for (i = 0; i < n * 2 - 1; i += 1) print(i)", "0\n1\n2\n"},
-      {"DECL i, z; z = 0; for (i = 0; i < 3; i += 1 / z) print(i)", "0\nERROR 52: Division by 0.\n"},
-      {"DECL i, n; n = 0; for (i = 0; i < 3; i += 1) { var p, q, r, t, u, w, v; p = i; q = p; r = q; t = r;"
-       " u = t; w = u; v = w; n += v } print(n)",
-       "3\n"},
-      {"DECL i, a, s; s = 0; for (i = 0; i < 4; i += 1) a[i, i] = i * 3; for (i = 0; i < 4; i += 1) s += a[i, i];"
-       " print(s, a[3, 3])",
-       "18 9\n"},
-      {"DECL i, s; s = 7; for (i = 0; i < 2; i += 1) s = s mod (1 - i); print(s)", "ERROR 62: Modulo by 0.\n"},
-  };
-  for (const RGolden& c : cases) {
-    std::string outputs[2];
-    const char* decls[2] = {"var      ", "globalvar"};
-    for (int k = 0; k < 2; k++) {
-      SetUp();
-      std::string program = c.program;
-      program.replace(program.find("DECL"), 4, decls[k]);
-      outputs[k] = Run(program);
-    }
-    EXPECT_EQ(outputs[0], c.output) << c.program;
-    EXPECT_EQ(outputs[1], outputs[0]) << c.program;
-  }
-}
-
-TEST_F(ExecTest, ScriptResultValueAndArguments) {
-  AddScripts({
-      {"five", "x = 5;"},
-      {"relay", "five()"},
-      {"nothing", "if (false) y = 1;"},
-      {"args", "print(argument0, argument1, argument[0]); argument0 = 'changed'"},
-      {"sum", "return argument0 + argument1"},
-  });
-  EXPECT_EQ(Run("print(five(), relay(), nothing())"), "5 5 0\n");
-  // A call that assigns nothing gives a fresh 0, not the last result.
-  g_Output.clear();
-  EXPECT_EQ(Run("x = 5; y = nothing(); var z; z = 4; z = nothing(); print(y, z)"), "0 0\n");
-  SetUp();
+// Golden programs are in the scripts of tests/language; these need more
+// than a program and its output.
+TEST_F(ExecTest, ScriptArgumentsAndProgramValue) {
   AddScripts({{"args", "print(argument0, argument1, argument[0]); argument0 = 'changed'"}});
   Exec_Arguments()[0].SetString("mine");
   EXPECT_EQ(Run("args(7); print(argument0)"), "7 0 7\nmine\n");
@@ -269,18 +86,6 @@ TEST_F(ExecTest, ScriptResultValueAndArguments) {
   AddScripts({{"sum", "return argument0 + argument1"}});
   Run("x = 1; sum(2, 3); for (i = 0; i < 2; i += 1) {}");
   EXPECT_EQ(last_result.real, 5);
-}
-
-// Argument frames are reused between calls: every call still sees fresh
-// slots, whatever the previous call at the same depth left in them.
-TEST_F(ExecTest, EveryCallSeesFreshArgumentSlots) {
-  AddScripts({{"w", "argument5 = 9; argument[7] = 'x'; return argument0"},
-              {"r", "return argument5"},
-              {"r7", "return argument7"},
-              {"nothing", "if (false) y = 1;"},
-              {"two", "return argument0 + argument1"}});
-  EXPECT_EQ(Run("print(w(1), r(), w(2), r7(), two(1, 2), two(nothing(), 3), count_args(w(4)), r())"),
-            "1 0 2 0 3 3 1 0\n");
 }
 
 TEST_F(ExecTest, ErrorsInNestedScriptsArePrefixed) {
@@ -301,11 +106,7 @@ TEST_F(ExecTest, ErrorsInNestedScriptsArePrefixed) {
   EXPECT_NE(Error_Last().find("In script a:\rIn script b:"), std::string::npos);
 }
 
-TEST_F(ExecTest, RecursionAndDeepRecursionGuard) {
-  AddScripts({{"fib", "if argument0 < 2 return argument0; return fib(argument0 - 1) + fib(argument0 - 2)"},
-              {"down", "return down(argument0 + 1)"}});
-  EXPECT_EQ(Run("print(fib(15))"), "610\n");
-  SetUp();
+TEST_F(ExecTest, DeepRecursionGuard) {
   AddScripts({{"down", "return down(argument0 + 1)"}});
   std::string out = Run("down(0)");
   EXPECT_NE(out.find("Stack overflow: scripts call each other too deeply."), std::string::npos) << out;

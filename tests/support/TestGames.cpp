@@ -1,5 +1,6 @@
 #include "support/TestGames.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +34,10 @@ RGameData TestGame_OneRoom() {
 
 std::string TestGame_Path(const std::string& name) {
   fs::path dir = fs::temp_directory_path() / ("velmora-test-" + std::to_string(getpid()));
+  // A folder for each test: tests that share a process never read each
+  // other's files (one test's "missing.game" is another's game).
+  if (const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info())
+    dir /= std::string(test->test_suite_name()) + "." + test->name();
   fs::create_directories(dir);
   return (dir / name).string();
 }

@@ -5,6 +5,7 @@
 #include "code/Code_Tree.h"
 #include "data/Option_Main.h"
 #include "data/Support_Stream.h"
+#include "support/TestBuiltins.h"
 #include "variables/Variable_Class.h"
 #include "variables/Variable_Main.h"
 #include "world/Instance_Class.h"
@@ -151,16 +152,9 @@ TEST(GlobalStore, GlobalvarFlagsAndStreamForm) {
   EXPECT_FALSE(IsGlobalvar(100003));
 }
 
-bool GetFixed(CInstance*, int32_t index, RValue& out) {
-  out.SetReal(index);
-  return true;
-}
-
 TEST(Owners, ReadFirstWriteEveryLiveInstance) {
   World_InstallAccess();
-  static bool registered = false;
-  if (!registered) RegisterVariable("owner_test_fixed", GetFixed, nullptr);
-  registered = true;
+  TestBuiltins_Register();
   int32_t fixed = BuiltinIndexOf("owner_test_fixed");
   CRoom room;
   Room_SetCurrent(0, &room);
