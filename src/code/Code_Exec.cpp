@@ -523,8 +523,16 @@ inline bool RealOperation(double& l, double r) {
   }
   // Comparisons and logical operators are a few instructions; the rest
   // rounds through the extended type or to integers.
-  if constexpr (Op == OP_EQUAL_SIGN || (Op >= OP_AND && Op <= OP_GREATER)) return Operator_Real(Op, l, r);
-  else return ExtendedOperation<Op>(l, r);
+  // The extended unit works on a copy: the caller's operand, whose address
+  // never escapes, then stays in a register on the paths above.
+  if constexpr (Op == OP_EQUAL_SIGN || (Op >= OP_AND && Op <= OP_GREATER)) {
+    return Operator_Real(Op, l, r);
+  } else {
+    double t = l;
+    if (!ExtendedOperation<Op>(t, r)) return false;
+    l = t;
+    return true;
+  }
 }
 
 template <int32_t Op>
@@ -672,18 +680,34 @@ bool NumBinary(const XNode& n, XContext& cx, double& out) {
   return RealOperation<Op>(out, r);
 }
 
+// The left operand of an operator with a constant on the right: a plain
+// local or an argument variable known when the code is prepared is read
+// without asking NumOf, so `i mod 2` or `argument0 - 1` makes no call.
+template <uint8_t Leaf>
+[[gnu::always_inline]] inline bool LeftOperand(const XNode& e, XContext& cx, double& out) {
+  if constexpr (Leaf == LEAF_LOCAL) {
+    return ReadLocalReal(e, cx, out);
+  } else if constexpr (Leaf == LEAF_ARGUMENT) {
+    const RValue& v = g_Arguments[e.argument];
+    out = v.real;
+    return PlainReal(v);
+  } else {
+    return NumOf(e, cx, out);
+  }
+}
+
 // The same with a real constant on the right, read in place.
-template <int32_t Op>
+template <int32_t Op, uint8_t Leaf>
 bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
-  return NumOf(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+  return LeftOperand<Leaf>(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
 }
 
 // The same with an integer constant below 2^31 (not zero for div and mod)
 // on the right: only the left operand is checked for the integer paths of
 // RealOperation, with the same bounds; anything else takes RealOperation.
-template <int32_t Op>
+template <int32_t Op, uint8_t Leaf>
 bool NumBinaryInteger(const XNode& n, XContext& cx, double& out) {
-  if (!NumOf(*n.kid[0], cx, out)) return false;
+  if (!LeftOperand<Leaf>(*n.kid[0], cx, out)) return false;
   const double r = n.kid[1]->value.real;
   return IntegerOperation<Op>(out, r) || RealOperation<Op>(out, r);
 }
@@ -1125,10 +1149,12 @@ int CountedStep(const XNode& n, XContext& cx, RValue& head) {
 // The counted loop whose step and limit are real constants, the common
 // `for (i = 0; i < 10; i += 1)`: nothing to evaluate but the counter.
 int ConstantStep(const XNode& n, XContext& cx, RValue& head) {
+  // Paying a debt early changes nothing, and here it keeps the counter in a
+  // register across the call.
+  if (cx.owed == n.slot) PayResult(cx);
   RValue& slot = cx.locals[n.slot].value;
   double i = slot.real;
   if (PlainReal(slot) && RealOperation<OP_PLUS>(i, n.step)) {
-    if (cx.owed == n.slot) PayResult(cx);
     slot.real = i;
     return i < n.limit ? 1 : 0;
   }
@@ -1313,16 +1339,36 @@ bool SmallInteger(const XNode& e) {
   return e.num == NumConstant && v != 0 && std::fabs(v) < 2147483648.0 && v == std::trunc(v);
 }
 
-XNum NumBinaryFn(int32_t op, const XNode& right) {
+// A numeric path with a constant on the right, for the kind of leaf on the
+// left.
+template <template <int32_t, uint8_t> class Shape, int32_t Op>
+XNum WithLeft(uint8_t leaf) {
+  switch (leaf) {
+    case LEAF_LOCAL: return Shape<Op, LEAF_LOCAL>::fn;
+    case LEAF_ARGUMENT: return Shape<Op, LEAF_ARGUMENT>::fn;
+    default: return Shape<Op, LEAF_NONE>::fn;
+  }
+}
+template <int32_t Op, uint8_t Leaf>
+struct ConstantRight {
+  static constexpr XNum fn = NumBinaryConstant<Op, Leaf>;
+};
+template <int32_t Op, uint8_t Leaf>
+struct IntegerRight {
+  static constexpr XNum fn = NumBinaryInteger<Op, Leaf>;
+};
+
+XNum NumBinaryFn(int32_t op, const XNode& left, const XNode& right) {
+  const uint8_t leaf = left.leaf;
   switch (op) {
-    case OP_MULTIPLY: if (SmallInteger(right)) return NumBinaryInteger<OP_MULTIPLY>; break;
-    case OP_DIV: if (SmallInteger(right)) return NumBinaryInteger<OP_DIV>; break;
-    case OP_MOD: if (SmallInteger(right)) return NumBinaryInteger<OP_MOD>; break;
+    case OP_MULTIPLY: if (SmallInteger(right)) return WithLeft<IntegerRight, OP_MULTIPLY>(leaf); break;
+    case OP_DIV: if (SmallInteger(right)) return WithLeft<IntegerRight, OP_DIV>(leaf); break;
+    case OP_MOD: if (SmallInteger(right)) return WithLeft<IntegerRight, OP_MOD>(leaf); break;
     default: break;
   }
   const bool constant_right = right.num == NumConstant;
 #define VELMORA_NUM(OP) \
-  case OP: return constant_right ? NumBinaryConstant<OP> : NumBinary<OP>;
+  case OP: return constant_right ? WithLeft<ConstantRight, OP>(leaf) : NumBinary<OP>;
   switch (op) {
     VELMORA_NUM(OP_PLUS)
     VELMORA_NUM(OP_MINUS)
@@ -1468,7 +1514,7 @@ class CPreparer {
         n.kid[0] = Expression(t.children[0]);
         n.kid[1] = Expression(t.children[1]);
         n.fn = g_PlainWalker ? EvalBinaryOther : BinaryFn(t.id);
-        if (n.kid[0]->num && n.kid[1]->num) n.num = NumBinaryFn(t.id, *n.kid[1]);
+        if (n.kid[0]->num && n.kid[1]->num) n.num = NumBinaryFn(t.id, *n.kid[0], *n.kid[1]);
         break;
       default: n.fn = EvalNotExpression; break;
     }
@@ -1671,8 +1717,15 @@ bool Exec_CallExtension(int32_t index, CInstance* self, CInstance* other, RValue
   return g_ExtensionCaller && g_ExtensionCaller(index, self, other, dest, args, count);
 }
 
+namespace {
+
+// A frame for a nesting level not reached before.
+[[gnu::noinline]] void GrowFramePool() { g_FramePool.push_back(std::make_unique<RExecFrameSlots>()); }
+
+}  // namespace
+
 CExecFrame::CExecFrame() {
-  if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RExecFrameSlots>());
+  if (g_FramePool.size() <= g_FrameDepth) GrowFramePool();
   m_Frame = g_FramePool[g_FrameDepth++].get();
   m_Slots = m_Frame->slots;
   for (int32_t i = 0; i < m_Frame->used; i++) {

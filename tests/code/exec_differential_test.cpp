@@ -173,6 +173,7 @@ class ExecDifferentialTest : public ::testing::Test {
     ClearScripts();
     AddScript("dscr", "var p; p = argument0; if is_real(p) && is_real(argument1) p += argument1 else p = string(argument1); "
                       "argument1 = 'x'; return p");
+    AddScript("dfail", "var q; q = argument0; if argument1 > 0 return dfail(q, argument1 - 1); return q + 'x'");
     EXPECT_TRUE(CompileScripts());
     for (int i = 0; i < MAX_ARGUMENTS; i++) Exec_Arguments()[i] = RValue();
     Exec_Arguments()[0].SetString("arg");
@@ -262,6 +263,20 @@ TEST_F(ExecDifferentialTest, SpecialShapesRunAlike) {
       "var s, n; n = 1; n += 1; s = 'a'; for (n = 0; n < 2; n += 1) s += 'q'; exit",
       "var n; n = 1; n += 1; for (n += 1; n < 5; n += 1) {}",
       "var s; s = 'a'; s += 'b'; for (s += 'c'; string_length(s) < 5; s += 'd') {}",
+      // Elements stored over existing ones: leftover text goes, an owed
+      // result is paid first, the scalar and new elements take the general way.
+      "var v; v[1] = 'abc'; v[1] = 5; v[1] = ('a' < 'b'); v[1] = 2; diff_show(v[1])",
+      "var s, v; v[0, 1] = 0; s = 'a'; s += 'b'; v[0, 1] = 3; diff_show(v[0, 1])",
+      "var s, v; s = 'a'; s += 'b'; v = 'q'; v[0] = 1; v[3] = 2; diff_show(v, v[3])",
+      // Failing script calls, nested and not: the message, the value and the
+      // argument slots after them.
+      "var n; n = 1; n += 1; n = dfail(1, 0)",
+      "var n; n = 'a'; n = dfail(2, 3); diff_show(n)",
+      "dfail('a', 2); dfail(1, 0)",
+      // A counted loop whose counter the body pushes off the integers or
+      // past the limit.
+      "var i, n; n = 0; for (i = 0; i < 10; i += 1) { n += i; i += 0.25 } diff_show(i, n)",
+      "var i; for (i = 0; i < 4; i += 1) i = 9007199254740992; diff_show(i)",
   };
   for (const char* program : programs) {
     for (bool zero : {false, true}) {
