@@ -463,7 +463,7 @@ constexpr double kExactDividend = 4503599627370496.0;  // 2^52
 // quotient. False when it is beyond the 32 bits div and mod take, which
 // the extended path turns into the fault. Taken through an int32, as the
 // extended path does, a quotient of zero is +0 whatever the signs.
-inline bool IntegerQuotient(double l, double r, double& q) {
+[[gnu::always_inline]] inline bool IntegerQuotient(double l, double r, double& q) {
   const int64_t t = static_cast<int64_t>(l / r);  // |l / r| <= |l| < 2^52
   if (t < INT32_MIN || t > INT32_MAX) return false;
   q = static_cast<double>(static_cast<int32_t>(t));
@@ -471,7 +471,7 @@ inline bool IntegerQuotient(double l, double r, double& q) {
 }
 
 // Whether a real is an integer below `limit` in magnitude.
-inline bool IntegralBelow(double v, double limit) {
+[[gnu::always_inline]] inline bool IntegralBelow(double v, double limit) {
   return std::fabs(v) < limit && v == static_cast<double>(static_cast<int64_t>(v));
 }
 
@@ -480,7 +480,7 @@ inline bool IntegralBelow(double v, double limit) {
 // result is exact; `l` is left as it was otherwise. A zero left operand of
 // mod keeps the sign rules of the extended formula.
 template <int32_t Op>
-inline bool IntegerOperation(double& l, double r) {
+[[gnu::always_inline]] inline bool IntegerOperation(double& l, double r) {
   if constexpr (Op == OP_MULTIPLY) {
     if (!IntegralBelow(l, kExactSum)) return false;
     const double p = l * r;
@@ -504,7 +504,7 @@ template <int32_t Op>
 // Applies operator Op to two reals in place; false when BinaryOperation has
 // to decide (a zero divisor, or an operator without fast path).
 template <int32_t Op>
-inline bool RealOperation(double& l, double r) {
+[[gnu::always_inline]] inline bool RealOperation(double& l, double r) {
   if constexpr (Op == OP_PLUS || Op == OP_MINUS) {
     // The rounding error of the double sum, found without rounding
     // (Knuth's two-sum): none means the sum is exact, so the extended one is
@@ -1061,29 +1061,18 @@ inline int Truth(double v, bool strict) { return (strict ? v > 0.5 : IsTrue(v)) 
   return EXEC_OK;
 }
 
-// An element other than the scalar (which may be owed) that exists, or null.
-inline RValue* ExistingLocalElement(const XNode& var, XContext& cx, int64_t row, int64_t col) {
-  RVariable& v = cx.locals[var.slot];
-  if ((row | col) == 0 || static_cast<size_t>(row) >= v.rows.size()) return nullptr;
-  std::vector<RValue>& cells = v.rows[static_cast<size_t>(row)];
-  return static_cast<size_t>(col) < cells.size() ? &cells[static_cast<size_t>(col)] : nullptr;
-}
-
-// The same, the common case first: numeric subscripts and value, and an
-// element that exists. Numeric paths change nothing, so the general path
-// may evaluate them again.
+// The same, the common case first: numeric subscripts and value. Numeric
+// paths change nothing, so the general path may evaluate them again.
 int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
   const XNode& var = *n.kid[0];
   const XNode& rhs = *n.kid[1];
   int64_t row, col;
   double v;
   if (NumSubscripts(var, cx, row, col) && rhs.num && NumOf(rhs, cx, v)) {
-    if (RValue* cell = ExistingLocalElement(var, cx, row, col)) {
-      Settle(cx);
-      SetPlainReal(result, v);
-      SetPlainReal(*cell, v);
-      return EXEC_OK;
-    }
+    Settle(cx);
+    SetPlainReal(result, v);
+    SetPlainReal(LocalElementAt(var, cx, row, col), v);
+    return EXEC_OK;
   }
   return SetLocalElement(n, cx, result);
 }
