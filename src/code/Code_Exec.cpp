@@ -673,18 +673,11 @@ bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
   return true;
 }
 
-template <int32_t Op>
-bool NumBinary(const XNode& n, XContext& cx, double& out) {
-  double r;
-  if (!NumOf(*n.kid[0], cx, out) || !NumOf(*n.kid[1], cx, r)) return false;
-  return RealOperation<Op>(out, r);
-}
-
-// The left operand of an operator with a constant on the right: a plain
-// local or an argument variable known when the code is prepared is read
-// without asking NumOf, so `i mod 2` or `argument0 - 1` makes no call.
+// An operand of an operator: a plain local or an argument variable known
+// when the code is prepared is read without asking NumOf, so `i mod 2`,
+// `a + b` or `argument0 - 1` makes no call.
 template <uint8_t Leaf>
-[[gnu::always_inline]] inline bool LeftOperand(const XNode& e, XContext& cx, double& out) {
+[[gnu::always_inline]] inline bool Operand(const XNode& e, XContext& cx, double& out) {
   if constexpr (Leaf == LEAF_LOCAL) {
     return ReadLocalReal(e, cx, out);
   } else if constexpr (Leaf == LEAF_ARGUMENT) {
@@ -696,10 +689,17 @@ template <uint8_t Leaf>
   }
 }
 
+template <int32_t Op, uint8_t Left, uint8_t Right>
+bool NumBinary(const XNode& n, XContext& cx, double& out) {
+  double r;
+  if (!Operand<Left>(*n.kid[0], cx, out) || !Operand<Right>(*n.kid[1], cx, r)) return false;
+  return RealOperation<Op>(out, r);
+}
+
 // The same with a real constant on the right, read in place.
 template <int32_t Op, uint8_t Leaf>
 bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
-  return LeftOperand<Leaf>(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+  return Operand<Leaf>(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
 }
 
 // The same with an integer constant below 2^31 (not zero for div and mod)
@@ -707,7 +707,7 @@ bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
 // RealOperation, with the same bounds; anything else takes RealOperation.
 template <int32_t Op, uint8_t Leaf>
 bool NumBinaryInteger(const XNode& n, XContext& cx, double& out) {
-  if (!LeftOperand<Leaf>(*n.kid[0], cx, out)) return false;
+  if (!Operand<Leaf>(*n.kid[0], cx, out)) return false;
   const double r = n.kid[1]->value.real;
   return IntegerOperation<Op>(out, r) || RealOperation<Op>(out, r);
 }
@@ -1346,6 +1346,23 @@ template <int32_t Op, uint8_t Leaf>
 struct IntegerRight {
   static constexpr XNum fn = NumBinaryInteger<Op, Leaf>;
 };
+template <int32_t Op, uint8_t Left>
+struct AnyRight {
+  template <int32_t, uint8_t Right>
+  struct Shape {
+    static constexpr XNum fn = NumBinary<Op, Left, Right>;
+  };
+};
+
+// A numeric path for the kinds of leaf on both sides.
+template <int32_t Op>
+XNum WithLeaves(uint8_t left, uint8_t right) {
+  switch (left) {
+    case LEAF_LOCAL: return WithLeft<AnyRight<Op, LEAF_LOCAL>::template Shape, Op>(right);
+    case LEAF_ARGUMENT: return WithLeft<AnyRight<Op, LEAF_ARGUMENT>::template Shape, Op>(right);
+    default: return WithLeft<AnyRight<Op, LEAF_NONE>::template Shape, Op>(right);
+  }
+}
 
 XNum NumBinaryFn(int32_t op, const XNode& left, const XNode& right) {
   const uint8_t leaf = left.leaf;
@@ -1357,7 +1374,7 @@ XNum NumBinaryFn(int32_t op, const XNode& left, const XNode& right) {
   }
   const bool constant_right = right.num == NumConstant;
 #define VELMORA_NUM(OP) \
-  case OP: return constant_right ? WithLeft<ConstantRight, OP>(leaf) : NumBinary<OP>;
+  case OP: return constant_right ? WithLeft<ConstantRight, OP>(leaf) : WithLeaves<OP>(leaf, right.leaf);
   switch (op) {
     VELMORA_NUM(OP_PLUS)
     VELMORA_NUM(OP_MINUS)
@@ -1632,8 +1649,15 @@ class CPreparer {
   std::unordered_map<int32_t, int32_t> m_Slots;
 };
 
-CExecForm& FormOf(CCode& code) {
+CExecForm& Prepare(CCode& code);
+
+// The prepared form of a code, made at its first run.
+inline CExecForm& FormOf(CCode& code) {
   if (auto* form = static_cast<CExecForm*>(code.ExecForm())) return *form;
+  return Prepare(code);
+}
+
+[[gnu::noinline]] CExecForm& Prepare(CCode& code) {
   auto form = std::make_unique<CExecForm>();
   CPreparer prep(*form);
   form->root = code.Kind() == CODE_PROGRAM ? prep.Statement(code.Root()) : prep.Expression(code.Root());
