@@ -277,6 +277,14 @@ void D3D_SetSynchronisation(bool on) {
   PlatformGL_SetSwapInterval(on);
 }
 
+void D3D_ResetRenderState() {
+  const RRenderState start;
+  D3D_SetBlendFactors(start.blend_source, start.blend_destination);
+  D3D_SetInterpolation(start.interpolation);
+  D3D_SetTextureBlending(start.texture_blending);
+  D3D_SetTextureRepeat(start.texture_repeat);
+}
+
 void D3D_WaitVerticalBlank() { PlatformGL_WaitVerticalBlank(); }
 
 void D3D_SetPrimitiveTexture(int32_t id) { g_PrimitiveTexture = Texture_Exists(id) ? id : -1; }

@@ -97,6 +97,9 @@ void D3D_SetInterpolation(bool on);
 void D3D_SetTextureBlending(bool on);
 void D3D_SetTextureRepeat(bool on);
 void D3D_SetSynchronisation(bool on);
+// Puts blending, interpolation, texture blending and repeat back to their
+// start values (a fresh game; synchronisation stays as the window set it).
+void D3D_ResetRenderState();
 void D3D_WaitVerticalBlank();
 // The texture of later primitives (-1 or an invalid id: none).
 void D3D_SetPrimitiveTexture(int32_t id);

@@ -14,6 +14,7 @@
 #include "graphics/Font_Main.h"
 #include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_3D_Model.h"
+#include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_Transition.h"
@@ -111,6 +112,7 @@ void Runner_ResetAll() {
   Background_ClearTable();
   Font_ClearTable();
   D3D_Reset3D();
+  D3D_ResetRenderState();
   Transition_Reset();
   Draw_SetColour(0);
   Draw_SetAlpha(1);
