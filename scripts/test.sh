@@ -19,6 +19,12 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVELMORA_SANITIZE=ON -DVELMORA_FUZZ=ON -DVELMORA_BENCH=OFF >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
 
+# The reference for authors is made from the engine; it must match it.
+if ! "$BUILD/gamepack" reference | diff -u docs/reference.md - >/dev/null; then
+  echo "docs/reference.md is out of date: $BUILD/gamepack reference -o docs/reference.md" >&2
+  exit 1
+fi
+
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)" "$@"

@@ -65,9 +65,11 @@ std::vector<RExtensionSection> DataNew_ExtensionSections(std::span<const uint8_t
   std::vector<RExtensionSection> sections;
   std::string line;
   size_t lines = 0;  // lines of the current section so far: an empty first line counts
+  int32_t number = 0;  // of the line being finished, from 1
   auto finish = [&] {
+    number++;
     if (line.compare(0, kDefine.size(), kDefine) == 0) {
-      sections.push_back({std::string(DataNew_Trim(std::string_view(line).substr(kDefine.size()))), {}});
+      sections.push_back({std::string(DataNew_Trim(std::string_view(line).substr(kDefine.size()))), {}, number});
       lines = 0;
     } else if (!sections.empty()) {
       std::string& body = sections.back().text;

@@ -48,6 +48,7 @@ std::string DataNew_CheckExtensions(const std::vector<RExtensionPackage>& packag
 struct RExtensionSection {
   std::string name;
   std::string text;  // lines joined with carriage return and line feed
+  int32_t line = 0;  // the line of the file that starts it (its #define), from 1
 };
 // The sections of a script file: lines end at carriage returns (line feeds
 // are dropped); each line that begins with "#define" starts a section named

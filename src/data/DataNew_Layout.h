@@ -27,7 +27,8 @@
 //   Slots(name, slots&, version, body)  a resource section frame
 // The binary visitors also provide ScriptText and PackageData (the two
 // scrambled parts), the binary reader Spend (memory for a record read in a
-// loop of its own); the JSON visitors provide EventType.
+// loop of its own); the JSON visitors provide Named, EventNumber and
+// AppliesTo (the fields a project may give as words, see Data_Named).
 #pragma once
 
 #include <climits>
@@ -36,6 +37,42 @@
 
 #include "data/DataNew_Class.h"
 #include "data/DataNew_Extension.h"
+
+// Field kinds whose numbers have words in a project ("kind": "code",
+// "key": "space"). The game file stores the number.
+enum RNameSet : int32_t {
+  NAMES_ACTION_KIND,
+  NAMES_EXEC_TYPE,
+  NAMES_ARG_KIND,
+  NAMES_EVENT_TYPE,
+  NAMES_KEY,
+  NAMES_MOUSE_EVENT,
+  NAMES_STEP_EVENT,
+  NAMES_OTHER_EVENT,
+  NAMES_APPLIES_TO,
+  NAMES_SOUND_KIND,
+  NAMES_SOUND_EFFECTS,
+  NAMES_BBOX_MODE,
+  NAMES_PATH_KIND,
+  NAMES_COLOR_DEPTH,
+  NAMES_RESOLUTION,
+  NAMES_FREQUENCY,
+  NAMES_PRIORITY,
+  NAMES_EXPORT_MODE,
+  NAMES_EXTENSION_FILE_KIND,
+  NAMES_EXTENSION_TYPE,
+  NAMES_SET_COUNT
+};
+
+// An integer that a project may give as a word of `set` (a bit set for
+// NAMES_SOUND_EFFECTS: a list of words).
+template <class IO>
+void Data_Named(IO& io, const char* name, int32_t& v, RNameSet set) {
+  if constexpr (IO::kBinary)
+    io.Int(name, v);
+  else
+    io.Named(name, v, set);
+}
 
 // Walks list element `i` with a body that may or may not want its index.
 template <class F, class T>
@@ -67,9 +104,9 @@ void Data_TransferSettings(IO& io, RSettings& s) {
   io.Bool("stay_on_top", s.StayOnTop);
   io.Int("window_color", s.WindowColor);
   io.Bool("change_resolution", s.ChangeResolution);
-  io.Int("color_depth", s.ColorDepth);
-  io.Int("resolution", s.Resolution);
-  io.Int("frequency", s.Frequency);
+  Data_Named(io, "color_depth", s.ColorDepth, NAMES_COLOR_DEPTH);
+  Data_Named(io, "resolution", s.Resolution, NAMES_RESOLUTION);
+  Data_Named(io, "frequency", s.Frequency, NAMES_FREQUENCY);
   io.Bool("no_buttons", s.NoButtons);
   io.Bool("vsync", s.VSync);
   io.Bool("key_f4", s.KeyF4);
@@ -78,7 +115,7 @@ void Data_TransferSettings(IO& io, RSettings& s) {
   io.Bool("key_f5f6", s.KeyF5F6);
   io.Bool("key_f9", s.KeyF9);
   io.Bool("close_as_esc", s.CloseAsEsc);
-  io.Int("priority", s.Priority);
+  Data_Named(io, "priority", s.Priority, NAMES_PRIORITY);
   io.Bool("freeze_on_lose_focus", s.FreezeOnLoseFocus);
   io.Bool("show_progress_bar", s.ShowProgressBar);
   if (s.ShowProgressBar) {
@@ -118,7 +155,7 @@ template <class IO>
 void Data_TransferExtensionFile(IO& io, RExtensionFile& f) {
   io.Expect("version", f.version, DATA_EXTENSION_VERSION);
   io.Str("file_name", f.fileName);
-  io.Int("kind", f.kind);
+  Data_Named(io, "kind", f.kind, NAMES_EXTENSION_FILE_KIND);
   io.Str("init_function", f.initFunction);
   io.Str("final_function", f.finalFunction);
   io.List("functions", f.functions, INT32_MAX, [&](RExtensionFunction& fn) {
@@ -128,8 +165,9 @@ void Data_TransferExtensionFile(IO& io, RExtensionFile& f) {
     io.Int("call_convention", fn.callConvention);
     io.Int("id", fn.id);
     io.Int("arg_count", fn.argCount);
-    io.Array("arg_types", fn.argTypes.size(), [&](size_t i) { io.Int(nullptr, fn.argTypes[i]); });
-    io.Int("result_type", fn.resultType);
+    io.Array("arg_types", fn.argTypes.size(),
+             [&](size_t i) { Data_Named(io, nullptr, fn.argTypes[i], NAMES_EXTENSION_TYPE); });
+    Data_Named(io, "result_type", fn.resultType, NAMES_EXTENSION_TYPE);
   });
   io.List("constants", f.constants, INT32_MAX, [&](RExtensionConstant& c) {
     io.Expect("version", c.version, DATA_EXTENSION_VERSION);
@@ -185,12 +223,12 @@ template <class IO>
 void Data_TransferSound(IO& io, RSoundRecord& r) {
   io.Str("name", r.name);
   io.Expect("version", r.version, DATA_SOUND_VERSION);
-  io.Int("kind", r.kind);
+  Data_Named(io, "kind", r.kind, NAMES_SOUND_KIND);
   io.Str("file_type", r.fileType);
   io.Str("file_name", r.fileName);
   io.Present("has_data", r.hasData, "data");
   if (r.hasData) io.Data("data", r.data, r.fileType.c_str());
-  io.Int("effects", r.effects);
+  Data_Named(io, "effects", r.effects, NAMES_SOUND_EFFECTS);
   io.Real("volume", r.volume);
   io.Real("pan", r.pan);
   io.Bool("preload", r.preload);
@@ -209,7 +247,7 @@ void Data_TransferSprite(IO& io, RSpriteRecord& r) {
   io.Bool("transparent", r.transparent);
   io.Bool("smooth_edges", r.smoothEdges);
   io.Bool("preload", r.preload);
-  io.Int("bbox_mode", r.bboxMode);
+  Data_Named(io, "bbox_mode", r.bboxMode, NAMES_BBOX_MODE);
   io.Bool("precise", r.precise);
   io.Int("x_origin", r.xOrigin);
   io.Int("y_origin", r.yOrigin);
@@ -233,7 +271,7 @@ template <class IO>
 void Data_TransferPath(IO& io, RPathRecord& r) {
   io.Str("name", r.name);
   io.Expect("version", r.version, DATA_PATH_VERSION);
-  io.Int("kind", r.kind);
+  Data_Named(io, "kind", r.kind, NAMES_PATH_KIND);
   io.Bool("closed", r.closed);
   io.Int("precision", r.precision);
   io.List("points", r.points, INT32_MAX, [&](RPathPoint& p) {
@@ -289,16 +327,20 @@ void Data_TransferAction(IO& io, RActionRecord& a) {
   }
   io.Int("library_id", a.libraryId);
   io.Int("action_id", a.actionId);
-  io.Int("kind", a.kind);
+  Data_Named(io, "kind", a.kind, NAMES_ACTION_KIND);
   io.Bool("may_be_relative", a.mayBeRelative);
   io.Bool("is_question", a.isQuestion);
   io.Bool("uses_applies_to", a.usesAppliesTo);
-  io.Int("exec_type", a.execType);
+  Data_Named(io, "exec_type", a.execType, NAMES_EXEC_TYPE);
   io.Str("function", a.functionName);
   io.Code("exec_code", a.code);
   io.Int("arg_count", a.argCount);
-  io.List("arg_kinds", a.argKinds, kActionArgMax, [&](int32_t& k) { io.Int(nullptr, k); });
-  io.Ref("applies_to", a.appliesTo, RESOURCE_OBJECT);
+  io.List("arg_kinds", a.argKinds, kActionArgMax, [&](int32_t& k) { Data_Named(io, nullptr, k, NAMES_ARG_KIND); });
+  // -1 self, -2 other, else an object.
+  if constexpr (IO::kBinary)
+    io.Int("applies_to", a.appliesTo);
+  else
+    io.AppliesTo("applies_to", a.appliesTo);
   io.Bool("relative", a.relative);
   // The first argument of a code action is its code.
   io.List("arguments", a.argValues, kActionArgMax, [&](std::string& v, size_t i) {
@@ -368,8 +410,9 @@ void Data_TransferObject(IO& io, RObjectRecord& r) {
     }
   } else {
     io.List("events", r.events, INT32_MAX, [&](RObjectEvent& e) {
-      io.EventType("type", e.type);
-      io.Int("number", e.number);
+      io.Named("type", e.type, NAMES_EVENT_TYPE);
+      // A key, an object or another event's word, as the type asks.
+      io.EventNumber(e.type, e.number);
       Data_TransferEvent(io, e.event);
     });
   }
@@ -453,7 +496,7 @@ void Data_TransferIncludedFile(IO& io, RIncludedFile& f) {
   else
     io.Bool("has_data", f.hasData);
   if (f.stored && f.hasData) io.Data("data", f.data, "");
-  io.Int("export_mode", f.exportMode);
+  Data_Named(io, "export_mode", f.exportMode, NAMES_EXPORT_MODE);
   io.Str("export_folder", f.exportFolder);
   io.Bool("overwrite", f.overwrite);
   io.Bool("free_after_export", f.freeAfterExport);

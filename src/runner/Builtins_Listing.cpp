@@ -10,8 +10,11 @@
 void Builtins_PrintListing(FILE* out) {
   Builtins_RegisterAll();
   for (int32_t i = 0; i < Function_Count(); i++)
-    std::fprintf(out, "function %s %d\n", Function_Name(i).c_str(), Function_ArgCount(i));
-  for (int32_t i = 0; i < Variable_BuiltinCount(); i++) std::fprintf(out, "variable %s\n", BuiltinNameOf(i).c_str());
+    std::fprintf(out, "function %s %d %s\n", Function_Name(i).c_str(), Function_ArgCount(i),
+                 Function_Module(i).c_str());
+  for (int32_t i = 0; i < Variable_BuiltinCount(); i++)
+    std::fprintf(out, "variable %s %s %s\n", BuiltinNameOf(i).c_str(), Variable_Group(i).c_str(),
+                 Variable_Setter(i) ? "rw" : "ro");
   for (int32_t i = 0; i < Constant_Count(); i++) {
     const RValue& v = Constant_Value(i);
     if (v.IsString()) {

@@ -1,6 +1,6 @@
 // Builtins_Listing: the engine's built-in names, one line each, as printed by
-// `runner --builtins`: "function NAME ARGC", "variable NAME" and
-// "constant NAME VALUE".
+// `runner --builtins`: "function NAME ARGC MODULE", "variable NAME GROUP
+// rw|ro" (ro: read-only) and "constant NAME VALUE".
 #pragma once
 
 #include <cstdio>

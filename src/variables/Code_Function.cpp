@@ -1,5 +1,6 @@
 #include "variables/Code_Function.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -13,6 +14,7 @@ struct RFunctionEntry {
   std::string name;
   BuiltinCallback callback;
   int32_t argc;
+  std::string module;
   bool reads_only;
 };
 
@@ -79,14 +81,19 @@ const std::string& Function_ExtensionName(int32_t id) {
   return it == Extensions().byId.end() ? none : it->second.name;
 }
 
-void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, bool reads_only) {
+void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, std::string_view module,
+                      bool reads_only) {
   auto& entries = Entries();
-  entries.push_back({name, callback, argc, reads_only});
+  entries.push_back({name, callback, argc, std::string(module), reads_only});
   Index().emplace(name, static_cast<int32_t>(entries.size() - 1));
 }
 
-void RegisterFunctions(std::span<const RFunctionDef> table) {
-  for (const RFunctionDef& def : table) RegisterFunction(def.name, def.callback, def.argc, def.reads_only);
+void RegisterFunctions(std::span<const RFunctionDef> table, const char* file) {
+  // The file's name without folder and extension.
+  std::string_view module(file);
+  module.remove_prefix(std::min(module.size(), module.find_last_of('/') + 1));
+  module = module.substr(0, module.find('.'));
+  for (const RFunctionDef& def : table) RegisterFunction(def.name, def.callback, def.argc, module, def.reads_only);
 }
 
 int32_t Function_Count() { return static_cast<int32_t>(Entries().size()); }
@@ -98,6 +105,7 @@ int32_t Function_BuiltinIdOf(std::string_view name) {
 
 const std::string& Function_Name(int32_t id) { return Entries()[id].name; }
 int32_t Function_ArgCount(int32_t id) { return Entries()[id].argc; }
+const std::string& Function_Module(int32_t id) { return Entries()[id].module; }
 BuiltinCallback Function_Callback(int32_t id) { return Entries()[id].callback; }
 bool Function_ReadsOnly(int32_t id) { return Entries()[id].reads_only; }
 

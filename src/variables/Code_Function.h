@@ -36,10 +36,15 @@ struct RFunctionDef {
   bool reads_only = false;
 };
 
-// Appends one entry; its id is its position.
-void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, bool reads_only = false);
-// Appends a module's whole table in order.
-void RegisterFunctions(std::span<const RFunctionDef> table);
+// Appends one entry; its id is its position. `module` names the engine
+// module the function belongs to (the reference for authors groups by it);
+// `reads_only` that it only reads its arguments (RFunctionDef).
+void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, std::string_view module = {},
+                      bool reads_only = false);
+// Appends a module's whole table in order. The module is the source file
+// that registers the table ("Function_Sound"), taken from the call itself so
+// that no module has to spell its own name.
+void RegisterFunctions(std::span<const RFunctionDef> table, const char* file = __builtin_FILE());
 
 // Number of registered built-ins.
 int32_t Function_Count();
@@ -48,6 +53,8 @@ int32_t Function_BuiltinIdOf(std::string_view name);
 // Name, argument count and callback of a registry id (valid ids only).
 const std::string& Function_Name(int32_t id);
 int32_t Function_ArgCount(int32_t id);
+// The module that registered the id ("" when none was given).
+const std::string& Function_Module(int32_t id);
 BuiltinCallback Function_Callback(int32_t id);
 // Whether the entry was registered as only reading its arguments.
 bool Function_ReadsOnly(int32_t id);

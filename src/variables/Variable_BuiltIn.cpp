@@ -508,15 +508,15 @@ const RVariableDef kGameVariables[] = {
     {"error_last", GetErrorLast, SetErrorLast},
 };
 
-void RegisterTable(std::span<const RVariableDef> table) {
-  for (const RVariableDef& def : table) RegisterVariable(def.name, def.getter, def.setter);
+void RegisterTable(std::span<const RVariableDef> table, const char* group) {
+  for (const RVariableDef& def : table) RegisterVariable(def.name, def.getter, def.setter, group);
 }
 
 }  // namespace
 
 void Variable_RegisterBuiltins() {
-  RegisterTable(kInstanceVariables);
-  RegisterTable(kRelativeVariable);
-  RegisterTable(EXEC_ARGUMENT_VARIABLES);
-  RegisterTable(kGameVariables);
+  RegisterTable(kInstanceVariables, "instance");
+  RegisterTable(kRelativeVariable, "arguments");
+  RegisterTable(EXEC_ARGUMENT_VARIABLES, "arguments");
+  RegisterTable(kGameVariables, "game");
 }

@@ -18,6 +18,7 @@ struct RBuiltinVariable {
   std::string name;
   BuiltinGetter getter;
   BuiltinSetter setter;
+  std::string group;
 };
 
 std::vector<RBuiltinVariable>& Table() {
@@ -32,7 +33,7 @@ std::unordered_map<std::string_view, int32_t>& Index() {
 
 }  // namespace
 
-void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter setter) {
+void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter setter, std::string_view group) {
   auto& table = Table();
   if (table.size() >= MAX_BUILTIN_VARIABLES) {
     Error_ShowMessage("INTERNAL ERROR: Adding too many variables");
@@ -40,7 +41,7 @@ void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter sett
   }
   // Reserved once, so the names the index views never move.
   table.reserve(MAX_BUILTIN_VARIABLES);
-  table.push_back({name, getter, setter});
+  table.push_back({name, getter, setter, std::string(group)});
   Index().emplace(table.back().name, static_cast<int32_t>(table.size() - 1));
 }
 
@@ -59,6 +60,7 @@ const std::string& BuiltinNameOf(int32_t id) {
 
 BuiltinGetter Variable_Getter(int32_t id) { return Table()[id].getter; }
 BuiltinSetter Variable_Setter(int32_t id) { return Table()[id].setter; }
+const std::string& Variable_Group(int32_t id) { return Table()[id].group; }
 
 // ---- Variable stores and owners ----
 

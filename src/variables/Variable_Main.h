@@ -28,8 +28,9 @@ struct RVariableDef {
 };
 
 // Appends an entry. At 500 entries shows "INTERNAL ERROR: Adding too many
-// variables" and adds nothing.
-void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter setter);
+// variables" and adds nothing. `group` says what the variable belongs to
+// ("instance", "game"); the reference for authors groups by it.
+void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter setter, std::string_view group = {});
 // Number of registered built-in variables.
 int32_t Variable_BuiltinCount();
 // The first entry with exactly that name, or -1.
@@ -39,6 +40,8 @@ const std::string& BuiltinNameOf(int32_t id);
 // Getter and setter of a valid id (setter may be null).
 BuiltinGetter Variable_Getter(int32_t id);
 BuiltinSetter Variable_Setter(int32_t id);
+// The group given at registration (valid ids only).
+const std::string& Variable_Group(int32_t id);
 
 // ---- Variable stores and owners ----
 

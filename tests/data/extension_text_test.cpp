@@ -23,6 +23,8 @@ TEST(ExtensionText, SectionsAreSplitAtCarriageReturns) {
   EXPECT_EQ(s[2].name, "");
   EXPECT_EQ(s[2].text, "z");
   EXPECT_EQ(s[3].name, "q");  // the name is what follows the first seven characters
+  // Each starts on the line of its #define, counted as the file's lines.
+  EXPECT_EQ(std::vector<int32_t>({s[0].line, s[1].line, s[2].line, s[3].line}), std::vector<int32_t>({2, 6, 7, 9}));
   EXPECT_TRUE(Sections("only text\r\nno define").empty());
   EXPECT_EQ(Sections("#define c\r\nlast line without an end")[0].text, "last line without an end");
   // Unix line feeds alone end no line.

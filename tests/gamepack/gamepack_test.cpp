@@ -5,6 +5,7 @@
 
 #include "data/DataNew_Main.h"
 #include "gamepack/Gamepack.h"
+#include "support/ProjectFolder.h"
 #include "support/SampleGame.h"
 
 namespace fs = std::filesystem;
@@ -13,32 +14,7 @@ namespace {
 
 const fs::path kDemo = fs::path(VELMORA_TEST_DATA) / ".." / ".." / "examples" / "demo";
 
-// A fresh folder under the build tree, removed again by the fixture.
-class Gamepack : public ::testing::Test {
- protected:
-  void SetUp() override {
-    m_Dir = fs::path(VELMORA_BUILD_DIR) / "gamepack-test" /
-            ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(m_Dir);
-    fs::create_directories(m_Dir);
-  }
-  void TearDown() override { fs::remove_all(m_Dir); }
-
-  // A project folder with the given manifest text and files.
-  fs::path Project(const std::string& manifest, const std::vector<std::pair<std::string, std::string>>& files = {}) {
-    fs::path folder = m_Dir / ("project" + std::to_string(m_Projects++));
-    fs::create_directories(folder);
-    std::ofstream(folder / "project.json") << manifest;
-    for (const auto& [name, content] : files) {
-      fs::create_directories((folder / name).parent_path());
-      std::ofstream(folder / name, std::ios::binary) << content;
-    }
-    return folder;
-  }
-
-  fs::path m_Dir;
-  int m_Projects = 0;
-};
+class Gamepack : public CProjectFolderTest {};
 
 // Names the parts of two games' dumps that differ, for a failed comparison.
 std::string DumpDifference(const RBytes& a, const RBytes& b) {
@@ -193,7 +169,9 @@ TEST_F(Gamepack, ReferenceNamesThatDoNotResolveAreErrors) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.manifest);
     fs::path folder = Project(c.manifest);
-    EXPECT_EQ(LoadError(folder), (folder / "project.json").string() + ": " + c.message);
+    // Each error is on the manifest's last line.
+    const auto line = 1 + std::count(c.manifest.begin(), c.manifest.end(), '\n');
+    EXPECT_EQ(LoadError(folder), (folder / "project.json").string() + ":" + std::to_string(line) + ": error: " + c.message);
   }
   // A shared name is fine until something refers to it by that name.
   RGameData game = Gamepack_LoadProject(Project(R"({ "sprites": [ { "name": "s" }, { "name": "s" } ],
@@ -282,14 +260,15 @@ TEST_F(Gamepack, BadProjectsGiveClearErrors) {
       {R"({ "sprites": [ { "name": "s", "version": 541 } ])" + order, "sprites[0].version: expected 542"},
       {"{\n  \"rooms\": [\n    { \"name\": \"r\", }\n  ]\n}", "project.json:3: "},
       {R"({ "scripts": [ { "name": "s", "text": { "file": "s.vsc" } } ])" + order,
-       "scripts[0].text (s.vsc): Error in code at line 2:\n   b = (2;\n\nat position 8: Symbol ) expected."},
+       "s.vsc:2:7: error: scripts[0].text: Symbol ) expected.\n    b = (2;"},
       {R"({ "rooms": [ { "name": "r", "instances": [ { "creation_code": "x = ;" } ] } ], "room_order": [0] })",
-       "rooms[0].instances[0].creation_code: Error in code at line 1"},
+       "project.json:1: error: rooms[0].instances[0].creation_code: Unexpected symbol in expression. (line 1, "
+       "position 5 of the code)\n    x = ;"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.manifest);
     std::string error = LoadError(Project(c.manifest, {{"s.vsc", "a = 1;\nb = (2;\n"}}));
-    EXPECT_NE(error.find("project.json"), std::string::npos) << error;
+    EXPECT_NE(error.find(".vsc") == std::string::npos ? error.find("project.json") : 0, std::string::npos) << error;
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
   }
   std::string error = LoadError(Project(R"({ "backgrounds": [ { "name": "b", "image": { "pixels": "b.png" } } ])" + order,
@@ -452,7 +431,8 @@ TEST_F(Gamepack, ExtensionPackagesBuildFromAProjectAndUnpackBack) {
   // ids the engine cannot use stop the build.
   std::string broken = LoadError(Project(manifest, {{"ext/tools.gml", "#define tools_add\nreturn (;\n"},
                                                     {"ext/tools.so", "x"}}));
-  EXPECT_NE(broken.find("extensions[0].files[0].data (ext/tools.gml): function tools_add: Error in code at line 1"),
+  // The line is the file's, below the function's #define.
+  EXPECT_NE(broken.find("ext/tools.gml:2:9: error: extensions[0].files[0].data: function tools_add: "),
             std::string::npos)
       << broken;
   std::string twice = manifest;

@@ -119,8 +119,9 @@ TEST(BuiltinListing, OneLinePerFunctionVariableAndConstant) {
   std::fclose(out);
   EXPECT_EQ(functions, Function_Count());
   EXPECT_EQ(constants, Constant_Count());
-  for (const char* expected : {"function min -1", "function string_copy 3", "function random_get_seed 0",
-                               "constant pi 3.141592653589793", "constant c_white 16777215",
+  for (const char* expected : {"function min -1 Function_Math", "function string_copy 3 Function_Math",
+                               "function random_get_seed 0 Function_Math", "variable x instance rw",
+                               "variable id instance ro", "constant pi 3.141592653589793", "constant c_white 16777215",
                                "constant cr_none -1", "constant false 0"})
     EXPECT_TRUE(lines.count(expected)) << expected;
 }

@@ -58,20 +58,34 @@ int64_t GameFileStart(const RBytes& bytes) {
 
 }  // namespace
 
-RGameData Gamepack_LoadProject(const fs::path& folder, std::vector<std::string>* warnings) {
-  const fs::path manifest = folder / kProjectManifest;
-  RBytes raw = ReadFileBytes(manifest);
+namespace {
+
+// Reads a project into `game` and compiles its code; every finding goes to
+// `notes`. Reading stops at the first thing wrong with the manifest or the
+// files it names; code is compiled only when reading got through.
+void ReadProject(const fs::path& folder, RGameData& game, std::vector<RProjectNote>& notes) {
+  auto fail = [&](int32_t line, const std::string& field, const std::string& message) {
+    RProjectNote note;
+    note.line = line;
+    note.field = field;
+    note.message = message;
+    notes.push_back(std::move(note));
+  };
+  RBytes raw;
+  try {
+    raw = ReadFileBytes(folder / kProjectManifest);
+  } catch (const CGamepackError&) {
+    return fail(0, "", "cannot read the file");
+  }
   const std::string text(raw.begin(), raw.end());
   nlohmann::ordered_json project;
   try {
     project = nlohmann::ordered_json::parse(text);
   } catch (const nlohmann::ordered_json::parse_error& e) {
-    throw CGamepackError(manifest.string() + ":" + std::to_string(LineOf(text, e.byte ? e.byte - 1 : 0)) + ": " +
-                         e.what());
+    return fail(static_cast<int32_t>(LineOf(text, e.byte ? e.byte - 1 : 0)), "", e.what());
   }
-  RGameData game;
+  const CManifestLines lines(text);
   std::map<std::string, std::string> codeFiles;
-  std::vector<std::string> unknownFunctions;
   try {
     Json_ReadProject(project, game, [&](const std::string& name) {
       fs::path file = ProjectFile(folder, name);
@@ -81,18 +95,51 @@ RGameData Gamepack_LoadProject(const fs::path& folder, std::vector<std::string>*
         throw CGamepackError("cannot read the file '" + name + "'");
       }
     }, &codeFiles);
-    Check_CompileCode(game, codeFiles, unknownFunctions);
-    // The format's own rules (counts, event types) are checked by writing it once.
+  } catch (const CGamepackError& e) {
+    return fail(lines.LineOf(e.field), e.field, e.field.empty() ? e.what() : e.detail);
+  }
+  const size_t first = notes.size();
+  Check_CompileCode(game, codeFiles, notes);
+  for (size_t i = first; i < notes.size(); i++)
+    if (notes[i].file.empty()) notes[i].line = lines.LineOf(notes[i].field);
+  // The format's own rules (counts, event types) are checked by writing it once.
+  try {
     CStream check;
     WriteMainBlock(check, game);
-  } catch (const CGamepackError& e) {
-    throw CGamepackError(manifest.string() + ": " + e.what());
   } catch (const CDataError& e) {
-    throw CGamepackError(manifest.string() + ": " + e.what());
+    fail(0, "", e.what());
   }
+}
+
+}  // namespace
+
+std::string Gamepack_NoteText(const RProjectNote& note, const fs::path& folder) {
+  std::string text = (folder / (note.file.empty() ? std::string(kProjectManifest) : note.file)).string();
+  if (note.line > 0) text += ":" + std::to_string(note.line);
+  if (note.line > 0 && note.column > 0) text += ":" + std::to_string(note.column);
+  text += note.error ? ": error: " : ": warning: ";
+  if (!note.field.empty()) text += note.field + ": ";
+  text += note.message;
+  if (!note.source.empty()) text += "\n    " + note.source;
+  return text;
+}
+
+RGameData Gamepack_LoadProject(const fs::path& folder, std::vector<std::string>* warnings) {
+  RGameData game;
+  std::vector<RProjectNote> notes;
+  ReadProject(folder, game, notes);
+  for (const RProjectNote& note : notes)
+    if (note.error) throw CGamepackError(Gamepack_NoteText(note, folder));
   if (warnings)
-    for (std::string& w : unknownFunctions) warnings->push_back(manifest.string() + ": " + w);
+    for (const RProjectNote& note : notes) warnings->push_back(Gamepack_NoteText(note, folder));
   return game;
+}
+
+std::vector<RProjectNote> Gamepack_CheckProject(const fs::path& folder) {
+  RGameData game;
+  std::vector<RProjectNote> notes;
+  ReadProject(folder, game, notes);
+  return notes;
 }
 
 void Gamepack_SaveProject(const RGameData& game, const fs::path& folder) {

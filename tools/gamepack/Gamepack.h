@@ -18,15 +18,51 @@
 // Anything that stops a build, unpack or read: the message names the file
 // (and field or byte position) and what is wrong. Nothing has been written.
 struct CGamepackError : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  explicit CGamepackError(const std::string& message) : std::runtime_error(message) {}
+  // About one field of a manifest: the message reads "FIELD: DETAIL".
+  CGamepackError(const std::string& field, const std::string& detail)
+      : std::runtime_error(field.empty() ? detail : field + ": " + detail), field(field), detail(detail) {}
+
+  std::string field;   // "rooms[0].speed"; empty when the error is about no field
+  std::string detail;  // what is wrong with the field
 };
 
 // The manifest's file name inside a project folder.
 inline constexpr const char* kProjectManifest = "project.json";
 
-// Reads a project folder and compiles its code. Calls of functions the engine
-// does not provide yet are added to `warnings` (when given) instead of failing.
+// One finding about a project: an error stops a build, a warning does not.
+struct RProjectNote {
+  bool error = true;
+  std::string file;     // the project file it is about, relative to the folder; empty: the manifest
+  int32_t line = 0;     // from 1, in that file; 0 when not known
+  int32_t column = 0;   // from 1; 0 when not known
+  std::string field;    // the manifest field ("objects[0].events[1].actions[0].arguments[0]"), or ""
+  std::string message;  // what is wrong
+  std::string source;   // the line of code the message is about, when it is about code
+};
+
+// "FOLDER/scripts/move.vsc:3:5: error: scripts[0].text: Symbol ) expected.",
+// with the line of code below it.
+std::string Gamepack_NoteText(const RProjectNote& note, const std::filesystem::path& folder);
+
+// Reads a project folder and compiles its code. Throws CGamepackError with
+// the text of the first error; warnings (calls of functions the engine does
+// not provide yet) are added to `warnings` when given.
 RGameData Gamepack_LoadProject(const std::filesystem::path& folder, std::vector<std::string>* warnings = nullptr);
+// Checks a project as building it would, writing nothing: every error and
+// warning of its code, or the first thing wrong with its manifest and files.
+// A project that builds gives no errors.
+std::vector<RProjectNote> Gamepack_CheckProject(const std::filesystem::path& folder);
+// Writes a small playable project into a folder that does not exist or is
+// empty: one room, one object moved by the arrow keys, and a script.
+void Gamepack_NewProject(const std::filesystem::path& folder);
+// Writes a folder a player can copy anywhere and run: the game executable
+// (the runner with the game behind it), the engine libraries beside it, a
+// desktop entry with the icon as PNG, a script that adds the game to the
+// desktop's menu, and a README naming the packages it needs. `source` is a
+// project folder or a game file; the folder must not exist or be empty.
+// Returns the executable's path.
+std::filesystem::path Gamepack_Bundle(const std::filesystem::path& source, const std::filesystem::path& folder);
 // Writes a project folder that builds back into the same game; the folder
 // must not exist or be empty.
 void Gamepack_SaveProject(const RGameData& game, const std::filesystem::path& folder);

@@ -12,15 +12,11 @@
 #include "data/DataNew_Main.h"
 #include "data/Support_Stream.h"
 #include "gamepack/Gamepack_Image.h"
+#include "gamepack/Gamepack_Names.h"
 
 using json = nlohmann::ordered_json;
 
 namespace {
-
-// Names of the event types 0 to 10 in the JSON forms.
-const char* const kEventTypeNames[] = {"create", "destroy", "alarm",    "step",     "collision", "keyboard",
-                                       "mouse",  "other",   "draw",     "keypress", "keyrelease"};
-constexpr int32_t kEventTypeCount = 11;
 
 // Game strings are 8-bit; in JSON each byte is the character of that code.
 std::string Latin1ToUtf8(const std::string& text) {
@@ -275,11 +271,57 @@ class CJsonWriter {
 
   void Guid(const char* name, const std::array<uint8_t, 16>& v) { Slot(name) = HexOf(v.data(), v.size()); }
 
-  void EventType(const char* name, int32_t type) {
-    if (type >= 0 && type < kEventTypeCount)
-      Slot(name) = kEventTypeNames[type];
+  // The word of the value, or the number when it has none; a bit set is the
+  // list of its bits' words when every bit has one.
+  void Named(const char* name, int32_t v, RNameSet set) {
+    const RNameTable& table = Names_Table(set);
+    if (table.bits) {
+      json words = json::array();
+      int32_t rest = v;
+      for (const RName& bit : table.names)
+        if (v & bit.value) {
+          words.push_back(bit.name);
+          rest &= ~bit.value;
+        }
+      if (rest == 0)
+        Slot(name) = std::move(words);
+      else
+        Int(name, v);
+      return;
+    }
+    if (const std::string* word = table.NameOf(v))
+      Slot(name) = *word;
     else
-      Slot(name) = type;
+      Int(name, v);
+  }
+
+  // Keys as "key", the other object of a collision as "object" (its name
+  // when unique), other numbers as "number" in the words of their type.
+  void EventNumber(int32_t type, int32_t number) {
+    if (Names_IsKeyEvent(type)) return Named("key", number, NAMES_KEY);
+    if (type == kEventCollision) {
+      const std::string* target = Files() ? m_Names->UniqueName(RESOURCE_OBJECT, number) : nullptr;
+      if (target) return void(Slot("object") = *target);
+      return Int("number", number);
+    }
+    const RNameTable* words = Names_EventNumbers(type);
+    const std::string* word = words ? words->NameOf(number) : nullptr;
+    if (word)
+      Slot("number") = *word;
+    else
+      Int("number", number);
+  }
+
+  // "self", "other", or an object as Ref names it. An object that happens to
+  // be called "self" or "other" keeps its index, which reads back as itself.
+  void AppliesTo(const char* name, int32_t v) {
+    if (const std::string* word = Names_Table(NAMES_APPLIES_TO).NameOf(v)) return void(Slot(name) = *word);
+    const std::string* target = Files() ? m_Names->UniqueName(RESOURCE_OBJECT, v) : nullptr;
+    int32_t special = 0;
+    if (target && !Names_Table(NAMES_APPLIES_TO).ValueOf(*target, special))
+      Slot(name) = *target;
+    else
+      Int(name, v);
   }
 
   template <class T, class F>
@@ -350,6 +392,8 @@ class CJsonWriter {
     m_Shadow = false;
     if (!fresh.is_object()) return;  // a list element of code kept in a file
     for (auto it = fresh.begin(); it != fresh.end(); ++it) {
+      // An event says what it is, even a create event.
+      if (it.key() == "type") continue;
       auto same = target.find(it.key());
       // Compared as text: -0.0 equals 0.0 as a number but is another value.
       if (same != target.end() && same->dump() == it->dump()) target.erase(same);
@@ -558,18 +602,43 @@ class CJsonReader {
     std::copy(bytes.Bytes().begin(), bytes.Bytes().end(), v.begin());
   }
 
-  void EventType(const char* name, int32_t& type) {
+  // A number, or a word of the set (a list of words for a bit set).
+  void Named(const char* name, int32_t& v, RNameSet set) {
     const json* j = Find(name);
     if (!j) return;
-    if (j->is_string()) {
-      for (int32_t t = 0; t < kEventTypeCount; t++)
-        if (*j == kEventTypeNames[t]) {
-          type = t;
-          return;
-        }
-      Fail(name, "unknown event type " + j->dump());
+    const RNameTable& table = Names_Table(set);
+    if (j->is_number()) return Int(name, v);
+    if (table.bits && j->is_array()) {
+      int32_t bits = 0;
+      for (const json& word : *j) bits |= Word(name, word, table);
+      v = bits;
+      return;
     }
-    Int(name, type);
+    if (!j->is_string())
+      Fail(name, std::string("expected a ") + table.noun + (table.bits ? " list" : " name") + " or a number");
+    v = Word(name, *j, table);
+  }
+
+  // "key" for the keyboard types, "object" for collisions, else "number":
+  // a number or a word of the type.
+  void EventNumber(int32_t type, int32_t& number) {
+    const char* own = Names_IsKeyEvent(type) ? "key" : type == kEventCollision ? "object" : nullptr;
+    const json* given = own ? Find(own) : nullptr;
+    const json* plain = Find("number");
+    if (given && plain) Fail(nullptr, std::string("give either \"") + own + "\" or \"number\"");
+    if (given && Names_IsKeyEvent(type)) return Named(own, number, NAMES_KEY);
+    if (given) return Ref(own, number, RESOURCE_OBJECT);
+    if (!plain) return;
+    if (type == kEventCollision) return Ref("number", number, RESOURCE_OBJECT);
+    const RNameTable* words = Names_EventNumbers(type);
+    if (plain->is_string() && words) return void(number = Word("number", *plain, *words));
+    Int("number", number);
+  }
+
+  void AppliesTo(const char* name, int32_t& v) {
+    const json* j = Find(name);
+    if (j && j->is_string() && Names_Table(NAMES_APPLIES_TO).ValueOf(j->get_ref<const std::string&>(), v)) return;
+    Ref(name, v, RESOURCE_OBJECT);
   }
 
   template <class T, class F>
@@ -661,6 +730,14 @@ class CJsonReader {
       Fail(name, "expected a text of 8-bit characters");
   }
 
+  // The value of a word of the table.
+  int32_t Word(const char* name, const json& word, const RNameTable& table) {
+    int32_t value = 0;
+    if (!word.is_string() || !table.ValueOf(word.get_ref<const std::string&>(), value))
+      Fail(name, std::string("unknown ") + table.noun + " " + word.dump());
+    return value;
+  }
+
   // The slot a name refers to, or kUnknown; a name shared by several slots
   // is an error.
   int32_t Resolve(const char* name, RResourceKind kind, const json& text) {
@@ -692,8 +769,7 @@ class CJsonReader {
   }
 
   [[noreturn]] void Fail(const char* name, const std::string& what) const {
-    std::string path = PathText(name);
-    throw CGamepackError((path.empty() ? "" : path + ": ") + what);
+    throw CGamepackError(PathText(name), what);
   }
 
   const CNameIndex& m_Names;

@@ -1,7 +1,9 @@
 // Gamepack_Json: the JSON forms of a game, walked with the same layout as the
 // game file. The dump form describes every field; the project form leaves out
-// what equals a fresh record's value and puts data, pictures and multi-line
-// code into files of their own.
+// what equals a fresh record's value, puts data, pictures and multi-line code
+// into files of their own and names the targets of references. Both write
+// the words of Gamepack_Names for numbers that have one; reading takes the
+// word or the number.
 #pragma once
 
 #include <functional>

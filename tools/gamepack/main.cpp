@@ -1,5 +1,5 @@
-// gamepack: builds a game file from a project folder, and describes or
-// unpacks any game file.
+// gamepack: builds a game file from a project folder, checks or starts
+// projects, bundles games for players, and describes or unpacks any game file.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -9,6 +9,7 @@
 
 #include "gamepack/Gamepack.h"
 #include "gamepack/Gamepack_Check.h"
+#include "gamepack/Gamepack_Reference.h"
 
 // The engine's built-in names, listed by the runner at build time.
 extern const char* const kGamepackBuiltinListing;
@@ -20,8 +21,12 @@ namespace {
 const char kUsage[] =
     "usage:\n"
     "  gamepack build PROJECT -o GAME [--executable]   build a game file from a project folder\n"
+    "  gamepack check PROJECT                          report every error and warning, write nothing\n"
+    "  gamepack new FOLDER                             start a small project that plays as it is\n"
+    "  gamepack bundle PROJECT|GAME -o FOLDER          a folder with the game for players\n"
     "  gamepack dump GAME                              describe a game file as JSON\n"
-    "  gamepack unpack GAME -o PROJECT                 write a project folder that builds the game again\n";
+    "  gamepack unpack GAME -o PROJECT                 write a project folder that builds the game again\n"
+    "  gamepack reference [-o FILE]                    the built-in functions, variables and constants\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -32,6 +37,29 @@ RBytes ReadAll(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw CGamepackError(file + ": cannot read the file");
   return RBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteOut(const std::string& text, const std::string& file) {
+  if (file.empty()) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return;
+  }
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) throw CGamepackError(file + ": cannot write the file");
+}
+
+// Prints every note; 1 when one of them is an error.
+int Check(const std::string& project) {
+  int errors = 0, warnings = 0;
+  for (const RProjectNote& note : Gamepack_CheckProject(project)) {
+    std::fprintf(stderr, "%s\n", Gamepack_NoteText(note, project).c_str());
+    (note.error ? errors : warnings)++;
+  }
+  std::fprintf(stderr, "%s: %d error%s, %d warning%s\n", project.c_str(), errors, errors == 1 ? "" : "s", warnings,
+               warnings == 1 ? "" : "s");
+  return errors ? 1 : 0;
 }
 
 }  // namespace
@@ -47,23 +75,37 @@ int main(int argc, char** argv) {
       output = args[++i];
     else if (args[i] == "--executable" && command == "build")
       executable = true;
-    else if (input.empty() && args[i][0] != '-')
+    else if (input.empty() && !args[i].empty() && args[i][0] != '-')
       input = args[i];
     else
       return Usage();
   }
-  if (input.empty() || (command != "dump" && output.empty())) return Usage();
+  const bool needsInput = command != "reference";
+  const bool needsOutput = command == "build" || command == "unpack" || command == "bundle";
+  if ((needsInput && input.empty()) || (!needsInput && !input.empty()) || (needsOutput && output.empty()) ||
+      (!needsOutput && command != "reference" && !output.empty()))
+    return Usage();
   try {
     if (command == "build") {
       std::vector<std::string> warnings;
       RGameData game = Gamepack_LoadProject(input, &warnings);
-      for (const std::string& w : warnings) std::fprintf(stderr, "gamepack: warning: %s\n", w.c_str());
+      for (const std::string& w : warnings) std::fprintf(stderr, "%s\n", w.c_str());
       Gamepack_WriteGame(game, output, executable);
+    } else if (command == "check") {
+      return Check(input);
+    } else if (command == "new") {
+      Gamepack_NewProject(input);
+      std::fprintf(stderr, "gamepack: wrote %s; build it with: gamepack build %s -o GAME\n", input.c_str(),
+                   input.c_str());
+    } else if (command == "bundle") {
+      std::fprintf(stderr, "gamepack: wrote %s\n", Gamepack_Bundle(input, output).c_str());
     } else if (command == "dump") {
-      std::string text = Gamepack_Dump(ReadAll(input)).dump(2) + "\n";
-      std::fwrite(text.data(), 1, text.size(), stdout);
+      WriteOut(Gamepack_Dump(ReadAll(input)).dump(2) + "\n", "");
     } else if (command == "unpack") {
       Gamepack_SaveProject(Gamepack_ReadGame(input), output);
+    } else if (command == "reference") {
+      Gamepack_RegisterBuiltins();
+      WriteOut(Gamepack_Reference(), output);
     } else {
       return Usage();
     }
