@@ -132,13 +132,18 @@ void DrawRegion(CRoom& room, int32_t L, int32_t T, int32_t R, int32_t B) {
     cursor->DrawExt(RunState.CursorImage, RunState.MouseX, RunState.MouseY, 1, 1, 0, 0xFFFFFF, 1);
 }
 
-std::string Caption(const CRoom& room) {
-  std::string caption = room.caption;
-  if (Game.show_score && (Game.score_shown_by_game || Game.score > 0))
-    caption += " " + Game.caption_score + std::to_string(Game.score);
-  if (Game.show_lives) caption += " " + Game.caption_lives + std::to_string(Game.lives);
-  if (Game.show_health) caption += " " + Game.caption_health + std::to_string(Graphics_Round(Game.health));
-  return caption;
+// The window caption, built into `caption` (kept by the caller from frame to
+// frame, so that it allocates nothing once grown).
+void BuildCaption(const CRoom& room, std::string& caption) {
+  caption.assign(room.caption);
+  const auto add = [&caption](const std::string& label, int64_t value) {
+    caption += ' ';
+    caption += label;
+    caption += std::to_string(value);
+  };
+  if (Game.show_score && (Game.score_shown_by_game || Game.score > 0)) add(Game.caption_score, Game.score);
+  if (Game.show_lives) add(Game.caption_lives, Game.lives);
+  if (Game.show_health) add(Game.caption_health, Graphics_Round(Game.health));
 }
 
 }  // namespace
@@ -217,7 +222,9 @@ void Room_Draw(CRoom& room) {
       DrawRegion(room, 0, 0, room.width, room.height);
     }
   }
-  Window_SetCaption(Caption(room));
+  static std::string caption;
+  BuildCaption(room, caption);
+  Window_SetCaption(caption);
   View_Current = 0;
   drawing = false;
 }

@@ -3,6 +3,15 @@
 // rows agree; presenting blits it upside down into the window. (In this
 // orientation Mesa's fill rule includes pixels whose centres lie on an upper
 // edge, as the engine's images expect.)
+//
+// While the region fills the window at its own size, the back buffer is the
+// window's framebuffer itself and presenting only swaps: the copy of every
+// frame is gone. Drawing there turns the clip space upside down
+// (GL_UPPER_LEFT), which keeps the rows top first and, as a probe at device
+// creation confirms, the same pixels; the first frame moved there confirms
+// that a swap keeps all of it, which games that never clear rely on. Where
+// either fails, or the region is scaled, or a depth buffer is needed, the
+// off-screen framebuffer serves.
 
 #include <dlfcn.h>
 #include <link.h>
@@ -22,6 +31,9 @@ namespace {
 
 constexpr int32_t kBatchQuads = 16384;  // 65536 vertices: 16-bit indices suffice
 constexpr int32_t kMaxPrimitiveVertices = kBatchQuads * 4;
+// Frames at one window size that may fail to move the back buffer into the
+// window before it stays out.
+constexpr int32_t kWindowTries = 3;
 
 const char* const kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 a_position;
@@ -172,6 +184,15 @@ struct RDevice {
   SDL_GLContext context = nullptr;
   GLuint framebuffer = 0, colour = 0;
   int32_t back_width = 0, back_height = 0;
+  // The back buffer lives in the window's framebuffer (rows bottom first,
+  // window_width x window_height of them) instead of `colour`; window_ok:
+  // the probe found that it can.
+  bool in_window = false, window_ok = false;
+  int32_t window_width = 0, window_height = 0;
+  int32_t window_failures = 0;  // frames at this size the window lost in the swap
+  // The viewport as set, top-left origin; GL gets it turned for the target.
+  int32_t viewport[4] = {0, 0, 1, 1};
+  bool upper_left = false;  // the clip space origin set now
   GLuint programs[2] = {0, 0};  // texture only, texture x colour
   GLuint vao = 0, vbo = 0, ibo = 0, sampler = 0, white = 0;
   GLsizeiptr vbo_offset = 0;  // where the next upload goes
@@ -218,6 +239,9 @@ struct RDevice {
 RDevice g_Dev;
 
 GLuint TargetFramebuffer(GLuint texture);
+void ApplyTargetGeometry();
+void LeaveWindow();
+bool ProbeWindow();
 // Mesh handles count on across devices so that a stale one never names a new mesh.
 uint32_t g_NextMesh = 1;
 
@@ -444,6 +468,9 @@ bool BuildBackBuffer(int32_t width, int32_t height) {
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
   g_Dev.back_width = width;
   g_Dev.back_height = height;
+  g_Dev.viewport[0] = g_Dev.viewport[1] = 0;
+  g_Dev.viewport[2] = width;
+  g_Dev.viewport[3] = height;
   glViewport(0, 0, width, height);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
@@ -556,8 +583,9 @@ bool PlatformGL_Create(int32_t back_width, int32_t back_height, std::string& err
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   g_Dev.texture = 0;
   g_Dev.modulate = true;
-  g_Dev.draw_calls = 0;
   g_Dev.dirty = true;
+  g_Dev.window_ok = ProbeWindow();
+  g_Dev.draw_calls = 0;
   return true;
 }
 
@@ -684,7 +712,11 @@ void PlatformGL_SetTextureBlending(bool modulate) {
 void PlatformGL_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
   if (g_Dev.context == nullptr) return;
   PlatformGL_Flush();
-  glViewport(x, y, width, height);
+  g_Dev.viewport[0] = x;
+  g_Dev.viewport[1] = y;
+  g_Dev.viewport[2] = width;
+  g_Dev.viewport[3] = height;
+  ApplyTargetGeometry();
 }
 
 void PlatformGL_SetProjection(const float matrix[16]) {
@@ -768,6 +800,8 @@ bool PlatformGL_SetDepthBuffer(bool on) {
   if (g_Dev.context == nullptr) return false;
   if (on == (g_Dev.depth != 0)) return true;
   PlatformGL_Flush();
+  // The window's framebuffer has no depth buffer of ours.
+  if (on) LeaveWindow();
   glBindFramebuffer(GL_FRAMEBUFFER, g_Dev.framebuffer);
   bool ok = true;
   if (on) {
@@ -973,7 +1007,7 @@ namespace {
 // The framebuffer that draws into a texture (0 for the back buffer's), made
 // when first asked; 0 when the texture cannot be drawn into.
 GLuint TargetFramebuffer(GLuint texture) {
-  if (texture == 0) return g_Dev.framebuffer;
+  if (texture == 0) return g_Dev.in_window ? 0 : g_Dev.framebuffer;
   auto found = g_Dev.target_framebuffers.find(texture);
   if (found != g_Dev.target_framebuffers.end()) return found->second;
   GLuint framebuffer = 0;
@@ -990,16 +1024,130 @@ GLuint TargetFramebuffer(GLuint texture) {
   return framebuffer;
 }
 
+// Whether drawing goes to the window's framebuffer now.
+bool DrawingToWindow() { return g_Dev.in_window && g_Dev.target == 0; }
+
+// Whether a rectangle of the back buffer lies in the window, or the back
+// buffer is not there.
+bool InWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
+  return !g_Dev.in_window ||
+         (x >= 0 && y >= 0 && x + width <= g_Dev.window_width && y + height <= g_Dev.window_height);
+}
+
+// The viewport and the clip space origin for the current target. The
+// window's rows run bottom first: there the viewport is turned and the clip
+// space origin moved to the upper left, which keeps the rows top first and
+// the pixels the same. Batched drawing must be flushed first.
+void ApplyTargetGeometry() {
+  const int32_t* v = g_Dev.viewport;
+  const bool window = DrawingToWindow();
+  glViewport(v[0], window ? g_Dev.window_height - v[1] - v[3] : v[1], v[2], v[3]);
+  if (window != g_Dev.upper_left) {
+    glClipControl(window ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+    g_Dev.upper_left = window;
+  }
+}
+
+// Whether the window's framebuffer, just swapped, still holds the frame the
+// back buffer has, all of it: a drawing surface smaller than the window, or a
+// swap that does not keep the frame, shows at its far corners, which must
+// read back as the same pixels. Asked once, as the back buffer moves into
+// the window.
+bool WindowHolds(int32_t width, int32_t height) {
+  const int32_t corners[3][2] = {{width - 1, height - 1}, {width - 1, 0}, {0, height - 1}};
+  for (const auto& corner : corners) {
+    uint32_t expected = 0;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, g_Dev.framebuffer);
+    glReadPixels(corner[0], corner[1], 1, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &expected);
+    uint32_t seen = ~expected;  // what a pixel that is not there leaves
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadPixels(corner[0], height - 1 - corner[1], 1, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &seen);
+    if (seen != expected) return false;
+  }
+  return true;
+}
+
+// Moves the back buffer out of the window into its own framebuffer, for
+// what the window cannot hold (a depth buffer, a picture, pixels beyond it).
+void LeaveWindow() {
+  if (!g_Dev.in_window) return;
+  PlatformGL_Flush();
+  const int32_t w = g_Dev.window_width, h = g_Dev.window_height;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, g_Dev.framebuffer);
+  glBlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  g_Dev.in_window = false;
+  glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
+  ApplyTargetGeometry();
+}
+
+// Whether the window's framebuffer can stand in for the back buffer: a
+// pattern of blended triangles on and off pixel centres, culled and not,
+// lines and points must come out there exactly as in the back buffer, and a
+// swap must keep it. Leaves both black and the back buffer in its own
+// framebuffer.
+bool ProbeWindow() {
+  if (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control")) return false;
+  // The window is small when the device is made: the pattern is drawn at
+  // half size into 8 x 8 pixels.
+  constexpr int32_t kSize = 8;
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(PlatformWindow_Handle(), &width, &height);
+  if (width < kSize || height < kSize || width > g_Dev.back_width || height > g_Dev.back_height) return false;
+  const auto v = [](float x, float y, uint32_t colour) { return RVertex{x, y, 0, colour, 0, 0}; };
+  const RVertex triangles[] = {
+      v(0.5f, 0.5f, 0xC0FF0000u),  v(12.5f, 3.5f, 0xC0FF0000u), v(3.5f, 14.0f, 0xC000FF00u),
+      v(4, 4, 0x800000FFu),        v(15, 4, 0x80FFFF00u),       v(4, 15, 0x80FF00FFu),
+      v(15.7f, 9.2f, 0xFFFFFFFFu), v(6.3f, 15.9f, 0xFF808080u), v(9.1f, 10.0f, 0xFF00FFFFu)};
+  const RVertex lines[] = {v(1, 13.5f, 0xFFFFFFFFu), v(14, 2.5f, 0xFFFFFFFFu), v(0.5f, 8, 0xFF40C0FFu),
+                           v(15.5f, 11, 0xFF40C0FFu)};
+  const RVertex points[] = {v(2.5f, 2.5f, 0xFFFF8000u), v(13.5f, 14.5f, 0xFF0080FFu)};
+  float projection[16] = {1.0f / kSize, 0, 0, 0, 0, -1.0f / kSize, 0, 0, 0, 0, 1, 0, -1, 1, 0, 1};
+  uint32_t seen[3][kSize * kSize];
+  for (int pass = 0; pass < 2; ++pass) {
+    g_Dev.in_window = pass == 1;
+    g_Dev.window_width = width;
+    g_Dev.window_height = height;
+    glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(0));
+    PlatformGL_SetViewport(0, 0, kSize, kSize);
+    PlatformGL_SetProjection(projection);
+    PlatformGL_Clear(0xFF000000u);
+    PlatformGL_DrawPrimitive(PRIM_TRIANGLELIST, triangles, 9);
+    PlatformGL_SetCulling(true);
+    PlatformGL_DrawPrimitive(PRIM_TRIANGLELIST, triangles, 6);
+    PlatformGL_DrawPrimitive(PRIM_TRIANGLEFAN, triangles + 3, 6);
+    PlatformGL_SetCulling(false);
+    PlatformGL_DrawPrimitive(PRIM_LINELIST, lines, 4);
+    PlatformGL_DrawPrimitive(PRIM_POINTLIST, points, 2);
+    PlatformGL_ReadPixels(0, 0, kSize, kSize, seen[pass]);
+  }
+  SDL_GL_SwapWindow(PlatformWindow_Handle());
+  PlatformGL_ReadPixels(0, 0, kSize, kSize, seen[2]);
+  const bool same = std::equal(seen[0], seen[0] + kSize * kSize, seen[1]) &&
+                    std::equal(seen[0], seen[0] + kSize * kSize, seen[2]);
+  // Black in front and behind, as a new window shows.
+  PlatformGL_SetViewport(0, 0, width, height);
+  PlatformGL_Clear(0xFF000000u);
+  SDL_GL_SwapWindow(PlatformWindow_Handle());
+  PlatformGL_Clear(0xFF000000u);
+  g_Dev.in_window = false;
+  glBindFramebuffer(GL_FRAMEBUFFER, g_Dev.framebuffer);
+  PlatformGL_SetViewport(0, 0, g_Dev.back_width, g_Dev.back_height);
+  PlatformGL_Clear(0xFF000000u);
+  return same;
+}
+
 }  // namespace
 
 bool PlatformGL_SetTarget(uint32_t texture) {
   if (g_Dev.context == nullptr) return false;
   PlatformGL_Flush();
   GLuint framebuffer = TargetFramebuffer(texture);
-  if (framebuffer == 0) return false;
+  if (texture != 0 && framebuffer == 0) return false;
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, texture != 0);
   g_Dev.target = texture;
+  ApplyTargetGeometry();
   g_Dev.target_width = g_Dev.back_width;
   g_Dev.target_height = g_Dev.back_height;
   if (texture != 0) {
@@ -1014,12 +1162,19 @@ bool PlatformGL_SetTarget(uint32_t texture) {
 void PlatformGL_CopyRect(uint32_t source, int32_t sx, int32_t sy, int32_t width, int32_t height, uint32_t dest,
                          int32_t dx, int32_t dy) {
   if (g_Dev.context == nullptr || width < 1 || height < 1) return;
+  if ((source == 0 && !InWindow(sx, sy, width, height)) || (dest == 0 && !InWindow(dx, dy, width, height)))
+    LeaveWindow();
   GLuint from = TargetFramebuffer(source), to = TargetFramebuffer(dest);
-  if (from == 0 || to == 0) return;
+  if ((source != 0 && from == 0) || (dest != 0 && to == 0)) return;
   PlatformGL_Flush();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
-  glBlitFramebuffer(sx, sy, sx + width, sy + height, dx, dy, dx + width, dy + height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  // The window's rows run bottom first: its rectangles are given upside down.
+  const bool turn_from = source == 0 && g_Dev.in_window, turn_to = dest == 0 && g_Dev.in_window;
+  const int32_t h = g_Dev.window_height;
+  const int32_t sy0 = turn_from ? h - sy : sy, sy1 = turn_from ? h - sy - height : sy + height;
+  const int32_t dy0 = turn_to ? h - dy : dy, dy1 = turn_to ? h - dy - height : dy + height;
+  glBlitFramebuffer(sx, sy0, sx + width, sy1, dx, dy0, dx + width, dy1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
   glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
 }
 
@@ -1030,9 +1185,16 @@ bool PlatformGL_ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, 
       y + height > target_height)
     return false;
   PlatformGL_Flush();
+  if (g_Dev.target == 0 && !InWindow(x, y, width, height)) LeaveWindow();
+  const bool turned = DrawingToWindow();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(x, y, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, out);
+  glReadPixels(x, turned ? g_Dev.window_height - y - height : y, width, height, GL_BGRA,
+               GL_UNSIGNED_INT_8_8_8_8_REV, out);
+  if (turned)
+    for (int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+      std::swap_ranges(out + static_cast<size_t>(top) * width, out + static_cast<size_t>(top + 1) * width,
+                       out + static_cast<size_t>(bottom) * width);
   return true;
 }
 
@@ -1042,6 +1204,17 @@ void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t des
   PlatformGL_Flush();
   int window_width = 0, window_height = 0;
   SDL_GL_GetDrawableSize(PlatformWindow_Handle(), &window_width, &window_height);
+  // The next frame can be drawn in the window itself when the region fills
+  // it pixel for pixel.
+  const bool fits = g_Dev.window_ok && g_Dev.depth == 0 && g_Dev.target == 0 && dest_x == 0 && dest_y == 0 &&
+                    dest_width == window_width && dest_height == window_height && source_width == dest_width &&
+                    source_height == dest_height && source_width <= g_Dev.back_width &&
+                    source_height <= g_Dev.back_height;
+  if (g_Dev.in_window && fits && window_width == g_Dev.window_width && window_height == g_Dev.window_height) {
+    SDL_GL_SwapWindow(PlatformWindow_Handle());
+    return;
+  }
+  LeaveWindow();
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   // The bands outside the region need clearing only when there are any.
   if (dest_x > 0 || dest_y > 0 || dest_x + dest_width < window_width || dest_y + dest_height < window_height) {
@@ -1053,12 +1226,27 @@ void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t des
   glBlitFramebuffer(0, 0, source_width, source_height, dest_x, window_height - dest_y, dest_x + dest_width,
                     window_height - dest_y - dest_height, GL_COLOR_BUFFER_BIT, smooth ? GL_LINEAR : GL_NEAREST);
   SDL_GL_SwapWindow(PlatformWindow_Handle());
+  // Where the swap kept the whole frame in the window's back buffer, that is
+  // the back buffer from here on. A window just resized may have lost it in
+  // the swap: a few frames at each size are tried before giving up.
+  if (fits) {
+    if (window_width != g_Dev.window_width || window_height != g_Dev.window_height) g_Dev.window_failures = 0;
+    g_Dev.window_width = window_width;
+    g_Dev.window_height = window_height;
+    if (g_Dev.window_failures < kWindowTries) {
+      g_Dev.in_window = WindowHolds(window_width, window_height);
+      if (!g_Dev.in_window) ++g_Dev.window_failures;
+    }
+  }
   glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
+  ApplyTargetGeometry();
 }
 
 bool PlatformGL_ShowPicture(const uint32_t* pixels, int32_t width, int32_t height) {
   if (g_Dev.context == nullptr || width < 1 || height < 1) return false;
   PlatformGL_Flush();
+  // The picture takes the window's framebuffer; the drawing keeps its own.
+  LeaveWindow();
   if (g_Dev.picture && (g_Dev.picture_width != width || g_Dev.picture_height != height)) {
     PlatformGL_FreeTexture(g_Dev.picture);
     g_Dev.picture = 0;
@@ -1081,6 +1269,8 @@ bool PlatformGL_ShowPicture(const uint32_t* pixels, int32_t width, int32_t heigh
   glBindFramebuffer(GL_FRAMEBUFFER, TargetFramebuffer(g_Dev.target));
   return true;
 }
+
+bool PlatformGL_DrawsInWindow() { return g_Dev.in_window; }
 
 void PlatformGL_SetSwapInterval(bool vsync) {
   if (g_Dev.context != nullptr) SDL_GL_SetSwapInterval(vsync ? 1 : 0);

@@ -143,6 +143,10 @@ bool PlatformGL_ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, 
 // (0x00RRGGBB), and shows the result.
 void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t dest_x, int32_t dest_y,
                         int32_t dest_width, int32_t dest_height, uint32_t band_colour, bool smooth);
+// Whether the back buffer is the window's own framebuffer at the moment
+// (the region fills the window pixel for pixel, and the window can hold it),
+// so that presenting copies nothing.
+bool PlatformGL_DrawsInWindow();
 void PlatformGL_SetSwapInterval(bool vsync);
 // Blocks until the next vertical blank (an estimate from the refresh rate).
 void PlatformGL_WaitVerticalBlank();

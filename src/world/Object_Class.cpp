@@ -2,6 +2,7 @@
 
 #include "data/DataNew_Class.h"
 #include "code/Event_Context.h"
+#include "world/Object_Main.h"
 
 void CObject::LoadFrom(const RObjectRecord& r) {
   *this = CObject();
@@ -25,6 +26,8 @@ void CObject::LoadFrom(const RObjectRecord& r) {
 
 CEvent* CObject::Event(int32_t kind, int32_t number) {
   if (kind < 0 || kind >= EV_KINDS || number < 0 || number >= EVENT_NUMBER_LIMIT) return nullptr;
+  // The caller may give the event actions: remembered lookups are stale.
+  Object_EventsChanged();
   std::deque<CEvent>& list = m_Events[kind];
   if (static_cast<size_t>(number) >= list.size()) list.resize(static_cast<size_t>(number) + 1);
   return &list[number];

@@ -14,6 +14,7 @@ std::vector<std::pair<int32_t, int32_t>> g_CollisionPairs;
 }  // namespace
 
 void BuildEventLists() {
+  Object_EventsChanged();
   int32_t count = Object_Count();
   for (int32_t kind = 0; kind < EV_KINDS; kind++) {
     for (int32_t number = 0; number < EVENT_LIST_NUMBERS; number++) {

@@ -23,6 +23,14 @@ using object_detail::Table;
 std::vector<std::unique_ptr<CObject>> g_Retired;
 std::vector<CAction> g_RetiredActions;
 
+// FindEvent's last question and answer; valid while `valid`.
+struct RFoundEvent {
+  bool valid = false;
+  int32_t object = 0, kind = 0, number = 0, holder = -1;
+  const CEvent* event = nullptr;
+};
+RFoundEvent g_LastFound;
+
 // The defined event of the object or its nearest ancestor that has one.
 const CEvent* FindInChain(int32_t object, int32_t kind, int32_t number, int32_t& holder) {
   const CEvent* found = nullptr;
@@ -34,9 +42,24 @@ const CEvent* FindInChain(int32_t object, int32_t kind, int32_t number, int32_t&
   return found;
 }
 
+const CEvent* FindEventInTable(int32_t object, int32_t kind, int32_t number, int32_t& holder) {
+  if (const CEvent* event = FindInChain(object, kind, number, holder)) return event;
+  const CObject* other = kind == EV_COLLISION ? Object_Get(number) : nullptr;
+  if (!other) return nullptr;
+  // A collision event with an ancestor of the other object: nearer
+  // ancestors first, and for each the searching object's own chain.
+  const CEvent* found = nullptr;
+  Object_WalkChain(other->parent, [&](int32_t ancestor) {
+    found = FindInChain(object, kind, ancestor, holder);
+    return found != nullptr;
+  });
+  return found;
+}
+
 }  // namespace
 
 void Object_Install(const RSlots<RObjectRecord>& records) {
+  Object_EventsChanged();
   Table.clear();
   g_Retired.clear();
   g_RetiredActions.clear();
@@ -64,6 +87,7 @@ bool Object_CompileAll() {
 int32_t Object_Count() { return static_cast<int32_t>(Table.size()); }
 
 int32_t Object_Add() {
+  Object_EventsChanged();
   int32_t index = Object_Count();
   Table.push_back(std::make_unique<CObject>());
   Resource_SetName(RESOURCE_OBJECT, index, "__newobject" + std::to_string(index));
@@ -72,6 +96,7 @@ int32_t Object_Add() {
 
 bool Object_Delete(int32_t index) {
   if (!Object_Exists(index)) return false;
+  Object_EventsChanged();
   g_Retired.push_back(std::move(Table[index]));
   Resource_SetName(RESOURCE_OBJECT, index, "");
   return true;
@@ -79,6 +104,7 @@ bool Object_Delete(int32_t index) {
 
 bool Object_ClearEvent(int32_t index, int32_t kind, int32_t number) {
   CObject* obj = Object_Get(index);
+  Object_EventsChanged();
   return obj && obj->ClearEvent(kind, number, g_RetiredActions);
 }
 
@@ -90,18 +116,18 @@ bool Object_IsAncestor(int32_t object, int32_t ancestor) {
   return found;
 }
 
+void Object_EventsChanged() { g_LastFound.valid = false; }
+
 const CEvent* FindEvent(int32_t object, int32_t kind, int32_t number, int32_t& holder) {
-  if (const CEvent* event = FindInChain(object, kind, number, holder)) return event;
-  const CObject* other = kind == EV_COLLISION ? Object_Get(number) : nullptr;
-  if (!other) return nullptr;
-  // A collision event with an ancestor of the other object: nearer
-  // ancestors first, and for each the searching object's own chain.
-  const CEvent* found = nullptr;
-  Object_WalkChain(other->parent, [&](int32_t ancestor) {
-    found = FindInChain(object, kind, ancestor, holder);
-    return found != nullptr;
-  });
-  return found;
+  RFoundEvent& last = g_LastFound;
+  if (last.valid && last.object == object && last.kind == kind && last.number == number) {
+    holder = last.holder;
+    return last.event;
+  }
+  holder = -1;
+  const CEvent* event = FindEventInTable(object, kind, number, holder);
+  last = {true, object, kind, number, holder, event};
+  return event;
 }
 
 void PerformObjectEvent(CInstance* self, CInstance* other, int32_t object, int32_t kind, int32_t number) {

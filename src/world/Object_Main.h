@@ -45,7 +45,12 @@ void Object_WalkChain(int32_t object, Fn&& fn);
 // The defined event (kind, number) for an object, looked up through its
 // parent chain, and for collisions through the other object's ancestors;
 // `holder` receives the index of the object that has it. Null when none.
+// The last answer is remembered (the step asks the same for every instance
+// of an object) until Object_EventsChanged.
 const CEvent* FindEvent(int32_t object, int32_t kind, int32_t number, int32_t& holder);
+// Forgets the remembered answer of FindEvent: called whenever objects,
+// parents or events change (the functions here and BuildEventLists do).
+void Object_EventsChanged();
 inline bool HasEvent(int32_t object, int32_t kind, int32_t number) {
   int32_t holder;
   return FindEvent(object, kind, number, holder) != nullptr;

@@ -193,6 +193,29 @@ TEST_F(ObjectTest, EventsChangedWhileRunningStayAlive) {
   EXPECT_EQ(TestWorld_Log(), "12");
 }
 
+TEST_F(ObjectTest, RepeatedLookupsSeeEveryChange) {
+  // The same question asked again after each kind of change.
+  CInstance* c = Make(4);  // C inherits P's step
+  const auto step = [&] {
+    TestWorld_ClearLog();
+    PerformEvent(c, c, EV_STEP, 0);
+    return TestWorld_Log();
+  };
+  EXPECT_EQ(step(), "Ps");
+  CallByName("object_event_add", {RValue(4), RValue(EV_STEP), RValue(0), Str("global.log += 'own'")});
+  EXPECT_EQ(step(), "own");
+  CallByName("object_event_clear", {RValue(4), RValue(EV_STEP), RValue(0)});
+  EXPECT_EQ(step(), "Ps");
+  CallByName("object_set_parent", {RValue(4), RValue(1)});
+  EXPECT_EQ(step(), "Cs");
+  CallByName("object_set_parent", {RValue(4), RValue(-1)});
+  EXPECT_EQ(step(), "");
+  int32_t holder = -1;
+  EXPECT_EQ(FindEvent(1, EV_STEP, 0, holder), FindEvent(1, EV_STEP, 0, holder));
+  EXPECT_EQ(holder, 1);
+  EXPECT_EQ(FindEvent(4, EV_STEP, 0, holder), nullptr);
+}
+
 }  // namespace
 
 namespace {
