@@ -1,9 +1,10 @@
--- Runs one case file (best of three) and prints "name milliseconds result",
--- the same line the engine's harness prints.
+-- Runs one case file (best of BENCH_RUNS runs, 3 by default) and prints
+-- "name milliseconds result", the same line the engine's harness prints.
 local name, file = arg[1], arg[2]
 local run = dofile(file)
+local runs = tonumber(os.getenv("BENCH_RUNS") or "3")
 local best, result = math.huge, nil
-for _ = 1, 3 do
+for _ = 1, math.max(runs, 1) do
   local start = os.clock()
   result = run()
   local took = (os.clock() - start) * 1000

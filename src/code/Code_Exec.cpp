@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "code/Code_Error.h"
@@ -50,66 +51,130 @@ using XFn = int (*)(const XNode& n, XContext& cx, RValue& out);
 // value made from a double is exactly the one running would make.
 using XNum = bool (*)(const XNode& n, XContext& cx, double& out);
 
+// The numeric leaves NumOf reads in place, without a call.
+enum : uint8_t { LEAF_NONE, LEAF_LOCAL, LEAF_CONSTANT, LEAF_ARGUMENT };
+
 struct XNode {
   XFn fn = nullptr;
   XNum num = nullptr;  // the numeric path, when the node has one
+  uint8_t leaf = LEAF_NONE;  // what `num` reads, when it is a leaf
   int32_t kind = 0;      // the tree node's kind
   int32_t position = 0;  // source position for errors
   int32_t id = 0;        // variable id, function id or operator code
   int32_t owner = 0;     // owner code when `fixed_owner`
   int32_t op = 0;        // operator of a compound assignment (0 plain)
   int32_t count = 0;     // number of index or argument children
+  int32_t slot = -1;     // the local slot of a variable that may be local
   bool fixed_owner = false;
   int32_t argument = -1;  // the argument slot an `argumentN` node reads
-  mutable int32_t hint = 0;  // where a local was found last (FindVariable)
+  mutable int32_t hint = 0;  // where an instance's or global variable was found last
   BuiltinCallback callback = nullptr;
   BuiltinGetter getter = nullptr;  // a built-in variable's
+  XFn call = nullptr;              // what a call statement runs
   CCode* script = nullptr;         // a called script's code, once compiled
   const XNode* kid[4] = {};
   std::vector<const XNode*> list;  // statements, arguments, switch body, declared ids
   RValue value;                    // constant
+  // A counted loop with constant step and limit: both, its counter's slot
+  // in `slot` (ConstantStep).
+  double step = 0;
+  double limit = 0;
 };
 
 struct CExecForm final : CCodeExecForm {
   std::deque<XNode> nodes;  // stable addresses
   const XNode* root = nullptr;
+  int32_t locals = 0;  // local slots its variables use
 };
 
-// Local stores are reused across executions, one per nesting level, so a
-// script call allocates nothing once its level has been used.
-std::vector<std::unique_ptr<CVariableList>> g_LocalPool;
+// The local variables of one execution live in slots numbered when the code
+// is prepared: every variable node that can name a local (declared with var,
+// owned by `local`, or with an owner computed at run time) has the slot of
+// its id. A slot whose value has this kind holds no variable yet; it fails
+// every check of a real or a string, so only the paths that look for a
+// missing local see it.
+constexpr int32_t kNoLocal = -1;
+
+// Slot arrays are reused across executions, one per nesting level, so a
+// script call allocates nothing once its level has been used. Between uses
+// every slot is empty.
+std::vector<std::unique_ptr<std::vector<RVariable>>> g_LocalPool;
 size_t g_LocalDepth = 0;
 
-// One execution: the instances, the code for error messages and the local
-// store, taken from the pool at the first write to a local.
+// The slots of a nesting level, made to hold at least `count`.
+[[gnu::noinline]] RVariable* GrowLocalPool(size_t depth, int32_t count) {
+  while (g_LocalPool.size() <= depth) g_LocalPool.push_back(std::make_unique<std::vector<RVariable>>());
+  std::vector<RVariable>& pool = *g_LocalPool[depth];
+  size_t was = pool.size();
+  if (was < static_cast<size_t>(count)) pool.resize(static_cast<size_t>(count));
+  for (size_t i = was; i < pool.size(); i++) pool[i].value.kind = kNoLocal;
+  return pool.data();
+}
+
+// Empties a used slot; a large text's memory is handed back.
+void ClearLocal(RVariable& var) {
+  var.value.kind = kNoLocal;
+  var.value.real = 0;
+  if (var.value.str.capacity() > 4096) std::string().swap(var.value.str);
+  else var.value.str.clear();
+  var.rows.clear();
+}
+
+// One execution: the instances, the code for error messages, the local
+// slots, and the code's result value with what it may still owe.
 struct XContext {
   CInstance* self;
   CInstance* other;
   const CCode* code;
-  CVariableList* locals = nullptr;
+  RVariable* locals = nullptr;
+  int32_t local_count;
   size_t depth;
+  // The code's result value. After a compound assignment to a plain local
+  // (`s += t`, `n += 1`) the result is owed rather than copied: `owed` is
+  // the local's slot, whose value the result must take before anything
+  // else writes the result or changes the slot (Settle, PayResult).
+  // Building a long text piece by piece then costs no copy per piece.
+  RValue* result = nullptr;
+  int32_t owed = -1;
 
-  XContext(CInstance* s, CInstance* o, const CCode* c) : self(s), other(o), code(c), depth(g_LocalDepth++) {}
+  XContext(CInstance* s, CInstance* o, const CCode* c, int32_t count)
+      : self(s), other(o), code(c), local_count(count), depth(g_LocalDepth++) {
+    if (count == 0) return;
+    if (depth < g_LocalPool.size() && g_LocalPool[depth]->size() >= static_cast<size_t>(count)) {
+      locals = g_LocalPool[depth]->data();
+    } else {
+      locals = GrowLocalPool(depth, count);
+    }
+  }
   ~XContext() {
-    if (locals) locals->Clear();
+    for (int32_t i = 0; i < local_count; i++)
+      if (locals[i].value.kind != kNoLocal) ClearLocal(locals[i]);
     --g_LocalDepth;
   }
   XContext(const XContext&) = delete;
   XContext& operator=(const XContext&) = delete;
-
-  CVariableList& Locals() {
-    if (!locals) {
-      while (g_LocalPool.size() <= depth) g_LocalPool.push_back(std::make_unique<CVariableList>());
-      locals = g_LocalPool[depth].get();
-    }
-    return *locals;
-  }
 };
+
+// Pays an owed result: called by everything that writes the result value or
+// changes a local, except the compound assignments that owe it anew.
+[[gnu::noinline]] void PayResult(XContext& cx) {
+  const RValue& v = cx.locals[cx.owed].value;
+  cx.result->kind = v.kind;
+  cx.result->real = v.real;
+  cx.result->str = v.str;
+  cx.owed = -1;
+}
+
+inline void Settle(XContext& cx) {
+  if (cx.owed >= 0) PayResult(cx);
+}
 
 RValue g_BaseArguments[MAX_ARGUMENTS];
 // The argument slots of the running script: a call points this at its frame.
 RValue* g_Arguments = g_BaseArguments;
 ExtensionCaller g_ExtensionCaller = nullptr;
+// Codes prepared while set take none of the fast paths (Exec_UsePlainWalker).
+bool g_PlainWalker = false;
 
 int Fail(const XContext& cx, int32_t position, std::string_view message) {
   RecordError(*cx.code, position, message);
@@ -176,9 +241,7 @@ int EvalConstant(const XNode& n, XContext& cx, RValue& out);
 inline const RValue* Peek(const XNode& e, XContext& cx) {
   if (e.fn == EvalConstant) return &e.value;
   if (e.argument >= 0) return &g_Arguments[e.argument];
-  if (e.fn == EvalLocal && cx.locals) {
-    if (const RVariable* var = cx.locals->FindVariable(e.id, e.hint)) return &var->value;
-  }
+  if (e.fn == EvalLocal && cx.locals[e.slot].value.kind != kNoLocal) return &cx.locals[e.slot].value;
   return nullptr;
 }
 
@@ -240,15 +303,35 @@ inline bool CopyFound(const RValue* found, RValue& out) {
   return true;
 }
 
-// A local's element, or null; the variable node keeps the hint.
+// A local's variable, or null when nothing wrote it yet.
+inline RVariable* FindLocalVariable(const XNode& var, XContext& cx) {
+  RVariable& v = cx.locals[var.slot];
+  return v.value.kind == kNoLocal ? nullptr : &v;
+}
+
+// A local's element, or null.
 inline const RValue* FindLocal(const XNode& var, XContext& cx, int32_t index) {
-  if (!cx.locals) return nullptr;
-  const RVariable* v = cx.locals->FindVariable(var.id, var.hint);
+  const RVariable* v = FindLocalVariable(var, cx);
   return v ? CVariableList::Element(*v, index) : nullptr;
 }
 
+// A local's element to write, the local made (real 0) and grown as needed.
 inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
-  return CVariableList::GrowTo(cx.Locals().Variable(var.id, var.hint), index);
+  if (cx.owed == var.slot) PayResult(cx);
+  RVariable& v = cx.locals[var.slot];
+  if (v.value.kind == kNoLocal) v.value.kind = VALUE_REAL;
+  return CVariableList::GrowTo(v, index);
+}
+
+// The same at (row, column); an element that exists is found without
+// dividing the combined index back. Elements other than the scalar are
+// never owed.
+inline RValue& LocalElementAt(const XNode& var, XContext& cx, int64_t row, int64_t col) {
+  RVariable& v = cx.locals[var.slot];
+  if ((row | col) != 0 && static_cast<size_t>(row) < v.rows.size() &&
+      static_cast<size_t>(col) < v.rows[static_cast<size_t>(row)].size())
+    return v.rows[static_cast<size_t>(row)][static_cast<size_t>(col)];
+  return LocalSlot(var, cx, static_cast<int32_t>(row * VARIABLE_ARRAY_SIZE + col));
 }
 
 // An instance's own variables are read and written in its store in place,
@@ -322,12 +405,30 @@ int EvalLocal(const XNode& n, XContext& cx, RValue& out) {
   return ReadFailed(cx, n.position, n.id, 0, out);
 }
 
+// The store of a plain user variable without owner: the globals when it was
+// declared globalvar, else self's.
+inline CVariableList& UserStore(const XNode& n, XContext& cx) {
+  return IsGlobalvar(n.id) ? Variable_Globals() : World.variables(cx.self);
+}
+
+// The variable of a plain user variable node, or null; the node keeps the
+// hint (instances of one object add their variables in the same order).
+inline RVariable* FindUser(const XNode& n, XContext& cx) { return UserStore(n, cx).FindVariable(n.id, n.hint); }
+
 // A plain user variable without owner: global when declared globalvar,
 // else the instance's.
 int EvalUserVariable(const XNode& n, XContext& cx, RValue& out) {
-  const CVariableList& store = IsGlobalvar(n.id) ? Variable_Globals() : World.variables(cx.self);
-  if (CopyFound(store.Find(n.id, 0), out)) return EXEC_OK;
+  if (const RVariable* v = FindUser(n, cx)) {
+    CopyValue(out, v->value);
+    return EXEC_OK;
+  }
   return ReadFailed(cx, n.position, n.id, 0, out);
+}
+
+// argument0 .. argument15: the slot itself.
+int EvalArgument(const XNode& n, XContext& cx, RValue& out) {
+  CopyValue(out, g_Arguments[n.argument]);
+  return EXEC_OK;
 }
 
 // A built-in variable of self or other without index (owner none, self or
@@ -345,18 +446,53 @@ int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
 // extended type holds exactly skip the extended unit: storing an exact result
 // rounds once, as plain double arithmetic does.
 
-// Whether both reals are integers below `limit` in magnitude.
-inline bool Integers(double l, double r, double limit) {
-  return std::fabs(l) < limit && std::fabs(r) < limit && l == static_cast<double>(static_cast<int64_t>(l)) &&
-         r == static_cast<double>(static_cast<int64_t>(r));
+// When the exact result of an operation on two doubles fits the 64-bit
+// mantissa of the extended type, the extended unit computes it exactly and
+// storing it rounds once: exactly what one plain double operation does.
+// A sum that is exact in a double is one of these; two integers whose
+// double product stays below 2^63 multiply exactly in it (the exact product
+// is an integer below 2^64). For div and mod see IntegerQuotient.
+constexpr double kExactSum = 4611686018427387904.0;  // 2^62
+constexpr double kExactProduct = 9223372036854775808.0;  // 2^63
+constexpr double kExactDividend = 4503599627370496.0;  // 2^52
+
+// The truncated quotient of two integers, the dividend below 2^52: a true
+// quotient that is no integer lies at least 1/|r| below the next integer,
+// while rounding it to a double moves it by less than half of that, so
+// truncating the double quotient (or the extended one) gives the integer
+// quotient. False when it is beyond the 32 bits div and mod take, which
+// the extended path turns into the fault. Taken through an int32, as the
+// extended path does, a quotient of zero is +0 whatever the signs.
+[[gnu::always_inline]] inline bool IntegerQuotient(double l, double r, double& q) {
+  const int64_t t = static_cast<int64_t>(l / r);  // |l / r| <= |l| < 2^52
+  if (t < INT32_MIN || t > INT32_MAX) return false;
+  q = static_cast<double>(static_cast<int32_t>(t));
+  return true;
 }
 
-// Sums below 2^63 and products below 2^62 are exact in a 64-bit mantissa.
-// A quotient of integers below 2^31 lies at least 2^-31 of itself away from
-// the next integer, far more than a double's rounding, so its truncation is
-// the integer quotient in either type.
-constexpr double kExactSum = 4611686018427387904.0;  // 2^62
-constexpr double kExactSmall = 2147483648.0;         // 2^31
+// Whether a real is an integer below `limit` in magnitude.
+[[gnu::always_inline]] inline bool IntegralBelow(double v, double limit) {
+  return std::fabs(v) < limit && v == static_cast<double>(static_cast<int64_t>(v));
+}
+
+// *, div and mod of an integer `l` by an integer `r` known to fit the
+// bounds above (and not 0 for div and mod), when `l` fits them too and the
+// result is exact; `l` is left as it was otherwise. A zero left operand of
+// mod keeps the sign rules of the extended formula.
+template <int32_t Op>
+[[gnu::always_inline]] inline bool IntegerOperation(double& l, double r) {
+  if constexpr (Op == OP_MULTIPLY) {
+    if (!IntegralBelow(l, kExactSum)) return false;
+    const double p = l * r;
+    if (!(std::fabs(p) < kExactProduct)) return false;
+    l = p;
+  } else {
+    double q;
+    if ((Op == OP_MOD && l == 0) || !IntegralBelow(l, kExactDividend) || !IntegerQuotient(l, r, q)) return false;
+    l = Op == OP_DIV ? q : l - q * r;  // |q * r| <= |l| < 2^52: both exact
+  }
+  return true;
+}
 
 // The extended arithmetic, out of line: kept out of the fast paths, whose
 // frames it would otherwise widen.
@@ -368,29 +504,35 @@ template <int32_t Op>
 // Applies operator Op to two reals in place; false when BinaryOperation has
 // to decide (a zero divisor, or an operator without fast path).
 template <int32_t Op>
-inline bool RealOperation(double& l, double r) {
+[[gnu::always_inline]] inline bool RealOperation(double& l, double r) {
   if constexpr (Op == OP_PLUS || Op == OP_MINUS) {
-    if (Integers(l, r, kExactSum)) {
-      l = Op == OP_PLUS ? l + r : l - r;
+    // The rounding error of the double sum, found without rounding
+    // (Knuth's two-sum): none means the sum is exact, so the extended one is
+    // the same number. An overflow leaves a not-a-number here.
+    const double addend = Op == OP_PLUS ? r : -r;
+    const double sum = l + addend;
+    const double part = sum - l;
+    if ((l - (sum - part)) + (addend - part) == 0) {
+      l = sum;
       return true;
     }
   } else if constexpr (Op == OP_MULTIPLY) {
-    if (Integers(l, r, kExactSmall)) {
-      l = l * r;
-      return true;
-    }
+    if (IntegralBelow(r, kExactSum) && IntegerOperation<Op>(l, r)) return true;
   } else if constexpr (Op == OP_DIV || Op == OP_MOD) {
-    // A zero left operand of mod keeps the sign rules of the extended formula.
-    if (r != 0 && (Op == OP_DIV || l != 0) && Integers(l, r, kExactSmall)) {
-      double q = static_cast<double>(static_cast<int32_t>(l / r));
-      l = Op == OP_DIV ? q : l - q * r;
-      return true;
-    }
+    if (r != 0 && IntegralBelow(r, kExactDividend) && IntegerOperation<Op>(l, r)) return true;
   }
   // Comparisons and logical operators are a few instructions; the rest
   // rounds through the extended type or to integers.
-  if constexpr (Op == OP_EQUAL_SIGN || (Op >= OP_AND && Op <= OP_GREATER)) return Operator_Real(Op, l, r);
-  else return ExtendedOperation<Op>(l, r);
+  // The extended unit works on a copy: the caller's operand, whose address
+  // never escapes, then stays in a register on the paths above.
+  if constexpr (Op == OP_EQUAL_SIGN || (Op >= OP_AND && Op <= OP_GREATER)) {
+    return Operator_Real(Op, l, r);
+  } else {
+    double t = l;
+    if (!ExtendedOperation<Op>(t, r)) return false;
+    l = t;
+    return true;
+  }
 }
 
 template <int32_t Op>
@@ -465,24 +607,33 @@ bool NumArgument(const XNode& n, XContext& cx, double& out) {
 }
 
 [[gnu::always_inline]] inline bool ReadLocalReal(const XNode& n, XContext& cx, double& out) {
-  if (!cx.locals) return false;
-  const RVariable* var = cx.locals->FindVariable(n.id, n.hint);
-  if (!var || !PlainReal(var->value)) return false;
-  out = var->value.real;
-  return true;
+  const RValue& v = cx.locals[n.slot].value;  // an empty slot is no real
+  out = v.real;
+  return PlainReal(v);
 }
 
 bool NumLocal(const XNode& n, XContext& cx, double& out) { return ReadLocalReal(n, cx, out); }
 
-// Runs the numeric path of a node that has one. Plain locals and constants,
-// the common leaves, are read without a call.
+bool NumUserVariable(const XNode& n, XContext& cx, double& out) {
+  const RVariable* v = FindUser(n, cx);
+  if (!v || !PlainReal(v->value)) return false;
+  out = v->value.real;
+  return true;
+}
+
+// Runs the numeric path of a node that has one. Plain locals, constants and
+// argument variables, the common leaves, are read without a call.
 [[gnu::always_inline]] inline bool NumOf(const XNode& e, XContext& cx, double& out) {
-  if (e.num == NumLocal) return ReadLocalReal(e, cx, out);
-  if (e.num == NumConstant) {
+  const uint8_t leaf = e.leaf;
+  if (leaf == LEAF_LOCAL) return ReadLocalReal(e, cx, out);
+  if (leaf == LEAF_NONE) return e.num(e, cx, out);
+  if (leaf == LEAF_CONSTANT) {
     out = e.value.real;
     return true;
   }
-  return e.num(e, cx, out);
+  const RValue& v = g_Arguments[e.argument];
+  out = v.real;
+  return PlainReal(v);
 }
 
 [[gnu::always_inline]] inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out) {
@@ -492,28 +643,73 @@ bool NumLocal(const XNode& n, XContext& cx, double& out) { return ReadLocalReal(
   return out >= 0 && out < VARIABLE_ARRAY_SIZE;
 }
 
+// The numeric subscripts of a 1- or 2-dimensional element as a row and a
+// column (a single subscript is a column of row 0); false when one has no
+// numeric value in range.
+[[gnu::always_inline]] inline bool NumSubscripts(const XNode& var, XContext& cx, int64_t& row, int64_t& col) {
+  if (var.count == 1) {
+    row = 0;
+    return var.kid[1]->num && NumSubscript(*var.kid[1], cx, col);
+  }
+  return var.kid[1]->num && var.kid[2]->num && NumSubscript(*var.kid[1], cx, row) && NumSubscript(*var.kid[2], cx, col);
+}
+
+// The element at (row, column), the combined index row * 32000 + column,
+// or null; found without dividing the index back.
+inline const RValue* ElementAt(const RVariable& var, int64_t row, int64_t col) {
+  if ((row | col) == 0) return &var.value;
+  if (static_cast<size_t>(row) >= var.rows.size()) return nullptr;
+  const std::vector<RValue>& cells = var.rows[static_cast<size_t>(row)];
+  return static_cast<size_t>(col) < cells.size() ? &cells[static_cast<size_t>(col)] : nullptr;
+}
+
 bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
-  int64_t first, second = 0;
-  if (!NumSubscript(*n.kid[1], cx, first)) return false;
-  if (n.count == 2 && !NumSubscript(*n.kid[2], cx, second)) return false;
-  int32_t index = static_cast<int32_t>(n.count == 2 ? first * VARIABLE_ARRAY_SIZE + second : first);
-  const RValue* v = FindLocal(n, cx, index);
+  int64_t row, col;
+  if (!NumSubscripts(n, cx, row, col)) return false;
+  // The scalar of an empty slot is no real; its elements do not exist.
+  const RValue* v = ElementAt(cx.locals[n.slot], row, col);
   if (!v || !PlainReal(*v)) return false;
   out = v->real;
   return true;
 }
 
-template <int32_t Op>
+// An operand of an operator: a plain local or an argument variable known
+// when the code is prepared is read without asking NumOf, so `i mod 2`,
+// `a + b` or `argument0 - 1` makes no call.
+template <uint8_t Leaf>
+[[gnu::always_inline]] inline bool Operand(const XNode& e, XContext& cx, double& out) {
+  if constexpr (Leaf == LEAF_LOCAL) {
+    return ReadLocalReal(e, cx, out);
+  } else if constexpr (Leaf == LEAF_ARGUMENT) {
+    const RValue& v = g_Arguments[e.argument];
+    out = v.real;
+    return PlainReal(v);
+  } else {
+    return NumOf(e, cx, out);
+  }
+}
+
+template <int32_t Op, uint8_t Left, uint8_t Right>
 bool NumBinary(const XNode& n, XContext& cx, double& out) {
   double r;
-  if (!NumOf(*n.kid[0], cx, out) || !NumOf(*n.kid[1], cx, r)) return false;
+  if (!Operand<Left>(*n.kid[0], cx, out) || !Operand<Right>(*n.kid[1], cx, r)) return false;
   return RealOperation<Op>(out, r);
 }
 
 // The same with a real constant on the right, read in place.
-template <int32_t Op>
+template <int32_t Op, uint8_t Leaf>
 bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
-  return NumOf(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+  return Operand<Leaf>(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+}
+
+// The same with an integer constant below 2^31 (not zero for div and mod)
+// on the right: only the left operand is checked for the integer paths of
+// RealOperation, with the same bounds; anything else takes RealOperation.
+template <int32_t Op, uint8_t Leaf>
+bool NumBinaryInteger(const XNode& n, XContext& cx, double& out) {
+  if (!Operand<Leaf>(*n.kid[0], cx, out)) return false;
+  const double r = n.kid[1]->value.real;
+  return IntegerOperation<Op>(out, r) || RealOperation<Op>(out, r);
 }
 
 bool NumNegate(const XNode& n, XContext& cx, double& out) {
@@ -543,8 +739,15 @@ size_t g_FrameDepth = 0;
 uint64_t g_ArgumentWrites = 0;
 
 int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
-  for (int32_t i = 0; i < n.count; i++)
-    if (int st = Run(*n.list[i], cx, args[i])) return st;
+  for (int32_t i = 0; i < n.count; i++) {
+    const XNode& e = *n.list[i];
+    double v;
+    if (e.num && NumOf(e, cx, v)) {
+      SetPlainReal(args[i], v);
+      continue;
+    }
+    if (int st = Run(e, cx, args[i])) return st;
+  }
   return EXEC_OK;
 }
 
@@ -558,15 +761,74 @@ int EvalBuiltinCall(const XNode& n, XContext& cx, RValue& out) {
   return EXEC_OK;
 }
 
+// A call to a built-in that only reads its arguments: the texts of
+// constants, argument variables and plain locals are lent to it (moved into
+// the argument slot for the call and back afterwards) instead of copied, so
+// taking a piece of a long text costs no more than the piece. A value lent
+// twice is copied from its first slot. The loan is returned also when a
+// fault passes through the call.
+struct XLoan {
+  RValue* args;
+  RValue* owners[MAX_ARGUMENTS] = {};
+  int32_t count = 0;
+  ~XLoan() {
+    for (int32_t i = 0; i < count; i++)
+      if (owners[i]) owners[i]->str.swap(args[i].str);
+  }
+};
+
+int EvalLendingCall(const XNode& n, XContext& cx, RValue& out) {
+  if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
+  CExecFrame frame;
+  RValue result;
+  {
+    XLoan loan{frame.Slots()};
+    for (int32_t i = 0; i < n.count; i++, loan.count++) {
+      RValue& arg = loan.args[i];
+      const RValue* v = Peek(*n.list[i], cx);
+      if (!v || v->kind != VALUE_STRING) {
+        if (int st = Run(*n.list[i], cx, arg)) return st;
+        continue;
+      }
+      arg.kind = VALUE_STRING;
+      arg.real = v->real;
+      int32_t first = 0;
+      while (first < i && loan.owners[first] != v) first++;
+      if (first < i) {
+        arg.str = loan.args[first].str;
+      } else {
+        loan.owners[i] = const_cast<RValue*>(v);
+        arg.str.swap(loan.owners[i]->str);
+      }
+    }
+    frame.Seal(n.count);
+    n.callback(cx.self, cx.other, n.count, loan.args, result);
+  }
+  out = std::move(result);
+  return EXEC_OK;
+}
+
+// A call as a statement: its value becomes the code's result.
+int ExecCall(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  return n.call(n, cx, result);
+}
+
+bool CallPrepared(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame);
+void ScriptFailed(int32_t index);
+
 int EvalScriptCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
   CExecFrame frame;
   if (int st = EvalArguments(n, cx, frame.Slots())) return st;
   int32_t index = n.id - SCRIPT_ID_BASE;
   frame.Seal(n.count);
-  bool ok = n.script ? Exec_CallScript(index, *n.script, cx.self, cx.other, out, frame.Slots())
-                     : Script_CallFrame(index, cx.self, cx.other, out, frame.Slots());
-  return ok ? EXEC_OK : EXEC_ERROR;
+  if (n.script) {
+    if (CallPrepared(*n.script, cx.self, cx.other, out, frame.Slots())) return EXEC_OK;
+    ScriptFailed(index);
+    return EXEC_ERROR;
+  }
+  return Script_CallFrame(index, cx.self, cx.other, out, frame.Slots()) ? EXEC_OK : EXEC_ERROR;
 }
 
 int EvalExtensionCall(const XNode& n, XContext& cx, RValue& out) {
@@ -611,6 +873,7 @@ CombineFn CombinerOf(int32_t op) {
 // the current value combined with it; the value becomes the code's result and
 // is stored.
 int ExecAssign(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
   const XNode& var = *n.kid[0];
   XRef ref;
   if (int st = Resolve(var, cx, ref)) return st;
@@ -629,26 +892,39 @@ int ExecAssign(const XNode& n, XContext& cx, RValue& result) {
   return EXEC_OK;
 }
 
+// Text appended to a local's text grows in place (the string's own
+// geometric growth makes building a text piece by piece linear). As a
+// statement of the code itself the result is owed instead of copied; in the
+// head of a for loop it is copied to the loop's holder.
+[[gnu::noinline]] void AppendLocal(const XNode& var, XContext& cx, RValue& result, RValue& slot, const RValue& value) {
+  if (&result == cx.result) {
+    slot.str += value.str;
+    cx.owed = var.slot;  // a debt to another slot is void: this value replaces it
+    return;
+  }
+  Settle(cx);
+  slot.str += value.str;
+  CopyValue(result, slot);
+}
+
 // Compound assignment to a plain local: combined in place in its slot.
 template <int32_t Op>
 int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& value) {
   const XNode& var = *n.kid[0];
-  RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
+  RVariable* found = FindLocalVariable(var, cx);
   RValue* slot = found ? &found->value : nullptr;
   if (slot && slot->kind == VALUE_REAL && value.kind == VALUE_REAL) {
     double r = slot->real;
     if (RealOperation<Op>(r, value.real)) {
+      Settle(cx);
       slot->real = r;
       CopyValue(result, *slot);
       return EXEC_OK;
     }
   }
   if constexpr (Op == OP_PLUS) {
-    // Text built up piece by piece grows in place instead of being copied
-    // out and back for every piece.
     if (slot && slot->kind == VALUE_STRING && value.kind == VALUE_STRING) {
-      slot->str += value.str;
-      CopyValue(result, *slot);
+      AppendLocal(var, cx, result, *slot, value);
       return EXEC_OK;
     }
   }
@@ -659,13 +935,15 @@ int CombineLocal(const XNode& n, XContext& cx, RValue& result, const RValue& val
     CopyValue(current, *slot);
   }
   if (!Apply<Op>(cx, n.position, current, value)) return EXEC_ERROR;
+  Settle(cx);
   CopyValue(result, current);
   CopyValue(LocalSlot(var, cx, 0), current);
   return EXEC_OK;
 }
 
-// The value of a compound assignment to a plain local that the fast path
-// left: `v` when the numeric path gave it (`numeric`), else evaluated now.
+// The compound assignment to a plain local that the fast path left: `v` is
+// the value when the numeric path gave it (`numeric`), else it is evaluated
+// now.
 template <int32_t Op>
 [[gnu::noinline]] int AssignLocalValue(const XNode& n, XContext& cx, RValue& result, bool numeric, double v) {
   if (numeric) return CombineLocal<Op>(n, cx, result, RValue(v));
@@ -675,30 +953,53 @@ template <int32_t Op>
   return CombineLocal<Op>(n, cx, result, value);
 }
 
-// Compound assignment to a plain local: combined in place in its slot.
+// Compound assignment to a plain local: combined in place in its slot. The
+// common case, a real combined with a numeric value as a statement of the
+// code itself, owes the result and stays a leaf; the rest is out of line.
 template <int32_t Op>
 int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   const XNode& rhs = *n.kid[1];
   double v = 0;
-  bool numeric = rhs.num && NumOf(rhs, cx, v);
-  if (numeric) {
-    const XNode& var = *n.kid[0];
-    RVariable* found = cx.locals ? cx.locals->FindVariable(var.id, var.hint) : nullptr;
-    if (found && found->value.kind == VALUE_REAL) {
-      double r = found->value.real;
-      if (RealOperation<Op>(r, v)) {
-        found->value.real = r;
-        CopyValue(result, found->value);
-        return EXEC_OK;
-      }
+  const bool numeric = rhs.num && NumOf(rhs, cx, v);
+  if (numeric && &result == cx.result) {
+    const int32_t k = n.kid[0]->slot;
+    RValue& slot = cx.locals[k].value;
+    double r = slot.real;
+    if (slot.kind == VALUE_REAL && RealOperation<Op>(r, v)) {
+      cx.owed = k;  // a debt to another slot is void: this value replaces it
+      slot.real = r;
+      return EXEC_OK;
     }
   }
   return AssignLocalValue<Op>(n, cx, result, numeric, v);
 }
 
-// Plain assignment to a plain local. A peeked value goes to the result
-// first and from there to the slot: adding the local may move it.
+// Compound assignment to a plain user variable (self's, or a globalvar)
+// with a numeric value, combined in its store in place; anything else takes
+// the general path, which evaluates the value again (a numeric value
+// changes nothing, so running it twice is the same as once).
+template <int32_t Op>
+int ExecAssignUser(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && NumOf(rhs, cx, v)) {
+    RVariable* found = FindUser(var, cx);
+    RValue* slot = found ? &found->value : nullptr;
+    double r = slot ? slot->real : 0;
+    if (slot && slot->kind == VALUE_REAL && RealOperation<Op>(r, v)) {
+      Settle(cx);
+      slot->real = r;
+      CopyValue(result, *slot);
+      return EXEC_OK;
+    }
+  }
+  return ExecAssign(n, cx, result);
+}
+
+// Plain assignment to a plain local.
 int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
   const XNode& rhs = *n.kid[1];
   double v;
   if (rhs.num && NumOf(rhs, cx, v)) {
@@ -738,14 +1039,14 @@ inline int Truth(double v, bool strict) { return (strict ? v > 0.5 : IsTrue(v)) 
 }
 
 // Plain assignment to an element of a local array (fixed owner local).
-int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
+[[gnu::noinline]] int SetLocalElement(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
   const XNode& var = *n.kid[0];
   XRef ref;
-  int64_t single;
-  if (var.count == 1 && var.kid[1]->num && NumSubscript(*var.kid[1], cx, single)) {
-    ref.index = static_cast<int32_t>(single);
-  } else if (int st = Resolve(var, cx, ref)) {
-    return st;
+  int64_t row = 0, col = 0;
+  const bool numeric = NumSubscripts(var, cx, row, col);
+  if (!numeric) {
+    if (int st = Resolve(var, cx, ref)) return st;  // numeric subscripts change nothing
   }
   const XNode& rhs = *n.kid[1];
   double v;
@@ -756,8 +1057,24 @@ int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
     if (int st = Run(rhs, cx, value)) return st;
     CopyValue(result, value);
   }
-  CopyValue(LocalSlot(var, cx, ref.index), result);
+  CopyValue(numeric ? LocalElementAt(var, cx, row, col) : LocalSlot(var, cx, ref.index), result);
   return EXEC_OK;
+}
+
+// The same, the common case first: numeric subscripts and value. Numeric
+// paths change nothing, so the general path may evaluate them again.
+int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  const XNode& rhs = *n.kid[1];
+  int64_t row, col;
+  double v;
+  if (NumSubscripts(var, cx, row, col) && rhs.num && NumOf(rhs, cx, v)) {
+    Settle(cx);
+    SetPlainReal(result, v);
+    SetPlainReal(LocalElementAt(var, cx, row, col), v);
+    return EXEC_OK;
+  }
+  return SetLocalElement(n, cx, result);
 }
 
 int ExecIf(const XNode& n, XContext& cx, RValue& result) {
@@ -804,11 +1121,12 @@ int CountedStep(const XNode& n, XContext& cx, RValue& head) {
   const XNode& step = *n.kid[2];
   const XNode& counter = *step.kid[0];
   double by, limit;
-  RVariable* found = cx.locals ? cx.locals->FindVariable(counter.id, counter.hint) : nullptr;
-  if (found && PlainReal(found->value) && NumOf(*step.kid[1], cx, by)) {
-    double i = found->value.real;
+  RValue& slot = cx.locals[counter.slot].value;
+  if (PlainReal(slot) && NumOf(*step.kid[1], cx, by)) {
+    double i = slot.real;
     if (RealOperation<OP_PLUS>(i, by)) {
-      found->value.real = i;
+      if (cx.owed == counter.slot) PayResult(cx);
+      slot.real = i;
       if (NumOf(*n.kid[1]->kid[1], cx, limit)) return i < limit ? 1 : 0;
       return Condition(*n.kid[1], cx, kForMessage);
     }
@@ -817,7 +1135,24 @@ int CountedStep(const XNode& n, XContext& cx, RValue& head) {
   return Condition(*n.kid[1], cx, kForMessage);
 }
 
-template <bool Counted>
+// The counted loop whose step and limit are real constants, the common
+// `for (i = 0; i < 10; i += 1)`: nothing to evaluate but the counter.
+int ConstantStep(const XNode& n, XContext& cx, RValue& head) {
+  // Paying a debt early changes nothing, and here it keeps the counter in a
+  // register across the call.
+  if (cx.owed == n.slot) PayResult(cx);
+  RValue& slot = cx.locals[n.slot].value;
+  double i = slot.real;
+  if (PlainReal(slot) && RealOperation<OP_PLUS>(i, n.step)) {
+    slot.real = i;
+    return i < n.limit ? 1 : 0;
+  }
+  return CountedStep(n, cx, head);
+}
+
+enum : int { FOR_PLAIN, FOR_COUNTED, FOR_CONSTANT };
+
+template <int Shape>
 int ExecFor(const XNode& n, XContext& cx, RValue& result) {
   RValue head;
   if (int st = Run(*n.kid[0], cx, head)) return st;
@@ -826,7 +1161,9 @@ int ExecFor(const XNode& n, XContext& cx, RValue& result) {
     if (c <= 0) return c;
     int st = Run(*n.kid[3], cx, result);
     if (!LoopGoesOn(st)) return st;
-    if constexpr (Counted) {
+    if constexpr (Shape == FOR_CONSTANT) {
+      c = ConstantStep(n, cx, head);
+    } else if constexpr (Shape == FOR_COUNTED) {
       c = CountedStep(n, cx, head);
     } else {
       if (int step = Run(*n.kid[2], cx, head)) return step;
@@ -853,6 +1190,17 @@ int ExecJump(const XNode& n, XContext& cx, RValue& result) {
 }
 
 int ExecReturn(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  const XNode& e = *n.kid[0];
+  double v;
+  if (e.num && NumOf(e, cx, v)) {
+    SetPlainReal(result, v);
+    return EXEC_EXIT;
+  }
+  if (const RValue* value = Peek(e, cx)) {
+    CopyValue(result, *value);
+    return EXEC_EXIT;
+  }
   if (int st = Run(*n.kid[0], cx, result)) return st;
   return EXEC_EXIT;
 }
@@ -974,9 +1322,59 @@ XFn BinaryFn(int32_t op) {
 #undef VELMORA_BINARY
 }
 
-XNum NumBinaryFn(int32_t op, bool constant_right) {
+// Whether a constant is an integer below 2^31, and not zero.
+bool SmallInteger(const XNode& e) {
+  double v = e.value.real;
+  return e.num == NumConstant && v != 0 && std::fabs(v) < 2147483648.0 && v == std::trunc(v);
+}
+
+// A numeric path with a constant on the right, for the kind of leaf on the
+// left.
+template <template <int32_t, uint8_t> class Shape, int32_t Op>
+XNum WithLeft(uint8_t leaf) {
+  switch (leaf) {
+    case LEAF_LOCAL: return Shape<Op, LEAF_LOCAL>::fn;
+    case LEAF_ARGUMENT: return Shape<Op, LEAF_ARGUMENT>::fn;
+    default: return Shape<Op, LEAF_NONE>::fn;
+  }
+}
+template <int32_t Op, uint8_t Leaf>
+struct ConstantRight {
+  static constexpr XNum fn = NumBinaryConstant<Op, Leaf>;
+};
+template <int32_t Op, uint8_t Leaf>
+struct IntegerRight {
+  static constexpr XNum fn = NumBinaryInteger<Op, Leaf>;
+};
+template <int32_t Op, uint8_t Left>
+struct AnyRight {
+  template <int32_t, uint8_t Right>
+  struct Shape {
+    static constexpr XNum fn = NumBinary<Op, Left, Right>;
+  };
+};
+
+// A numeric path for the kinds of leaf on both sides.
+template <int32_t Op>
+XNum WithLeaves(uint8_t left, uint8_t right) {
+  switch (left) {
+    case LEAF_LOCAL: return WithLeft<AnyRight<Op, LEAF_LOCAL>::template Shape, Op>(right);
+    case LEAF_ARGUMENT: return WithLeft<AnyRight<Op, LEAF_ARGUMENT>::template Shape, Op>(right);
+    default: return WithLeft<AnyRight<Op, LEAF_NONE>::template Shape, Op>(right);
+  }
+}
+
+XNum NumBinaryFn(int32_t op, const XNode& left, const XNode& right) {
+  const uint8_t leaf = left.leaf;
+  switch (op) {
+    case OP_MULTIPLY: if (SmallInteger(right)) return WithLeft<IntegerRight, OP_MULTIPLY>(leaf); break;
+    case OP_DIV: if (SmallInteger(right)) return WithLeft<IntegerRight, OP_DIV>(leaf); break;
+    case OP_MOD: if (SmallInteger(right)) return WithLeft<IntegerRight, OP_MOD>(leaf); break;
+    default: break;
+  }
+  const bool constant_right = right.num == NumConstant;
 #define VELMORA_NUM(OP) \
-  case OP: return constant_right ? NumBinaryConstant<OP> : NumBinary<OP>;
+  case OP: return constant_right ? WithLeft<ConstantRight, OP>(leaf) : WithLeaves<OP>(leaf, right.leaf);
   switch (op) {
     VELMORA_NUM(OP_PLUS)
     VELMORA_NUM(OP_MINUS)
@@ -1004,17 +1402,27 @@ XNum NumBinaryFn(int32_t op, bool constant_right) {
 #undef VELMORA_NUM
 }
 
-XFn LocalCompoundFn(int32_t op) {
+// The compound assignment of operator `op` to a plain local or user variable.
+template <template <int32_t> class Shape>
+XFn CompoundFn(int32_t op) {
   switch (op) {
-    case OP_PLUS: return ExecAssignLocal<OP_PLUS>;
-    case OP_MINUS: return ExecAssignLocal<OP_MINUS>;
-    case OP_MULTIPLY: return ExecAssignLocal<OP_MULTIPLY>;
-    case OP_DIVIDE: return ExecAssignLocal<OP_DIVIDE>;
-    case OP_BIT_OR: return ExecAssignLocal<OP_BIT_OR>;
-    case OP_BIT_AND: return ExecAssignLocal<OP_BIT_AND>;
-    default: return ExecAssignLocal<OP_BIT_XOR>;
+    case OP_PLUS: return Shape<OP_PLUS>::fn;
+    case OP_MINUS: return Shape<OP_MINUS>::fn;
+    case OP_MULTIPLY: return Shape<OP_MULTIPLY>::fn;
+    case OP_DIVIDE: return Shape<OP_DIVIDE>::fn;
+    case OP_BIT_OR: return Shape<OP_BIT_OR>::fn;
+    case OP_BIT_AND: return Shape<OP_BIT_AND>::fn;
+    default: return Shape<OP_BIT_XOR>::fn;
   }
 }
+template <int32_t Op>
+struct LocalCompound {
+  static constexpr XFn fn = ExecAssignLocal<Op>;
+};
+template <int32_t Op>
+struct UserCompound {
+  static constexpr XFn fn = ExecAssignUser<Op>;
+};
 
 // The operator of a compound assignment code; 0 for a plain one.
 int32_t AssignOperator(int32_t code) {
@@ -1043,7 +1451,11 @@ class CPreparer {
         n.fn = ExecBlock;
         for (const RToken& c : t.children) n.list.push_back(Statement(c));
         break;
-      case NODE_CALL: Call(t, n); break;
+      case NODE_CALL:
+        Call(t, n);
+        n.call = n.fn;
+        n.fn = ExecCall;
+        break;
       case NODE_ASSIGN: Assignment(t, n); break;
       case NODE_IF:
         n.fn = ExecIf;
@@ -1054,8 +1466,14 @@ class CPreparer {
       case NODE_WHILE: Kids(n, ExecWhile, t, {false, true}); break;
       case NODE_DO: Kids(n, ExecDo, t, {true, false}); break;
       case NODE_FOR:
-        Kids(n, ExecFor<false>, t, {true, false, true, true});
-        if (Counted(*n.kid[1], *n.kid[2])) n.fn = ExecFor<true>;
+        Kids(n, ExecFor<FOR_PLAIN>, t, {true, false, true, true});
+        if (!g_PlainWalker && Counted(*n.kid[1], *n.kid[2])) {
+          bool constant = n.kid[2]->kid[1]->num == NumConstant && n.kid[1]->kid[1]->num == NumConstant;
+          n.fn = constant ? ExecFor<FOR_CONSTANT> : ExecFor<FOR_COUNTED>;
+          n.slot = n.kid[2]->kid[0]->slot;
+          n.step = n.kid[2]->kid[1]->value.real;
+          n.limit = n.kid[1]->kid[1]->value.real;
+        }
         break;
       case NODE_REPEAT: Kids(n, ExecRepeat, t, {false, true}); break;
       case NODE_WITH: Kids(n, ExecWith, t, {false, true}); break;
@@ -1087,7 +1505,7 @@ class CPreparer {
     switch (t.kind) {
       case NODE_CONSTANT:
         n.fn = EvalConstant;
-        if (PlainReal(n.value)) n.num = NumConstant;
+        if (!g_PlainWalker && PlainReal(n.value)) n.num = NumConstant;
         break;
       case NODE_CALL: Call(t, n); break;
       case NODE_VARIABLE:
@@ -1101,11 +1519,12 @@ class CPreparer {
       case NODE_BINARY:
         n.kid[0] = Expression(t.children[0]);
         n.kid[1] = Expression(t.children[1]);
-        n.fn = BinaryFn(t.id);
-        if (n.kid[0]->num && n.kid[1]->num) n.num = NumBinaryFn(t.id, n.kid[1]->num == NumConstant);
+        n.fn = g_PlainWalker ? EvalBinaryOther : BinaryFn(t.id);
+        if (n.kid[0]->num && n.kid[1]->num) n.num = NumBinaryFn(t.id, *n.kid[0], *n.kid[1]);
         break;
       default: n.fn = EvalNotExpression; break;
     }
+    n.leaf = n.num == NumLocal ? LEAF_LOCAL : n.num == NumConstant ? LEAF_CONSTANT : n.num == NumArgument ? LEAF_ARGUMENT : LEAF_NONE;
     return &n;
   }
 
@@ -1155,8 +1574,8 @@ class CPreparer {
       CScript* script = Script_Get(t.id - SCRIPT_ID_BASE);
       if (script && script->Code() && script->Code()->IsCompiled()) n.script = script->Code();
     } else {
-      n.fn = EvalBuiltinCall;
       n.callback = Function_Callback(t.id);
+      n.fn = !g_PlainWalker && Function_ReadsOnly(t.id) ? EvalLendingCall : EvalBuiltinCall;
     }
   }
 
@@ -1178,6 +1597,8 @@ class CPreparer {
       n.count = static_cast<int32_t>(t.children.size()) - 1;
       for (int32_t i = 0; i < n.count; i++) n.kid[1 + i] = Expression(t.children[1 + i]);
     }
+    if (!n.fixed_owner || n.owner == OWNER_LOCAL) n.slot = LocalSlotOf(n.id);
+    if (g_PlainWalker) return;
     if (n.fixed_owner && n.owner == OWNER_LOCAL && n.count > 0 && n.kid[1]->num && (n.count == 1 || n.kid[2]->num))
       n.num = NumLocalElement;
     if (n.count != 0 || !n.fixed_owner) return;
@@ -1185,7 +1606,10 @@ class CPreparer {
       n.fn = EvalLocal;
       n.num = NumLocal;
     }
-    if (n.owner == OWNER_UNSPECIFIED && n.id >= USER_VARIABLE_BASE) n.fn = EvalUserVariable;
+    if (n.owner == OWNER_UNSPECIFIED && n.id >= USER_VARIABLE_BASE) {
+      n.fn = EvalUserVariable;
+      n.num = NumUserVariable;
+    }
     bool builtin = n.id >= 0 && n.id < Variable_BuiltinCount();
     if (builtin && (n.owner == OWNER_UNSPECIFIED || n.owner == OWNER_SELF || n.owner == OWNER_OTHER)) {
       n.fn = EvalBuiltinVariable;
@@ -1194,6 +1618,7 @@ class CPreparer {
       for (int32_t k = 0; k < MAX_ARGUMENTS; k++) {
         if (n.getter == EXEC_ARGUMENT_VARIABLES[k + 1].getter) {
           n.argument = k;
+          n.fn = EvalArgument;
           n.num = NumArgument;
         }
       }
@@ -1207,15 +1632,32 @@ class CPreparer {
     Variable(t.children[0], var);
     n.kid[0] = &var;
     n.kid[1] = Expression(t.children[1]);
-    if (var.fn == EvalLocal) n.fn = n.op == 0 ? ExecSetLocal : LocalCompoundFn(n.op);
+    if (g_PlainWalker) return;
+    if (var.fn == EvalLocal) n.fn = n.op == 0 ? ExecSetLocal : CompoundFn<LocalCompound>(n.op);
+    if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op);
     if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) n.fn = ExecSetLocalElement;
   }
 
+  // The slot of a local's id, numbered in order of first use.
+  int32_t LocalSlotOf(int32_t id) {
+    auto [it, added] = m_Slots.try_emplace(id, m_Form.locals);
+    if (added) m_Form.locals++;
+    return it->second;
+  }
+
   CExecForm& m_Form;
+  std::unordered_map<int32_t, int32_t> m_Slots;
 };
 
-CExecForm& FormOf(CCode& code) {
+CExecForm& Prepare(CCode& code);
+
+// The prepared form of a code, made at its first run.
+inline CExecForm& FormOf(CCode& code) {
   if (auto* form = static_cast<CExecForm*>(code.ExecForm())) return *form;
+  return Prepare(code);
+}
+
+[[gnu::noinline]] CExecForm& Prepare(CCode& code) {
   auto form = std::make_unique<CExecForm>();
   CPreparer prep(*form);
   form->root = code.Kind() == CODE_PROGRAM ? prep.Statement(code.Root()) : prep.Expression(code.Root());
@@ -1282,12 +1724,21 @@ RValue* Exec_Arguments() {
 
 void Exec_SetExtensionCaller(ExtensionCaller caller) { g_ExtensionCaller = caller; }
 
+void Exec_UsePlainWalker(bool plain) { g_PlainWalker = plain; }
+
 bool Exec_CallExtension(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* args, int count) {
   return g_ExtensionCaller && g_ExtensionCaller(index, self, other, dest, args, count);
 }
 
+namespace {
+
+// A frame for a nesting level not reached before.
+[[gnu::noinline]] void GrowFramePool() { g_FramePool.push_back(std::make_unique<RExecFrameSlots>()); }
+
+}  // namespace
+
 CExecFrame::CExecFrame() {
-  if (g_FramePool.size() <= g_FrameDepth) g_FramePool.push_back(std::make_unique<RExecFrameSlots>());
+  if (g_FramePool.size() <= g_FrameDepth) GrowFramePool();
   m_Frame = g_FramePool[g_FrameDepth++].get();
   m_Slots = m_Frame->slots;
   for (int32_t i = 0; i < m_Frame->used; i++) {
@@ -1320,6 +1771,16 @@ bool CExecFrame::RunReporting(CInstance* self, CInstance* other, CCode& code, RV
 
 namespace {
 
+// Runs a compiled program or expression, self and other set.
+[[gnu::always_inline]] inline bool RunForm(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
+  const CExecForm& form = FormOf(code);
+  XContext cx(self, other, &code, form.locals);
+  cx.result = &dest;
+  int st = Run(*form.root, cx, dest);
+  Settle(cx);
+  return st != EXEC_ERROR;
+}
+
 bool RunCode(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
   ClearRecordedError();
   if (!code.IsCompiled()) {
@@ -1334,9 +1795,46 @@ bool RunCode(CInstance* self, CInstance* other, CCode& code, RValue& dest) {
     RecordError(code, 1, "Internal Error: Executing code for nil instance.");
     return false;
   }
-  const XNode& root = *FormOf(code).root;
-  XContext cx(self, other, &code);
-  return Run(root, cx, dest) != EXEC_ERROR;
+  return RunForm(self, other, code, dest);
+}
+
+// Runs a called piece of code with `frame` as the argument slots (see
+// Exec_CallCode). `Checked` false is a script called from running code: it
+// is compiled (the call found it so), a program, and self and other are
+// set, so RunCode's checks are skipped.
+template <bool Checked>
+[[gnu::always_inline]] inline bool CallWithFrame(CCode& code, CInstance* self, CInstance* other, RValue& dest,
+                                                 RValue* frame) {
+  RValue* saved = g_Arguments;
+  g_Arguments = frame;
+  bool ok;
+  try {
+    if constexpr (Checked) {
+      ok = RunCode(self, other, code, dest);
+    } else {
+      ClearRecordedError();
+      ok = RunForm(self, other, code, dest);
+    }
+  } catch (...) {
+    // A fault leaves what it found: the slots keep the call's values.
+    for (int i = 0; i < MAX_ARGUMENTS; i++) saved[i] = frame[i];
+    ++g_ArgumentWrites;
+    g_Arguments = saved;
+    throw;
+  }
+  g_Arguments = saved;
+  if (ok) return true;
+  dest.SetString("ERROR");
+  return false;
+}
+
+bool CallPrepared(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
+  return CallWithFrame<false>(code, self, other, dest, frame);
+}
+
+// A failed script call: the message names the script.
+[[gnu::noinline]] void ScriptFailed(int32_t index) {
+  SetRecordedError("In script " + ScriptNameOf(index) + ":\r" + RecordedError());
 }
 
 }  // namespace
@@ -1357,26 +1855,11 @@ bool ExecuteValue(CInstance* self, CInstance* other, CCode& code, RValue& dest) 
 }
 
 bool Exec_CallCode(CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
-  RValue* saved = g_Arguments;
-  g_Arguments = frame;
-  bool ok;
-  try {
-    ok = RunCode(self, other, code, dest);
-  } catch (...) {
-    // A fault leaves what it found: the slots keep the call's values.
-    for (int i = 0; i < MAX_ARGUMENTS; i++) saved[i] = frame[i];
-    ++g_ArgumentWrites;
-    g_Arguments = saved;
-    throw;
-  }
-  g_Arguments = saved;
-  if (ok) return true;
-  dest.SetString("ERROR");
-  return false;
+  return CallWithFrame<true>(code, self, other, dest, frame);
 }
 
 bool Exec_CallScript(int32_t index, CCode& code, CInstance* self, CInstance* other, RValue& dest, RValue* frame) {
   if (Exec_CallCode(code, self, other, dest, frame)) return true;
-  SetRecordedError("In script " + ScriptNameOf(index) + ":\r" + RecordedError());
+  ScriptFailed(index);
   return false;
 }

@@ -91,3 +91,9 @@ void Exec_SetExtensionCaller(ExtensionCaller caller);
 // with 16 argument slots as the hook takes them. False, with nothing
 // recorded, when no hook is set.
 bool Exec_CallExtension(int32_t index, CInstance* self, CInstance* other, RValue& dest, RValue* args, int count);
+
+// For tests that hold the fast paths against the plain tree walker: codes
+// prepared for their first run while this is on run every node through the
+// general path (no numeric paths, counted loops, lent arguments or owed
+// results). Off at program start.
+void Exec_UsePlainWalker(bool plain);

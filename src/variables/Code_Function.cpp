@@ -15,6 +15,7 @@ struct RFunctionEntry {
   BuiltinCallback callback;
   int32_t argc;
   std::string module;
+  bool reads_only;
 };
 
 struct NameHash {
@@ -80,9 +81,10 @@ const std::string& Function_ExtensionName(int32_t id) {
   return it == Extensions().byId.end() ? none : it->second.name;
 }
 
-void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, std::string_view module) {
+void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, std::string_view module,
+                      bool reads_only) {
   auto& entries = Entries();
-  entries.push_back({name, callback, argc, std::string(module)});
+  entries.push_back({name, callback, argc, std::string(module), reads_only});
   Index().emplace(name, static_cast<int32_t>(entries.size() - 1));
 }
 
@@ -91,7 +93,7 @@ void RegisterFunctions(std::span<const RFunctionDef> table, const char* file) {
   std::string_view module(file);
   module.remove_prefix(std::min(module.size(), module.find_last_of('/') + 1));
   module = module.substr(0, module.find('.'));
-  for (const RFunctionDef& def : table) RegisterFunction(def.name, def.callback, def.argc, module);
+  for (const RFunctionDef& def : table) RegisterFunction(def.name, def.callback, def.argc, module, def.reads_only);
 }
 
 int32_t Function_Count() { return static_cast<int32_t>(Entries().size()); }
@@ -105,6 +107,7 @@ const std::string& Function_Name(int32_t id) { return Entries()[id].name; }
 int32_t Function_ArgCount(int32_t id) { return Entries()[id].argc; }
 const std::string& Function_Module(int32_t id) { return Entries()[id].module; }
 BuiltinCallback Function_Callback(int32_t id) { return Entries()[id].callback; }
+bool Function_ReadsOnly(int32_t id) { return Entries()[id].reads_only; }
 
 int32_t FunctionIdOf(std::string_view name) {
   int32_t script = Resource_IndexOf(RESOURCE_SCRIPT, name);

@@ -25,16 +25,22 @@ constexpr int MAX_ARGUMENTS = 16;
 // ReportActionError and leaves a result.
 using BuiltinCallback = void (*)(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result);
 
-// One row of a module's registration table.
+// One row of a module's registration table. `reads_only` promises that the
+// callback reads its arguments without changing them, runs no script code
+// and reports no error: the interpreter may then lend it the texts of
+// variables for the call instead of copying them.
 struct RFunctionDef {
   const char* name;
   BuiltinCallback callback;
   int32_t argc;
+  bool reads_only = false;
 };
 
 // Appends one entry; its id is its position. `module` names the engine
-// module the function belongs to (the reference for authors groups by it).
-void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, std::string_view module = {});
+// module the function belongs to (the reference for authors groups by it);
+// `reads_only` that it only reads its arguments (RFunctionDef).
+void RegisterFunction(const char* name, BuiltinCallback callback, int32_t argc, std::string_view module = {},
+                      bool reads_only = false);
 // Appends a module's whole table in order. The module is the source file
 // that registers the table ("Function_Sound"), taken from the call itself so
 // that no module has to spell its own name.
@@ -50,6 +56,8 @@ int32_t Function_ArgCount(int32_t id);
 // The module that registered the id ("" when none was given).
 const std::string& Function_Module(int32_t id);
 BuiltinCallback Function_Callback(int32_t id);
+// Whether the entry was registered as only reading its arguments.
+bool Function_ReadsOnly(int32_t id);
 
 // Function ids by number space: built-ins from 0, scripts from 100000,
 // extension functions from 500000.

@@ -87,12 +87,14 @@ void CVariableList::Clear() {
   m_Vars.clear();
   m_Ids.clear();
   m_Hash.clear();
+  m_Repeated = false;
 }
 
 void CVariableList::CopyFrom(const CVariableList& other) {
   m_Vars = other.m_Vars;
   m_Ids = other.m_Ids;
   m_Hash = other.m_Hash;
+  m_Repeated = other.m_Repeated;
 }
 
 void CVariableList::WriteTo(CStream& s) const {
@@ -125,6 +127,7 @@ void CVariableList::ReadFrom(CStream& s) {
       int32_t n = s.ReadInteger();
       for (int32_t c = 0; c < n; c++) ReadValue(s, row.emplace_back());
     }
+    if (Position(var.id) >= 0) m_Repeated = true;
     int32_t pos = Add(var.id);
     m_Vars[pos] = std::move(var);
   }

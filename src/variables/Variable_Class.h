@@ -36,10 +36,10 @@ class CVariableList {
     return Element(m_Vars[pos], index);
   }
   // The variable with `hint` remembering where it was found last; the
-  // interpreter keeps one hint per variable reference. Only for lists that
-  // never held two records of one id (any list not read from a stream).
+  // interpreter keeps one hint per variable reference. A list read from a
+  // stream that repeats an id ignores the hint (the last record wins).
   [[gnu::always_inline]] RVariable* FindVariable(int32_t id, int32_t& hint) {
-    if (static_cast<size_t>(hint) < m_Ids.size() && m_Ids[hint] == id) return &m_Vars[hint];
+    if (static_cast<size_t>(hint) < m_Ids.size() && m_Ids[hint] == id && !m_Repeated) return &m_Vars[hint];
     int32_t pos = Position(id);
     if (pos < 0) return nullptr;
     hint = pos;
@@ -119,4 +119,7 @@ class CVariableList {
   // Open-addressed id -> position table (-1 empty), used once the list is
   // long enough that a scan would cost more than a probe.
   std::vector<int32_t> m_Hash;
+  // Set when a stream gave one id twice: a hint may then name a record that
+  // a later one hides.
+  bool m_Repeated = false;
 };
