@@ -28,7 +28,7 @@ RExtensionFunction Function(const char* name, int32_t id, const char* external) 
 // "Bench": a script file defining ext_add, and the system's libm giving fmax.
 std::vector<RExtensionPackage> Packages() {
   RExtensionFile script;
-  script.fileName = "bench.gml";
+  script.fileName = "bench.vsc";
   script.kind = 2;
   const std::string text = "#define ext_add\r\nreturn argument0 + argument1;\r\n";
   script.data.assign(text.begin(), text.end());

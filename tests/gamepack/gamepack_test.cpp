@@ -400,16 +400,16 @@ TEST_F(Gamepack, BuilderMakesPlayableGamesInCode) {
 TEST_F(Gamepack, ExtensionPackagesBuildFromAProjectAndUnpackBack) {
   const std::string manifest = R"j({
     "extensions": [ { "name": "Tools", "folder": "tools", "files": [
-      { "file_name": "tools.gml", "init_function": "tools_init", "final_function": "tools_done",
+      { "file_name": "tools.vsc", "init_function": "tools_init", "final_function": "tools_done",
         "functions": [ { "name": "tools_init", "id": 0 }, { "name": "tools_add", "id": 1, "arg_count": 2 } ],
         "constants": [ { "name": "TOOLS_MAX", "value": "10" } ],
-        "data": { "file": "ext/tools.gml" } },
+        "data": { "file": "ext/tools.vsc" } },
       { "file_name": "tools.so", "kind": 1, "functions": [ { "name": "native_twice", "id": 2, "arg_count": 1 } ],
         "data": "ext/tools.so" } ] } ],
     "scripts": [ { "name": "s", "text": "x = tools_add(native_twice(1), TOOLS_MAX)" } ],
     "rooms": [ { "name": "r" } ], "room_order": [0] })j";
   std::vector<std::string> warnings;
-  fs::path project = Project(manifest, {{"ext/tools.gml", "#define tools_init\nglobal.t = 0;\n#define tools_add\nreturn argument0 + argument1;\n"},
+  fs::path project = Project(manifest, {{"ext/tools.vsc", "#define tools_init\nglobal.t = 0;\n#define tools_add\nreturn argument0 + argument1;\n"},
                                         {"ext/tools.so", std::string("\x7F" "ELF\0\1", 6)}});
   RGameData game = Gamepack_LoadProject(project, &warnings);
   ASSERT_EQ(game.extensions.size(), 1u);
@@ -429,15 +429,15 @@ TEST_F(Gamepack, ExtensionPackagesBuildFromAProjectAndUnpackBack) {
 
   // A function that does not compile names its package file and function;
   // ids the engine cannot use stop the build.
-  std::string broken = LoadError(Project(manifest, {{"ext/tools.gml", "#define tools_add\nreturn (;\n"},
+  std::string broken = LoadError(Project(manifest, {{"ext/tools.vsc", "#define tools_add\nreturn (;\n"},
                                                     {"ext/tools.so", "x"}}));
   // The line is the file's, below the function's #define.
-  EXPECT_NE(broken.find("ext/tools.gml:2:9: error: extensions[0].files[0].data: function tools_add: "),
+  EXPECT_NE(broken.find("ext/tools.vsc:2:9: error: extensions[0].files[0].data: function tools_add: "),
             std::string::npos)
       << broken;
   std::string twice = manifest;
   twice.replace(twice.find("\"id\": 2"), 7, "\"id\": 1");
-  std::string ids = LoadError(Project(twice, {{"ext/tools.gml", ""}, {"ext/tools.so", "x"}}));
+  std::string ids = LoadError(Project(twice, {{"ext/tools.vsc", ""}, {"ext/tools.so", "x"}}));
   EXPECT_NE(ids.find("extensions: package Tools: function native_twice has the id 1 of another function"),
             std::string::npos)
       << ids;

@@ -30,11 +30,11 @@ RGameData SampleGame() {
   lib.functions[0].argCount = 2;
   RExtensionFile none;
   none.kind = 3;
-  RExtensionFile gml;
-  gml.kind = 2;
-  gml.data = RBytes(300, 'x');
-  gml.constants.push_back({DATA_EXTENSION_VERSION, "TOOL_MAX", "10"});
-  pkg.files = {lib, none, gml};
+  RExtensionFile code_file;
+  code_file.kind = 2;
+  code_file.data = RBytes(300, 'x');
+  code_file.constants.push_back({DATA_EXTENSION_VERSION, "TOOL_MAX", "10"});
+  pkg.files = {lib, none, code_file};
   d.extensions.push_back(pkg);
 
   RSoundRecord snd;

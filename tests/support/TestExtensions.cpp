@@ -16,7 +16,7 @@ RExtensionFunction TestExtension_Function(const std::string& name, int32_t id, i
 
 RExtensionFile TestExtension_ScriptFile(const std::vector<std::string>& lines) {
   RExtensionFile file;
-  file.fileName = "tools.gml";
+  file.fileName = "tools.vsc";
   file.kind = 2;
   for (const std::string& line : lines) {
     file.data.insert(file.data.end(), line.begin(), line.end());
