@@ -27,9 +27,9 @@ void ExpectColour(uint32_t argb, uint32_t rgb, int tolerance = 12) {
 
 TEST(VideoTest, DecodesPicturesInOrderWithTheirColoursAndTimes) {
   const std::string path = TempVideo("colours");
-  RTestVideo spec;
-  spec.colours = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x808000};
-  ASSERT_TRUE(WriteTestVideo(path, spec));
+  RTestVideo wanted;
+  wanted.colours = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x808000};
+  ASSERT_TRUE(WriteTestVideo(path, wanted));
   std::string error;
   RVideo* video = PlatformVideo_Open(path, error);
   ASSERT_NE(video, nullptr) << error;
@@ -39,11 +39,11 @@ TEST(VideoTest, DecodesPicturesInOrderWithTheirColoursAndTimes) {
   for (int pass = 0; pass < 2; ++pass) {  // the second pass after winding back
     const uint32_t* pixels = nullptr;
     int64_t time_us = -1;
-    for (size_t i = 0; i < spec.colours.size(); ++i) {
+    for (size_t i = 0; i < wanted.colours.size(); ++i) {
       ASSERT_TRUE(PlatformVideo_NextFrame(video, pixels, time_us)) << "picture " << i;
       EXPECT_EQ(time_us, int64_t(i) * 100000);
-      ExpectColour(pixels[0], spec.colours[i]);
-      ExpectColour(pixels[64 * 48 - 1], spec.colours[i]);
+      ExpectColour(pixels[0], wanted.colours[i]);
+      ExpectColour(pixels[64 * 48 - 1], wanted.colours[i]);
     }
     EXPECT_FALSE(PlatformVideo_NextFrame(video, pixels, time_us));
     ASSERT_TRUE(PlatformVideo_Rewind(video));
@@ -54,10 +54,10 @@ TEST(VideoTest, DecodesPicturesInOrderWithTheirColoursAndTimes) {
 
 TEST(VideoTest, DecodesTheSoundBesideThePictures) {
   const std::string path = TempVideo("sound");
-  RTestVideo spec;
-  spec.colours.assign(10, 0x204060);  // one second
-  spec.sound = true;
-  ASSERT_TRUE(WriteTestVideo(path, spec));
+  RTestVideo wanted;
+  wanted.colours.assign(10, 0x204060);  // one second
+  wanted.sound = true;
+  ASSERT_TRUE(WriteTestVideo(path, wanted));
   std::string error;
   RVideo* video = PlatformVideo_Open(path, error);
   ASSERT_NE(video, nullptr) << error;
@@ -95,9 +95,9 @@ TEST(VideoTest, RefusesWhatIsNoVideo) {
 
   // A real video cut in the middle: the pictures before the cut, then the end.
   const std::string path = TempVideo("cut");
-  RTestVideo spec;
-  spec.colours.assign(20, 0xFF0000);
-  ASSERT_TRUE(WriteTestVideo(path, spec));
+  RTestVideo wanted;
+  wanted.colours.assign(20, 0xFF0000);
+  ASSERT_TRUE(WriteTestVideo(path, wanted));
   std::ifstream in(path, std::ios::binary);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   bytes.resize(bytes.size() / 2);

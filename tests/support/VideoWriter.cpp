@@ -5,15 +5,15 @@
 
 #include "platform/Platform_Video.h"
 
-bool WriteTestVideo(const std::string& path, const RTestVideo& spec) {
+bool WriteTestVideo(const std::string& path, const RTestVideo& wanted) {
   RVideoWrite video;
-  video.width = spec.width;
-  video.height = spec.height;
-  video.fps = spec.fps;
-  for (uint32_t colour : spec.colours)
-    video.pictures.emplace_back(size_t(spec.width) * size_t(spec.height), 0xFF000000u | colour);
-  if (spec.sound) {
-    const size_t frames = spec.colours.size() * size_t(video.sound_rate) / size_t(spec.fps);
+  video.width = wanted.width;
+  video.height = wanted.height;
+  video.fps = wanted.fps;
+  for (uint32_t colour : wanted.colours)
+    video.pictures.emplace_back(size_t(wanted.width) * size_t(wanted.height), 0xFF000000u | colour);
+  if (wanted.sound) {
+    const size_t frames = wanted.colours.size() * size_t(video.sound_rate) / size_t(wanted.fps);
     video.sound.resize(frames * 2);
     for (size_t i = 0; i < frames; ++i)
       video.sound[2 * i] = video.sound[2 * i + 1] =
