@@ -9,6 +9,7 @@
 #include "platform/Platform_Graphics.h"
 
 class CBitmap32;
+struct RTexture;
 struct RMatrix;
 
 // Blend factor codes (the script's bm_ constants).
@@ -139,6 +140,42 @@ void DrawTextureGeneral(int32_t id, double left, double top, double width, doubl
 void DrawTextureTiled(int32_t id, double x, double y, double ox, double oy, double xs, double ys, bool tile_h,
                       bool tile_v, double area_left, double area_top, double area_width, double area_height,
                       int32_t colour, double alpha);
+
+// Whole images drawn one after another with nothing else drawn between
+// them (the room's instances without a draw event): each texture is looked
+// up once while it repeats, each quad is written straight into the device's
+// batch. What it draws is exactly what DrawTexture and DrawTextureExt draw.
+// Anything else that draws or changes render states between two of its
+// images must be followed by Forget().
+class CImageBatch {
+ public:
+  CImageBatch() { Forget(); }
+  // The depth of the images that follow (as D3D_SetDepth).
+  void SetDepth(double depth);
+  // As DrawTexture(id, x, y).
+  void Draw(int32_t id, double x, double y);
+  // As DrawTextureExt with the same arguments.
+  void DrawExt(int32_t id, double x, double y, double ox, double oy, double xs, double ys, double angle,
+               int32_t colour, double alpha);
+  // Forgets the texture, state and depth it set: the next image sets them again.
+  void Forget();
+
+ private:
+  static constexpr int32_t kNoTexture = -2;
+  // The texture of the next image made current; false when the id is invalid.
+  bool Select(int32_t id);
+  void Put(double x, double y, double ox, double oy, double xs, double ys, double angle, uint32_t colour);
+
+  int32_t m_Id = kNoTexture;
+  const RTexture* m_Texture = nullptr;
+  float m_U0 = 0, m_V0 = 0, m_U1 = 0, m_V1 = 0, m_Z = 0;
+  double m_Depth = 0;
+  // The last blend colour and alpha asked for and their device colour.
+  bool m_ColourKnown = false;
+  int32_t m_Colour = 0;
+  double m_Alpha = 1;
+  uint32_t m_Converted = 0;
+};
 
 // Copies part of the drawing area (clipped to it; x and y raised to 0) into
 // an opaque image; false when nothing is left or the device is missing.

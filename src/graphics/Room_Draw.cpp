@@ -51,14 +51,50 @@ const CInstance* Followed(const CRoom& room, int32_t object) {
   return nullptr;
 }
 
-// Its draw event, else its sprite.
-void DrawInstance(CInstance* inst) {
-  D3D_SetDepth(std::min(inst->depth, 11000.0));
-  if (HasEvent(inst->object_index, EV_DRAW, 0))
-    PerformEvent(inst, inst, EV_DRAW, 0);
-  else if (const CSprite* sprite = Sprite_Get(inst->sprite_index))
-    Sprite_DrawInstance(*sprite, *inst);
-}
+// The instances of one pass over a rectangle, each by its draw event, else
+// by its sprite through one image batch. Between two instances drawn by
+// sprite nothing runs, so whether an object has a draw event and which
+// sprite an index names are kept from one to the next; whatever else draws
+// (a draw event, a tile, a drawer) makes it forget them.
+class CInstancePass {
+ public:
+  void Draw(CInstance* inst) {
+    if (inst->object_index != m_Object) {
+      m_Object = inst->object_index;
+      m_ByEvent = HasEvent(m_Object, EV_DRAW, 0);
+    }
+    const double depth = std::min(inst->depth, 11000.0);
+    if (m_ByEvent) {
+      D3D_SetDepth(depth);
+      PerformEvent(inst, inst, EV_DRAW, 0);
+      Forget();
+      return;
+    }
+    m_Batch.SetDepth(depth);
+    if (inst->sprite_index != m_SpriteIndex) {
+      m_SpriteIndex = inst->sprite_index;
+      m_Sprite = Sprite_Get(m_SpriteIndex);
+    }
+    if (m_Sprite) Sprite_DrawInstance(m_Batch, *m_Sprite, *inst);
+  }
+
+  void Forget() {
+    m_Batch.Forget();
+    m_Object = m_SpriteIndex = kUnknown;
+    m_ByEvent = false;
+    m_Sprite = nullptr;
+  }
+
+ private:
+  // Not a valid index; should an instance carry it all the same, the answers
+  // kept with it (no draw event, no sprite) are the right ones.
+  static constexpr int32_t kUnknown = INT32_MIN;
+  CImageBatch m_Batch;
+  int32_t m_Object = kUnknown;
+  bool m_ByEvent = false;
+  int32_t m_SpriteIndex = kUnknown;
+  const CSprite* m_Sprite = nullptr;
+};
 
 // The background or foreground layers, tiled over the drawn rectangle.
 void DrawLayers(const CRoom& room, bool foreground, int32_t L, int32_t T, int32_t R, int32_t B) {
@@ -104,6 +140,7 @@ void DrawRegion(CRoom& room, int32_t L, int32_t T, int32_t R, int32_t B) {
   // which go to the end.
   constexpr double kNothingLeft = -1e8;
   const std::vector<CInstance*>& instances = room.Instances();
+  CInstancePass pass;
   size_t i = 0, j = 0;
   double P = NextDrawerDepth(std::numeric_limits<double>::infinity());
   while (i < instances.size() || j < room.tiles.size() || P > kNothingLeft) {
@@ -119,10 +156,13 @@ void DrawRegion(CRoom& room, int32_t L, int32_t T, int32_t R, int32_t B) {
         P > kNothingLeft) {
       for (const RDepthDrawer& d : DepthDrawers()) d.draw(P);
       P = NextDrawerDepth(P);
-    } else if (i < instances.size() && (j >= room.tiles.size() || room.tiles[j].depth <= instances[i]->depth))
-      DrawInstance(instances[i++]);
-    else
+      pass.Forget();
+    } else if (i < instances.size() && (j >= room.tiles.size() || room.tiles[j].depth <= instances[i]->depth)) {
+      pass.Draw(instances[i++]);
+    } else {
       DrawTile(room.tiles[j++], L, T, R, B);
+      pass.Forget();
+    }
   }
   D3D_SetDepth(-12000);
   DrawLayers(room, true, L, T, R, B);

@@ -307,14 +307,14 @@ int32_t Sprite_ImageIndex(double image_index) {
   return static_cast<int32_t>(std::clamp(f, double(INT32_MIN), double(INT32_MAX)));
 }
 
-void Sprite_DrawInstance(const CSprite& sprite, const RInstanceState& inst) {
-  const int32_t image = Sprite_ImageIndex(inst.image_index);
+void Sprite_DrawInstance(CImageBatch& batch, const CSprite& sprite, const RInstanceState& inst) {
+  const int32_t texture = sprite.TextureOf(Sprite_ImageIndex(inst.image_index));
   if (inst.image_xscale == 1 && inst.image_yscale == 1 && inst.image_angle == 0 && inst.image_blend == 0xFFFFFF &&
       inst.image_alpha == 1)
-    sprite.Draw(image, inst.x, inst.y);
+    batch.Draw(texture, inst.x - sprite.xorigin, inst.y - sprite.yorigin);
   else
-    sprite.DrawExt(image, inst.x, inst.y, inst.image_xscale, inst.image_yscale, inst.image_angle, inst.image_blend,
-                   inst.image_alpha);
+    batch.DrawExt(texture, inst.x, inst.y, sprite.xorigin, sprite.yorigin, inst.image_xscale, inst.image_yscale,
+                  inst.image_angle * kRadians, inst.image_blend, inst.image_alpha);
 }
 
 // ---- precise collision tests ----

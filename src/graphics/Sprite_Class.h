@@ -11,6 +11,7 @@
 
 struct RSpriteRecord;
 struct RInstanceState;
+class CImageBatch;
 
 // Drawing one image resource (a sprite's frame or a background) through the
 // drawing layer. Angles are in degrees, colours are game colours (0xBBGGRR);
@@ -167,8 +168,9 @@ int32_t Sprite_ImageIndex(double image_index);
 
 // The default drawing of an instance without a draw event: its sprite's
 // image at its position, plainly when unscaled, unturned, white and opaque,
-// else with its scales, angle, blend colour and alpha.
-void Sprite_DrawInstance(const CSprite& sprite, const RInstanceState& inst);
+// else with its scales, angle, blend colour and alpha; through `batch`, as
+// one of a run of such instances.
+void Sprite_DrawInstance(CImageBatch& batch, const CSprite& sprite, const RInstanceState& inst);
 
 // One instance's shape as a precise test sees it.
 struct RSpritePlacement {

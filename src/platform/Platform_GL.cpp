@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -197,7 +198,10 @@ struct RDevice {
   GLuint vao = 0, vbo = 0, ibo = 0, sampler = 0, white = 0;
   GLsizeiptr vbo_offset = 0;  // where the next upload goes
   float projection[16] = {};
-  std::vector<RVertex> batch;
+  // The pending quads: `batch_vertices` of the kMaxPrimitiveVertices that
+  // `batch` holds (left uninitialised: callers write quads in place).
+  std::unique_ptr<RVertex[]> batch;
+  int32_t batch_vertices = 0;
   // Current state, so that unchanged settings do not end a batch.
   GLuint texture = 0;
   bool modulate = true;
@@ -435,7 +439,8 @@ void BuildBuffers() {
   glGenBuffers(1, &g_Dev.ibo);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g_Dev.ibo);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(uint16_t), indices.data(), GL_STATIC_DRAW);
-  g_Dev.batch.reserve(kMaxPrimitiveVertices);
+  g_Dev.batch = std::make_unique_for_overwrite<RVertex[]>(kMaxPrimitiveVertices);
+  g_Dev.batch_vertices = 0;
   glGenBuffers(1, &g_Dev.copy_vbo);
   glBindBuffer(GL_ARRAY_BUFFER, g_Dev.copy_vbo);
   glBufferData(GL_ARRAY_BUFFER, sizeof(RMeshCopy) * kMaxCopies * 4, nullptr, GL_STREAM_DRAW);
@@ -726,10 +731,15 @@ void PlatformGL_SetProjection(const float matrix[16]) {
 }
 
 void PlatformGL_AddQuad(const RVertex quad[4]) {
-  if (g_Dev.context == nullptr) return;
-  if (g_Dev.batch.size() >= static_cast<size_t>(kMaxPrimitiveVertices) || g_Dev.pending_mesh != 0)
-    PlatformGL_Flush();
-  g_Dev.batch.insert(g_Dev.batch.end(), quad, quad + 4);
+  if (RVertex* space = PlatformGL_QuadSpace(1)) std::copy(quad, quad + 4, space);
+}
+
+RVertex* PlatformGL_QuadSpace(int32_t count) {
+  if (g_Dev.context == nullptr || count < 1 || count > PLATFORM_QUAD_SPACE) return nullptr;
+  if (g_Dev.batch_vertices + count * 4 > kMaxPrimitiveVertices || g_Dev.pending_mesh != 0) PlatformGL_Flush();
+  RVertex* space = g_Dev.batch.get() + g_Dev.batch_vertices;
+  g_Dev.batch_vertices += count * 4;
+  return space;
 }
 
 namespace {
@@ -763,13 +773,13 @@ void FlushMeshCopies() {
 
 void PlatformGL_Flush() {
   FlushMeshCopies();
-  if (g_Dev.batch.empty()) return;
-  const int32_t count = static_cast<int32_t>(g_Dev.batch.size());
+  if (g_Dev.batch_vertices == 0) return;
+  const int32_t count = g_Dev.batch_vertices;
   Prepare(EVertexKind::Flat2D);
-  const int32_t first = UploadVertices(g_Dev.batch.data(), count);
+  const int32_t first = UploadVertices(g_Dev.batch.get(), count);
   glDrawElementsBaseVertex(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, nullptr, first);
   ++g_Dev.draw_calls;
-  g_Dev.batch.clear();
+  g_Dev.batch_vertices = 0;
 }
 
 namespace {

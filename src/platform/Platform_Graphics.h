@@ -116,6 +116,14 @@ void PlatformGL_SetProjection(const float matrix[16]);
 // Adds one quad (top-left, top-right, bottom-right, bottom-left); quads that
 // share all state reach the GPU in one draw call.
 void PlatformGL_AddQuad(const RVertex quad[4]);
+// The most quads one PlatformGL_QuadSpace call hands out.
+constexpr int32_t PLATFORM_QUAD_SPACE = 1024;
+// Room for `count` (1 .. PLATFORM_QUAD_SPACE) more quads at the end of the
+// pending batch, 4 * count vertices in AddQuad's corner order, for callers
+// that build many quads without a copy. The caller writes every vertex
+// before its next call of any PlatformGL_ function; the quads then draw
+// exactly as added ones. Null without a device or for a count out of range.
+RVertex* PlatformGL_QuadSpace(int32_t count);
 // Draws other primitives at once (after the pending quads).
 void PlatformGL_DrawPrimitive(int32_t kind, const RVertex* vertices, int32_t count);
 // Clears the viewport to 0xAARRGGBB.

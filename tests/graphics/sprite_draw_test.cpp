@@ -110,9 +110,10 @@ TEST_F(GraphicsTest, InstanceDrawsItsSpriteByDefault) {
   faded.x = 50;
   faded.image_alpha = 0;
   D3D_Clear(0);
-  Sprite_DrawInstance(s, plain);
-  Sprite_DrawInstance(s, scaled);
-  Sprite_DrawInstance(s, faded);
+  CImageBatch batch;
+  Sprite_DrawInstance(batch, s, plain);
+  Sprite_DrawInstance(batch, s, scaled);
+  Sprite_DrawInstance(batch, s, faded);
   const CBitmap32 shot = Grab(60, 20);
   EXPECT_EQ(shot.Pixel(8, 8), kGreen);
   EXPECT_EQ(shot.Pixel(11, 11), kGreen);
