@@ -304,7 +304,7 @@ void LeaveRoom(bool game_ending) {
     CInstance* carried = Instance_New();
     carried->CopyFrom(*inst);
     g_Carried.push_back(carried);
-    inst->destroyed = true;
+    Instance_MarkDestroyed(inst);
   }
   if (!room->persistent) {
     auto& copies = Room_RuntimeCopies();
@@ -336,7 +336,7 @@ void GotoRoom(int32_t index, bool first_room) {
     for (const CInstance* c : g_Carried) ids.push_back(c->id);
     std::sort(ids.begin(), ids.end());
     for (CInstance* inst : room->Instances())
-      if (std::binary_search(ids.begin(), ids.end(), inst->id)) inst->destroyed = true;
+      if (std::binary_search(ids.begin(), ids.end(), inst->id)) Instance_MarkDestroyed(inst);
     for (CInstance*& carried : g_Carried) {
       CInstance* inst = Instance_New();
       inst->Create(Instance_NewId(), carried->object_index, carried->x, carried->y);

@@ -53,14 +53,14 @@ CInstance* CopyInstance(const CInstance& source, bool keep_id) {
 void DestroyInstance(CInstance* inst) {
   if (inst->destroyed) return;
   PerformEvent(inst, inst, EV_DESTROY, 0);
-  inst->destroyed = true;
+  Instance_MarkDestroyed(inst);
 }
 
 void ChangeInstance(CInstance* inst, int32_t object, bool perform) {
   if (perform) PerformEvent(inst, inst, EV_DESTROY, 0);
   CInstance* changed = CopyInstance(*inst, true);
   changed->SetObject(object);
-  inst->destroyed = true;
+  Instance_MarkDestroyed(inst);
   Room_Current()->AdoptInstance(changed);
   if (perform) PerformEvent(changed, changed, EV_CREATE, 0);
 }

@@ -382,7 +382,7 @@ const RVariableDef kInstanceVariables[] = {
     {"solid", GetField<&S::solid>, SetField<&S::solid>},
     {"visible", GetField<&S::visible>, SetField<&S::visible>},
     {"persistent", GetField<&S::persistent>, SetField<&S::persistent>},
-    {"depth", GetField<&S::depth>, SetField<&S::depth>},
+    {"depth", GetField<&S::depth>, SetVia<&CInstance::SetDepth>},
     {"bbox_left", GetField<&S::bbox_left>, nullptr},
     {"bbox_right", GetField<&S::bbox_right>, nullptr},
     {"bbox_top", GetField<&S::bbox_top>, nullptr},

@@ -176,5 +176,21 @@ void ExecuteActionList(CInstance* self, CInstance* other, const std::vector<CAct
 }
 
 void ExecuteEvent(CInstance* self, CInstance* other, const CEvent& event) {
+  // Most events of games written in code are one code action for self: it
+  // runs straight, as ExecuteActions would run it, without the walk.
+  if (event.actions.size() == 1) {
+    const CAction& action = event.actions[0];
+    const bool plain = action.kind != ACTION_BEGIN_BLOCK && action.kind != ACTION_END_BLOCK &&
+                       action.kind != ACTION_ELSE && action.kind != ACTION_EXIT && action.kind != ACTION_REPEAT;
+    const int32_t target = action.uses_applies_to ? action.applies_to : kAppliesSelf;
+    if (plain && !action.is_question && action.exec_type == ACTION_EXEC_CODE && target == kAppliesSelf) {
+      if (Pending() || g_Nesting >= kMaxNesting) return;
+      RNestingGuard nesting;
+      EventContext.action = 0;
+      RValue result;
+      Run(action, self, other, result);
+      return;
+    }
+  }
   ExecuteActionList(self, other, event.actions);
 }

@@ -16,6 +16,9 @@ bool NoSprites(int32_t, RSpriteShape&) { return false; }
 SpriteShapeSource g_SpriteSource = NoSprites;
 
 std::vector<std::unique_ptr<CInstance>> g_FreeInstances;
+// Counters that only grow (see Instance_DestroyMarks).
+uint64_t g_DestroyMarks = 0;
+uint64_t g_DepthChanges = 0;
 
 constexpr double kDegrees = std::numbers::pi / 180.0;
 
@@ -32,6 +35,14 @@ int32_t RoundBox(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
 
 void Instance_SetSpriteSource(SpriteShapeSource source) { g_SpriteSource = source ? source : NoSprites; }
 bool Instance_SpriteShape(int32_t sprite, RSpriteShape& out) { return g_SpriteSource(sprite, out); }
+
+void Instance_MarkDestroyed(CInstance* inst) {
+  inst->destroyed = true;
+  g_DestroyMarks++;
+}
+
+uint64_t Instance_DestroyMarks() { return g_DestroyMarks; }
+uint64_t Instance_DepthChanges() { return g_DepthChanges; }
 
 CInstance* Instance_New() {
   if (g_FreeInstances.empty()) return new CInstance();
@@ -73,7 +84,7 @@ void CInstance::SetObject(int32_t object) {
   if (const CObject* obj = Object_Get(object)) {
     SetSprite(obj->sprite);
     mask_index = obj->mask;
-    depth = obj->depth;
+    SetDepth(obj->depth);
     solid = obj->solid;
     visible = obj->visible;
     persistent = obj->persistent;
@@ -110,6 +121,13 @@ void CInstance::SetAngle(double value) {
   if (value == image_angle) return;
   image_angle = value;
   ComputeBoundingBox();
+}
+
+void CInstance::SetDepth(double value) {
+  // NaN compares unequal to itself: counted every time, which only costs a sort.
+  if (value == depth) return;
+  depth = value;
+  g_DepthChanges++;
 }
 
 void CInstance::SetPosition(double px, double py) {

@@ -107,6 +107,8 @@ class CInstance : public RInstanceState {
   void SetYScale(double value);
   void SetAngle(double value);
   void SetPosition(double px, double py);
+  // A new depth counts as a change of the drawing order (Instance_DepthChanges).
+  void SetDepth(double value);
 
   // Writing one motion component recomputes the others.
   void SetHspeed(double value);
@@ -135,6 +137,17 @@ class CInstance : public RInstanceState {
   void DeriveDirectionAndSpeed();
   void DeriveComponents();
 };
+
+// Marks an instance destroyed (skipped from now on, freed by its room's
+// next CRoom::RemoveDestroyed) and counts the mark. Every destruction goes
+// through here: a room that saw no new mark since its last removal skips
+// its scan.
+void Instance_MarkDestroyed(CInstance* inst);
+// The marks and the depth changes made so far in the program. Counters of
+// program lifetime that only grow, owned by Instance_Class and never reset:
+// rooms keep the values they last acted on and compare.
+uint64_t Instance_DestroyMarks();
+uint64_t Instance_DepthChanges();
 
 // Recycled instances: New gives a reset instance, Free takes it back. Games
 // create and destroy instances constantly; reuse keeps the allocator and

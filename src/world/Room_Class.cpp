@@ -104,6 +104,7 @@ void CRoom::CopyFrom(const CRoom& s) {
     CInstance* inst = Instance_New();
     inst->CopyFrom(*source);
     m_Instances.push_back(inst);
+    NoteDestroyed(inst);
   }
   RebuildLists();
 }
@@ -168,6 +169,8 @@ void CRoom::Index(CInstance* inst) {
 }
 
 void CRoom::RebuildLists() {
+  // Callers rebuild after changing the array behind the room's back.
+  m_OrderUnknown = true;
   for (auto& list : m_ByObject) list.clear();
   for (auto& list : m_ByAncestor) list.clear();
   std::fill(m_IdTable.begin(), m_IdTable.end(), nullptr);
@@ -182,8 +185,14 @@ CInstance* CRoom::CreateInstance(int32_t id, int32_t object, double x, double y)
   return AdoptInstance(inst);
 }
 
+void CRoom::NoteDestroyed(const CInstance* inst) {
+  if (inst->destroyed) m_RemovedAt = kScanDue;
+}
+
 CInstance* CRoom::AdoptInstance(CInstance* inst) {
   m_Instances.push_back(inst);
+  m_OrderUnknown = true;
+  NoteDestroyed(inst);
   Index(inst);
   return inst;
 }
@@ -209,11 +218,16 @@ bool Extract(std::vector<CInstance*>& list, std::vector<CInstance*>& out, Leave 
 }  // namespace
 
 void CRoom::RemoveDestroyed() {
+  if (Instance_DestroyMarks() == m_RemovedAt) return;
+  m_RemovedAt = Instance_DestroyMarks();
   m_Scratch.clear();
   if (!Extract(m_Instances, m_Scratch, [](const CInstance* inst) { return inst->destroyed; })) return;
   for (CInstance* inst : m_Scratch) Instance_Free(inst);
   m_Scratch.clear();
+  // Removal keeps the order: what was sorted stays sorted.
+  const bool order_unknown = m_OrderUnknown;
   RebuildLists();
+  m_OrderUnknown = order_unknown;
 }
 
 void CRoom::ApplyActivation() {
@@ -224,6 +238,7 @@ void CRoom::ApplyActivation() {
   size_t first_asleep = m_Scratch.size();
   bool asleep = Extract(m_Instances, m_Scratch, [](const CInstance* inst) { return inst->deactivated; });
   if (!woken && !asleep) return;
+  m_OrderUnknown = true;
   m_Instances.insert(m_Instances.end(), m_Scratch.begin(), m_Scratch.begin() + first_asleep);
   m_Deactivated.insert(m_Deactivated.end(), m_Scratch.begin() + first_asleep, m_Scratch.end());
   m_Scratch.clear();
@@ -256,7 +271,10 @@ void SortByDepth(std::vector<T>& items, Depth depth) {
 }  // namespace
 
 void CRoom::SortInstancesByDepth() {
+  if (!m_OrderUnknown && m_SortedAt == Instance_DepthChanges()) return;
   SortByDepth(m_Instances, [](const CInstance* inst) { return inst->depth; });
+  m_OrderUnknown = false;
+  m_SortedAt = Instance_DepthChanges();
 }
 
 void CRoom::SortTilesByDepth() {

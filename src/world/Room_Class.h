@@ -105,15 +105,22 @@ class CRoom {
   CInstance* AdoptInstance(CInstance* inst);
   // Appends an instance the room then owns to the deactivated array, as it
   // was when its room was saved; the lists are the caller's to rebuild.
-  void AdoptDeactivated(CInstance* inst) { m_Deactivated.push_back(inst); }
-  // Frees the instances marked destroyed, keeping the others' order.
+  void AdoptDeactivated(CInstance* inst) {
+    m_Deactivated.push_back(inst);
+    NoteDestroyed(inst);
+  }
+  // Frees the instances marked destroyed, keeping the others' order. Only
+  // marks made through Instance_MarkDestroyed are seen: without a new one
+  // since the last removal nothing is scanned.
   void RemoveDestroyed();
   // Moves instances between the active and deactivated arrays as their
   // marks say; activated ones go to the end of the active array.
   void ApplyActivation();
   // Frees every instance, active and deactivated.
   void ClearInstances();
-  // Stable order of decreasing depth, instances and tiles alike.
+  // Stable order of decreasing depth, instances and tiles alike. The
+  // instances are kept sorted: they are looked at again only after an
+  // instance joined the array or some depth changed (CInstance::SetDepth).
   void SortInstancesByDepth();
   void SortTilesByDepth();
   // Every layer moves by its speed (once per step).
@@ -135,6 +142,9 @@ class CRoom {
     static const std::vector<CInstance*> kNone;
     return object >= 0 && static_cast<size_t>(object) < lists.size() ? lists[object] : kNone;
   }
+  // An instance that arrives already marked (a copy, a saved game) makes
+  // the next removal scan.
+  void NoteDestroyed(const CInstance* inst);
   // Appends to the per-object lists and the id index.
   void Index(CInstance* inst);
   void IndexId(CInstance* inst);
@@ -150,5 +160,13 @@ class CRoom {
   size_t m_IdCount = 0;
   // Reused by removal and (de)activation, which games run every step.
   std::vector<CInstance*> m_Scratch;
+  // Instance_DestroyMarks() at the last removal scan; kScanDue when an
+  // instance arrived marked.
+  static constexpr uint64_t kScanDue = UINT64_MAX;
+  uint64_t m_RemovedAt = 0;
+  // The active array may be out of depth order: an instance joined it since
+  // the last sort, or Instance_DepthChanges() has moved on from m_SortedAt.
+  bool m_OrderUnknown = true;
+  uint64_t m_SortedAt = 0;
   int32_t m_LastTile = -1;
 };

@@ -142,7 +142,7 @@ TEST_F(Step, RoomGotoInBeginStepEndsTheStep) {
   EXPECT_EQ(Instance(100002)->x, 24);
 
   ASSERT_TRUE(TestWorld_Run("global.go = 1; alarm[0] = 2", Instance(100002)));
-  Instance(100003)->destroyed = true;
+  Instance_MarkDestroyed(Instance(100003));
   IO_KeyDown(kKeyA);
   // Object 0 asks first: object 1 gets no begin step, and nothing later in
   // the step runs: no alarm countdown, motion, removal, animation or
@@ -222,7 +222,7 @@ TEST_F(Step, InstancesCreatedInAPhaseGetItOnlyUnderLaterObjects) {
   world.rooms[0].instances = {TestWorld_Instance(1, 100001)};
   Install(world);
   EXPECT_EQ(StepLog(), "make high ");
-  Instance(100001)->destroyed = true;
+  Instance_MarkDestroyed(Instance(100001));
   EXPECT_EQ(StepLog(), "low-b high-b low high ");
 }
 

@@ -309,7 +309,7 @@ TEST_F(InstanceBuiltins, SelectorsCountFindAndMeasure) {
   // Ties go to the first in order.
   Create(0, 0, 0);
   EXPECT_EQ(call("instance_nearest", {RValue(0), RValue(0), RValue(0)}), 100101);
-  Room_FindInstance(100101)->destroyed = true;
+  Instance_MarkDestroyed(Room_FindInstance(100101));
   EXPECT_EQ(call("instance_nearest", {RValue(0), RValue(0), RValue(0)}), 100105);
   EXPECT_EQ(call("instance_number", {RValue(0)}), 3);
 }

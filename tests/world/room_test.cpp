@@ -49,7 +49,7 @@ TEST_F(RoomTest, ListsByObjectAndAncestorFollowRemovalAndActivation) {
   EXPECT_TRUE(room.AncestorInstances(77).empty());
   EXPECT_TRUE(room.AncestorInstances(-3).empty());
 
-  room.FindInstance(100001)->destroyed = true;
+  Instance_MarkDestroyed(room.FindInstance(100001));
   EXPECT_EQ(room.FindInstance(100001), nullptr);
   room.RemoveDestroyed();
   EXPECT_EQ(Ids(room.Instances()), (std::vector<int32_t>{100002, 100003, 100004, 100005}));
@@ -80,11 +80,50 @@ TEST_F(RoomTest, SortByDepthIsStable) {
   for (int i = 0; i < 5; i++) room.CreateInstance(100001 + i, 3, 0, 0)->depth = depths[i];
   room.SortInstancesByDepth();
   EXPECT_EQ(Ids(room.Instances()), (std::vector<int32_t>{100002, 100005, 100001, 100003, 100004}));
+  // Kept sorted: a depth set, an instance joining, one woken all count.
+  room.FindInstance(100004)->SetDepth(7);
+  room.SortInstancesByDepth();
+  EXPECT_EQ(Ids(room.Instances()), (std::vector<int32_t>{100004, 100002, 100005, 100001, 100003}));
+  room.CreateInstance(100006, 3, 0, 0)->depth = 6;
+  room.SortInstancesByDepth();
+  EXPECT_EQ(Ids(room.Instances()), (std::vector<int32_t>{100004, 100006, 100002, 100005, 100001, 100003}));
+  room.FindInstance(100004)->deactivated = true;
+  room.ApplyActivation();
+  room.Deactivated()[0]->deactivated = false;
+  room.ApplyActivation();
+  room.SortInstancesByDepth();
+  EXPECT_EQ(Ids(room.Instances()), (std::vector<int32_t>{100004, 100006, 100002, 100005, 100001, 100003}));
   for (double d : {1.0, 9.0, 1.0}) room.tiles.push_back(RTile{.depth = d, .id = static_cast<int32_t>(d * 10 + room.tiles.size())});
   room.SortTilesByDepth();
   EXPECT_EQ(room.tiles[0].id, 91);
   EXPECT_EQ(room.tiles[1].id, 10);
   EXPECT_EQ(room.tiles[2].id, 12);
+}
+
+TEST_F(RoomTest, RemovalFindsEveryMarkedInstance) {
+  for (int i = 0; i < 4; i++) room.CreateInstance(100001 + i, 3, 0, 0);
+  room.RemoveDestroyed();
+  EXPECT_EQ(room.Instances().size(), 4u);
+  // Arriving marked (a copy of a marked one, a saved game) is seen too.
+  CInstance* marked = Instance_New();
+  marked->Create(100009, 3, 0, 0);
+  marked->destroyed = true;
+  room.AdoptInstance(marked);
+  room.RemoveDestroyed();
+  EXPECT_EQ(Ids(room.Instances()), (std::vector<int32_t>{100001, 100002, 100003, 100004}));
+  // A mark made while another room was scanned still reaches this one.
+  CRoom other;
+  Instance_MarkDestroyed(other.CreateInstance(100020, 3, 0, 0));
+  Instance_MarkDestroyed(room.FindInstance(100002));
+  other.RemoveDestroyed();
+  room.RemoveDestroyed();
+  EXPECT_EQ(Ids(room.Instances()), (std::vector<int32_t>{100001, 100003, 100004}));
+  EXPECT_TRUE(other.Instances().empty());
+  CRoom copy;
+  Instance_MarkDestroyed(room.FindInstance(100003));
+  copy.CopyFrom(room);
+  copy.RemoveDestroyed();
+  EXPECT_EQ(Ids(copy.Instances()), (std::vector<int32_t>{100001, 100004}));
 }
 
 TEST_F(RoomTest, CopyTakesInstancesWithIdsVariablesAndCode) {

@@ -144,7 +144,7 @@ class SavedGame : public FileTest {
     a.variables.Set(VariableIdOf("grid"), 2 * VARIABLE_ARRAY_SIZE + 5, RValue(4.5));
     FillDistinct(*Room_FindInstance(100002), 200);
     Room_FindInstance(100002)->deactivated = true;
-    Room_FindInstance(100003)->destroyed = true;
+    Instance_MarkDestroyed(Room_FindInstance(100003));
     room.ApplyActivation();
     Call("instance_create", {5, 6, 0});
     // The keeper's object is deleted: its instance comes back as it was.
