@@ -193,11 +193,41 @@ void Mouse(CRoom& room) {
   if (in.wheel_down) Dispatch(room, EV_MOUSE, EV_MOUSE_WHEEL_DOWN);
 }
 
+// The last sprite shape asked for in a pass over the instances. Between
+// two instances nothing changes a sprite unless an event runs, after which
+// the pass calls Forget.
+class CShapeMemo {
+ public:
+  const RSpriteShape* Of(int32_t sprite) {
+    if (sprite != m_Sprite) {
+      m_Sprite = sprite;
+      m_Found = Instance_SpriteShape(sprite, m_Shape);
+    }
+    return m_Found ? &m_Shape : nullptr;
+  }
+  void Forget() {
+    m_Sprite = kUnknown;
+    m_Found = false;
+  }
+
+ private:
+  // Not a sprite index; should an instance carry it all the same, the
+  // answer kept with it (no shape) is the right one.
+  static constexpr int32_t kUnknown = INT32_MIN;
+  int32_t m_Sprite = kUnknown;
+  bool m_Found = false;
+  RSpriteShape m_Shape;
+};
+
 void Motion(CRoom& room) {
-  ForRoomInstances(room, [](CInstance* inst) {
-    Collision_ApplyFrictionGravity(inst);
-    if (Path_AdvanceInstance(inst)) PerformEvent(inst, inst, EV_OTHER, EV_END_OF_PATH);
-    inst->SetPosition(inst->x + inst->hspeed, inst->y + inst->vspeed);
+  CShapeMemo shapes;
+  ForRoomInstances(room, [&shapes](CInstance* inst) {
+    if (inst->friction != 0 || inst->gravity != 0) Collision_ApplyFrictionGravity(inst);
+    if (inst->path_index >= 0 && Path_AdvanceInstance(inst)) {
+      PerformEvent(inst, inst, EV_OTHER, EV_END_OF_PATH);
+      shapes.Forget();
+    }
+    inst->SetPosition(inst->x + inst->hspeed, inst->y + inst->vspeed, shapes.Of(inst->ShapeIndex()));
   });
 }
 
@@ -240,12 +270,26 @@ void BoundariesAndViews(CRoom& room) {
 void Animation(CRoom& room) {
   // Every instance of the array animates, one destroyed earlier in the
   // step (by a draw or animation end event) included.
-  ForRoomInstances(room, [](CInstance* inst) {
+  CShapeMemo shapes;
+  int32_t object = INT32_MIN;  // the last object asked about, and its answer
+  bool has_end = false;
+  ForRoomInstances(room, [&](CInstance* inst) {
     inst->image_index += inst->image_speed;
-    const int32_t images = inst->ImageCount();
+    const RSpriteShape* shape = shapes.Of(inst->sprite_index);
+    const int32_t images = shape ? shape->images : 0;
     if (std::floor(inst->image_index) >= images) {
       inst->image_index -= images;
-      PerformEvent(inst, inst, EV_OTHER, EV_ANIMATION_END);
+      if (inst->object_index != object) {
+        object = inst->object_index;
+        has_end = HasEvent(object, EV_OTHER, EV_ANIMATION_END);
+      }
+      if (has_end) {
+        PerformEvent(inst, inst, EV_OTHER, EV_ANIMATION_END);
+        // The event may change sprites and events.
+        shapes.Forget();
+        object = INT32_MIN;
+        has_end = false;
+      }
     }
   });
 }

@@ -57,7 +57,7 @@ void Run(const CAction& action, CInstance* self, CInstance* other, RValue& resul
     CCode* code = action.code.get();
     if (!code) return;
     CExecFrame frame;
-    EvaluateArguments(action, self, other, frame.Slots());
+    if (action.arg_count > 0) EvaluateArguments(action, self, other, frame.Slots());
     frame.Seal(action.arg_count);
     RRelativeScope scope(relative);
     frame.RunReporting(self, other, *code, result);

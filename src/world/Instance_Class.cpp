@@ -137,6 +137,13 @@ void CInstance::SetPosition(double px, double py) {
   ComputeBoundingBox();
 }
 
+void CInstance::SetPosition(double px, double py, const RSpriteShape* shape) {
+  if (px == x && py == y) return;
+  x = px;
+  y = py;
+  ComputeBoundingBox(shape);
+}
+
 void CInstance::DeriveDirectionAndSpeed() {
   double dir;
   if (hspeed != 0) {
@@ -197,16 +204,21 @@ int32_t CInstance::ImageCount() const {
 
 bool CInstance::HasShape() const {
   RSpriteShape shape;
-  return Instance_SpriteShape(mask_index >= 0 ? mask_index : sprite_index, shape);
+  return Instance_SpriteShape(ShapeIndex(), shape);
 }
 
 void CInstance::ComputeBoundingBox() {
-  RSpriteShape s;
-  if (!Instance_SpriteShape(mask_index >= 0 ? mask_index : sprite_index, s)) {
+  RSpriteShape shape;
+  ComputeBoundingBox(Instance_SpriteShape(ShapeIndex(), shape) ? &shape : nullptr);
+}
+
+void CInstance::ComputeBoundingBox(const RSpriteShape* shape) {
+  if (!shape) {
     bbox_left = bbox_top = bbox_right = bbox_bottom = INSTANCE_NO_BOX;
     precise = false;
     return;
   }
+  const RSpriteShape& s = *shape;
   if (image_angle == 0) {
     bbox_left = RoundBox((s.left - s.xorigin) * image_xscale + x);
     bbox_right = RoundBox(x + image_xscale * (s.right - s.xorigin + 1) - 1);

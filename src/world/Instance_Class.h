@@ -107,6 +107,9 @@ class CInstance : public RInstanceState {
   void SetYScale(double value);
   void SetAngle(double value);
   void SetPosition(double px, double py);
+  // The same with the shape already looked up by the caller: what
+  // Instance_SpriteShape gives for ShapeIndex(), null when it gives none.
+  void SetPosition(double px, double py, const RSpriteShape* shape);
   // A new depth counts as a change of the drawing order (Instance_DepthChanges).
   void SetDepth(double value);
 
@@ -131,7 +134,11 @@ class CInstance : public RInstanceState {
   int32_t ImageCount() const;
   // Whether the instance has a shape (a sprite through its mask or sprite).
   bool HasShape() const;
+  // The sprite giving the shape: the mask, else the sprite.
+  int32_t ShapeIndex() const { return mask_index >= 0 ? mask_index : sprite_index; }
   void ComputeBoundingBox();
+  // From a shape looked up by the caller, as SetPosition's.
+  void ComputeBoundingBox(const RSpriteShape* shape);
 
  private:
   void DeriveDirectionAndSpeed();

@@ -2,6 +2,9 @@
 // graphics are prepared, frame selection, origins and scales, exact pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "graphics/Background_Class.h"
 #include "graphics/Background_Main.h"
 #include "graphics/Graphics_D3D.h"
@@ -125,4 +128,54 @@ TEST_F(GraphicsTest, InstanceDrawsItsSpriteByDefault) {
   EXPECT_EQ(Sprite_ImageIndex(-0.5), -1);
   EXPECT_EQ(Sprite_ImageIndex(0.0 / 0.0), 0);
   EXPECT_EQ(Sprite_ImageIndex(1e300), INT32_MAX);
+}
+
+TEST_F(GraphicsTest, BatchedImagesLandOnTheSamePixelsAsSingleOnes) {
+  InstallTables();
+  // Whole images of three textures at fractional places, plain and with
+  // scales, turns (some below the 0.01 that counts as turned), blends and
+  // alphas, in runs of one texture; every fifth one is drawn otherwise,
+  // with another texture, between two batched ones of the same.
+  struct RItem {
+    int32_t texture;
+    double x, y, xs, ys, angle;
+    int32_t colour;
+    double alpha;
+  };
+  std::vector<RItem> items;
+  for (int32_t k = 0; k < 48; k++) {
+    const double scale[] = {1, -1, 1.5, 0.5, 2.25, 1};
+    const double angle[] = {0, 0, 0.005, 0.4, 2.1, 0};
+    const int32_t texture = (k / 10 + (k % 5 == 4 ? 1 : 0)) % 3;
+    items.push_back({texture, 2.3 + (k % 8) * 9.71, 3.5 + (k / 8) * 8.26, scale[k % 6], scale[(k + 2) % 6],
+                     angle[k % 6], k % 4 == 0 ? kGameWhite : 0x40A0F0 + k, k % 7 == 0 ? 0.5 : 1});
+  }
+  const auto plain = [](const RItem& it) {
+    return it.xs == 1 && it.ys == 1 && it.angle == 0 && it.colour == kGameWhite && it.alpha == 1;
+  };
+  D3D_Clear(0);
+  for (const RItem& it : items) {
+    if (plain(it))
+      DrawTexture(it.texture, it.x, it.y);
+    else
+      DrawTextureExt(it.texture, it.x, it.y, 1, 2, it.xs, it.ys, it.angle, it.colour, it.alpha);
+  }
+  const CBitmap32 single = Grab(90, 60);
+  D3D_Clear(0);
+  CImageBatch batch;
+  for (size_t k = 0; k < items.size(); k++) {
+    const RItem& it = items[k];
+    if (k % 5 == 4) {
+      DrawTextureExt(it.texture, it.x, it.y, 1, 2, it.xs, it.ys, it.angle, it.colour, it.alpha);
+      batch.Forget();
+    } else if (plain(it)) {
+      batch.Draw(it.texture, it.x, it.y);
+    } else {
+      batch.DrawExt(it.texture, it.x, it.y, 1, 2, it.xs, it.ys, it.angle, it.colour, it.alpha);
+    }
+  }
+  batch.Draw(99, 0, 0);  // no such texture: nothing
+  const CBitmap32 batched = Grab(90, 60);
+  EXPECT_TRUE(batched.pixels == single.pixels);
+  EXPECT_NE(std::count(single.pixels.begin(), single.pixels.end(), kBlack), 90 * 60);
 }
