@@ -53,6 +53,11 @@ TEST_F(RoomDraw, DrawEventsRunByDepthHighestFirst) {
   // Equal depths keep their room order; the invisible instance is skipped.
   EXPECT_EQ(TestWorld_Log(), "back2 back6 back3 front1 ");
   EXPECT_EQ(current.Instances().front()->id, 100004);  // the list stays sorted
+  // A depth set by code moves the instance at the next drawing.
+  ASSERT_TRUE(TestWorld_Run("depth = 15", current.FindInstance(100001)));
+  TestWorld_ClearLog();
+  Room_Draw(current);
+  EXPECT_EQ(TestWorld_Log(), "front1 back2 back6 back3 ");
 }
 
 TEST_F(RoomDraw, LayersTilesSpritesAndForegrounds) {
