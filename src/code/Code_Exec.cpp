@@ -44,15 +44,24 @@ using XFn = int (*)(const XNode& n, XContext& cx, RValue& out);
 // The numeric path of an expression made only of reals: constants, plain
 // locals, local array elements and operators on them. It computes the value
 // as a double, in the same order and with the same arithmetic as running the
-// node, and returns false, before anything has changed, when it meets
-// anything else (a string, a missing variable, a bad index, a division by
-// zero); the node is then run and gives the value or the error. Leaves with
-// a leftover text (a real that was a string comparison) are refused, so the
-// value made from a double is exactly the one running would make.
-using XNum = bool (*)(const XNode& n, XContext& cx, double& out);
+// node, and refuses, before anything has changed, when it meets anything
+// else (a string, a missing variable, a bad index, a division by zero); the
+// node is then run and gives the value or the error. Leaves with a leftover
+// text (a real that was a string comparison) are refused, so the value made
+// from a double is exactly the one running would make. The value comes back
+// in a register; a refusal is a not-a-number (kRefused), which no stored
+// real can be once arithmetic checked it, and a not-a-number that does reach
+// a variable some other way is merely refused too: running the node then
+// gives the same value the slow way.
+using XNum = double (*)(const XNode& n, XContext& cx);
 
-// The numeric leaves NumOf reads in place, without a call.
-enum : uint8_t { LEAF_NONE, LEAF_LOCAL, LEAF_CONSTANT, LEAF_ARGUMENT };
+constexpr double kRefused = __builtin_nan("");
+inline bool Accepted(double v) { return v == v; }
+
+// The numeric leaves NumOf reads in place, without a call. Shapes chosen by
+// the kind of an operand use LEAF_ABSENT for an operand that is not there
+// or has no numeric path.
+enum : uint8_t { LEAF_NONE, LEAF_LOCAL, LEAF_CONSTANT, LEAF_ARGUMENT, LEAF_ABSENT = 0xFF };
 
 struct XNode {
   XFn fn = nullptr;
@@ -76,7 +85,7 @@ struct XNode {
   std::vector<const XNode*> list;  // statements, arguments, switch body, declared ids
   RValue value;                    // constant
   // A counted loop with constant step and limit: both, its counter's slot
-  // in `slot` (ConstantStep).
+  // in `slot` (ExecFor<FOR_CONSTANT>).
   double step = 0;
   double limit = 0;
 };
@@ -255,7 +264,7 @@ inline int64_t IndexOf(double v) {
 }
 
 [[gnu::always_inline]] inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
-bool NumLocal(const XNode& n, XContext& cx, double& out);
+double NumLocal(const XNode& n, XContext& cx);
 
 int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) {
   if (!v.IsReal()) return Fail(cx, e.position, "Wrong type of array index");
@@ -326,12 +335,25 @@ inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
 // The same at (row, column); an element that exists is found without
 // dividing the combined index back. Elements other than the scalar are
 // never owed.
-inline RValue& LocalElementAt(const XNode& var, XContext& cx, int64_t row, int64_t col) {
+// An element that does not exist yet, made. An array filled in order, the
+// common way, grows at the end of a row that exists: that element is added
+// in place.
+[[gnu::noinline]] RValue& NewLocalElement(const XNode& var, XContext& cx, int64_t row, int64_t col) {
   RVariable& v = cx.locals[var.slot];
-  if ((row | col) != 0 && static_cast<size_t>(row) < v.rows.size() &&
-      static_cast<size_t>(col) < v.rows[static_cast<size_t>(row)].size())
-    return v.rows[static_cast<size_t>(row)][static_cast<size_t>(col)];
+  if ((row | col) != 0 && static_cast<size_t>(row) < v.rows.size()) {
+    std::vector<RValue>& cells = v.rows[static_cast<size_t>(row)];
+    if (static_cast<size_t>(col) == cells.size()) return cells.emplace_back();
+  }
   return LocalSlot(var, cx, static_cast<int32_t>(row * VARIABLE_ARRAY_SIZE + col));
+}
+
+[[gnu::always_inline]] inline RValue& LocalElementAt(const XNode& var, XContext& cx, int64_t row, int64_t col) {
+  RVariable& v = cx.locals[var.slot];
+  if ((row | col) != 0 && static_cast<size_t>(row) < v.rows.size()) {
+    std::vector<RValue>& cells = v.rows[static_cast<size_t>(row)];
+    if (static_cast<size_t>(col) < cells.size()) return cells[static_cast<size_t>(col)];
+  }
+  return NewLocalElement(var, cx, row, col);
 }
 
 // An instance's own variables are read and written in its store in place,
@@ -551,10 +573,12 @@ template <int32_t Op>
 
 template <int32_t Op>
 int EvalBinary(const XNode& n, XContext& cx, RValue& out) {
-  double v;
-  if (n.num && n.num(n, cx, v)) {
-    SetPlainReal(out, v);
-    return EXEC_OK;
+  if (n.num) {
+    const double v = n.num(n, cx);
+    if (Accepted(v)) {
+      SetPlainReal(out, v);
+      return EXEC_OK;
+    }
   }
   if (const RValue* left = Peek(*n.kid[0], cx)) {
     CopyValue(out, *left);
@@ -595,15 +619,11 @@ int EvalNotExpression(const XNode& n, XContext& cx, RValue& out) {
 // The numeric path (see XNum)
 
 
-bool NumConstant(const XNode& n, XContext& cx, double& out) {
-  out = n.value.real;
-  return true;
-}
+double NumConstant(const XNode& n, XContext& cx) { return n.value.real; }
 
-bool NumArgument(const XNode& n, XContext& cx, double& out) {
+double NumArgument(const XNode& n, XContext& cx) {
   const RValue& v = g_Arguments[n.argument];
-  out = v.real;
-  return PlainReal(v);
+  return PlainReal(v) ? v.real : kRefused;
 }
 
 [[gnu::always_inline]] inline bool ReadLocalReal(const XNode& n, XContext& cx, double& out) {
@@ -612,13 +632,14 @@ bool NumArgument(const XNode& n, XContext& cx, double& out) {
   return PlainReal(v);
 }
 
-bool NumLocal(const XNode& n, XContext& cx, double& out) { return ReadLocalReal(n, cx, out); }
+double NumLocal(const XNode& n, XContext& cx) {
+  double v;
+  return ReadLocalReal(n, cx, v) ? v : kRefused;
+}
 
-bool NumUserVariable(const XNode& n, XContext& cx, double& out) {
+double NumUserVariable(const XNode& n, XContext& cx) {
   const RVariable* v = FindUser(n, cx);
-  if (!v || !PlainReal(v->value)) return false;
-  out = v->value.real;
-  return true;
+  return v && PlainReal(v->value) ? v->value.real : kRefused;
 }
 
 // Runs the numeric path of a node that has one. Plain locals, constants and
@@ -626,7 +647,10 @@ bool NumUserVariable(const XNode& n, XContext& cx, double& out) {
 [[gnu::always_inline]] inline bool NumOf(const XNode& e, XContext& cx, double& out) {
   const uint8_t leaf = e.leaf;
   if (leaf == LEAF_LOCAL) return ReadLocalReal(e, cx, out);
-  if (leaf == LEAF_NONE) return e.num(e, cx, out);
+  if (leaf == LEAF_NONE) {
+    out = e.num(e, cx);
+    return Accepted(out);
+  }
   if (leaf == LEAF_CONSTANT) {
     out = e.value.real;
     return true;
@@ -663,14 +687,46 @@ inline const RValue* ElementAt(const RVariable& var, int64_t row, int64_t col) {
   return static_cast<size_t>(col) < cells.size() ? &cells[static_cast<size_t>(col)] : nullptr;
 }
 
-bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
+double NumLocalElement(const XNode& n, XContext& cx) {
   int64_t row, col;
-  if (!NumSubscripts(n, cx, row, col)) return false;
+  if (!NumSubscripts(n, cx, row, col)) return kRefused;
   // The scalar of an empty slot is no real; its elements do not exist.
   const RValue* v = ElementAt(cx.locals[n.slot], row, col);
-  if (!v || !PlainReal(*v)) return false;
-  out = v->real;
-  return true;
+  return v && PlainReal(*v) ? v->real : kRefused;
+}
+
+// A subscript that is an integer from 0 to 31999 as it stands; anything
+// else (rounding, a bad index) is left to the general path.
+[[gnu::always_inline]] inline bool PlainIndex(double d, int64_t& out) {
+  if (!(d >= 0 && d < VARIABLE_ARRAY_SIZE)) return false;
+  out = static_cast<int32_t>(d);
+  return static_cast<double>(out) == d;
+}
+
+// The subscripts of a local array element whose subscripts are leaves of
+// the given kinds (Second LEAF_ABSENT for one subscript): read in place, as
+// a row and a column. False sends the caller to the general path, which
+// may evaluate them again: numeric subscripts change nothing.
+template <uint8_t First, uint8_t Second>
+[[gnu::always_inline]] inline bool LeafSubscripts(const XNode& var, XContext& cx, int64_t& row, int64_t& col) {
+  double a;
+  if (!Operand<First>(*var.kid[1], cx, a)) return false;
+  if constexpr (Second == LEAF_ABSENT) {
+    row = 0;
+    return PlainIndex(a, col);
+  } else {
+    double b;
+    return Operand<Second>(*var.kid[2], cx, b) && PlainIndex(a, row) && PlainIndex(b, col);
+  }
+}
+
+// NumLocalElement for subscripts of known leaf kinds.
+template <uint8_t First, uint8_t Second>
+double NumLocalLeafElement(const XNode& n, XContext& cx) {
+  int64_t row, col;
+  if (!LeafSubscripts<First, Second>(n, cx, row, col)) return NumLocalElement(n, cx);
+  const RValue* v = ElementAt(cx.locals[n.slot], row, col);
+  return v && PlainReal(*v) ? v->real : kRefused;
 }
 
 // An operand of an operator: a plain local or an argument variable known
@@ -684,44 +740,51 @@ template <uint8_t Leaf>
     const RValue& v = g_Arguments[e.argument];
     out = v.real;
     return PlainReal(v);
+  } else if constexpr (Leaf == LEAF_CONSTANT) {
+    out = e.value.real;
+    return true;
   } else {
-    return NumOf(e, cx, out);
+    static_assert(Leaf == LEAF_NONE);
+    out = e.num(e, cx);
+    return Accepted(out);
   }
 }
 
 template <int32_t Op, uint8_t Left, uint8_t Right>
-bool NumBinary(const XNode& n, XContext& cx, double& out) {
-  double r;
-  if (!Operand<Left>(*n.kid[0], cx, out) || !Operand<Right>(*n.kid[1], cx, r)) return false;
-  return RealOperation<Op>(out, r);
+double NumBinary(const XNode& n, XContext& cx) {
+  double l, r;
+  if (!Operand<Left>(*n.kid[0], cx, l) || !Operand<Right>(*n.kid[1], cx, r) || !RealOperation<Op>(l, r))
+    return kRefused;
+  return l;
 }
 
 // The same with a real constant on the right, read in place.
 template <int32_t Op, uint8_t Leaf>
-bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
-  return Operand<Leaf>(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+double NumBinaryConstant(const XNode& n, XContext& cx) {
+  double l;
+  return Operand<Leaf>(*n.kid[0], cx, l) && RealOperation<Op>(l, n.kid[1]->value.real) ? l : kRefused;
 }
 
 // The same with an integer constant below 2^31 (not zero for div and mod)
 // on the right: only the left operand is checked for the integer paths of
 // RealOperation, with the same bounds; anything else takes RealOperation.
 template <int32_t Op, uint8_t Leaf>
-bool NumBinaryInteger(const XNode& n, XContext& cx, double& out) {
-  if (!Operand<Leaf>(*n.kid[0], cx, out)) return false;
+double NumBinaryInteger(const XNode& n, XContext& cx) {
+  double l;
+  if (!Operand<Leaf>(*n.kid[0], cx, l)) return kRefused;
   const double r = n.kid[1]->value.real;
-  return IntegerOperation<Op>(out, r) || RealOperation<Op>(out, r);
+  return IntegerOperation<Op>(l, r) || RealOperation<Op>(l, r) ? l : kRefused;
 }
 
-bool NumNegate(const XNode& n, XContext& cx, double& out) {
-  if (!NumOf(*n.kid[0], cx, out)) return false;
-  out = -out;
-  return true;
+double NumNegate(const XNode& n, XContext& cx) {
+  double v;
+  return NumOf(*n.kid[0], cx, v) ? -v : kRefused;
 }
 
-bool NumNot(const XNode& n, XContext& cx, double& out) {
-  if (!NumOf(*n.kid[0], cx, out)) return false;
-  out = out < 0.5 ? 1.0 : 0.0;
-  return true;
+double NumNot(const XNode& n, XContext& cx) {
+  double v;
+  if (!NumOf(*n.kid[0], cx, v)) return kRefused;
+  return v < 0.5 ? 1.0 : 0.0;
 }
 
 
@@ -956,13 +1019,16 @@ template <int32_t Op>
 // Compound assignment to a plain local: combined in place in its slot. The
 // common case, a real combined with a numeric value as a statement of the
 // code itself, owes the result and stays a leaf; the rest is out of line.
-template <int32_t Op>
+// `Leaf` is the kind of the value's leaf, read in place, or LEAF_ABSENT
+// when the value has no numeric path.
+template <int32_t Op, uint8_t Leaf>
 int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   const XNode& rhs = *n.kid[1];
   double v = 0;
-  const bool numeric = rhs.num && NumOf(rhs, cx, v);
+  bool numeric = false;
+  if constexpr (Leaf != LEAF_ABSENT) numeric = Operand<Leaf>(rhs, cx, v);
   if (numeric && &result == cx.result) {
-    const int32_t k = n.kid[0]->slot;
+    const int32_t k = n.slot;
     RValue& slot = cx.locals[k].value;
     double r = slot.real;
     if (slot.kind == VALUE_REAL && RealOperation<Op>(r, v)) {
@@ -1077,6 +1143,54 @@ int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
   return SetLocalElement(n, cx, result);
 }
 
+// The same for subscripts of known leaf kinds (see LeafSubscripts).
+template <uint8_t First, uint8_t Second>
+int ExecSetLocalLeafElement(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  const XNode& rhs = *n.kid[1];
+  int64_t row, col;
+  double v;
+  if (LeafSubscripts<First, Second>(var, cx, row, col) && rhs.num && NumOf(rhs, cx, v)) {
+    Settle(cx);
+    SetPlainReal(result, v);
+    SetPlainReal(LocalElementAt(var, cx, row, col), v);
+    return EXEC_OK;
+  }
+  return SetLocalElement(n, cx, result);
+}
+
+// The element path of a local array whose subscripts are all leaves:
+// its numeric path and its plain assignment.
+struct XLeafElement {
+  XNum num;
+  XFn set;
+};
+template <uint8_t First, uint8_t Second>
+constexpr XLeafElement kLeafElement = {NumLocalLeafElement<First, Second>, ExecSetLocalLeafElement<First, Second>};
+
+template <uint8_t First>
+XLeafElement LeafElementWith(uint8_t second) {
+  switch (second) {
+    case LEAF_LOCAL: return kLeafElement<First, LEAF_LOCAL>;
+    case LEAF_CONSTANT: return kLeafElement<First, LEAF_CONSTANT>;
+    case LEAF_ARGUMENT: return kLeafElement<First, LEAF_ARGUMENT>;
+    default: return kLeafElement<First, LEAF_ABSENT>;
+  }
+}
+
+// The paths of a local array element node, or nulls when a subscript is no
+// leaf.
+XLeafElement LeafElementOf(const XNode& var) {
+  const uint8_t first = var.kid[1]->leaf;
+  const uint8_t second = var.count == 2 ? var.kid[2]->leaf : static_cast<uint8_t>(LEAF_ABSENT);
+  if (first == LEAF_NONE || second == LEAF_NONE) return {};
+  switch (first) {
+    case LEAF_LOCAL: return LeafElementWith<LEAF_LOCAL>(second);
+    case LEAF_CONSTANT: return LeafElementWith<LEAF_CONSTANT>(second);
+    default: return LeafElementWith<LEAF_ARGUMENT>(second);
+  }
+}
+
 int ExecIf(const XNode& n, XContext& cx, RValue& result) {
   int c = Condition(*n.kid[0], cx, "Expression expected", true);
   if (c < 0) return c;
@@ -1135,21 +1249,9 @@ int CountedStep(const XNode& n, XContext& cx, RValue& head) {
   return Condition(*n.kid[1], cx, kForMessage);
 }
 
-// The counted loop whose step and limit are real constants, the common
-// `for (i = 0; i < 10; i += 1)`: nothing to evaluate but the counter.
-int ConstantStep(const XNode& n, XContext& cx, RValue& head) {
-  // Paying a debt early changes nothing, and here it keeps the counter in a
-  // register across the call.
-  if (cx.owed == n.slot) PayResult(cx);
-  RValue& slot = cx.locals[n.slot].value;
-  double i = slot.real;
-  if (PlainReal(slot) && RealOperation<OP_PLUS>(i, n.step)) {
-    slot.real = i;
-    return i < n.limit ? 1 : 0;
-  }
-  return CountedStep(n, cx, head);
-}
-
+// FOR_CONSTANT is the counted loop whose step and limit are real
+// constants, the common `for (i = 0; i < 10; i += 1)`: nothing to evaluate
+// but the counter.
 enum : int { FOR_PLAIN, FOR_COUNTED, FOR_CONSTANT };
 
 template <int Shape>
@@ -1157,13 +1259,36 @@ int ExecFor(const XNode& n, XContext& cx, RValue& result) {
   RValue head;
   if (int st = Run(*n.kid[0], cx, head)) return st;
   int c = Condition(*n.kid[1], cx, kForMessage);
+  if constexpr (Shape == FOR_CONSTANT) {
+    // The body, the counter's slot (whose place stays while the code runs),
+    // the step and the limit are read once for the whole loop.
+    const XNode& body = *n.kid[3];
+    const XFn run = body.fn;
+    const int32_t k = n.slot;
+    RValue& slot = cx.locals[k].value;
+    const double step = n.step;
+    const double limit = n.limit;
+    for (;;) {
+      if (c <= 0) return c;
+      int st = run(body, cx, result);
+      if (!LoopGoesOn(st)) return st;
+      // Paying a debt early changes nothing, and here it keeps the counter
+      // in a register across the call.
+      if (cx.owed == k) PayResult(cx);
+      double i = slot.real;
+      if (PlainReal(slot) && RealOperation<OP_PLUS>(i, step)) {
+        slot.real = i;
+        c = i < limit ? 1 : 0;
+      } else {
+        c = CountedStep(n, cx, head);
+      }
+    }
+  }
   for (;;) {
     if (c <= 0) return c;
     int st = Run(*n.kid[3], cx, result);
     if (!LoopGoesOn(st)) return st;
-    if constexpr (Shape == FOR_CONSTANT) {
-      c = ConstantStep(n, cx, head);
-    } else if constexpr (Shape == FOR_COUNTED) {
+    if constexpr (Shape == FOR_COUNTED) {
       c = CountedStep(n, cx, head);
     } else {
       if (int step = Run(*n.kid[2], cx, head)) return step;
@@ -1402,26 +1527,35 @@ XNum NumBinaryFn(int32_t op, const XNode& left, const XNode& right) {
 #undef VELMORA_NUM
 }
 
-// The compound assignment of operator `op` to a plain local or user variable.
+// The compound assignment of operator `op` to a plain local or user
+// variable, for the value node `value`.
 template <template <int32_t> class Shape>
-XFn CompoundFn(int32_t op) {
+XFn CompoundFn(int32_t op, const XNode& value) {
   switch (op) {
-    case OP_PLUS: return Shape<OP_PLUS>::fn;
-    case OP_MINUS: return Shape<OP_MINUS>::fn;
-    case OP_MULTIPLY: return Shape<OP_MULTIPLY>::fn;
-    case OP_DIVIDE: return Shape<OP_DIVIDE>::fn;
-    case OP_BIT_OR: return Shape<OP_BIT_OR>::fn;
-    case OP_BIT_AND: return Shape<OP_BIT_AND>::fn;
-    default: return Shape<OP_BIT_XOR>::fn;
+    case OP_PLUS: return Shape<OP_PLUS>::For(value);
+    case OP_MINUS: return Shape<OP_MINUS>::For(value);
+    case OP_MULTIPLY: return Shape<OP_MULTIPLY>::For(value);
+    case OP_DIVIDE: return Shape<OP_DIVIDE>::For(value);
+    case OP_BIT_OR: return Shape<OP_BIT_OR>::For(value);
+    case OP_BIT_AND: return Shape<OP_BIT_AND>::For(value);
+    default: return Shape<OP_BIT_XOR>::For(value);
   }
 }
 template <int32_t Op>
 struct LocalCompound {
-  static constexpr XFn fn = ExecAssignLocal<Op>;
+  static XFn For(const XNode& value) {
+    if (!value.num) return ExecAssignLocal<Op, LEAF_ABSENT>;
+    switch (value.leaf) {
+      case LEAF_LOCAL: return ExecAssignLocal<Op, LEAF_LOCAL>;
+      case LEAF_CONSTANT: return ExecAssignLocal<Op, LEAF_CONSTANT>;
+      case LEAF_ARGUMENT: return ExecAssignLocal<Op, LEAF_ARGUMENT>;
+      default: return ExecAssignLocal<Op, LEAF_NONE>;
+    }
+  }
 };
 template <int32_t Op>
 struct UserCompound {
-  static constexpr XFn fn = ExecAssignUser<Op>;
+  static XFn For(const XNode&) { return ExecAssignUser<Op>; }
 };
 
 // The operator of a compound assignment code; 0 for a plain one.
@@ -1550,7 +1684,8 @@ class CPreparer {
   // Whether a for loop counts a plain local up: the step `i += real` and the
   // condition `i < real` (see CountedStep).
   static bool Counted(const XNode& cond, const XNode& step) {
-    return step.fn == ExecAssignLocal<OP_PLUS> && step.kid[1]->num && cond.kind == NODE_BINARY &&
+    return step.kind == NODE_ASSIGN && step.op == OP_PLUS && step.kid[0]->fn == EvalLocal && step.kid[1]->num &&
+           cond.kind == NODE_BINARY &&
            cond.id == OP_LESS && cond.num && cond.kid[0]->num == NumLocal && cond.kid[0]->id == step.kid[0]->id;
   }
 
@@ -1600,7 +1735,7 @@ class CPreparer {
     if (!n.fixed_owner || n.owner == OWNER_LOCAL) n.slot = LocalSlotOf(n.id);
     if (g_PlainWalker) return;
     if (n.fixed_owner && n.owner == OWNER_LOCAL && n.count > 0 && n.kid[1]->num && (n.count == 1 || n.kid[2]->num))
-      n.num = NumLocalElement;
+      n.num = LeafElementOf(n).num ? LeafElementOf(n).num : NumLocalElement;
     if (n.count != 0 || !n.fixed_owner) return;
     if (n.owner == OWNER_LOCAL) {
       n.fn = EvalLocal;
@@ -1633,9 +1768,15 @@ class CPreparer {
     n.kid[0] = &var;
     n.kid[1] = Expression(t.children[1]);
     if (g_PlainWalker) return;
-    if (var.fn == EvalLocal) n.fn = n.op == 0 ? ExecSetLocal : CompoundFn<LocalCompound>(n.op);
-    if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op);
-    if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) n.fn = ExecSetLocalElement;
+    if (var.fn == EvalLocal) {
+      n.slot = var.slot;
+      n.fn = n.op == 0 ? ExecSetLocal : CompoundFn<LocalCompound>(n.op, *n.kid[1]);
+    }
+    if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op, *n.kid[1]);
+    if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) {
+      n.fn = ExecSetLocalElement;
+      if (var.count > 0 && LeafElementOf(var).set) n.fn = LeafElementOf(var).set;
+    }
   }
 
   // The slot of a local's id, numbered in order of first use.
