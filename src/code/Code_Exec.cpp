@@ -244,6 +244,9 @@ struct XRef {
 int EvalLocal(const XNode& n, XContext& cx, RValue& out);
 int EvalConstant(const XNode& n, XContext& cx, RValue& out);
 
+// Whether Peek may find the value of a node.
+inline bool Peekable(const XNode& e) { return e.fn == EvalConstant || e.argument >= 0 || e.fn == EvalLocal; }
+
 // The value of a constant, an argument variable or a plain local that
 // exists, without copying; null when the node has to be run. Running these
 // nodes has no effect besides their value, so peeking is the same as running.
@@ -801,7 +804,7 @@ size_t g_FrameDepth = 0;
 // leaving a script call's values behind).
 uint64_t g_ArgumentWrites = 0;
 
-int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
+[[gnu::always_inline]] inline int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
   for (int32_t i = 0; i < n.count; i++) {
     const XNode& e = *n.list[i];
     double v;
@@ -910,6 +913,12 @@ int ExecBlock(const XNode& n, XContext& cx, RValue& result) {
   for (const XNode* s : n.list)
     if (int st = Run(*s, cx, result)) return st;
   return EXEC_OK;
+}
+
+// A block of two statements, the body of many a script.
+int ExecBlock2(const XNode& n, XContext& cx, RValue& result) {
+  if (int st = Run(*n.kid[0], cx, result)) return st;
+  return Run(*n.kid[1], cx, result);
 }
 
 int ExecNothing(const XNode& n, XContext& cx, RValue& result) { return EXEC_OK; }
@@ -1061,6 +1070,17 @@ int ExecAssignUser(const XNode& n, XContext& cx, RValue& result) {
     }
   }
   return ExecAssign(n, cx, result);
+}
+
+// Plain assignment to a plain local of a value that has neither a numeric
+// path nor a value to peek at (a call, an operator on texts).
+int ExecSetLocalRun(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  RValue value;  // fresh: a script that assigns nothing leaves it real 0
+  if (int st = Run(*n.kid[1], cx, value)) return st;
+  CopyValue(result, value);
+  CopyValue(LocalSlot(*n.kid[0], cx, 0), value);
+  return EXEC_OK;
 }
 
 // Plain assignment to a plain local.
@@ -1312,6 +1332,14 @@ int ExecRepeat(const XNode& n, XContext& cx, RValue& result) {
 template <int32_t Status>
 int ExecJump(const XNode& n, XContext& cx, RValue& result) {
   return Status;
+}
+
+// A return whose value has neither a numeric path nor a value to peek at
+// (a call, an operator on calls): it is run into the result.
+int ExecReturnRun(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  if (int st = Run(*n.kid[0], cx, result)) return st;
+  return EXEC_EXIT;
 }
 
 int ExecReturn(const XNode& n, XContext& cx, RValue& result) {
@@ -1582,8 +1610,15 @@ class CPreparer {
       case NODE_EMPTY_PROGRAM:
       case NODE_VAR: n.fn = ExecNothing; break;
       case NODE_BLOCK:
+        // A block of one statement is that statement.
+        if (t.children.size() == 1 && !g_PlainWalker) return Statement(t.children[0]);
         n.fn = ExecBlock;
         for (const RToken& c : t.children) n.list.push_back(Statement(c));
+        if (n.list.size() == 2 && !g_PlainWalker) {
+          n.fn = ExecBlock2;
+          n.kid[0] = n.list[0];
+          n.kid[1] = n.list[1];
+        }
         break;
       case NODE_CALL:
         Call(t, n);
@@ -1611,7 +1646,10 @@ class CPreparer {
         break;
       case NODE_REPEAT: Kids(n, ExecRepeat, t, {false, true}); break;
       case NODE_WITH: Kids(n, ExecWith, t, {false, true}); break;
-      case NODE_RETURN: Kids(n, ExecReturn, t, {false}); break;
+      case NODE_RETURN:
+        Kids(n, ExecReturn, t, {false});
+        if (!g_PlainWalker && !n.kid[0]->num && !Peekable(*n.kid[0])) n.fn = ExecReturnRun;
+        break;
       case NODE_EXIT: n.fn = ExecJump<EXEC_EXIT>; break;
       case NODE_BREAK: n.fn = ExecJump<EXEC_BREAK>; break;
       case NODE_CONTINUE: n.fn = ExecJump<EXEC_CONTINUE>; break;
@@ -1771,6 +1809,7 @@ class CPreparer {
     if (var.fn == EvalLocal) {
       n.slot = var.slot;
       n.fn = n.op == 0 ? ExecSetLocal : CompoundFn<LocalCompound>(n.op, *n.kid[1]);
+      if (n.op == 0 && !n.kid[1]->num && !Peekable(*n.kid[1])) n.fn = ExecSetLocalRun;
     }
     if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op, *n.kid[1]);
     if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) {
