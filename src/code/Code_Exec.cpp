@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <deque>
@@ -129,6 +130,9 @@ void ClearLocal(RVariable& var) {
   var.rows.clear();
 }
 
+struct XContext;
+[[gnu::noinline]] void PayResult(XContext& cx);
+
 // One execution: the instances, the code for error messages, the local
 // slots, and the code's result value with what it may still owe.
 struct XContext {
@@ -155,7 +159,10 @@ struct XContext {
       locals = GrowLocalPool(depth, count);
     }
   }
+  // A fault passing through leaves the result as running the tree would
+  // have: an owed result is paid on the way out.
   ~XContext() {
+    if (owed >= 0) PayResult(*this);
     for (int32_t i = 0; i < local_count; i++)
       if (locals[i].value.kind != kNoLocal) ClearLocal(locals[i]);
     --g_LocalDepth;
@@ -350,12 +357,23 @@ inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
   return LocalSlot(var, cx, static_cast<int32_t>(row * VARIABLE_ARRAY_SIZE + col));
 }
 
+// The element `i` of a vector, or null. Compares addresses: a size would
+// divide by the element's size. `i` is an array index (0 to 31999).
+template <class T>
+[[gnu::always_inline]] inline T* ItemOf(std::vector<T>& items, int64_t i) {
+  const uintptr_t at = reinterpret_cast<uintptr_t>(items.data()) + static_cast<uintptr_t>(i) * sizeof(T);
+  return at < reinterpret_cast<uintptr_t>(items.data() + items.size()) ? items.data() + i : nullptr;
+}
+template <class T>
+[[gnu::always_inline]] inline const T* ItemOf(const std::vector<T>& items, int64_t i) {
+  return ItemOf(const_cast<std::vector<T>&>(items), i);
+}
+
 [[gnu::always_inline]] inline RValue& LocalElementAt(const XNode& var, XContext& cx, int64_t row, int64_t col) {
   RVariable& v = cx.locals[var.slot];
-  if ((row | col) != 0 && static_cast<size_t>(row) < v.rows.size()) {
-    std::vector<RValue>& cells = v.rows[static_cast<size_t>(row)];
-    if (static_cast<size_t>(col) < cells.size()) return cells[static_cast<size_t>(col)];
-  }
+  if ((row | col) != 0)
+    if (std::vector<RValue>* cells = ItemOf(v.rows, row))
+      if (RValue* cell = ItemOf(*cells, col)) return *cell;
   return NewLocalElement(var, cx, row, col);
 }
 
@@ -474,7 +492,7 @@ int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
 // When the exact result of an operation on two doubles fits the 64-bit
 // mantissa of the extended type, the extended unit computes it exactly and
 // storing it rounds once: exactly what one plain double operation does.
-// A sum that is exact in a double is one of these; two integers whose
+// Sums are checked by SumFitsExtended; two integers whose
 // double product stays below 2^63 multiply exactly in it (the exact product
 // is an integer below 2^64). For div and mod see IntegerQuotient.
 constexpr double kExactSum = 4611686018427387904.0;  // 2^62
@@ -493,6 +511,23 @@ constexpr double kExactDividend = 4503599627370496.0;  // 2^52
   if (t < INT32_MIN || t > INT32_MAX) return false;
   q = static_cast<double>(static_cast<int32_t>(t));
   return true;
+}
+
+// Whether the exact sum or difference of two doubles fits the 64-bit
+// significand of the extended type. The extended unit then holds it
+// exactly and storing it rounds once, as one double operation does. Two
+// normal operands whose exponents differ by at most 10 have a sum that is
+// an integer of at most 54 + 10 bits times the smaller one's unit; below
+// 2^1022 both, the sum cannot overflow. A zero operand leaves the other one
+// as it is, when that one is finite. The test reads the exponents as
+// integers, beside the addition rather than after it.
+[[gnu::always_inline]] inline bool SumFitsExtended(double l, double r) {
+  const uint64_t a = std::bit_cast<uint64_t>(l);
+  const uint64_t b = std::bit_cast<uint64_t>(r);
+  const uint32_t ea = static_cast<uint32_t>(a >> 52) & 0x7FF;
+  const uint32_t eb = static_cast<uint32_t>(b >> 52) & 0x7FF;
+  if (ea - 1 < 2044 && eb - 1 < 2044) return ea - eb + 10 <= 20;  // |ea - eb| <= 10, unsigned
+  return ((a << 1) == 0 && eb != 0x7FF) || ((b << 1) == 0 && ea != 0x7FF);
 }
 
 // Whether a real is an integer below `limit` in magnitude.
@@ -531,14 +566,8 @@ template <int32_t Op>
 template <int32_t Op>
 [[gnu::always_inline]] inline bool RealOperation(double& l, double r) {
   if constexpr (Op == OP_PLUS || Op == OP_MINUS) {
-    // The rounding error of the double sum, found without rounding
-    // (Knuth's two-sum): none means the sum is exact, so the extended one is
-    // the same number. An overflow leaves a not-a-number here.
-    const double addend = Op == OP_PLUS ? r : -r;
-    const double sum = l + addend;
-    const double part = sum - l;
-    if ((l - (sum - part)) + (addend - part) == 0) {
-      l = sum;
+    if (SumFitsExtended(l, r)) {
+      l = Op == OP_PLUS ? l + r : l - r;
       return true;
     }
   } else if constexpr (Op == OP_MULTIPLY) {
@@ -685,9 +714,8 @@ double NumUserVariable(const XNode& n, XContext& cx) {
 // or null; found without dividing the index back.
 inline const RValue* ElementAt(const RVariable& var, int64_t row, int64_t col) {
   if ((row | col) == 0) return &var.value;
-  if (static_cast<size_t>(row) >= var.rows.size()) return nullptr;
-  const std::vector<RValue>& cells = var.rows[static_cast<size_t>(row)];
-  return static_cast<size_t>(col) < cells.size() ? &cells[static_cast<size_t>(col)] : nullptr;
+  const std::vector<RValue>* cells = ItemOf(var.rows, row);
+  return cells ? ItemOf(*cells, col) : nullptr;
 }
 
 double NumLocalElement(const XNode& n, XContext& cx) {
@@ -1163,14 +1191,14 @@ int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
   return SetLocalElement(n, cx, result);
 }
 
-// The same for subscripts of known leaf kinds (see LeafSubscripts).
-template <uint8_t First, uint8_t Second>
+// The same for subscripts of known leaf kinds (see LeafSubscripts) and a
+// value with a numeric path, its leaf of kind `Value`.
+template <uint8_t First, uint8_t Second, uint8_t Value>
 int ExecSetLocalLeafElement(const XNode& n, XContext& cx, RValue& result) {
   const XNode& var = *n.kid[0];
-  const XNode& rhs = *n.kid[1];
   int64_t row, col;
   double v;
-  if (LeafSubscripts<First, Second>(var, cx, row, col) && rhs.num && NumOf(rhs, cx, v)) {
+  if (LeafSubscripts<First, Second>(var, cx, row, col) && Operand<Value>(*n.kid[1], cx, v)) {
     Settle(cx);
     SetPlainReal(result, v);
     SetPlainReal(LocalElementAt(var, cx, row, col), v);
@@ -1180,13 +1208,28 @@ int ExecSetLocalLeafElement(const XNode& n, XContext& cx, RValue& result) {
 }
 
 // The element path of a local array whose subscripts are all leaves:
-// its numeric path and its plain assignment.
+// its numeric path and its plain assignment of a value whose leaf is
+// local, constant or none (any other numeric value).
 struct XLeafElement {
   XNum num;
-  XFn set;
+  XFn set_local;
+  XFn set_constant;
+  XFn set_other;
 };
 template <uint8_t First, uint8_t Second>
-constexpr XLeafElement kLeafElement = {NumLocalLeafElement<First, Second>, ExecSetLocalLeafElement<First, Second>};
+constexpr XLeafElement kLeafElement = {
+    NumLocalLeafElement<First, Second>, ExecSetLocalLeafElement<First, Second, LEAF_LOCAL>,
+    ExecSetLocalLeafElement<First, Second, LEAF_CONSTANT>, ExecSetLocalLeafElement<First, Second, LEAF_NONE>};
+
+// The assignment of a numeric value node to such an element.
+XFn SetLeafElement(const XLeafElement& paths, const XNode& value) {
+  if (!value.num || !paths.num) return nullptr;
+  switch (value.leaf) {
+    case LEAF_LOCAL: return paths.set_local;
+    case LEAF_CONSTANT: return paths.set_constant;
+    default: return paths.set_other;
+  }
+}
 
 template <uint8_t First>
 XLeafElement LeafElementWith(uint8_t second) {
@@ -1814,7 +1857,8 @@ class CPreparer {
     if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op, *n.kid[1]);
     if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) {
       n.fn = ExecSetLocalElement;
-      if (var.count > 0 && LeafElementOf(var).set) n.fn = LeafElementOf(var).set;
+      if (var.count > 0)
+        if (XFn set = SetLeafElement(LeafElementOf(var), *n.kid[1])) n.fn = set;
     }
   }
 
