@@ -520,7 +520,7 @@ constexpr double kExactDividend = 4503599627370496.0;  // 2^52
 // an integer of at most 54 + 10 bits times the smaller one's unit; below
 // 2^1022 both, the sum cannot overflow. A zero operand leaves the other one
 // as it is, when that one is finite. The test reads the exponents as
-// integers, beside the addition rather than after it.
+// integers.
 [[gnu::always_inline]] inline bool SumFitsExtended(double l, double r) {
   const uint64_t a = std::bit_cast<uint64_t>(l);
   const uint64_t b = std::bit_cast<uint64_t>(r);
@@ -566,8 +566,16 @@ template <int32_t Op>
 template <int32_t Op>
 [[gnu::always_inline]] inline bool RealOperation(double& l, double r) {
   if constexpr (Op == OP_PLUS || Op == OP_MINUS) {
-    if (SumFitsExtended(l, r)) {
-      l = Op == OP_PLUS ? l + r : l - r;
+    // The rounding error of the double sum, found without rounding
+    // (Knuth's two-sum): none means the sum is exact, so the extended one is
+    // the same number. This takes every sum of integers; an overflow leaves
+    // a not-a-number here. An inexact sum of close magnitudes (0.1 + 0.2)
+    // may still fit the extended significand.
+    const double addend = Op == OP_PLUS ? r : -r;
+    const double sum = l + addend;
+    const double part = sum - l;
+    if ((l - (sum - part)) + (addend - part) == 0 || SumFitsExtended(l, r)) {
+      l = sum;
       return true;
     }
   } else if constexpr (Op == OP_MULTIPLY) {
