@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <deque>
@@ -44,15 +45,24 @@ using XFn = int (*)(const XNode& n, XContext& cx, RValue& out);
 // The numeric path of an expression made only of reals: constants, plain
 // locals, local array elements and operators on them. It computes the value
 // as a double, in the same order and with the same arithmetic as running the
-// node, and returns false, before anything has changed, when it meets
-// anything else (a string, a missing variable, a bad index, a division by
-// zero); the node is then run and gives the value or the error. Leaves with
-// a leftover text (a real that was a string comparison) are refused, so the
-// value made from a double is exactly the one running would make.
-using XNum = bool (*)(const XNode& n, XContext& cx, double& out);
+// node, and refuses, before anything has changed, when it meets anything
+// else (a string, a missing variable, a bad index, a division by zero); the
+// node is then run and gives the value or the error. Leaves with a leftover
+// text (a real that was a string comparison) are refused, so the value made
+// from a double is exactly the one running would make. The value comes back
+// in a register; a refusal is a not-a-number (kRefused), which no stored
+// real can be once arithmetic checked it, and a not-a-number that does reach
+// a variable some other way is merely refused too: running the node then
+// gives the same value the slow way.
+using XNum = double (*)(const XNode& n, XContext& cx);
 
-// The numeric leaves NumOf reads in place, without a call.
-enum : uint8_t { LEAF_NONE, LEAF_LOCAL, LEAF_CONSTANT, LEAF_ARGUMENT };
+constexpr double kRefused = __builtin_nan("");
+inline bool Accepted(double v) { return v == v; }
+
+// The numeric leaves NumOf reads in place, without a call. Shapes chosen by
+// the kind of an operand use LEAF_ABSENT for an operand that is not there
+// or has no numeric path.
+enum : uint8_t { LEAF_NONE, LEAF_LOCAL, LEAF_CONSTANT, LEAF_ARGUMENT, LEAF_ABSENT = 0xFF };
 
 struct XNode {
   XFn fn = nullptr;
@@ -76,7 +86,7 @@ struct XNode {
   std::vector<const XNode*> list;  // statements, arguments, switch body, declared ids
   RValue value;                    // constant
   // A counted loop with constant step and limit: both, its counter's slot
-  // in `slot` (ConstantStep).
+  // in `slot` (ExecFor<FOR_CONSTANT>).
   double step = 0;
   double limit = 0;
 };
@@ -120,6 +130,9 @@ void ClearLocal(RVariable& var) {
   var.rows.clear();
 }
 
+struct XContext;
+[[gnu::noinline]] void PayResult(XContext& cx);
+
 // One execution: the instances, the code for error messages, the local
 // slots, and the code's result value with what it may still owe.
 struct XContext {
@@ -146,7 +159,10 @@ struct XContext {
       locals = GrowLocalPool(depth, count);
     }
   }
+  // A fault passing through leaves the result as running the tree would
+  // have: an owed result is paid on the way out.
   ~XContext() {
+    if (owed >= 0) PayResult(*this);
     for (int32_t i = 0; i < local_count; i++)
       if (locals[i].value.kind != kNoLocal) ClearLocal(locals[i]);
     --g_LocalDepth;
@@ -235,6 +251,9 @@ struct XRef {
 int EvalLocal(const XNode& n, XContext& cx, RValue& out);
 int EvalConstant(const XNode& n, XContext& cx, RValue& out);
 
+// Whether Peek may find the value of a node.
+inline bool Peekable(const XNode& e) { return e.fn == EvalConstant || e.argument >= 0 || e.fn == EvalLocal; }
+
 // The value of a constant, an argument variable or a plain local that
 // exists, without copying; null when the node has to be run. Running these
 // nodes has no effect besides their value, so peeking is the same as running.
@@ -255,7 +274,7 @@ inline int64_t IndexOf(double v) {
 }
 
 [[gnu::always_inline]] inline bool NumSubscript(const XNode& e, XContext& cx, int64_t& out);
-bool NumLocal(const XNode& n, XContext& cx, double& out);
+double NumLocal(const XNode& n, XContext& cx);
 
 int CheckSubscript(const XNode& e, XContext& cx, const RValue& v, int64_t& out) {
   if (!v.IsReal()) return Fail(cx, e.position, "Wrong type of array index");
@@ -326,12 +345,36 @@ inline RValue& LocalSlot(const XNode& var, XContext& cx, int32_t index) {
 // The same at (row, column); an element that exists is found without
 // dividing the combined index back. Elements other than the scalar are
 // never owed.
-inline RValue& LocalElementAt(const XNode& var, XContext& cx, int64_t row, int64_t col) {
+// An element that does not exist yet, made. An array filled in order, the
+// common way, grows at the end of a row that exists: that element is added
+// in place.
+[[gnu::noinline]] RValue& NewLocalElement(const XNode& var, XContext& cx, int64_t row, int64_t col) {
   RVariable& v = cx.locals[var.slot];
-  if ((row | col) != 0 && static_cast<size_t>(row) < v.rows.size() &&
-      static_cast<size_t>(col) < v.rows[static_cast<size_t>(row)].size())
-    return v.rows[static_cast<size_t>(row)][static_cast<size_t>(col)];
+  if ((row | col) != 0 && static_cast<size_t>(row) < v.rows.size()) {
+    std::vector<RValue>& cells = v.rows[static_cast<size_t>(row)];
+    if (static_cast<size_t>(col) == cells.size()) return cells.emplace_back();
+  }
   return LocalSlot(var, cx, static_cast<int32_t>(row * VARIABLE_ARRAY_SIZE + col));
+}
+
+// The element `i` of a vector, or null. Compares addresses: a size would
+// divide by the element's size. `i` is an array index (0 to 31999).
+template <class T>
+[[gnu::always_inline]] inline T* ItemOf(std::vector<T>& items, int64_t i) {
+  const uintptr_t at = reinterpret_cast<uintptr_t>(items.data()) + static_cast<uintptr_t>(i) * sizeof(T);
+  return at < reinterpret_cast<uintptr_t>(items.data() + items.size()) ? items.data() + i : nullptr;
+}
+template <class T>
+[[gnu::always_inline]] inline const T* ItemOf(const std::vector<T>& items, int64_t i) {
+  return ItemOf(const_cast<std::vector<T>&>(items), i);
+}
+
+[[gnu::always_inline]] inline RValue& LocalElementAt(const XNode& var, XContext& cx, int64_t row, int64_t col) {
+  RVariable& v = cx.locals[var.slot];
+  if ((row | col) != 0)
+    if (std::vector<RValue>* cells = ItemOf(v.rows, row))
+      if (RValue* cell = ItemOf(*cells, col)) return *cell;
+  return NewLocalElement(var, cx, row, col);
 }
 
 // An instance's own variables are read and written in its store in place,
@@ -449,7 +492,7 @@ int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
 // When the exact result of an operation on two doubles fits the 64-bit
 // mantissa of the extended type, the extended unit computes it exactly and
 // storing it rounds once: exactly what one plain double operation does.
-// A sum that is exact in a double is one of these; two integers whose
+// Sums are checked by SumFitsExtended; two integers whose
 // double product stays below 2^63 multiply exactly in it (the exact product
 // is an integer below 2^64). For div and mod see IntegerQuotient.
 constexpr double kExactSum = 4611686018427387904.0;  // 2^62
@@ -468,6 +511,23 @@ constexpr double kExactDividend = 4503599627370496.0;  // 2^52
   if (t < INT32_MIN || t > INT32_MAX) return false;
   q = static_cast<double>(static_cast<int32_t>(t));
   return true;
+}
+
+// Whether the exact sum or difference of two doubles fits the 64-bit
+// significand of the extended type. The extended unit then holds it
+// exactly and storing it rounds once, as one double operation does. Two
+// normal operands whose exponents differ by at most 10 have a sum that is
+// an integer of at most 54 + 10 bits times the smaller one's unit; below
+// 2^1022 both, the sum cannot overflow. A zero operand leaves the other one
+// as it is, when that one is finite. The test reads the exponents as
+// integers.
+[[gnu::always_inline]] inline bool SumFitsExtended(double l, double r) {
+  const uint64_t a = std::bit_cast<uint64_t>(l);
+  const uint64_t b = std::bit_cast<uint64_t>(r);
+  const uint32_t ea = static_cast<uint32_t>(a >> 52) & 0x7FF;
+  const uint32_t eb = static_cast<uint32_t>(b >> 52) & 0x7FF;
+  if (ea - 1 < 2044 && eb - 1 < 2044) return ea - eb + 10 <= 20;  // |ea - eb| <= 10, unsigned
+  return ((a << 1) == 0 && eb != 0x7FF) || ((b << 1) == 0 && ea != 0x7FF);
 }
 
 // Whether a real is an integer below `limit` in magnitude.
@@ -508,11 +568,13 @@ template <int32_t Op>
   if constexpr (Op == OP_PLUS || Op == OP_MINUS) {
     // The rounding error of the double sum, found without rounding
     // (Knuth's two-sum): none means the sum is exact, so the extended one is
-    // the same number. An overflow leaves a not-a-number here.
+    // the same number. This takes every sum of integers; an overflow leaves
+    // a not-a-number here. An inexact sum of close magnitudes (0.1 + 0.2)
+    // may still fit the extended significand.
     const double addend = Op == OP_PLUS ? r : -r;
     const double sum = l + addend;
     const double part = sum - l;
-    if ((l - (sum - part)) + (addend - part) == 0) {
+    if ((l - (sum - part)) + (addend - part) == 0 || SumFitsExtended(l, r)) {
       l = sum;
       return true;
     }
@@ -551,10 +613,12 @@ template <int32_t Op>
 
 template <int32_t Op>
 int EvalBinary(const XNode& n, XContext& cx, RValue& out) {
-  double v;
-  if (n.num && n.num(n, cx, v)) {
-    SetPlainReal(out, v);
-    return EXEC_OK;
+  if (n.num) {
+    const double v = n.num(n, cx);
+    if (Accepted(v)) {
+      SetPlainReal(out, v);
+      return EXEC_OK;
+    }
   }
   if (const RValue* left = Peek(*n.kid[0], cx)) {
     CopyValue(out, *left);
@@ -595,15 +659,11 @@ int EvalNotExpression(const XNode& n, XContext& cx, RValue& out) {
 // The numeric path (see XNum)
 
 
-bool NumConstant(const XNode& n, XContext& cx, double& out) {
-  out = n.value.real;
-  return true;
-}
+double NumConstant(const XNode& n, XContext& cx) { return n.value.real; }
 
-bool NumArgument(const XNode& n, XContext& cx, double& out) {
+double NumArgument(const XNode& n, XContext& cx) {
   const RValue& v = g_Arguments[n.argument];
-  out = v.real;
-  return PlainReal(v);
+  return PlainReal(v) ? v.real : kRefused;
 }
 
 [[gnu::always_inline]] inline bool ReadLocalReal(const XNode& n, XContext& cx, double& out) {
@@ -612,13 +672,14 @@ bool NumArgument(const XNode& n, XContext& cx, double& out) {
   return PlainReal(v);
 }
 
-bool NumLocal(const XNode& n, XContext& cx, double& out) { return ReadLocalReal(n, cx, out); }
+double NumLocal(const XNode& n, XContext& cx) {
+  double v;
+  return ReadLocalReal(n, cx, v) ? v : kRefused;
+}
 
-bool NumUserVariable(const XNode& n, XContext& cx, double& out) {
+double NumUserVariable(const XNode& n, XContext& cx) {
   const RVariable* v = FindUser(n, cx);
-  if (!v || !PlainReal(v->value)) return false;
-  out = v->value.real;
-  return true;
+  return v && PlainReal(v->value) ? v->value.real : kRefused;
 }
 
 // Runs the numeric path of a node that has one. Plain locals, constants and
@@ -626,7 +687,10 @@ bool NumUserVariable(const XNode& n, XContext& cx, double& out) {
 [[gnu::always_inline]] inline bool NumOf(const XNode& e, XContext& cx, double& out) {
   const uint8_t leaf = e.leaf;
   if (leaf == LEAF_LOCAL) return ReadLocalReal(e, cx, out);
-  if (leaf == LEAF_NONE) return e.num(e, cx, out);
+  if (leaf == LEAF_NONE) {
+    out = e.num(e, cx);
+    return Accepted(out);
+  }
   if (leaf == LEAF_CONSTANT) {
     out = e.value.real;
     return true;
@@ -658,19 +722,50 @@ bool NumUserVariable(const XNode& n, XContext& cx, double& out) {
 // or null; found without dividing the index back.
 inline const RValue* ElementAt(const RVariable& var, int64_t row, int64_t col) {
   if ((row | col) == 0) return &var.value;
-  if (static_cast<size_t>(row) >= var.rows.size()) return nullptr;
-  const std::vector<RValue>& cells = var.rows[static_cast<size_t>(row)];
-  return static_cast<size_t>(col) < cells.size() ? &cells[static_cast<size_t>(col)] : nullptr;
+  const std::vector<RValue>* cells = ItemOf(var.rows, row);
+  return cells ? ItemOf(*cells, col) : nullptr;
 }
 
-bool NumLocalElement(const XNode& n, XContext& cx, double& out) {
+double NumLocalElement(const XNode& n, XContext& cx) {
   int64_t row, col;
-  if (!NumSubscripts(n, cx, row, col)) return false;
+  if (!NumSubscripts(n, cx, row, col)) return kRefused;
   // The scalar of an empty slot is no real; its elements do not exist.
   const RValue* v = ElementAt(cx.locals[n.slot], row, col);
-  if (!v || !PlainReal(*v)) return false;
-  out = v->real;
-  return true;
+  return v && PlainReal(*v) ? v->real : kRefused;
+}
+
+// A subscript that is an integer from 0 to 31999 as it stands; anything
+// else (rounding, a bad index) is left to the general path.
+[[gnu::always_inline]] inline bool PlainIndex(double d, int64_t& out) {
+  if (!(d >= 0 && d < VARIABLE_ARRAY_SIZE)) return false;
+  out = static_cast<int32_t>(d);
+  return static_cast<double>(out) == d;
+}
+
+// The subscripts of a local array element whose subscripts are leaves of
+// the given kinds (Second LEAF_ABSENT for one subscript): read in place, as
+// a row and a column. False sends the caller to the general path, which
+// may evaluate them again: numeric subscripts change nothing.
+template <uint8_t First, uint8_t Second>
+[[gnu::always_inline]] inline bool LeafSubscripts(const XNode& var, XContext& cx, int64_t& row, int64_t& col) {
+  double a;
+  if (!Operand<First>(*var.kid[1], cx, a)) return false;
+  if constexpr (Second == LEAF_ABSENT) {
+    row = 0;
+    return PlainIndex(a, col);
+  } else {
+    double b;
+    return Operand<Second>(*var.kid[2], cx, b) && PlainIndex(a, row) && PlainIndex(b, col);
+  }
+}
+
+// NumLocalElement for subscripts of known leaf kinds.
+template <uint8_t First, uint8_t Second>
+double NumLocalLeafElement(const XNode& n, XContext& cx) {
+  int64_t row, col;
+  if (!LeafSubscripts<First, Second>(n, cx, row, col)) return NumLocalElement(n, cx);
+  const RValue* v = ElementAt(cx.locals[n.slot], row, col);
+  return v && PlainReal(*v) ? v->real : kRefused;
 }
 
 // An operand of an operator: a plain local or an argument variable known
@@ -684,44 +779,51 @@ template <uint8_t Leaf>
     const RValue& v = g_Arguments[e.argument];
     out = v.real;
     return PlainReal(v);
+  } else if constexpr (Leaf == LEAF_CONSTANT) {
+    out = e.value.real;
+    return true;
   } else {
-    return NumOf(e, cx, out);
+    static_assert(Leaf == LEAF_NONE);
+    out = e.num(e, cx);
+    return Accepted(out);
   }
 }
 
 template <int32_t Op, uint8_t Left, uint8_t Right>
-bool NumBinary(const XNode& n, XContext& cx, double& out) {
-  double r;
-  if (!Operand<Left>(*n.kid[0], cx, out) || !Operand<Right>(*n.kid[1], cx, r)) return false;
-  return RealOperation<Op>(out, r);
+double NumBinary(const XNode& n, XContext& cx) {
+  double l, r;
+  if (!Operand<Left>(*n.kid[0], cx, l) || !Operand<Right>(*n.kid[1], cx, r) || !RealOperation<Op>(l, r))
+    return kRefused;
+  return l;
 }
 
 // The same with a real constant on the right, read in place.
 template <int32_t Op, uint8_t Leaf>
-bool NumBinaryConstant(const XNode& n, XContext& cx, double& out) {
-  return Operand<Leaf>(*n.kid[0], cx, out) && RealOperation<Op>(out, n.kid[1]->value.real);
+double NumBinaryConstant(const XNode& n, XContext& cx) {
+  double l;
+  return Operand<Leaf>(*n.kid[0], cx, l) && RealOperation<Op>(l, n.kid[1]->value.real) ? l : kRefused;
 }
 
 // The same with an integer constant below 2^31 (not zero for div and mod)
 // on the right: only the left operand is checked for the integer paths of
 // RealOperation, with the same bounds; anything else takes RealOperation.
 template <int32_t Op, uint8_t Leaf>
-bool NumBinaryInteger(const XNode& n, XContext& cx, double& out) {
-  if (!Operand<Leaf>(*n.kid[0], cx, out)) return false;
+double NumBinaryInteger(const XNode& n, XContext& cx) {
+  double l;
+  if (!Operand<Leaf>(*n.kid[0], cx, l)) return kRefused;
   const double r = n.kid[1]->value.real;
-  return IntegerOperation<Op>(out, r) || RealOperation<Op>(out, r);
+  return IntegerOperation<Op>(l, r) || RealOperation<Op>(l, r) ? l : kRefused;
 }
 
-bool NumNegate(const XNode& n, XContext& cx, double& out) {
-  if (!NumOf(*n.kid[0], cx, out)) return false;
-  out = -out;
-  return true;
+double NumNegate(const XNode& n, XContext& cx) {
+  double v;
+  return NumOf(*n.kid[0], cx, v) ? -v : kRefused;
 }
 
-bool NumNot(const XNode& n, XContext& cx, double& out) {
-  if (!NumOf(*n.kid[0], cx, out)) return false;
-  out = out < 0.5 ? 1.0 : 0.0;
-  return true;
+double NumNot(const XNode& n, XContext& cx) {
+  double v;
+  if (!NumOf(*n.kid[0], cx, v)) return kRefused;
+  return v < 0.5 ? 1.0 : 0.0;
 }
 
 
@@ -738,7 +840,7 @@ size_t g_FrameDepth = 0;
 // leaving a script call's values behind).
 uint64_t g_ArgumentWrites = 0;
 
-int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
+[[gnu::always_inline]] inline int EvalArguments(const XNode& n, XContext& cx, RValue* args) {
   for (int32_t i = 0; i < n.count; i++) {
     const XNode& e = *n.list[i];
     double v;
@@ -849,6 +951,12 @@ int ExecBlock(const XNode& n, XContext& cx, RValue& result) {
   return EXEC_OK;
 }
 
+// A block of two statements, the body of many a script.
+int ExecBlock2(const XNode& n, XContext& cx, RValue& result) {
+  if (int st = Run(*n.kid[0], cx, result)) return st;
+  return Run(*n.kid[1], cx, result);
+}
+
 int ExecNothing(const XNode& n, XContext& cx, RValue& result) { return EXEC_OK; }
 
 int ExecNotStatement(const XNode& n, XContext& cx, RValue& result) {
@@ -956,13 +1064,16 @@ template <int32_t Op>
 // Compound assignment to a plain local: combined in place in its slot. The
 // common case, a real combined with a numeric value as a statement of the
 // code itself, owes the result and stays a leaf; the rest is out of line.
-template <int32_t Op>
+// `Leaf` is the kind of the value's leaf, read in place, or LEAF_ABSENT
+// when the value has no numeric path.
+template <int32_t Op, uint8_t Leaf>
 int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   const XNode& rhs = *n.kid[1];
   double v = 0;
-  const bool numeric = rhs.num && NumOf(rhs, cx, v);
+  bool numeric = false;
+  if constexpr (Leaf != LEAF_ABSENT) numeric = Operand<Leaf>(rhs, cx, v);
   if (numeric && &result == cx.result) {
-    const int32_t k = n.kid[0]->slot;
+    const int32_t k = n.slot;
     RValue& slot = cx.locals[k].value;
     double r = slot.real;
     if (slot.kind == VALUE_REAL && RealOperation<Op>(r, v)) {
@@ -995,6 +1106,17 @@ int ExecAssignUser(const XNode& n, XContext& cx, RValue& result) {
     }
   }
   return ExecAssign(n, cx, result);
+}
+
+// Plain assignment to a plain local of a value that has neither a numeric
+// path nor a value to peek at (a call, an operator on texts).
+int ExecSetLocalRun(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  RValue value;  // fresh: a script that assigns nothing leaves it real 0
+  if (int st = Run(*n.kid[1], cx, value)) return st;
+  CopyValue(result, value);
+  CopyValue(LocalSlot(*n.kid[0], cx, 0), value);
+  return EXEC_OK;
 }
 
 // Plain assignment to a plain local.
@@ -1077,6 +1199,69 @@ int ExecSetLocalElement(const XNode& n, XContext& cx, RValue& result) {
   return SetLocalElement(n, cx, result);
 }
 
+// The same for subscripts of known leaf kinds (see LeafSubscripts) and a
+// value with a numeric path, its leaf of kind `Value`.
+template <uint8_t First, uint8_t Second, uint8_t Value>
+int ExecSetLocalLeafElement(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  int64_t row, col;
+  double v;
+  if (LeafSubscripts<First, Second>(var, cx, row, col) && Operand<Value>(*n.kid[1], cx, v)) {
+    Settle(cx);
+    SetPlainReal(result, v);
+    SetPlainReal(LocalElementAt(var, cx, row, col), v);
+    return EXEC_OK;
+  }
+  return SetLocalElement(n, cx, result);
+}
+
+// The element path of a local array whose subscripts are all leaves:
+// its numeric path and its plain assignment of a value whose leaf is
+// local, constant or none (any other numeric value).
+struct XLeafElement {
+  XNum num;
+  XFn set_local;
+  XFn set_constant;
+  XFn set_other;
+};
+template <uint8_t First, uint8_t Second>
+constexpr XLeafElement kLeafElement = {
+    NumLocalLeafElement<First, Second>, ExecSetLocalLeafElement<First, Second, LEAF_LOCAL>,
+    ExecSetLocalLeafElement<First, Second, LEAF_CONSTANT>, ExecSetLocalLeafElement<First, Second, LEAF_NONE>};
+
+// The assignment of a numeric value node to such an element.
+XFn SetLeafElement(const XLeafElement& paths, const XNode& value) {
+  if (!value.num || !paths.num) return nullptr;
+  switch (value.leaf) {
+    case LEAF_LOCAL: return paths.set_local;
+    case LEAF_CONSTANT: return paths.set_constant;
+    default: return paths.set_other;
+  }
+}
+
+template <uint8_t First>
+XLeafElement LeafElementWith(uint8_t second) {
+  switch (second) {
+    case LEAF_LOCAL: return kLeafElement<First, LEAF_LOCAL>;
+    case LEAF_CONSTANT: return kLeafElement<First, LEAF_CONSTANT>;
+    case LEAF_ARGUMENT: return kLeafElement<First, LEAF_ARGUMENT>;
+    default: return kLeafElement<First, LEAF_ABSENT>;
+  }
+}
+
+// The paths of a local array element node, or nulls when a subscript is no
+// leaf.
+XLeafElement LeafElementOf(const XNode& var) {
+  const uint8_t first = var.kid[1]->leaf;
+  const uint8_t second = var.count == 2 ? var.kid[2]->leaf : static_cast<uint8_t>(LEAF_ABSENT);
+  if (first == LEAF_NONE || second == LEAF_NONE) return {};
+  switch (first) {
+    case LEAF_LOCAL: return LeafElementWith<LEAF_LOCAL>(second);
+    case LEAF_CONSTANT: return LeafElementWith<LEAF_CONSTANT>(second);
+    default: return LeafElementWith<LEAF_ARGUMENT>(second);
+  }
+}
+
 int ExecIf(const XNode& n, XContext& cx, RValue& result) {
   int c = Condition(*n.kid[0], cx, "Expression expected", true);
   if (c < 0) return c;
@@ -1135,21 +1320,9 @@ int CountedStep(const XNode& n, XContext& cx, RValue& head) {
   return Condition(*n.kid[1], cx, kForMessage);
 }
 
-// The counted loop whose step and limit are real constants, the common
-// `for (i = 0; i < 10; i += 1)`: nothing to evaluate but the counter.
-int ConstantStep(const XNode& n, XContext& cx, RValue& head) {
-  // Paying a debt early changes nothing, and here it keeps the counter in a
-  // register across the call.
-  if (cx.owed == n.slot) PayResult(cx);
-  RValue& slot = cx.locals[n.slot].value;
-  double i = slot.real;
-  if (PlainReal(slot) && RealOperation<OP_PLUS>(i, n.step)) {
-    slot.real = i;
-    return i < n.limit ? 1 : 0;
-  }
-  return CountedStep(n, cx, head);
-}
-
+// FOR_CONSTANT is the counted loop whose step and limit are real
+// constants, the common `for (i = 0; i < 10; i += 1)`: nothing to evaluate
+// but the counter.
 enum : int { FOR_PLAIN, FOR_COUNTED, FOR_CONSTANT };
 
 template <int Shape>
@@ -1157,13 +1330,36 @@ int ExecFor(const XNode& n, XContext& cx, RValue& result) {
   RValue head;
   if (int st = Run(*n.kid[0], cx, head)) return st;
   int c = Condition(*n.kid[1], cx, kForMessage);
+  if constexpr (Shape == FOR_CONSTANT) {
+    // The body, the counter's slot (whose place stays while the code runs),
+    // the step and the limit are read once for the whole loop.
+    const XNode& body = *n.kid[3];
+    const XFn run = body.fn;
+    const int32_t k = n.slot;
+    RValue& slot = cx.locals[k].value;
+    const double step = n.step;
+    const double limit = n.limit;
+    for (;;) {
+      if (c <= 0) return c;
+      int st = run(body, cx, result);
+      if (!LoopGoesOn(st)) return st;
+      // Paying a debt early changes nothing, and here it keeps the counter
+      // in a register across the call.
+      if (cx.owed == k) PayResult(cx);
+      double i = slot.real;
+      if (PlainReal(slot) && RealOperation<OP_PLUS>(i, step)) {
+        slot.real = i;
+        c = i < limit ? 1 : 0;
+      } else {
+        c = CountedStep(n, cx, head);
+      }
+    }
+  }
   for (;;) {
     if (c <= 0) return c;
     int st = Run(*n.kid[3], cx, result);
     if (!LoopGoesOn(st)) return st;
-    if constexpr (Shape == FOR_CONSTANT) {
-      c = ConstantStep(n, cx, head);
-    } else if constexpr (Shape == FOR_COUNTED) {
+    if constexpr (Shape == FOR_COUNTED) {
       c = CountedStep(n, cx, head);
     } else {
       if (int step = Run(*n.kid[2], cx, head)) return step;
@@ -1187,6 +1383,14 @@ int ExecRepeat(const XNode& n, XContext& cx, RValue& result) {
 template <int32_t Status>
 int ExecJump(const XNode& n, XContext& cx, RValue& result) {
   return Status;
+}
+
+// A return whose value has neither a numeric path nor a value to peek at
+// (a call, an operator on calls): it is run into the result.
+int ExecReturnRun(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  if (int st = Run(*n.kid[0], cx, result)) return st;
+  return EXEC_EXIT;
 }
 
 int ExecReturn(const XNode& n, XContext& cx, RValue& result) {
@@ -1402,26 +1606,35 @@ XNum NumBinaryFn(int32_t op, const XNode& left, const XNode& right) {
 #undef VELMORA_NUM
 }
 
-// The compound assignment of operator `op` to a plain local or user variable.
+// The compound assignment of operator `op` to a plain local or user
+// variable, for the value node `value`.
 template <template <int32_t> class Shape>
-XFn CompoundFn(int32_t op) {
+XFn CompoundFn(int32_t op, const XNode& value) {
   switch (op) {
-    case OP_PLUS: return Shape<OP_PLUS>::fn;
-    case OP_MINUS: return Shape<OP_MINUS>::fn;
-    case OP_MULTIPLY: return Shape<OP_MULTIPLY>::fn;
-    case OP_DIVIDE: return Shape<OP_DIVIDE>::fn;
-    case OP_BIT_OR: return Shape<OP_BIT_OR>::fn;
-    case OP_BIT_AND: return Shape<OP_BIT_AND>::fn;
-    default: return Shape<OP_BIT_XOR>::fn;
+    case OP_PLUS: return Shape<OP_PLUS>::For(value);
+    case OP_MINUS: return Shape<OP_MINUS>::For(value);
+    case OP_MULTIPLY: return Shape<OP_MULTIPLY>::For(value);
+    case OP_DIVIDE: return Shape<OP_DIVIDE>::For(value);
+    case OP_BIT_OR: return Shape<OP_BIT_OR>::For(value);
+    case OP_BIT_AND: return Shape<OP_BIT_AND>::For(value);
+    default: return Shape<OP_BIT_XOR>::For(value);
   }
 }
 template <int32_t Op>
 struct LocalCompound {
-  static constexpr XFn fn = ExecAssignLocal<Op>;
+  static XFn For(const XNode& value) {
+    if (!value.num) return ExecAssignLocal<Op, LEAF_ABSENT>;
+    switch (value.leaf) {
+      case LEAF_LOCAL: return ExecAssignLocal<Op, LEAF_LOCAL>;
+      case LEAF_CONSTANT: return ExecAssignLocal<Op, LEAF_CONSTANT>;
+      case LEAF_ARGUMENT: return ExecAssignLocal<Op, LEAF_ARGUMENT>;
+      default: return ExecAssignLocal<Op, LEAF_NONE>;
+    }
+  }
 };
 template <int32_t Op>
 struct UserCompound {
-  static constexpr XFn fn = ExecAssignUser<Op>;
+  static XFn For(const XNode&) { return ExecAssignUser<Op>; }
 };
 
 // The operator of a compound assignment code; 0 for a plain one.
@@ -1448,8 +1661,15 @@ class CPreparer {
       case NODE_EMPTY_PROGRAM:
       case NODE_VAR: n.fn = ExecNothing; break;
       case NODE_BLOCK:
+        // A block of one statement is that statement.
+        if (t.children.size() == 1 && !g_PlainWalker) return Statement(t.children[0]);
         n.fn = ExecBlock;
         for (const RToken& c : t.children) n.list.push_back(Statement(c));
+        if (n.list.size() == 2 && !g_PlainWalker) {
+          n.fn = ExecBlock2;
+          n.kid[0] = n.list[0];
+          n.kid[1] = n.list[1];
+        }
         break;
       case NODE_CALL:
         Call(t, n);
@@ -1477,7 +1697,10 @@ class CPreparer {
         break;
       case NODE_REPEAT: Kids(n, ExecRepeat, t, {false, true}); break;
       case NODE_WITH: Kids(n, ExecWith, t, {false, true}); break;
-      case NODE_RETURN: Kids(n, ExecReturn, t, {false}); break;
+      case NODE_RETURN:
+        Kids(n, ExecReturn, t, {false});
+        if (!g_PlainWalker && !n.kid[0]->num && !Peekable(*n.kid[0])) n.fn = ExecReturnRun;
+        break;
       case NODE_EXIT: n.fn = ExecJump<EXEC_EXIT>; break;
       case NODE_BREAK: n.fn = ExecJump<EXEC_BREAK>; break;
       case NODE_CONTINUE: n.fn = ExecJump<EXEC_CONTINUE>; break;
@@ -1550,7 +1773,8 @@ class CPreparer {
   // Whether a for loop counts a plain local up: the step `i += real` and the
   // condition `i < real` (see CountedStep).
   static bool Counted(const XNode& cond, const XNode& step) {
-    return step.fn == ExecAssignLocal<OP_PLUS> && step.kid[1]->num && cond.kind == NODE_BINARY &&
+    return step.kind == NODE_ASSIGN && step.op == OP_PLUS && step.kid[0]->fn == EvalLocal && step.kid[1]->num &&
+           cond.kind == NODE_BINARY &&
            cond.id == OP_LESS && cond.num && cond.kid[0]->num == NumLocal && cond.kid[0]->id == step.kid[0]->id;
   }
 
@@ -1600,7 +1824,7 @@ class CPreparer {
     if (!n.fixed_owner || n.owner == OWNER_LOCAL) n.slot = LocalSlotOf(n.id);
     if (g_PlainWalker) return;
     if (n.fixed_owner && n.owner == OWNER_LOCAL && n.count > 0 && n.kid[1]->num && (n.count == 1 || n.kid[2]->num))
-      n.num = NumLocalElement;
+      n.num = LeafElementOf(n).num ? LeafElementOf(n).num : NumLocalElement;
     if (n.count != 0 || !n.fixed_owner) return;
     if (n.owner == OWNER_LOCAL) {
       n.fn = EvalLocal;
@@ -1633,9 +1857,17 @@ class CPreparer {
     n.kid[0] = &var;
     n.kid[1] = Expression(t.children[1]);
     if (g_PlainWalker) return;
-    if (var.fn == EvalLocal) n.fn = n.op == 0 ? ExecSetLocal : CompoundFn<LocalCompound>(n.op);
-    if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op);
-    if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) n.fn = ExecSetLocalElement;
+    if (var.fn == EvalLocal) {
+      n.slot = var.slot;
+      n.fn = n.op == 0 ? ExecSetLocal : CompoundFn<LocalCompound>(n.op, *n.kid[1]);
+      if (n.op == 0 && !n.kid[1]->num && !Peekable(*n.kid[1])) n.fn = ExecSetLocalRun;
+    }
+    if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op, *n.kid[1]);
+    if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) {
+      n.fn = ExecSetLocalElement;
+      if (var.count > 0)
+        if (XFn set = SetLeafElement(LeafElementOf(var), *n.kid[1])) n.fn = set;
+    }
   }
 
   // The slot of a local's id, numbered in order of first use.

@@ -277,6 +277,13 @@ TEST_F(ExecDifferentialTest, SpecialShapesRunAlike) {
       // past the limit.
       "var i, n; n = 0; for (i = 0; i < 10; i += 1) { n += i; i += 0.25 } diff_show(i, n)",
       "var i; for (i = 0; i < 4; i += 1) i = 9007199254740992; diff_show(i)",
+      // Sums near the bounds of the fast path: magnitudes drifting apart,
+      // a sum the extended unit rounds twice, zeros, tiny values, overflow.
+      "var s, i; s = 0; for (i = 0; i < 3000; i += 1) s += 0.1; diff_show(s, s - 299.9, -0.1 - s)",
+      "var b; b = 4503599627370497 / 4503599627370496 / 9007199254740992; diff_show(1 + b, 1 - b, b - 1, 0.75 + b)",
+      "var n; n = -0; diff_show(n + 0, n - 0, 0 - n, n + n, 1 - 1, 2.5 + n)",
+      "var n, i; n = 1; for (i = 0; i < 1074; i += 1) n /= 2; diff_show(n + n, n - n, n + 1, 1 - n)",
+      "var n, i; n = 1.5; for (i = 0; i < 1100; i += 1) n += n; diff_show(n)",
   };
   for (const char* program : programs) {
     for (bool zero : {false, true}) {
