@@ -320,29 +320,6 @@ bool D3D_DrawMesh(uint32_t mesh, int32_t kind, int32_t first, int32_t count, int
   return PlatformGL_DrawMesh(mesh, kind, first, count, offset, tint);
 }
 
-namespace {
-
-// The corner positions of a quad whose corners lie at (left or right, top or
-// bottom) from the anchor (x, y) before it is turned by `angle` radians
-// (below 0.01 it is not turned), all at depth z. Every image quad is placed
-// here, so that batched and single images land on the same pixels.
-inline void PlaceCorners(RVertex quad[4], double x, double y, double left, double top, double right, double bottom,
-                         double angle, float z) {
-  const bool turned = std::abs(angle) >= 0.01;
-  const double c = turned ? std::cos(angle) : 1.0, s = turned ? std::sin(angle) : 0.0;
-  // Corner (dx, dy) lands at (x + dx c + dy s, y - dx s + dy c), summed in
-  // that order; the terms shared by two corners are computed once.
-  const double xl = x + left * c, xr = x + right * c, ts = top * s, bs = bottom * s;
-  const double yl = y - left * s, yr = y - right * s, tc = top * c, bc = bottom * c;
-  quad[0].x = static_cast<float>(xl + ts), quad[0].y = static_cast<float>(yl + tc);
-  quad[1].x = static_cast<float>(xr + ts), quad[1].y = static_cast<float>(yr + tc);
-  quad[2].x = static_cast<float>(xr + bs), quad[2].y = static_cast<float>(yr + bc);
-  quad[3].x = static_cast<float>(xl + bs), quad[3].y = static_cast<float>(yl + bc);
-  quad[0].z = quad[1].z = quad[2].z = quad[3].z = z;
-}
-
-}  // namespace
-
 void D3D_BuildQuad(RVertex quad[4], int32_t W, int32_t H, double sl, double st, double sw, double sh, double x,
                    double y, double ox, double oy, double xs, double ys, double angle, const uint32_t colours[4]) {
   const double left = -xs * ox - 0.5, top = -ys * oy - 0.5;
@@ -351,7 +328,7 @@ void D3D_BuildQuad(RVertex quad[4], int32_t W, int32_t H, double sl, double st, 
   const float u1 = static_cast<float>((sl + sw) / W), v1 = static_cast<float>((st + sh) / H);
   const float us[4] = {u0, u1, u1, u0};
   const float vs[4] = {v0, v0, v1, v1};
-  PlaceCorners(quad, x, y, left, top, right, bottom, angle, static_cast<float>(D3D_Depth()));
+  D3D_PlaceCorners(quad, x, y, left, top, right, bottom, angle, static_cast<float>(D3D_Depth()));
   for (int i = 0; i < 4; ++i) {
     quad[i].colour = colours[i];
     quad[i].u = us[i];
@@ -363,64 +340,39 @@ void D3D_BuildQuad(RVertex quad[4], int32_t W, int32_t H, double sl, double st, 
 
 void CImageBatch::Forget() {
   m_Id = kNoTexture;
+  m_Valid = false;
   m_ColourKnown = false;
-  m_Texture = nullptr;
   m_Depth = std::numeric_limits<double>::quiet_NaN();
 }
 
-void CImageBatch::SetDepth(double depth) {
-  // NaN never equals itself, so it is always passed on (and becomes 0).
-  if (depth == m_Depth) return;
+void CImageBatch::NewDepth(double depth) {
   D3D_SetDepth(depth);
   m_Depth = depth;
   m_Z = static_cast<float>(D3D_Depth());
 }
 
-bool CImageBatch::Select(int32_t id) {
-  if (id == m_Id) return m_Texture != nullptr;
+void CImageBatch::NewColour(int32_t colour, double alpha) {
+  m_ColourKnown = true;
+  m_Colour = colour;
+  m_Alpha = alpha;
+  m_Converted = D3D_ConvertColour(colour, alpha);
+}
+
+bool CImageBatch::NewTexture(int32_t id) {
   m_Id = id;
-  m_Texture = Texture_Get(id);
-  if (m_Texture == nullptr) return false;
+  const RTexture* t = Texture_Get(id);
+  m_Valid = t != nullptr;
+  if (!m_Valid) return false;
   // A whole image: the source rectangle from (0, 0) to the image's size.
-  m_U0 = static_cast<float>(0.0 / m_Texture->texture_width);
-  m_V0 = static_cast<float>(0.0 / m_Texture->texture_height);
-  m_U1 = static_cast<float>(static_cast<double>(m_Texture->width) / m_Texture->texture_width);
-  m_V1 = static_cast<float>(static_cast<double>(m_Texture->height) / m_Texture->texture_height);
+  m_Width = t->width;
+  m_Height = t->height;
+  m_U0 = static_cast<float>(0.0 / t->texture_width);
+  m_V0 = static_cast<float>(0.0 / t->texture_height);
+  m_U1 = static_cast<float>(m_Width / t->texture_width);
+  m_V1 = static_cast<float>(m_Height / t->texture_height);
   SetDeviceRepeat(false);
-  PlatformGL_SetTexture(m_Texture->texture);
+  PlatformGL_SetTexture(t->texture);
   return true;
-}
-
-void CImageBatch::Put(double x, double y, double ox, double oy, double xs, double ys, double angle, uint32_t colour) {
-  RVertex* quad = PlatformGL_QuadSpace(1);
-  if (quad == nullptr) return;
-  const double left = -xs * ox - 0.5, top = -ys * oy - 0.5;
-  const double right = left + xs * m_Texture->width, bottom = top + ys * m_Texture->height;
-  PlaceCorners(quad, x, y, left, top, right, bottom, angle, m_Z);
-  const float us[4] = {m_U0, m_U1, m_U1, m_U0};
-  const float vs[4] = {m_V0, m_V0, m_V1, m_V1};
-  for (int i = 0; i < 4; ++i) {
-    quad[i].colour = colour;
-    quad[i].u = us[i];
-    quad[i].v = vs[i];
-  }
-}
-
-void CImageBatch::Draw(int32_t id, double x, double y) {
-  if (Select(id)) Put(x, y, 0, 0, 1, 1, 0, 0xFFFFFFFFu);
-}
-
-void CImageBatch::DrawExt(int32_t id, double x, double y, double ox, double oy, double xs, double ys, double angle,
-                          int32_t colour, double alpha) {
-  if (!Select(id)) return;
-  // Neighbours mostly share their blend and alpha.
-  if (!m_ColourKnown || colour != m_Colour || !(alpha == m_Alpha)) {
-    m_ColourKnown = true;
-    m_Colour = colour;
-    m_Alpha = alpha;
-    m_Converted = D3D_ConvertColour(colour, alpha);
-  }
-  Put(x, y, ox, oy, xs, ys, angle, m_Converted);
 }
 
 void DrawTexture(int32_t id, double x, double y) {

@@ -3,13 +3,13 @@
 // above it draw through these operations only.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
 #include "platform/Platform_Graphics.h"
 
 class CBitmap32;
-struct RTexture;
 struct RMatrix;
 
 // Blend factor codes (the script's bm_ constants).
@@ -141,6 +141,25 @@ void DrawTextureTiled(int32_t id, double x, double y, double ox, double oy, doub
                       bool tile_v, double area_left, double area_top, double area_width, double area_height,
                       int32_t colour, double alpha);
 
+// The corner positions of a quad whose corners lie at (left or right, top or
+// bottom) from the anchor (x, y) before it is turned by `angle` radians
+// (below 0.01 it is not turned), all at depth z. Every image quad is placed
+// here, so that batched and single images land on the same pixels.
+inline void D3D_PlaceCorners(RVertex quad[4], double x, double y, double left, double top, double right,
+                             double bottom, double angle, float z) {
+  const bool turned = std::abs(angle) >= 0.01;
+  const double c = turned ? std::cos(angle) : 1.0, s = turned ? std::sin(angle) : 0.0;
+  // Corner (dx, dy) lands at (x + dx c + dy s, y - dx s + dy c), summed in
+  // that order; the terms shared by two corners are computed once.
+  const double xl = x + left * c, xr = x + right * c, ts = top * s, bs = bottom * s;
+  const double yl = y - left * s, yr = y - right * s, tc = top * c, bc = bottom * c;
+  quad[0].x = static_cast<float>(xl + ts), quad[0].y = static_cast<float>(yl + tc);
+  quad[1].x = static_cast<float>(xr + ts), quad[1].y = static_cast<float>(yr + tc);
+  quad[2].x = static_cast<float>(xr + bs), quad[2].y = static_cast<float>(yr + bc);
+  quad[3].x = static_cast<float>(xl + bs), quad[3].y = static_cast<float>(yl + bc);
+  quad[0].z = quad[1].z = quad[2].z = quad[3].z = z;
+}
+
 // Whole images drawn one after another with nothing else drawn between
 // them (the room's instances without a draw event): each texture is looked
 // up once while it repeats, each quad is written straight into the device's
@@ -151,25 +170,56 @@ class CImageBatch {
  public:
   CImageBatch() { Forget(); }
   // The depth of the images that follow (as D3D_SetDepth).
-  void SetDepth(double depth);
+  void SetDepth(double depth) {
+    // NaN never equals itself, so it is always passed on (and becomes 0).
+    if (depth != m_Depth) NewDepth(depth);
+  }
   // As DrawTexture(id, x, y).
-  void Draw(int32_t id, double x, double y);
+  void Draw(int32_t id, double x, double y) {
+    if (Select(id)) Put(x, y, 0, 0, 1, 1, 0, 0xFFFFFFFFu);
+  }
   // As DrawTextureExt with the same arguments.
   void DrawExt(int32_t id, double x, double y, double ox, double oy, double xs, double ys, double angle,
-               int32_t colour, double alpha);
+               int32_t colour, double alpha) {
+    if (!Select(id)) return;
+    // Neighbours mostly share their blend and alpha.
+    if (!m_ColourKnown || colour != m_Colour || !(alpha == m_Alpha)) NewColour(colour, alpha);
+    Put(x, y, ox, oy, xs, ys, angle, m_Converted);
+  }
   // Forgets the texture, state and depth it set: the next image sets them again.
   void Forget();
 
  private:
   static constexpr int32_t kNoTexture = -2;
   // The texture of the next image made current; false when the id is invalid.
-  bool Select(int32_t id);
-  void Put(double x, double y, double ox, double oy, double xs, double ys, double angle, uint32_t colour);
+  bool Select(int32_t id) { return id == m_Id ? m_Valid : NewTexture(id); }
+  bool NewTexture(int32_t id);
+  void NewDepth(double depth);
+  void NewColour(int32_t colour, double alpha);
+  void Put(double x, double y, double ox, double oy, double xs, double ys, double angle, uint32_t colour) {
+    RVertex* quad = PlatformGL_QuadSpace(1);
+    if (quad == nullptr) return;
+    const double left = -xs * ox - 0.5, top = -ys * oy - 0.5;
+    const double right = left + xs * m_Width, bottom = top + ys * m_Height;
+    D3D_PlaceCorners(quad, x, y, left, top, right, bottom, angle, m_Z);
+    const float us[4] = {m_U0, m_U1, m_U1, m_U0};
+    const float vs[4] = {m_V0, m_V0, m_V1, m_V1};
+    for (int i = 0; i < 4; ++i) {
+      quad[i].colour = colour;
+      quad[i].u = us[i];
+      quad[i].v = vs[i];
+    }
+  }
 
+  // The current texture: its id, whether it exists, the image's size and
+  // where the image ends in the texture.
   int32_t m_Id = kNoTexture;
-  const RTexture* m_Texture = nullptr;
-  float m_U0 = 0, m_V0 = 0, m_U1 = 0, m_V1 = 0, m_Z = 0;
+  bool m_Valid = false;
+  double m_Width = 0, m_Height = 0;
+  float m_U0 = 0, m_V0 = 0, m_U1 = 0, m_V1 = 0;
+  // The depth set and the z it gives.
   double m_Depth = 0;
+  float m_Z = 0;
   // The last blend colour and alpha asked for and their device colour.
   bool m_ColourKnown = false;
   int32_t m_Colour = 0;
