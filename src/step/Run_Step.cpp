@@ -277,7 +277,8 @@ void Animation(CRoom& room) {
     inst->image_index += inst->image_speed;
     const RSpriteShape* shape = shapes.Of(inst->sprite_index);
     const int32_t images = shape ? shape->images : 0;
-    if (std::floor(inst->image_index) >= images) {
+    // Against a whole number, floor(i) >= n exactly when i >= n.
+    if (inst->image_index >= images) {
       inst->image_index -= images;
       if (inst->object_index != object) {
         object = inst->object_index;

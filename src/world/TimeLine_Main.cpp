@@ -65,8 +65,10 @@ void TimeLine_StepInstances() {
     const std::vector<CInstance*>& list = Room_Instances();
     if (i >= list.size()) break;
     CInstance* inst = list[i];
+    // Most instances follow no time line: no lookup for them.
+    if (inst->destroyed || inst->timeline_index < 0) continue;
     CTimeLine* line = TimeLine_Get(inst->timeline_index);
-    if (inst->destroyed || !line) continue;
+    if (!line) continue;
     int32_t first = line->FirstAtOrAfter(inst->timeline_position);
     inst->timeline_position += inst->timeline_speed;
     int32_t last = line->FirstAtOrAfter(inst->timeline_position);

@@ -109,6 +109,16 @@ TEST(Instance, BoundingBoxFromSpriteOrMask) {
   EXPECT_EQ(BoxOf(inst), (RBox{2, 2, 11, 5}));
   inst.SetMask(7);  // a mask that names no sprite: no shape, whatever the sprite
   EXPECT_EQ(inst.bbox_left, -100000);
+  // Sides at halves round to even, on both sides of 0; a
+  // shape passed in gives the box the lookup would.
+  inst.SetMask(1);
+  RSpriteShape box;
+  ASSERT_TRUE(FakeSprites(1, box));
+  for (double x : {-4.5, -3.5, -2.5, -1.5, -0.5, 0.5, 1.5, 2.5, -2.49999, 7.500001, 1e9 + 0.5, -1e9 - 0.5}) {
+    inst.SetPosition(x - 2, 0, &box);
+    EXPECT_EQ(inst.bbox_left, static_cast<int32_t>(std::nearbyint(x))) << x;
+  }
+  inst.SetMask(7);
 
   // The image index goes back to 0 only past the new sprite's images.
   inst.image_index = 2.7;
