@@ -308,7 +308,11 @@ int32_t Sprite_ImageIndex(double image_index) {
 }
 
 void Sprite_DrawInstance(CImageBatch& batch, const CSprite& sprite, const RInstanceState& inst) {
-  const int32_t texture = sprite.TextureOf(Sprite_ImageIndex(inst.image_index));
+  // An index within the images selects its image directly.
+  const double index = inst.image_index;
+  const int32_t texture = index >= 0 && index < static_cast<double>(sprite.textures.size())
+                              ? sprite.textures[static_cast<size_t>(index)]
+                              : sprite.TextureOf(Sprite_ImageIndex(index));
   if (inst.image_xscale == 1 && inst.image_yscale == 1 && inst.image_angle == 0 && inst.image_blend == 0xFFFFFF &&
       inst.image_alpha == 1)
     batch.Draw(texture, inst.x - sprite.xorigin, inst.y - sprite.yorigin);
