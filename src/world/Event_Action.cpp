@@ -185,10 +185,14 @@ void ExecuteEvent(CInstance* self, CInstance* other, const CEvent& event) {
     const int32_t target = action.uses_applies_to ? action.applies_to : kAppliesSelf;
     if (plain && !action.is_question && action.exec_type == ACTION_EXEC_CODE && target == kAppliesSelf) {
       if (Pending() || g_Nesting >= kMaxNesting) return;
-      RNestingGuard nesting;
-      EventContext.action = 0;
-      RValue result;
-      Run(action, self, other, result);
+      {
+        RNestingGuard nesting;
+        EventContext.action = 0;
+        RValue result;
+        Run(action, self, other, result);
+      }
+      // Actions the code added to its own event run after it, as in the walk.
+      for (int32_t i = 1; i != ACTION_LIST_END;) i = ExecuteActions(self, other, event.actions, i);
       return;
     }
   }

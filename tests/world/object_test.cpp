@@ -193,6 +193,17 @@ TEST_F(ObjectTest, EventsChangedWhileRunningStayAlive) {
   EXPECT_EQ(TestWorld_Log(), "12");
 }
 
+TEST_F(ObjectTest, ActionsAddedByTheOnlyActionRunAfterIt) {
+  CallByName("object_event_add",
+             {RValue(3), RValue(EV_ALARM), RValue(1),
+              Str("global.log += 'A'; if (global.log == 'A') object_event_add(3, ev_alarm, 1, 'global.log += \"B\"')")});
+  CInstance* a = Make(3);
+  PerformEvent(a, a, EV_ALARM, 1);
+  EXPECT_EQ(TestWorld_Log(), "AB");
+  PerformEvent(a, a, EV_ALARM, 1);
+  EXPECT_EQ(TestWorld_Log(), "ABAB");
+}
+
 TEST_F(ObjectTest, RepeatedLookupsSeeEveryChange) {
   // The same question asked again after each kind of change.
   CInstance* c = Make(4);  // C inherits P's step
