@@ -371,9 +371,13 @@ template <class T>
 
 [[gnu::always_inline]] inline RValue& LocalElementAt(const XNode& var, XContext& cx, int64_t row, int64_t col) {
   RVariable& v = cx.locals[var.slot];
-  if ((row | col) != 0)
-    if (std::vector<RValue>* cells = ItemOf(v.rows, row))
+  if ((row | col) != 0) {
+    if (std::vector<RValue>* cells = ItemOf(v.rows, row)) {
       if (RValue* cell = ItemOf(*cells, col)) return *cell;
+      // The next element of a row with room: added here.
+      if (static_cast<size_t>(col) == cells->size() && cells->size() < cells->capacity()) return cells->emplace_back();
+    }
+  }
   return NewLocalElement(var, cx, row, col);
 }
 
