@@ -80,6 +80,7 @@ struct XNode {
   mutable int32_t hint = 0;  // where an instance's or global variable was found last
   BuiltinCallback callback = nullptr;
   BuiltinGetter getter = nullptr;  // a built-in variable's
+  BuiltinSetter setter = nullptr;  // a built-in variable's, when it has one
   XFn call = nullptr;              // what a call statement runs
   CCode* script = nullptr;         // a called script's code, once compiled
   const XNode* kid[4] = {};
@@ -371,10 +372,27 @@ template <class T>
 
 [[gnu::always_inline]] inline RValue& LocalElementAt(const XNode& var, XContext& cx, int64_t row, int64_t col) {
   RVariable& v = cx.locals[var.slot];
-  if ((row | col) != 0)
-    if (std::vector<RValue>* cells = ItemOf(v.rows, row))
+  if ((row | col) != 0) {
+    if (std::vector<RValue>* cells = ItemOf(v.rows, row)) {
       if (RValue* cell = ItemOf(*cells, col)) return *cell;
+      // The next element of a row with room: added here.
+      if (static_cast<size_t>(col) == cells->size() && cells->size() < cells->capacity()) return cells->emplace_back();
+    }
+  }
   return NewLocalElement(var, cx, row, col);
+}
+
+// The instance a built-in variable node of self or other reads and writes.
+inline CInstance* BuiltinOwner(const XNode& var, const XContext& cx) {
+  return var.owner == OWNER_OTHER ? cx.other : cx.self;
+}
+
+// A built-in variable read through its getter. Getters set a real without
+// touching the text beside it, so the text a reused value held goes first:
+// a variable read is a fresh value.
+inline bool ReadBuiltin(BuiltinGetter getter, CInstance* inst, int32_t index, RValue& out) {
+  if (!out.str.empty()) out.str.clear();
+  return getter(inst, index, out);
 }
 
 // An instance's own variables are read and written in its store in place,
@@ -383,6 +401,7 @@ template <class T>
 // callers turn into real 0 under UninitializedAsZero.
 inline bool ReadOfInstance(CInstance* inst, int32_t id, int32_t index, RValue& out) {
   if (id >= BUILTIN_VARIABLE_LIMIT) return CopyFound(World.variables(inst).Find(id, index), out);
+  if (!out.str.empty()) out.str.clear();
   return GetInstanceVariable(inst, id, index, out);
 }
 
@@ -477,8 +496,7 @@ int EvalArgument(const XNode& n, XContext& cx, RValue& out) {
 // A built-in variable of self or other without index (owner none, self or
 // other): its getter, looked up once.
 int EvalBuiltinVariable(const XNode& n, XContext& cx, RValue& out) {
-  CInstance* inst = n.owner == OWNER_OTHER ? cx.other : cx.self;
-  if (n.getter(inst, 0, out)) return EXEC_OK;
+  if (ReadBuiltin(n.getter, BuiltinOwner(n, cx), 0, out)) return EXEC_OK;
   return ReadFailed(cx, n.position, n.id, 0, out);
 }
 
@@ -680,6 +698,14 @@ double NumLocal(const XNode& n, XContext& cx) {
 double NumUserVariable(const XNode& n, XContext& cx) {
   const RVariable* v = FindUser(n, cx);
   return v && PlainReal(v->value) ? v->value.real : kRefused;
+}
+
+// A built-in variable of self or other (x, hspeed, room_width): its getter
+// reads it, and reading it changes nothing, so running the node after a
+// refusal reads the same value.
+double NumBuiltinVariable(const XNode& n, XContext& cx) {
+  RValue v;
+  return n.getter(BuiltinOwner(n, cx), 0, v) && PlainReal(v) ? v.real : kRefused;
 }
 
 // Runs the numeric path of a node that has one. Plain locals, constants and
@@ -1117,6 +1143,47 @@ int ExecSetLocalRun(const XNode& n, XContext& cx, RValue& result) {
   CopyValue(result, value);
   CopyValue(LocalSlot(*n.kid[0], cx, 0), value);
   return EXEC_OK;
+}
+
+// Plain assignment to a built-in variable of self or other without index
+// (`hspeed = -hspeed`): its setter, looked up once.
+int ExecSetBuiltin(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  const XNode& var = *n.kid[0];
+  const XNode& rhs = *n.kid[1];
+  RValue value;  // fresh, as for any assignment
+  double v;
+  if (rhs.num && NumOf(rhs, cx, v)) {
+    value.real = v;
+  } else if (int st = Run(rhs, cx, value)) {
+    return st;
+  }
+  CopyValue(result, value);
+  if (!var.setter || !var.setter(BuiltinOwner(var, cx), 0, value))
+    return Fail(cx, n.position, "Cannot assign to the variable");
+  return EXEC_OK;
+}
+
+// Compound assignment to such a variable (`x += 4`) of a numeric value: the
+// current value from the getter, combined, to the setter. Anything else takes
+// the general path, which evaluates the value and reads the variable again;
+// neither changes anything.
+template <int32_t Op>
+int ExecAssignBuiltin(const XNode& n, XContext& cx, RValue& result) {
+  const XNode& var = *n.kid[0];
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && NumOf(rhs, cx, v)) {
+    CInstance* inst = BuiltinOwner(var, cx);
+    RValue current;
+    if (var.getter(inst, 0, current) && PlainReal(current) && RealOperation<Op>(current.real, v)) {
+      Settle(cx);
+      SetPlainReal(result, current.real);
+      if (!var.setter || !var.setter(inst, 0, current)) return Fail(cx, n.position, "Cannot assign to the variable");
+      return EXEC_OK;
+    }
+  }
+  return ExecAssign(n, cx, result);
 }
 
 // Plain assignment to a plain local.
@@ -1636,6 +1703,10 @@ template <int32_t Op>
 struct UserCompound {
   static XFn For(const XNode&) { return ExecAssignUser<Op>; }
 };
+template <int32_t Op>
+struct BuiltinCompound {
+  static XFn For(const XNode&) { return ExecAssignBuiltin<Op>; }
+};
 
 // The operator of a compound assignment code; 0 for a plain one.
 int32_t AssignOperator(int32_t code) {
@@ -1837,7 +1908,9 @@ class CPreparer {
     bool builtin = n.id >= 0 && n.id < Variable_BuiltinCount();
     if (builtin && (n.owner == OWNER_UNSPECIFIED || n.owner == OWNER_SELF || n.owner == OWNER_OTHER)) {
       n.fn = EvalBuiltinVariable;
+      n.num = NumBuiltinVariable;
       n.getter = Variable_Getter(n.id);
+      n.setter = Variable_Setter(n.id);
       // The argument variables read a slot and nothing else.
       for (int32_t k = 0; k < MAX_ARGUMENTS; k++) {
         if (n.getter == EXEC_ARGUMENT_VARIABLES[k + 1].getter) {
@@ -1863,6 +1936,7 @@ class CPreparer {
       if (n.op == 0 && !n.kid[1]->num && !Peekable(*n.kid[1])) n.fn = ExecSetLocalRun;
     }
     if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op, *n.kid[1]);
+    if (var.fn == EvalBuiltinVariable) n.fn = n.op == 0 ? ExecSetBuiltin : CompoundFn<BuiltinCompound>(n.op, *n.kid[1]);
     if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) {
       n.fn = ExecSetLocalElement;
       if (var.count > 0)

@@ -19,6 +19,21 @@ struct RValue {
   RValue() = default;
   explicit RValue(double r) : real(r) {}
   explicit RValue(std::string s) : kind(VALUE_STRING), str(std::move(s)) {}
+  RValue(const RValue&) = default;
+  RValue& operator=(const RValue&) = default;
+  // Moves leave an empty text alone: moving one would copy its inline
+  // buffer through a call, and arrays of reals move every element whenever
+  // they grow. The moved-from text is left empty either way.
+  RValue(RValue&& o) noexcept : kind(o.kind), real(o.real) {
+    if (!o.str.empty()) str = std::move(o.str);
+  }
+  RValue& operator=(RValue&& o) noexcept {
+    kind = o.kind;
+    real = o.real;
+    if (!o.str.empty() || !str.empty()) str = std::move(o.str);
+    return *this;
+  }
+  ~RValue() = default;
 
   bool IsReal() const { return kind == VALUE_REAL; }
   bool IsString() const { return kind == VALUE_STRING; }

@@ -284,6 +284,16 @@ TEST_F(ExecDifferentialTest, SpecialShapesRunAlike) {
       "var n; n = -0; diff_show(n + 0, n - 0, 0 - n, n + n, 1 - 1, 2.5 + n)",
       "var n, i; n = 1; for (i = 0; i < 1074; i += 1) n /= 2; diff_show(n + n, n - n, n + 1, 1 - n)",
       "var n, i; n = 1.5; for (i = 0; i < 1100; i += 1) n += n; diff_show(n)",
+      // Built-in variables of self and other: read into a value that held
+      // text, combined, set, set without a setter, set to text.
+      "var s; s = 'abc'; return x",
+      "var s; s = 'abc'; s = x; diff_show(x < 1, x + 2, s)",
+      "x += 2; other.x -= 3; self.y *= 2; hspeed = -x; diff_show(x, other.x, y, hspeed, speed)",
+      "x = 'a'; x += 1",
+      "id = 5",
+      "id += 1",
+      "x += 'q'",
+      "vspeed = 2; vspeed |= 5; vspeed ^= 1.5; diff_show(vspeed, direction)",
   };
   for (const char* program : programs) {
     for (bool zero : {false, true}) {
