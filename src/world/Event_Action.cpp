@@ -192,7 +192,8 @@ void ExecuteEvent(CInstance* self, CInstance* other, const CEvent& event) {
         Run(action, self, other, result);
       }
       // Actions the code added to its own event run after it, as in the walk.
-      for (int32_t i = 1; i != ACTION_LIST_END;) i = ExecuteActions(self, other, event.actions, i);
+      if (event.actions.size() > 1)
+        for (int32_t i = 1; i != ACTION_LIST_END;) i = ExecuteActions(self, other, event.actions, i);
       return;
     }
   }
