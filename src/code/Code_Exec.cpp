@@ -883,6 +883,7 @@ int EvalBuiltinCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
   CExecFrame args;
   if (int st = EvalArguments(n, cx, args.Slots())) return st;
+  args.Seal(n.count);  // a callback changes no slot beyond its arguments
   RValue result;
   n.callback(cx.self, cx.other, n.count, args.Slots(), result);
   out = std::move(result);
@@ -1109,6 +1110,22 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
     }
   }
   return AssignLocalValue<Op>(n, cx, result, numeric, v);
+}
+
+// The same for a value that has to be run (a call): run into a fresh value,
+// then combined in place like a numeric one when both are reals.
+template <int32_t Op>
+int ExecAssignLocalRun(const XNode& n, XContext& cx, RValue& result) {
+  RValue value;
+  if (int st = Run(*n.kid[1], cx, value)) return st;
+  RValue& slot = cx.locals[n.slot].value;
+  double r = slot.real;
+  if (&result == cx.result && slot.kind == VALUE_REAL && value.kind == VALUE_REAL && RealOperation<Op>(r, value.real)) {
+    cx.owed = n.slot;  // a debt to another slot is void: this value replaces it
+    slot.real = r;
+    return EXEC_OK;
+  }
+  return CombineLocal<Op>(n, cx, result, value);
 }
 
 // Compound assignment to a plain user variable (self's, or a globalvar)
@@ -1690,7 +1707,7 @@ XFn CompoundFn(int32_t op, const XNode& value) {
 template <int32_t Op>
 struct LocalCompound {
   static XFn For(const XNode& value) {
-    if (!value.num) return ExecAssignLocal<Op, LEAF_ABSENT>;
+    if (!value.num) return Peekable(value) ? ExecAssignLocal<Op, LEAF_ABSENT> : ExecAssignLocalRun<Op>;
     switch (value.leaf) {
       case LEAF_LOCAL: return ExecAssignLocal<Op, LEAF_LOCAL>;
       case LEAF_CONSTANT: return ExecAssignLocal<Op, LEAF_CONSTANT>;
