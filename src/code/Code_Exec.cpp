@@ -1203,6 +1203,27 @@ int ExecAssignBuiltin(const XNode& n, XContext& cx, RValue& result) {
   return ExecAssign(n, cx, result);
 }
 
+// Plain assignment to a plain user variable (self's, or a globalvar): the
+// value, then the variable, found by the node's hint or added, is set in
+// place. The variable is looked up after the value: running it (a call) may
+// add variables to the store.
+int ExecSetUser(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  const XNode& var = *n.kid[0];
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && NumOf(rhs, cx, v)) {
+    SetPlainReal(result, v);
+    SetPlainReal(UserStore(var, cx).Variable(var.id, var.hint).value, v);
+    return EXEC_OK;
+  }
+  RValue value;  // fresh, as for any assignment
+  if (int st = Run(rhs, cx, value)) return st;
+  CopyValue(result, value);
+  CopyValue(UserStore(var, cx).Variable(var.id, var.hint).value, value);
+  return EXEC_OK;
+}
+
 // Plain assignment to a plain local.
 int ExecSetLocal(const XNode& n, XContext& cx, RValue& result) {
   Settle(cx);
@@ -1952,7 +1973,7 @@ class CPreparer {
       n.fn = n.op == 0 ? ExecSetLocal : CompoundFn<LocalCompound>(n.op, *n.kid[1]);
       if (n.op == 0 && !n.kid[1]->num && !Peekable(*n.kid[1])) n.fn = ExecSetLocalRun;
     }
-    if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op, *n.kid[1]);
+    if (var.fn == EvalUserVariable) n.fn = n.op == 0 ? ExecSetUser : CompoundFn<UserCompound>(n.op, *n.kid[1]);
     if (var.fn == EvalBuiltinVariable) n.fn = n.op == 0 ? ExecSetBuiltin : CompoundFn<BuiltinCompound>(n.op, *n.kid[1]);
     if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) {
       n.fn = ExecSetLocalElement;
