@@ -883,6 +883,7 @@ int EvalBuiltinCall(const XNode& n, XContext& cx, RValue& out) {
   if (StackExhausted()) return Fail(cx, n.position, kStackMessage);
   CExecFrame args;
   if (int st = EvalArguments(n, cx, args.Slots())) return st;
+  args.Seal(n.count);  // a callback changes no slot beyond its arguments
   RValue result;
   n.callback(cx.self, cx.other, n.count, args.Slots(), result);
   out = std::move(result);
@@ -1111,6 +1112,22 @@ int ExecAssignLocal(const XNode& n, XContext& cx, RValue& result) {
   return AssignLocalValue<Op>(n, cx, result, numeric, v);
 }
 
+// The same for a value that has to be run (a call): run into a fresh value,
+// then combined in place like a numeric one when both are reals.
+template <int32_t Op>
+int ExecAssignLocalRun(const XNode& n, XContext& cx, RValue& result) {
+  RValue value;
+  if (int st = Run(*n.kid[1], cx, value)) return st;
+  RValue& slot = cx.locals[n.slot].value;
+  double r = slot.real;
+  if (&result == cx.result && slot.kind == VALUE_REAL && value.kind == VALUE_REAL && RealOperation<Op>(r, value.real)) {
+    cx.owed = n.slot;  // a debt to another slot is void: this value replaces it
+    slot.real = r;
+    return EXEC_OK;
+  }
+  return CombineLocal<Op>(n, cx, result, value);
+}
+
 // Compound assignment to a plain user variable (self's, or a globalvar)
 // with a numeric value, combined in its store in place; anything else takes
 // the general path, which evaluates the value again (a numeric value
@@ -1184,6 +1201,27 @@ int ExecAssignBuiltin(const XNode& n, XContext& cx, RValue& result) {
     }
   }
   return ExecAssign(n, cx, result);
+}
+
+// Plain assignment to a plain user variable (self's, or a globalvar): the
+// value, then the variable, found by the node's hint or added, is set in
+// place. The variable is looked up after the value: running it (a call) may
+// add variables to the store.
+int ExecSetUser(const XNode& n, XContext& cx, RValue& result) {
+  Settle(cx);
+  const XNode& var = *n.kid[0];
+  const XNode& rhs = *n.kid[1];
+  double v;
+  if (rhs.num && NumOf(rhs, cx, v)) {
+    SetPlainReal(result, v);
+    SetPlainReal(UserStore(var, cx).Variable(var.id, var.hint).value, v);
+    return EXEC_OK;
+  }
+  RValue value;  // fresh, as for any assignment
+  if (int st = Run(rhs, cx, value)) return st;
+  CopyValue(result, value);
+  CopyValue(UserStore(var, cx).Variable(var.id, var.hint).value, value);
+  return EXEC_OK;
 }
 
 // Plain assignment to a plain local.
@@ -1690,7 +1728,7 @@ XFn CompoundFn(int32_t op, const XNode& value) {
 template <int32_t Op>
 struct LocalCompound {
   static XFn For(const XNode& value) {
-    if (!value.num) return ExecAssignLocal<Op, LEAF_ABSENT>;
+    if (!value.num) return Peekable(value) ? ExecAssignLocal<Op, LEAF_ABSENT> : ExecAssignLocalRun<Op>;
     switch (value.leaf) {
       case LEAF_LOCAL: return ExecAssignLocal<Op, LEAF_LOCAL>;
       case LEAF_CONSTANT: return ExecAssignLocal<Op, LEAF_CONSTANT>;
@@ -1935,7 +1973,7 @@ class CPreparer {
       n.fn = n.op == 0 ? ExecSetLocal : CompoundFn<LocalCompound>(n.op, *n.kid[1]);
       if (n.op == 0 && !n.kid[1]->num && !Peekable(*n.kid[1])) n.fn = ExecSetLocalRun;
     }
-    if (var.fn == EvalUserVariable && n.op != 0) n.fn = CompoundFn<UserCompound>(n.op, *n.kid[1]);
+    if (var.fn == EvalUserVariable) n.fn = n.op == 0 ? ExecSetUser : CompoundFn<UserCompound>(n.op, *n.kid[1]);
     if (var.fn == EvalBuiltinVariable) n.fn = n.op == 0 ? ExecSetBuiltin : CompoundFn<BuiltinCompound>(n.op, *n.kid[1]);
     if (var.fn == EvalVariable && var.fixed_owner && var.owner == OWNER_LOCAL && n.op == 0) {
       n.fn = ExecSetLocalElement;

@@ -59,8 +59,7 @@ class CExecFrame {
   // Declares the first `count` slots the only ones filled. Unless a slot is
   // written otherwise before the frame is released (the argument variables,
   // Exec_Arguments, a fault through a script call), its next use clears only
-  // those. A frame never sealed is cleared whole: a built-in may write into
-  // its arguments.
+  // those. A frame never sealed is cleared whole.
   void Seal(int32_t count);
   // Runs `code` with ExecuteReporting while the frame serves as the argument
   // slots; the caller's slots are back afterwards, untouched, also when a

@@ -22,7 +22,9 @@ constexpr int MAX_ARGUMENTS = 16;
 
 // The call convention of every built-in. `result` is a fresh real 0 on entry.
 // A callback never fails the calling code: it reports its own problems through
-// ReportActionError and leaves a result.
+// ReportActionError and leaves a result. It may change its first `argc`
+// argument slots but no slot beyond them: the interpreter reuses the slots
+// and clears only the arguments' before the next call.
 using BuiltinCallback = void (*)(CInstance* self, CInstance* other, int argc, RValue* args, RValue& result);
 
 // One row of a module's registration table. `reads_only` promises that the
