@@ -387,9 +387,8 @@ inline CInstance* BuiltinOwner(const XNode& var, const XContext& cx) {
   return var.owner == OWNER_OTHER ? cx.other : cx.self;
 }
 
-// A built-in variable read through its getter. Getters set a real without
-// touching the text beside it, so the text a reused value held goes first:
-// a variable read is a fresh value.
+// A built-in variable read through its getter, as GetInstanceVariable
+// reads it: a fresh value.
 inline bool ReadBuiltin(BuiltinGetter getter, CInstance* inst, int32_t index, RValue& out) {
   if (!out.str.empty()) out.str.clear();
   return getter(inst, index, out);
@@ -401,7 +400,6 @@ inline bool ReadBuiltin(BuiltinGetter getter, CInstance* inst, int32_t index, RV
 // callers turn into real 0 under UninitializedAsZero.
 inline bool ReadOfInstance(CInstance* inst, int32_t id, int32_t index, RValue& out) {
   if (id >= BUILTIN_VARIABLE_LIMIT) return CopyFound(World.variables(inst).Find(id, index), out);
-  if (!out.str.empty()) out.str.clear();
   return GetInstanceVariable(inst, id, index, out);
 }
 

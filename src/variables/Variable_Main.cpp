@@ -124,6 +124,9 @@ void ReadGlobals(CStream& s) {
 bool GetInstanceVariable(CInstance* inst, int32_t id, int32_t index, RValue& out) {
   if (id < BUILTIN_VARIABLE_LIMIT) {
     if (id < 0 || id >= Variable_BuiltinCount()) return false;
+    // Getters set a real without touching the text beside it: the text a
+    // reused value held goes first, so a variable read is a fresh value.
+    if (!out.str.empty()) out.str.clear();
     return Variable_Getter(id)(inst, index, out);
   }
   return World.variables(inst).Get(id, index, out);

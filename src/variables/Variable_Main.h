@@ -95,7 +95,8 @@ bool ReadGlobalStore(CStream& stream, RGlobalStore& out);
 // is left empty.
 void InstallGlobalStore(RGlobalStore& store);
 
-// Built-in ids call the getter; other ids read the instance's store.
+// Built-in ids call the getter (the value comes out fresh, without the text
+// `out` held); other ids read the instance's store.
 bool GetInstanceVariable(CInstance* inst, int32_t id, int32_t index, RValue& out);
 // Built-in ids call the setter (false for a read-only entry); other ids set
 // the instance's store and succeed.

@@ -108,6 +108,14 @@ TEST_F(BuiltinVariableTest, ConversionsAndSideEffects) {
   for (const auto& c : cases) EXPECT_EQ(After(c.code, c.expr), c.value) << c.code << " -> " << c.expr;
 }
 
+TEST_F(BuiltinVariableTest, AReadIntoAUsedValueIsFresh) {
+  // Getters set only the real; the text the value held must not stay beside it.
+  self->x = 3;
+  RValue out("left over");
+  ASSERT_TRUE(GetInstanceVariable(self, BuiltinIndexOf("x"), 0, out));
+  EXPECT_TRUE(out.IsReal() && out.real == 3 && out.str.empty());
+}
+
 TEST_F(BuiltinVariableTest, ReadOnlyAndRefusedValues) {
   Error_Reset();
   EXPECT_FALSE(TestWorld_Run("id = 5", self));
