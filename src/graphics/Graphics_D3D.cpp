@@ -154,12 +154,21 @@ void D3D_ResetDevice() {
 // present. The call stays so that the frame sequence reads the same everywhere.
 void D3D_BeginFrame() {}
 
-void D3D_Present() {
+namespace {
+
+void ShowFrame(bool later) {
   if (!PlatformGL_Exists()) return;
   const RRegionRect r = Window_CurrentRegionRectangle();
   const uint32_t band = D3D_ConvertColour(Window_GetColour(), 1.0) & 0x00FFFFFFu;
-  PlatformGL_Present(g_DrawingWidth, g_DrawingHeight, r.left, r.top, r.width, r.height, band, g_State.interpolation);
+  (later ? PlatformGL_PresentLater : PlatformGL_Present)(g_DrawingWidth, g_DrawingHeight, r.left, r.top, r.width,
+                                                         r.height, band, g_State.interpolation);
 }
+
+}  // namespace
+
+void D3D_Present() { ShowFrame(false); }
+void D3D_PresentLater() { ShowFrame(true); }
+void D3D_FinishPresent() { PlatformGL_FinishPresent(); }
 
 void D3D_Refresh() { D3D_Present(); }
 

@@ -62,6 +62,12 @@ void D3D_ResetDevice();
 void D3D_BeginFrame();
 // Ends the frame and shows the drawing area in the window's region rectangle.
 void D3D_Present();
+// As D3D_Present, but the device may finish the frame while the caller runs
+// the next step: the frame is shown before the next drawing, read, sleep or
+// question to the player, or at D3D_FinishPresent. For a runner that is
+// behind its schedule, where showing the frame at once gains nothing.
+void D3D_PresentLater();
+void D3D_FinishPresent();
 // Shows the last frame again without ending the scene.
 void D3D_Refresh();
 

@@ -1,6 +1,7 @@
 #include "platform/Platform_Dialog.h"
 
 #include "platform/Platform.h"
+#include "platform/Platform_Graphics.h"
 #include "platform/Platform_Process.h"
 
 namespace {
@@ -15,6 +16,7 @@ void PlatformDialog_SetTestAnswerer(std::function<std::optional<std::string>(con
 }
 
 std::optional<std::string> PlatformDialog_Ask(const RDialogRequest& request) {
+  PlatformGL_FinishPresent();  // the player sees the frame behind the question
   if (g_TestAnswerer) return g_TestAnswerer(request);
   if (!Platform_HasDisplay()) return std::nullopt;
   std::vector<std::string> args = {"zenity"};

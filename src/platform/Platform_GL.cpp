@@ -12,6 +12,13 @@
 // that a swap keeps all of it, which games that never clear rely on. Where
 // either fails, or the region is scaled, or a depth buffer is needed, the
 // off-screen framebuffer serves.
+//
+// Batched quads that are upright squares of whole pixels go to the GPU as
+// point sprites (one vertex, one primitive) wherever that gives exactly the
+// pixels of two triangles; a software renderer spends half as much on each.
+// A frame may also be presented later (PlatformGL_PresentLater): the renderer
+// draws it while the engine runs the next step, and it is shown before
+// anything touches the drawing again.
 
 #include <dlfcn.h>
 #include <link.h>
@@ -70,6 +77,75 @@ uniform sampler2D u_texture;
 out vec4 o_colour;
 void main() { o_colour = texture(u_texture, v_uv) * v_colour; }
 )"};
+
+// Quads drawn as point sprites: one vertex a square instead of four, and one
+// primitive instead of two, which halves what a software renderer spends on a
+// small sprite. `a_rect` holds the texture coordinates of the square's left,
+// top, right and bottom edges; the sprite coordinate's origin is set per
+// target so that y = 0 is the image's top row.
+const char* const kPointVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 a_position;
+layout(location = 1) in vec4 a_colour;
+layout(location = 2) in float a_size;
+layout(location = 3) in vec4 a_rect;
+uniform mat4 u_projection;
+out vec4 v_colour;
+flat out vec4 v_rect;
+void main() {
+  vec4 p = u_projection * vec4(a_position, 1.0);
+  gl_Position = vec4(p.x, -p.y, 2.0 * p.z - p.w, p.w);
+  gl_PointSize = a_size;
+  v_colour = a_colour;
+  v_rect = a_rect;
+}
+)";
+
+const char* const kPointFragmentShaders[2] = {
+    R"(#version 330 core
+in vec4 v_colour;
+flat in vec4 v_rect;
+uniform sampler2D u_texture;
+out vec4 o_colour;
+void main() { o_colour = texture(u_texture, v_rect.xy + gl_PointCoord * (v_rect.zw - v_rect.xy)); }
+)",
+    R"(#version 330 core
+in vec4 v_colour;
+flat in vec4 v_rect;
+uniform sampler2D u_texture;
+out vec4 o_colour;
+void main() { o_colour = texture(u_texture, v_rect.xy + gl_PointCoord * (v_rect.zw - v_rect.xy)) * v_colour; }
+)"};
+
+// Point sprites that share their side and texture rectangle and are drawn
+// untinted: only the centre is read per point, which is all the more a
+// software renderer saves on each.
+const char* const kSharedPointVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 a_position;
+uniform mat4 u_projection;
+uniform vec4 u_rect;
+flat out vec4 v_rect;
+void main() {
+  vec4 p = u_projection * vec4(a_position, 1.0);
+  gl_Position = vec4(p.x, -p.y, 2.0 * p.z - p.w, p.w);
+  v_rect = u_rect;
+}
+)";
+
+const char* const kSharedPointFragmentShader = R"(#version 330 core
+flat in vec4 v_rect;
+uniform sampler2D u_texture;
+out vec4 o_colour;
+void main() { o_colour = texture(u_texture, v_rect.xy + gl_PointCoord * (v_rect.zw - v_rect.xy)); }
+)";
+
+// A quad drawn as a point sprite: its centre, colour, side in pixels and
+// texture rectangle (as a_rect).
+struct RPointVertex {
+  float x, y, z;
+  uint32_t colour;
+  float size;
+  float u0, v0, u1, v1;
+};
 
 // The general pipeline: what the fixed-function stages of a desktop 3D device
 // did for the engine (world matrix, per-vertex diffuse lights, linear fog, the
@@ -167,7 +243,7 @@ struct RGeneralProgram {
 };
 
 // Which vertex buffer layout a draw reads.
-enum class EVertexKind { Flat2D, Immediate3D, Mesh };
+enum class EVertexKind { Flat2D, Immediate3D, Mesh, Sprites, SharedSprites };
 
 // One copy of a mesh in a batch.
 struct RMeshCopy {
@@ -195,17 +271,33 @@ struct RDevice {
   int32_t viewport[4] = {0, 0, 1, 1};
   bool upper_left = false;  // the clip space origin set now
   GLuint programs[2] = {0, 0};  // texture only, texture x colour
+  GLuint point_programs[2] = {0, 0};
+  // Point sprites sharing all but their centre, and its u_rect.
+  GLuint shared_program = 0;
+  GLint shared_rect = -1;
   GLuint vao = 0, vbo = 0, ibo = 0, sampler = 0, white = 0;
+  GLuint point_vao = 0, shared_vao = 0;
   GLsizeiptr vbo_offset = 0;  // where the next upload goes
   float projection[16] = {};
   // The pending quads: `batch_vertices` of the kMaxPrimitiveVertices that
   // `batch` holds (left uninitialised: callers write quads in place).
   std::unique_ptr<RVertex[]> batch;
   int32_t batch_vertices = 0;
+  // The pending quads that go as point sprites, made at the flush.
+  std::unique_ptr<RPointVertex[]> points;
+  // Point sprites are allowed; the projection maps x and y apart, without
+  // turning or perspective; the largest point side; the sprite coordinate
+  // origin set now (GL_UPPER_LEFT or GL_LOWER_LEFT).
+  bool sprites_allowed = true, plain_projection = false;
+  float max_point_size = 1;
+  GLint point_origin = GL_UPPER_LEFT;
   // Current state, so that unchanged settings do not end a batch.
   GLuint texture = 0;
-  bool modulate = true;
-  int64_t draw_calls = 0;
+  int32_t texture_width = 1, texture_height = 1;
+  bool modulate = true, linear = false;
+  // The size of every texture made, for the texel tests of point sprites.
+  std::unordered_map<GLuint, std::pair<int32_t, int32_t>> texture_sizes;
+  int64_t draw_calls = 0, point_sprites = 0;
   // The general pipeline and its state.
   RGeneralProgram general[2];  // smooth, flat
   GLuint vao3d = 0;            // RVertex3D from the streaming buffer
@@ -234,6 +326,14 @@ struct RDevice {
   std::unordered_map<GLuint, GLuint> target_framebuffers;
   GLuint target = 0;
   int32_t target_width = 0, target_height = 0;
+  // A frame handed to PlatformGL_PresentLater and not yet shown: the
+  // arguments of its present.
+  struct {
+    bool waiting = false;
+    int32_t source_width, source_height, dest_x, dest_y, dest_width, dest_height;
+    uint32_t band_colour;
+    bool smooth;
+  } later;
   // The picture shown in place of the drawing area (splash screens), kept
   // from one picture to the next while the size stays.
   GLuint picture = 0;
@@ -316,8 +416,12 @@ bool BuildGeneralProgram(RGeneralProgram& g, const char* shade, std::string& err
 bool BuildPrograms(std::string& error) {
   for (int i = 0; i < 2; ++i) {
     g_Dev.programs[i] = LinkProgram(kVertexShader, kFragmentShaders[i], error);
-    if (g_Dev.programs[i] == 0) return false;
+    g_Dev.point_programs[i] = LinkProgram(kPointVertexShader, kPointFragmentShaders[i], error);
+    if (g_Dev.programs[i] == 0 || g_Dev.point_programs[i] == 0) return false;
   }
+  g_Dev.shared_program = LinkProgram(kSharedPointVertexShader, kSharedPointFragmentShader, error);
+  if (g_Dev.shared_program == 0) return false;
+  g_Dev.shared_rect = glGetUniformLocation(g_Dev.shared_program, "u_rect");
   return BuildGeneralProgram(g_Dev.general[0], "smooth", error) && BuildGeneralProgram(g_Dev.general[1], "flat", error);
 }
 
@@ -363,7 +467,11 @@ void SendGeneralUniforms(const RGeneralProgram& g) {
 void Prepare(EVertexKind kind) {
   const RGeneralProgram* general = nullptr;
   GLuint program;
-  if (kind != EVertexKind::Flat2D || NeedsGeneral()) {
+  if (kind == EVertexKind::Sprites) {
+    program = g_Dev.point_programs[g_Dev.modulate || g_Dev.texture == 0 ? 1 : 0];
+  } else if (kind == EVertexKind::SharedSprites) {
+    program = g_Dev.shared_program;
+  } else if (kind != EVertexKind::Flat2D || NeedsGeneral()) {
     general = &g_Dev.general[g_Dev.smooth ? 0 : 1];
     program = general->program;
   } else {
@@ -381,6 +489,8 @@ void Prepare(EVertexKind kind) {
   }
   if (kind == EVertexKind::Flat2D) glBindVertexArray(g_Dev.vao);
   if (kind == EVertexKind::Immediate3D) glBindVertexArray(g_Dev.vao3d);
+  if (kind == EVertexKind::Sprites) glBindVertexArray(g_Dev.point_vao);
+  if (kind == EVertexKind::SharedSprites) glBindVertexArray(g_Dev.shared_vao);
 }
 
 // Ends the batch before a state change and has the uniforms sent again.
@@ -427,6 +537,29 @@ void BuildBuffers() {
   glBindVertexArray(g_Dev.vao3d);
   glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
   Point3DAttributes(sizeof(RVertex3D));
+
+  glGenVertexArrays(1, &g_Dev.point_vao);
+  glBindVertexArray(g_Dev.point_vao);
+  glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
+  const auto field = [](size_t offset) { return reinterpret_cast<void*>(offset); };
+  constexpr GLsizei kPointStride = sizeof(RPointVertex);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kPointStride, field(offsetof(RPointVertex, x)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, kPointStride, field(offsetof(RPointVertex, colour)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 1, GL_FLOAT, GL_FALSE, kPointStride, field(offsetof(RPointVertex, size)));
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, kPointStride, field(offsetof(RPointVertex, u0)));
+  glGenVertexArrays(1, &g_Dev.shared_vao);
+  glBindVertexArray(g_Dev.shared_vao);
+  glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kPointStride, field(offsetof(RPointVertex, x)));
+  g_Dev.points = std::make_unique_for_overwrite<RPointVertex[]>(kBatchQuads);
+  GLfloat range[2] = {1, 1};
+  glGetFloatv(GL_POINT_SIZE_RANGE, range);
+  g_Dev.max_point_size = range[1];
   glBindVertexArray(g_Dev.vao);
 
   std::vector<uint16_t> indices(kBatchQuads * 6);
@@ -590,12 +723,13 @@ bool PlatformGL_Create(int32_t back_width, int32_t back_height, std::string& err
   g_Dev.modulate = true;
   g_Dev.dirty = true;
   g_Dev.window_ok = ProbeWindow();
-  g_Dev.draw_calls = 0;
+  g_Dev.draw_calls = g_Dev.point_sprites = 0;
   return true;
 }
 
 void PlatformGL_Destroy() {
   if (g_Dev.context == nullptr) return;
+  PlatformGL_FinishPresent();
   glDeleteTextures(1, &g_Dev.white);
   glDeleteTextures(1, &g_Dev.colour);
   if (g_Dev.picture) PlatformGL_FreeTexture(g_Dev.picture);
@@ -607,6 +741,8 @@ void PlatformGL_Destroy() {
   glDeleteBuffers(1, &g_Dev.copy_vbo);
   glDeleteVertexArrays(1, &g_Dev.vao);
   glDeleteVertexArrays(1, &g_Dev.vao3d);
+  glDeleteVertexArrays(1, &g_Dev.point_vao);
+  glDeleteVertexArrays(1, &g_Dev.shared_vao);
   if (g_Dev.depth) glDeleteRenderbuffers(1, &g_Dev.depth);
   for (auto& [handle, mesh] : g_Dev.meshes) {
     glDeleteBuffers(1, &mesh.vbo);
@@ -614,6 +750,9 @@ void PlatformGL_Destroy() {
   }
   for (GLuint program : g_Dev.programs)
     if (program) glDeleteProgram(program);
+  for (GLuint program : g_Dev.point_programs)
+    if (program) glDeleteProgram(program);
+  if (g_Dev.shared_program) glDeleteProgram(g_Dev.shared_program);
   for (const RGeneralProgram& g : g_Dev.general)
     if (g.program) glDeleteProgram(g.program);
   SDL_GL_DeleteContext(g_Dev.context);
@@ -645,6 +784,7 @@ uint32_t PlatformGL_CreateTexture(int32_t width, int32_t height) {
     glDeleteTextures(1, &name);
     return 0;
   }
+  g_Dev.texture_sizes[name] = {width, height};
   return name;
 }
 
@@ -673,6 +813,7 @@ void PlatformGL_FreeTexture(uint32_t handle) {
     glDeleteFramebuffers(1, &framebuffer->second);
     g_Dev.target_framebuffers.erase(framebuffer);
   }
+  g_Dev.texture_sizes.erase(handle);
   glDeleteTextures(1, &handle);
 }
 
@@ -682,6 +823,9 @@ void PlatformGL_SetTexture(uint32_t handle) {
   const bool was_untextured = g_Dev.texture == 0;
   g_Dev.texture = handle;
   glBindTexture(GL_TEXTURE_2D, handle ? handle : g_Dev.white);
+  const auto size = g_Dev.texture_sizes.find(handle);
+  g_Dev.texture_width = size == g_Dev.texture_sizes.end() ? 1 : size->second.first;
+  g_Dev.texture_height = size == g_Dev.texture_sizes.end() ? 1 : size->second.second;
   // Untextured drawing always takes the vertex colour.
   if (!g_Dev.modulate && was_untextured != (handle == 0)) g_Dev.dirty = true;
 }
@@ -695,6 +839,7 @@ void PlatformGL_SetBlend(int32_t source, int32_t destination) {
 void PlatformGL_SetInterpolation(bool linear) {
   if (g_Dev.context == nullptr) return;
   PlatformGL_Flush();
+  g_Dev.linear = linear;
   const GLint filter = linear ? GL_LINEAR : GL_NEAREST;
   glSamplerParameteri(g_Dev.sampler, GL_TEXTURE_MIN_FILTER, filter);
   glSamplerParameteri(g_Dev.sampler, GL_TEXTURE_MAG_FILTER, filter);
@@ -728,6 +873,15 @@ void PlatformGL_SetProjection(const float matrix[16]) {
   if (g_Dev.context == nullptr) return;
   StateChanged();
   std::copy(matrix, matrix + 16, g_Dev.projection);
+  // Column-major: x and y each depend only on themselves, w stays 1.
+  const float* m = matrix;
+  g_Dev.plain_projection = m[1] == 0 && m[2] == 0 && m[3] == 0 && m[4] == 0 && m[6] == 0 && m[7] == 0 &&
+                           m[8] == 0 && m[9] == 0 && m[11] == 0 && m[15] == 1 && m[0] != 0 && m[5] != 0;
+}
+
+void PlatformGL_AllowPointSprites(bool on) {
+  PlatformGL_Flush();
+  g_Dev.sprites_allowed = on;
 }
 
 void PlatformGL_AddQuad(const RVertex quad[4]) {
@@ -771,15 +925,285 @@ void FlushMeshCopies() {
 
 }  // namespace
 
+namespace {
+
+// A batch with fewer point sprites than this goes all as triangles: the
+// second call would cost more than the points save.
+constexpr int32_t kMinSprites = 8;
+// Point sprites of one layer that may go as triangles instead of starting a
+// new layer.
+constexpr int32_t kMaxDemoted = 64;
+
+// Where the projection and viewport put a vertex, in viewport pixels from the
+// top left: x' = sx x + tx, y' = sy y + ty (a plain projection only).
+struct RPixelMap {
+  double sx, tx, sy, ty;
+};
+
+RPixelMap PixelMap() {
+  const float* m = g_Dev.projection;
+  const double w = g_Dev.viewport[2] / 2.0, h = g_Dev.viewport[3] / 2.0;
+  // The vertex shader turns y over; back-buffer rows run top first.
+  return {m[0] * w, (m[12] + 1.0) * w, -m[5] * h, (1.0 - m[13]) * h};
+}
+
+// The nearest whole number, without a library call; exact for |v| < 2^51,
+// far beyond any pixel or texel position.
+double Nearest(double v) {
+  constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52
+  return v + kShift - kShift;
+}
+
+double OffWhole(double v) { return std::abs(v - Nearest(v)); }
+
+// Where the pixels of one side of a square sample the texture: from texture
+// coordinate `a` at the near edge to `b` at the far one, over `n` pixels of a
+// texture `size` texels long. Sample positions come in a fixed pattern when a
+// pixel spans whole texels or a texel whole pixels; any other ratio is turned
+// down. Squares in a row mostly share it: it is kept while they do.
+struct RTexelPattern {
+  float a = 0, b = 0;
+  int32_t n = 0, size = 0;
+  bool fixed = false;
+  double at_a = 0, step = 0, period = 1, margin = 0;
+
+  void Set(float a_, float b_, int32_t n_, int32_t size_) {
+    if (a_ == a && b_ == b && n_ == n && size_ == size) return;
+    a = a_, b = b_, n = n_, size = size_;
+    at_a = static_cast<double>(a) * size;
+    step = (static_cast<double>(b) - a) * size / n;  // texels a pixel
+    // Beyond the renderer's rounding of coordinates and the distance between
+    // this computation and the device's (about 1e-4 pixels).
+    margin = 1e-4 + size * 1e-6 + std::abs(step) * 2e-4;
+    period = 1;
+    fixed = OffWhole(step) < 1e-9;
+    if (!fixed && step != 0) {
+      const double pixels = 1 / std::abs(step);  // a texel's pixels
+      fixed = OffWhole(pixels) < 1e-9;
+      period = Nearest(pixels);
+    }
+  }
+  // Whether every sample of the side starting at `edge` (not within a margin
+  // of a pixel centre) lies away from texel edges.
+  bool Clear(double edge) const {
+    if (!fixed) return false;
+    const double first = at_a + (Nearest(edge) + 0.5 - edge) * step;  // at the first pixel centre
+    return OffWhole(first * period) > margin * period;
+  }
+};
+
+// Writes `point` as the point sprite that draws exactly the pixels `q` draws
+// as two triangles, or gives it size 0 when there may be none: a point
+// sprite is an upright square of one colour and depth, and near ties (an
+// edge through a pixel centre, a sample on a texel edge) the two ways may
+// round apart, the triangles' corners snapping to 1/256 of a pixel apart
+// from the point's centre. Squares of whole pixels inside the viewport only.
+void MakePointSprite(const RVertex* q, const RPixelMap& map, RTexelPattern (&patterns)[2], RPointVertex& point) {
+  point.size = 0;
+  if (q[0].x != q[3].x || q[1].x != q[2].x || q[0].y != q[1].y || q[2].y != q[3].y || q[0].u != q[3].u ||
+      q[1].u != q[2].u || q[0].v != q[1].v || q[2].v != q[3].v)
+    return;
+  const uint32_t colour = q[0].colour;
+  if (q[1].colour != colour || q[2].colour != colour || q[3].colour != colour || q[1].z != q[0].z ||
+      q[2].z != q[0].z || q[3].z != q[0].z)
+    return;
+  const double x0 = map.sx * q[0].x + map.tx, x1 = map.sx * q[1].x + map.tx;
+  const double y0 = map.sy * q[0].y + map.ty, y1 = map.sy * q[2].y + map.ty;
+  const double left = std::min(x0, x1), top = std::min(y0, y1);
+  const double side = Nearest(std::abs(x1 - x0));
+  if (side < 1 || side > g_Dev.max_point_size || OffWhole(std::abs(x1 - x0)) > 1e-3 ||
+      std::abs(std::abs(y1 - y0) - side) > 1e-3)
+    return;
+  // The two ways' edges lie within 1/512 pixel (snapping) and 3e-4 (float
+  // rounding) of the edge computed here.
+  constexpr double kEdgeMargin = 1.0 / 400;
+  if (OffWhole(left - 0.5) < kEdgeMargin || OffWhole(top - 0.5) < kEdgeMargin) return;
+  // Every pixel covered lies in the viewport (a point is not clipped to it).
+  if (Nearest(left) < 0 || Nearest(top) < 0 || Nearest(left) + side > g_Dev.viewport[2] ||
+      Nearest(top) + side > g_Dev.viewport[3])
+    return;
+  const float u_left = x0 < x1 ? q[0].u : q[1].u, u_right = x0 < x1 ? q[1].u : q[0].u;
+  const float v_top = y0 < y1 ? q[0].v : q[2].v, v_bottom = y0 < y1 ? q[2].v : q[0].v;
+  const int32_t n = static_cast<int32_t>(side);
+  patterns[0].Set(u_left, u_right, n, g_Dev.texture_width);
+  patterns[1].Set(v_top, v_bottom, n, g_Dev.texture_height);
+  if (!patterns[0].Clear(left) || !patterns[1].Clear(top)) return;
+  point = {(q[0].x + q[1].x) * 0.5f, (q[0].y + q[2].y) * 0.5f, q[0].z, colour, static_cast<float>(side),
+           u_left, v_top, u_right, v_bottom};
+}
+
+// Cells of the viewport (kCell pixels square) that the triangles of the layer
+// being gathered may touch: a point sprite added to the layer is drawn
+// before them, so it must not share a pixel with any.
+class CCoverGrid {
+ public:
+  static constexpr int32_t kCell = 8;
+  void Reset(int32_t width, int32_t height) {
+    m_Columns = width / kCell + 2;
+    m_Rows = height / kCell + 2;
+    m_Bits.assign((static_cast<size_t>(m_Columns) * m_Rows + 63) / 64, 0);
+    m_Empty = true;
+  }
+  void Clear() {
+    if (!m_Empty) std::fill(m_Bits.begin(), m_Bits.end(), 0);
+    m_Empty = true;
+  }
+  // The pixels from (x0, y0) to (x1, y1), widened by a pixel for rounding.
+  void Mark(double x0, double y0, double x1, double y1) {
+    m_Empty = false;
+    Walk(x0, y0, x1, y1, [&](size_t bit) {
+      m_Bits[bit / 64] |= uint64_t{1} << (bit % 64);
+      return false;
+    });
+  }
+  bool Touches(double x0, double y0, double x1, double y1) const {
+    return !m_Empty && Walk(x0, y0, x1, y1, [&](size_t bit) { return (m_Bits[bit / 64] >> (bit % 64) & 1) != 0; });
+  }
+
+ private:
+  int32_t Cell(double v, int32_t count) const {
+    return static_cast<int32_t>(std::clamp(v / kCell, 0.0, count - 1.0));  // truncation floors from 0 up
+  }
+  template <class Visit>
+  bool Walk(double x0, double y0, double x1, double y1, Visit visit) const {
+    const int32_t c0 = Cell(x0 - 1, m_Columns), c1 = Cell(x1 + 1, m_Columns);
+    const int32_t r0 = Cell(y0 - 1, m_Rows), r1 = Cell(y1 + 1, m_Rows);
+    for (int32_t r = r0; r <= r1; ++r)
+      for (int32_t c = c0; c <= c1; ++c)
+        if (visit(static_cast<size_t>(r) * m_Columns + c)) return true;
+    return false;
+  }
+  int32_t m_Columns = 0, m_Rows = 0;
+  std::vector<uint64_t> m_Bits;
+  bool m_Empty = true;
+};
+
+CCoverGrid g_CoverGrid;
+
+// Draws `count` quads as triangles.
+void DrawQuads(const RVertex* quads, int32_t count) {
+  Prepare(EVertexKind::Flat2D);
+  const int32_t base = UploadVertices(quads, count * 4);
+  glDrawElementsBaseVertex(GL_TRIANGLES, count * 6, GL_UNSIGNED_SHORT, nullptr, base);
+  ++g_Dev.draw_calls;
+}
+
+// Draws `count` point sprites.
+void DrawPointSprites(const RPointVertex* points, int32_t count) {
+  if (count == 0) return;
+  // Untinted: white times the texture is the texture, and without texture
+  // blending the colour goes unused.
+  const RPointVertex& p = points[0];
+  bool shared = (p.colour == 0xFFFFFFFFu || (!g_Dev.modulate && g_Dev.texture != 0));
+  for (int32_t i = 1; i < count && shared; ++i) {
+    const RPointVertex& o = points[i];
+    shared = o.size == p.size && o.u0 == p.u0 && o.v0 == p.v0 && o.u1 == p.u1 && o.v1 == p.v1 &&
+             (o.colour == p.colour || !g_Dev.modulate);
+  }
+  if (shared) {
+    Prepare(EVertexKind::SharedSprites);
+    glUniform4f(g_Dev.shared_rect, p.u0, p.v0, p.u1, p.v1);
+    glPointSize(p.size);
+  } else {
+    Prepare(EVertexKind::Sprites);
+  }
+  // The sprite coordinate's y = 0 goes where the image's top row is.
+  const GLint origin = g_Dev.upper_left ? GL_UPPER_LEFT : GL_LOWER_LEFT;
+  if (origin != g_Dev.point_origin) {
+    glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, origin);
+    g_Dev.point_origin = origin;
+  }
+  const int32_t base = UploadToRing(g_Dev.vbo, g_Dev.vbo_offset,
+                                    static_cast<GLsizeiptr>(sizeof(RVertex)) * kMaxPrimitiveVertices, points, count);
+  // Other points keep the size 1 they are drawn at.
+  if (!shared) glEnable(GL_PROGRAM_POINT_SIZE);
+  glDrawArrays(GL_POINTS, base, count);
+  if (shared)
+    glPointSize(1);
+  else
+    glDisable(GL_PROGRAM_POINT_SIZE);
+  ++g_Dev.draw_calls;
+  g_Dev.point_sprites += count;
+}
+
+// Draws the pending quads that can go as point sprites as such and the rest
+// as triangles, in layers: a layer's points first, then its triangles. A
+// point sprite joins the layer unless it may share a pixel with one of the
+// layer's triangles, which come before it; then a new layer begins. Whatever
+// overlaps is thus drawn in the order added, and the pixels are the same.
+void DrawInLayers(int32_t quads) {
+  const RPixelMap map = PixelMap();
+  RVertex* batch = g_Dev.batch.get();
+  RPointVertex* points = g_Dev.points.get();
+  int32_t sprites = 0;
+  RTexelPattern patterns[2];
+  for (int32_t i = 0; i < quads; ++i) {
+    MakePointSprite(batch + i * 4, map, patterns, points[i]);
+    sprites += points[i].size > 0;
+  }
+  if (sprites < kMinSprites) {
+    DrawQuads(batch, quads);
+    return;
+  }
+  // Both kinds are gathered in place: a layer's points and triangles never
+  // run ahead of the quad being read.
+  g_CoverGrid.Reset(g_Dev.viewport[2], g_Dev.viewport[3]);
+  int32_t first_point = 0, point_count = 0, triangle_count = 0;
+  const auto draw_layer = [&] {
+    DrawPointSprites(points + first_point, point_count);
+    if (triangle_count > 0) DrawQuads(batch, triangle_count);
+    first_point += point_count;
+    point_count = triangle_count = 0;
+    g_CoverGrid.Clear();
+  };
+  int32_t demoted = 0;
+  for (int32_t i = 0; i < quads; ++i) {
+    const RVertex* q = batch + i * 4;
+    bool as_point = points[i].size > 0;
+    if (as_point) {
+      const double half = points[i].size * 0.5, x = map.sx * points[i].x + map.tx, y = map.sy * points[i].y + map.ty;
+      if (g_CoverGrid.Touches(x - half, y - half, x + half, y + half)) {
+        // Two more triangles cost far less than a layer's two more calls,
+        // but overlapping crowds must not turn into triangles wholesale.
+        if (demoted < kMaxDemoted) {
+          ++demoted;
+          as_point = false;
+        } else {
+          draw_layer();
+          demoted = 0;
+        }
+      }
+    }
+    if (as_point) {
+      points[first_point + point_count++] = points[i];
+    } else {
+      double x0 = q[0].x, x1 = q[0].x, y0 = q[0].y, y1 = q[0].y;
+      for (int k = 1; k < 4; ++k) {
+        x0 = std::min<double>(x0, q[k].x), x1 = std::max<double>(x1, q[k].x);
+        y0 = std::min<double>(y0, q[k].y), y1 = std::max<double>(y1, q[k].y);
+      }
+      const double ax = map.sx * x0 + map.tx, bx = map.sx * x1 + map.tx;
+      const double ay = map.sy * y0 + map.ty, by = map.sy * y1 + map.ty;
+      g_CoverGrid.Mark(std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by));
+      std::copy(q, q + 4, batch + triangle_count++ * 4);
+    }
+  }
+  draw_layer();
+}
+
+}  // namespace
+
 void PlatformGL_Flush() {
+  if (g_Dev.batch_vertices == 0 && g_Dev.pending_mesh == 0) return;
+  PlatformGL_FinishPresent();
   FlushMeshCopies();
   if (g_Dev.batch_vertices == 0) return;
-  const int32_t count = g_Dev.batch_vertices;
-  Prepare(EVertexKind::Flat2D);
-  const int32_t first = UploadVertices(g_Dev.batch.get(), count);
-  glDrawElementsBaseVertex(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, nullptr, first);
-  ++g_Dev.draw_calls;
+  const int32_t quads = g_Dev.batch_vertices / 4;
   g_Dev.batch_vertices = 0;
+  if (g_Dev.sprites_allowed && g_Dev.plain_projection && !g_Dev.linear && !NeedsGeneral())
+    DrawInLayers(quads);
+  else
+    DrawQuads(g_Dev.batch.get(), quads);
 }
 
 namespace {
@@ -787,6 +1211,7 @@ namespace {
 template <class Vertex>
 void DrawVertices(EVertexKind layout, int32_t kind, const Vertex* vertices, int32_t count) {
   if (g_Dev.context == nullptr || kind < PRIM_POINTLIST || kind > PRIM_TRIANGLEFAN || count <= 0) return;
+  PlatformGL_FinishPresent();
   PlatformGL_Flush();
   constexpr int32_t kMax = static_cast<int32_t>(sizeof(RVertex) * kMaxPrimitiveVertices / sizeof(Vertex));
   if (count > kMax) count = kMax;
@@ -809,6 +1234,7 @@ void PlatformGL_DrawPrimitive3D(int32_t kind, const RVertex3D* vertices, int32_t
 bool PlatformGL_SetDepthBuffer(bool on) {
   if (g_Dev.context == nullptr) return false;
   if (on == (g_Dev.depth != 0)) return true;
+  PlatformGL_FinishPresent();
   PlatformGL_Flush();
   // The window's framebuffer has no depth buffer of ours.
   if (on) LeaveWindow();
@@ -842,6 +1268,7 @@ bool PlatformGL_SetDepthBuffer(bool on) {
 
 void PlatformGL_ClearDepth() {
   if (g_Dev.context == nullptr || g_Dev.depth == 0) return;
+  PlatformGL_FinishPresent();
   PlatformGL_Flush();
   GLint vp[4];
   glGetIntegerv(GL_VIEWPORT, vp);
@@ -1001,6 +1428,7 @@ bool PlatformGL_DrawMesh(uint32_t handle, int32_t kind, int32_t first, int32_t c
 
 void PlatformGL_Clear(uint32_t argb) {
   if (g_Dev.context == nullptr) return;
+  PlatformGL_FinishPresent();
   PlatformGL_Flush();
   GLint vp[4];
   glGetIntegerv(GL_VIEWPORT, vp);
@@ -1151,6 +1579,7 @@ bool ProbeWindow() {
 
 bool PlatformGL_SetTarget(uint32_t texture) {
   if (g_Dev.context == nullptr) return false;
+  PlatformGL_FinishPresent();
   PlatformGL_Flush();
   GLuint framebuffer = TargetFramebuffer(texture);
   if (texture != 0 && framebuffer == 0) return false;
@@ -1172,6 +1601,7 @@ bool PlatformGL_SetTarget(uint32_t texture) {
 void PlatformGL_CopyRect(uint32_t source, int32_t sx, int32_t sy, int32_t width, int32_t height, uint32_t dest,
                          int32_t dx, int32_t dy) {
   if (g_Dev.context == nullptr || width < 1 || height < 1) return;
+  PlatformGL_FinishPresent();
   if ((source == 0 && !InWindow(sx, sy, width, height)) || (dest == 0 && !InWindow(dx, dy, width, height)))
     LeaveWindow();
   GLuint from = TargetFramebuffer(source), to = TargetFramebuffer(dest);
@@ -1194,6 +1624,7 @@ bool PlatformGL_ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, 
   if (g_Dev.context == nullptr || x < 0 || y < 0 || width < 1 || height < 1 || x + width > target_width ||
       y + height > target_height)
     return false;
+  PlatformGL_FinishPresent();
   PlatformGL_Flush();
   if (g_Dev.target == 0 && !InWindow(x, y, width, height)) LeaveWindow();
   const bool turned = DrawingToWindow();
@@ -1208,9 +1639,29 @@ bool PlatformGL_ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, 
   return true;
 }
 
+void PlatformGL_PresentLater(int32_t source_width, int32_t source_height, int32_t dest_x, int32_t dest_y,
+                             int32_t dest_width, int32_t dest_height, uint32_t band_colour, bool smooth) {
+  if (g_Dev.context == nullptr) return;
+  PlatformGL_FinishPresent();
+  PlatformGL_Flush();
+  // The renderer starts on the frame now, beside whatever the caller does
+  // until the frame is shown.
+  glFlush();
+  g_Dev.later = {true, source_width, source_height, dest_x, dest_y, dest_width, dest_height, band_colour, smooth};
+}
+
+void PlatformGL_FinishPresent() {
+  if (!g_Dev.later.waiting) return;
+  g_Dev.later.waiting = false;
+  const auto& l = g_Dev.later;
+  PlatformGL_Present(l.source_width, l.source_height, l.dest_x, l.dest_y, l.dest_width, l.dest_height,
+                     l.band_colour, l.smooth);
+}
+
 void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t dest_x, int32_t dest_y,
                         int32_t dest_width, int32_t dest_height, uint32_t band_colour, bool smooth) {
   if (g_Dev.context == nullptr) return;
+  PlatformGL_FinishPresent();
   PlatformGL_Flush();
   int window_width = 0, window_height = 0;
   SDL_GL_GetDrawableSize(PlatformWindow_Handle(), &window_width, &window_height);
@@ -1254,6 +1705,7 @@ void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t des
 
 bool PlatformGL_ShowPicture(const uint32_t* pixels, int32_t width, int32_t height) {
   if (g_Dev.context == nullptr || width < 1 || height < 1) return false;
+  PlatformGL_FinishPresent();
   PlatformGL_Flush();
   // The picture takes the window's framebuffer; the drawing keeps its own.
   LeaveWindow();
@@ -1297,3 +1749,5 @@ void PlatformGL_WaitVerticalBlank() {
 }
 
 int64_t PlatformGL_DrawCalls() { return g_Dev.draw_calls; }
+
+int64_t PlatformGL_PointSprites() { return g_Dev.point_sprites; }

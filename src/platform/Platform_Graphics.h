@@ -112,6 +112,11 @@ void PlatformGL_SetTextureBlending(bool modulate);
 // (column-major 4x4) that maps coordinates into it.
 void PlatformGL_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height);
 void PlatformGL_SetProjection(const float matrix[16]);
+// Whether pending quads may reach the GPU as point sprites (on at first):
+// one vertex each for upright squares of whole pixels, where that draws
+// exactly the pixels the quad's two triangles draw. Off draws every quad as
+// two triangles, for comparisons.
+void PlatformGL_AllowPointSprites(bool on);
 
 // Adds one quad (top-left, top-right, bottom-right, bottom-left); quads that
 // share all state reach the GPU in one draw call.
@@ -151,6 +156,14 @@ bool PlatformGL_ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, 
 // (0x00RRGGBB), and shows the result.
 void PlatformGL_Present(int32_t source_width, int32_t source_height, int32_t dest_x, int32_t dest_y,
                         int32_t dest_width, int32_t dest_height, uint32_t band_colour, bool smooth);
+// As PlatformGL_Present, but the device goes on drawing the frame while the
+// caller goes on: the frame is shown before anything else draws, reads,
+// changes the target or presents, at PlatformGL_FinishPresent, or before the
+// process sleeps or asks the player something, whichever comes first.
+void PlatformGL_PresentLater(int32_t source_width, int32_t source_height, int32_t dest_x, int32_t dest_y,
+                             int32_t dest_width, int32_t dest_height, uint32_t band_colour, bool smooth);
+// Shows the frame PresentLater left waiting, if any.
+void PlatformGL_FinishPresent();
 // Whether the back buffer is the window's own framebuffer at the moment
 // (the region fills the window pixel for pixel, and the window can hold it),
 // so that presenting copies nothing.
@@ -232,3 +245,5 @@ bool PlatformGL_DrawMesh(uint32_t mesh, int32_t kind, int32_t first, int32_t cou
 
 // Draw calls issued since the device was created (for tests and benchmarks).
 int64_t PlatformGL_DrawCalls();
+// Quads drawn as point sprites since then.
+int64_t PlatformGL_PointSprites();

@@ -134,6 +134,8 @@ int64_t Platform_Microseconds() {
 }
 
 void Platform_SleepMilliseconds(int32_t ms) {
+  // Nothing waits while a finished frame stays off the screen.
+  PlatformGL_FinishPresent();
   if (ms > 0) SDL_Delay(static_cast<Uint32>(ms));
 }
 

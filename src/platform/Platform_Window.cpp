@@ -101,6 +101,7 @@ bool PlatformDisplay_TestMode(const RDisplayMode& mode) {
 bool PlatformDisplay_SetMode(const RDisplayMode& mode) {
   SDL_DisplayMode found;
   if (g_Window == nullptr || !FindMode(mode, found)) return false;
+  PlatformGL_FinishPresent();
   static bool registered = false;
   if (!registered) {
     std::atexit(RestoreAtExit);
@@ -227,6 +228,7 @@ void PlatformWindow_GetPosition(int32_t& x, int32_t& y) {
 }
 
 void PlatformWindow_SetClientSize(int32_t width, int32_t height) {
+  PlatformGL_FinishPresent();  // a waiting frame shows at the size it was drawn for
   if (g_Window != nullptr) SDL_SetWindowSize(g_Window, width > 0 ? width : 1, height > 0 ? height : 1);
 }
 

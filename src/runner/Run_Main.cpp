@@ -80,11 +80,14 @@ void StepOnce() {
   if (ReplayRun_StopAfterStep(limit) && RunState.PendingRoom == REQUEST_NONE) RunState.PendingRoom = REQUEST_END;
 }
 
-// Shows the frame the step drew and starts the next one.
-void PresentFrame() {
+// Shows the frame the step drew and starts the next one. `later`: the device
+// may finish drawing it while the next step runs.
+void PresentFrame(bool later = false) {
   // The new room's first picture ends a transition instead of showing at once.
   if (Transition_Waiting())
     Transition_Finish();
+  else if (later)
+    D3D_PresentLater();
   else
     D3D_Present();
   D3D_BeginFrame();
@@ -158,8 +161,11 @@ void MainLoop() {
       int64_t wait = g_Timer.AfterStep(now, room ? room->speed : 30, RunState.Fps);
       if (!RunnerOptions.unthrottled) WaitMicroseconds(wait);
       ReplayRun_AfterWait();
-      if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame();
+      // Behind the schedule, the device draws the frame beside the next step.
+      const bool behind = RunnerOptions.unthrottled || wait <= 0;
+      if (RunState.PendingRoom == REQUEST_NONE && RunState.AutomaticDraw) PresentFrame(behind);
       if (CarryOutRequest()) {
+        D3D_FinishPresent();
         RunState.GameRunning = false;
         return;
       }
@@ -170,6 +176,7 @@ void MainLoop() {
       // goes on with the next one.
     }
   }
+  D3D_FinishPresent();  // a paused game shows its last frame
 }
 
 void SingleStep() {

@@ -8,9 +8,11 @@
 #include "graphics/Background_Class.h"
 #include "graphics/Background_Main.h"
 #include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Sprite_Class.h"
 #include "graphics/Sprite_Main.h"
+#include "platform/Platform_Graphics.h"
 #include "support/TestWorld.h"
 #include "support/graphics_fixture.h"
 #include "world/Instance_Class.h"
@@ -178,4 +180,52 @@ TEST_F(GraphicsTest, BatchedImagesLandOnTheSamePixelsAsSingleOnes) {
   const CBitmap32 batched = Grab(90, 60);
   EXPECT_TRUE(batched.pixels == single.pixels);
   EXPECT_NE(std::count(single.pixels.begin(), single.pixels.end(), kBlack), 90 * 60);
+}
+
+TEST_F(GraphicsTest, PointSpritesDrawTheSamePixelsAsTriangles) {
+  // Noise on 32 x 32 texels and on 12 x 12 (padded on the device), in runs of
+  // sixteen at whole, half and fractional places, plain, mirrored and at
+  // scales where a pixel spans whole texels or a texel whole pixels (and one
+  // where neither holds), white and tinted, on the back buffer and on a
+  // surface.
+  const auto noise = [](int32_t side, uint32_t seed) {
+    CBitmap32 image(side, side);
+    for (uint32_t& p : image.pixels) {
+      seed = seed * 1664525u + 1013904223u;
+      p = (seed >> 8) | (seed % 7 == 0 ? 0u : 0xFF000000u);
+    }
+    return image;
+  };
+  const int32_t textures[2] = {TextureFromImage(noise(32, 1)), TextureFromImage(noise(12, 2))};
+  const double scales[] = {1, -1, 0.125, 0.5, 2, 3, 0.25, 0.375};
+  const auto draw = [&] {
+    D3D_Clear(0);
+    for (int32_t k = 0; k < 512; ++k) {
+      const int32_t run = k / 16;
+      const double place = run % 3 == 0 ? 0 : run % 3 == 1 ? 0.5 : 0.0137 * (k % 16) + 0.29;
+      const double scale = scales[run % 8];
+      DrawTextureExt(textures[run / 8 % 2], (k * 37) % 200 + place, (k * 53) % 120 + place * 0.7, 0, 0, scale,
+                     std::abs(scale), 0, run % 4 == 3 ? 0x80C0FF : kGameWhite, run % 5 == 4 ? 0.5 : 1);
+    }
+  };
+  const auto compare = [&](const char* where, const auto& grab) {
+    PlatformGL_AllowPointSprites(false);
+    draw();
+    const CBitmap32 triangles = grab();
+    PlatformGL_AllowPointSprites(true);
+    const int64_t before = PlatformGL_PointSprites();
+    draw();
+    const CBitmap32 points = grab();
+    EXPECT_GT(PlatformGL_PointSprites() - before, 48) << where;
+    EXPECT_TRUE(points.pixels == triangles.pixels) << where;
+  };
+  compare("back buffer", [&] { return Grab(240, 160); });
+  const int32_t surface = Surface_Create(240, 160);
+  ASSERT_TRUE(Surface_SetTarget(surface));
+  compare("surface", [&] {
+    CBitmap32 image;
+    Surface_Read(surface, 0, 0, 240, 160, image);
+    return image;
+  });
+  Surface_ResetTarget();
 }
