@@ -80,6 +80,7 @@ struct XNode {
   mutable int32_t hint = 0;  // where an instance's or global variable was found last
   BuiltinCallback callback = nullptr;
   BuiltinGetter getter = nullptr;  // a built-in variable's
+  BuiltinRealGetter real_getter = nullptr;  // a built-in variable's that is always a real
   BuiltinSetter setter = nullptr;  // a built-in variable's, when it has one
   XFn call = nullptr;              // what a call statement runs
   CCode* script = nullptr;         // a called script's code, once compiled
@@ -705,6 +706,9 @@ double NumBuiltinVariable(const XNode& n, XContext& cx) {
   RValue v;
   return n.getter(BuiltinOwner(n, cx), 0, v) && PlainReal(v) ? v.real : kRefused;
 }
+
+// One that is always a real reads it without making a value.
+double NumBuiltinReal(const XNode& n, XContext& cx) { return n.real_getter(BuiltinOwner(n, cx)); }
 
 // Runs the numeric path of a node that has one. Plain locals, constants and
 // argument variables, the common leaves, are read without a call.
@@ -1947,6 +1951,8 @@ class CPreparer {
       n.num = NumBuiltinVariable;
       n.getter = Variable_Getter(n.id);
       n.setter = Variable_Setter(n.id);
+      n.real_getter = Variable_RealGetter(n.id);
+      if (n.real_getter) n.num = NumBuiltinReal;
       // The argument variables read a slot and nothing else.
       for (int32_t k = 0; k < MAX_ARGUMENTS; k++) {
         if (n.getter == EXEC_ARGUMENT_VARIABLES[k + 1].getter) {

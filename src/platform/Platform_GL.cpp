@@ -967,8 +967,10 @@ struct RTexelPattern {
   bool fixed = false;
   double at_a = 0, step = 0, period = 1, margin = 0;
 
-  void Set(float a_, float b_, int32_t n_, int32_t size_) {
-    if (a_ == a && b_ == b && n_ == n && size_ == size) return;
+  [[gnu::always_inline]] void Set(float a_, float b_, int32_t n_, int32_t size_) {
+    if (a_ != a || b_ != b || n_ != n || size_ != size) Change(a_, b_, n_, size_);
+  }
+  void Change(float a_, float b_, int32_t n_, int32_t size_) {
     a = a_, b = b_, n = n_, size = size_;
     at_a = static_cast<double>(a) * size;
     step = (static_cast<double>(b) - a) * size / n;  // texels a pixel
@@ -985,7 +987,7 @@ struct RTexelPattern {
   }
   // Whether every sample of the side starting at `edge` (not within a margin
   // of a pixel centre) lies away from texel edges.
-  bool Clear(double edge) const {
+  [[gnu::always_inline]] bool Clear(double edge) const {
     if (!fixed) return false;
     const double first = at_a + (Nearest(edge) + 0.5 - edge) * step;  // at the first pixel centre
     return OffWhole(first * period) > margin * period;
@@ -1032,49 +1034,47 @@ void MakePointSprite(const RVertex* q, const RPixelMap& map, RTexelPattern (&pat
            u_left, v_top, u_right, v_bottom};
 }
 
-// Cells of the viewport (kCell pixels square) that the triangles of the layer
-// being gathered may touch: a point sprite added to the layer is drawn
-// before them, so it must not share a pixel with any.
+// Cells of the viewport that the triangles of the layer being gathered may
+// touch: a point sprite added to the layer is drawn before them, so it must
+// not share a pixel with any. A row of cells is one word, so a rectangle is
+// tested a row at a time.
 class CCoverGrid {
  public:
-  static constexpr int32_t kCell = 8;
   void Reset(int32_t width, int32_t height) {
-    m_Columns = width / kCell + 2;
-    m_Rows = height / kCell + 2;
-    m_Bits.assign((static_cast<size_t>(m_Columns) * m_Rows + 63) / 64, 0);
+    // At least 8 pixels a cell, and at most 62 cells across (a margin each side).
+    m_Cell = std::max(8, (width + 61) / 62);
+    m_Columns = width / m_Cell + 2;
+    m_Rows.assign(static_cast<size_t>(height / m_Cell + 2), 0);
     m_Empty = true;
   }
   void Clear() {
-    if (!m_Empty) std::fill(m_Bits.begin(), m_Bits.end(), 0);
+    if (!m_Empty) std::fill(m_Rows.begin(), m_Rows.end(), 0);
     m_Empty = true;
   }
   // The pixels from (x0, y0) to (x1, y1), widened by a pixel for rounding.
   void Mark(double x0, double y0, double x1, double y1) {
     m_Empty = false;
-    Walk(x0, y0, x1, y1, [&](size_t bit) {
-      m_Bits[bit / 64] |= uint64_t{1} << (bit % 64);
-      return false;
-    });
+    const uint64_t mask = Mask(x0, x1);
+    for (int32_t r = Row(y0 - 1), last = Row(y1 + 1); r <= last; ++r) m_Rows[r] |= mask;
   }
   bool Touches(double x0, double y0, double x1, double y1) const {
-    return !m_Empty && Walk(x0, y0, x1, y1, [&](size_t bit) { return (m_Bits[bit / 64] >> (bit % 64) & 1) != 0; });
+    if (m_Empty) return false;
+    const uint64_t mask = Mask(x0, x1);
+    for (int32_t r = Row(y0 - 1), last = Row(y1 + 1); r <= last; ++r)
+      if (m_Rows[r] & mask) return true;
+    return false;
   }
 
  private:
-  int32_t Cell(double v, int32_t count) const {
-    return static_cast<int32_t>(std::clamp(v / kCell, 0.0, count - 1.0));  // truncation floors from 0 up
-  }
-  template <class Visit>
-  bool Walk(double x0, double y0, double x1, double y1, Visit visit) const {
+  // Truncation floors from 0 up.
+  int32_t Cell(double v, int32_t count) const { return static_cast<int32_t>(std::clamp(v / m_Cell, 0.0, count - 1.0)); }
+  int32_t Row(double y) const { return Cell(y, static_cast<int32_t>(m_Rows.size())); }
+  uint64_t Mask(double x0, double x1) const {
     const int32_t c0 = Cell(x0 - 1, m_Columns), c1 = Cell(x1 + 1, m_Columns);
-    const int32_t r0 = Cell(y0 - 1, m_Rows), r1 = Cell(y1 + 1, m_Rows);
-    for (int32_t r = r0; r <= r1; ++r)
-      for (int32_t c = c0; c <= c1; ++c)
-        if (visit(static_cast<size_t>(r) * m_Columns + c)) return true;
-    return false;
+    return (~uint64_t{0} >> (63 - (c1 - c0))) << c0;
   }
-  int32_t m_Columns = 0, m_Rows = 0;
-  std::vector<uint64_t> m_Bits;
+  int32_t m_Cell = 8, m_Columns = 0;
+  std::vector<uint64_t> m_Rows;
   bool m_Empty = true;
 };
 

@@ -54,6 +54,11 @@ bool GetField(CInstance* inst, int32_t, RValue& out) {
 }
 
 template <auto Field>
+double RealField(const CInstance* inst) {
+  return static_cast<double>(inst->*Field);
+}
+
+template <auto Field>
 bool SetField(CInstance* inst, int32_t, const RValue& v) {
   Take(inst->*Field, v);
   return true;
@@ -113,9 +118,14 @@ bool GetImageNumber(CInstance* inst, int32_t, RValue& out) {
 // sprite_width, sprite_height, sprite_xoffset, sprite_yoffset: a measure of
 // the sprite scaled by the instance; 0 without a sprite.
 template <int32_t CSprite::*Measure, double RInstanceState::*Scale>
-bool GetSpriteMeasure(CInstance* inst, int32_t, RValue& out) {
+double RealSpriteMeasure(const CInstance* inst) {
   const CSprite* s = Sprite_Get(inst->sprite_index);
-  out.SetReal(s ? s->*Measure * inst->*Scale : 0);
+  return s ? s->*Measure * inst->*Scale : 0;
+}
+
+template <int32_t CSprite::*Measure, double RInstanceState::*Scale>
+bool GetSpriteMeasure(CInstance* inst, int32_t, RValue& out) {
+  out.SetReal(RealSpriteMeasure<Measure, Scale>(inst));
   return true;
 }
 
@@ -205,6 +215,12 @@ bool GetRoomField(CInstance*, int32_t, RValue& out) {
   if (room) Put(out, room->*Member);
   else out.SetReal(0);
   return true;
+}
+
+template <auto Member>
+double RealRoomField(const CInstance*) {
+  const CRoom* room = Room_Current();
+  return room ? static_cast<double>(room->*Member) : 0;
 }
 
 template <auto Member>
@@ -363,55 +379,55 @@ bool GetText(CInstance*, int32_t, RValue& out) {
 using S = RInstanceState;
 
 const RVariableDef kInstanceVariables[] = {
-    {"x", GetField<&S::x>, SetX},
-    {"y", GetField<&S::y>, SetY},
-    {"xprevious", GetField<&S::xprevious>, SetField<&S::xprevious>},
-    {"yprevious", GetField<&S::yprevious>, SetField<&S::yprevious>},
-    {"xstart", GetField<&S::xstart>, SetField<&S::xstart>},
-    {"ystart", GetField<&S::ystart>, SetField<&S::ystart>},
-    {"hspeed", GetField<&S::hspeed>, SetVia<&CInstance::SetHspeed>},
-    {"vspeed", GetField<&S::vspeed>, SetVia<&CInstance::SetVspeed>},
-    {"direction", GetField<&S::direction>, SetVia<&CInstance::SetDirection>},
-    {"speed", GetField<&S::speed>, SetVia<&CInstance::SetSpeed>},
-    {"friction", GetField<&S::friction>, SetField<&S::friction>},
-    {"gravity", GetField<&S::gravity>, SetField<&S::gravity>},
-    {"gravity_direction", GetField<&S::gravity_direction>, SetField<&S::gravity_direction>},
-    {"object_index", GetField<&S::object_index>, nullptr},
-    {"id", GetField<&S::id>, nullptr},
+    {"x", GetField<&S::x>, SetX, RealField<&S::x>},
+    {"y", GetField<&S::y>, SetY, RealField<&S::y>},
+    {"xprevious", GetField<&S::xprevious>, SetField<&S::xprevious>, RealField<&S::xprevious>},
+    {"yprevious", GetField<&S::yprevious>, SetField<&S::yprevious>, RealField<&S::yprevious>},
+    {"xstart", GetField<&S::xstart>, SetField<&S::xstart>, RealField<&S::xstart>},
+    {"ystart", GetField<&S::ystart>, SetField<&S::ystart>, RealField<&S::ystart>},
+    {"hspeed", GetField<&S::hspeed>, SetVia<&CInstance::SetHspeed>, RealField<&S::hspeed>},
+    {"vspeed", GetField<&S::vspeed>, SetVia<&CInstance::SetVspeed>, RealField<&S::vspeed>},
+    {"direction", GetField<&S::direction>, SetVia<&CInstance::SetDirection>, RealField<&S::direction>},
+    {"speed", GetField<&S::speed>, SetVia<&CInstance::SetSpeed>, RealField<&S::speed>},
+    {"friction", GetField<&S::friction>, SetField<&S::friction>, RealField<&S::friction>},
+    {"gravity", GetField<&S::gravity>, SetField<&S::gravity>, RealField<&S::gravity>},
+    {"gravity_direction", GetField<&S::gravity_direction>, SetField<&S::gravity_direction>, RealField<&S::gravity_direction>},
+    {"object_index", GetField<&S::object_index>, nullptr, RealField<&S::object_index>},
+    {"id", GetField<&S::id>, nullptr, RealField<&S::id>},
     {"alarm", GetAlarm, SetAlarm},
-    {"solid", GetField<&S::solid>, SetField<&S::solid>},
-    {"visible", GetField<&S::visible>, SetField<&S::visible>},
-    {"persistent", GetField<&S::persistent>, SetField<&S::persistent>},
-    {"depth", GetField<&S::depth>, SetVia<&CInstance::SetDepth>},
-    {"bbox_left", GetField<&S::bbox_left>, nullptr},
-    {"bbox_right", GetField<&S::bbox_right>, nullptr},
-    {"bbox_top", GetField<&S::bbox_top>, nullptr},
-    {"bbox_bottom", GetField<&S::bbox_bottom>, nullptr},
-    {"sprite_index", GetField<&S::sprite_index>, SetViaInt<&CInstance::SetSprite>},
-    {"image_index", GetField<&S::image_index>, SetField<&S::image_index>},
+    {"solid", GetField<&S::solid>, SetField<&S::solid>, RealField<&S::solid>},
+    {"visible", GetField<&S::visible>, SetField<&S::visible>, RealField<&S::visible>},
+    {"persistent", GetField<&S::persistent>, SetField<&S::persistent>, RealField<&S::persistent>},
+    {"depth", GetField<&S::depth>, SetVia<&CInstance::SetDepth>, RealField<&S::depth>},
+    {"bbox_left", GetField<&S::bbox_left>, nullptr, RealField<&S::bbox_left>},
+    {"bbox_right", GetField<&S::bbox_right>, nullptr, RealField<&S::bbox_right>},
+    {"bbox_top", GetField<&S::bbox_top>, nullptr, RealField<&S::bbox_top>},
+    {"bbox_bottom", GetField<&S::bbox_bottom>, nullptr, RealField<&S::bbox_bottom>},
+    {"sprite_index", GetField<&S::sprite_index>, SetViaInt<&CInstance::SetSprite>, RealField<&S::sprite_index>},
+    {"image_index", GetField<&S::image_index>, SetField<&S::image_index>, RealField<&S::image_index>},
     {"image_single", GetImageSingle, SetImageSingle},
     {"image_number", GetImageNumber, nullptr},
-    {"sprite_width", GetSpriteMeasure<&CSprite::width, &S::image_xscale>, nullptr},
-    {"sprite_height", GetSpriteMeasure<&CSprite::height, &S::image_yscale>, nullptr},
-    {"sprite_xoffset", GetSpriteMeasure<&CSprite::xorigin, &S::image_xscale>, nullptr},
-    {"sprite_yoffset", GetSpriteMeasure<&CSprite::yorigin, &S::image_yscale>, nullptr},
-    {"image_xscale", GetField<&S::image_xscale>, SetVia<&CInstance::SetXScale>},
-    {"image_yscale", GetField<&S::image_yscale>, SetVia<&CInstance::SetYScale>},
-    {"image_angle", GetField<&S::image_angle>, SetVia<&CInstance::SetAngle>},
-    {"image_alpha", GetField<&S::image_alpha>, SetField<&S::image_alpha>},
-    {"image_blend", GetField<&S::image_blend>, SetField<&S::image_blend>},
-    {"image_speed", GetField<&S::image_speed>, SetField<&S::image_speed>},
-    {"mask_index", GetField<&S::mask_index>, SetViaInt<&CInstance::SetMask>},
-    {"path_index", GetField<&S::path_index>, nullptr},
-    {"path_position", GetField<&S::path_position>, SetVia<&CInstance::SetPathPosition>},
-    {"path_positionprevious", GetField<&S::path_positionprevious>, SetVia<&CInstance::SetPathPositionPrevious>},
-    {"path_speed", GetField<&S::path_speed>, SetField<&S::path_speed>},
-    {"path_scale", GetField<&S::path_scale>, SetField<&S::path_scale>},
-    {"path_orientation", GetField<&S::path_orientation>, SetField<&S::path_orientation>},
-    {"path_endaction", GetField<&S::path_endaction>, SetField<&S::path_endaction>},
-    {"timeline_index", GetField<&S::timeline_index>, SetField<&S::timeline_index>},
-    {"timeline_position", GetField<&S::timeline_position>, SetField<&S::timeline_position>},
-    {"timeline_speed", GetField<&S::timeline_speed>, SetField<&S::timeline_speed>},
+    {"sprite_width", GetSpriteMeasure<&CSprite::width, &S::image_xscale>, nullptr, RealSpriteMeasure<&CSprite::width, &S::image_xscale>},
+    {"sprite_height", GetSpriteMeasure<&CSprite::height, &S::image_yscale>, nullptr, RealSpriteMeasure<&CSprite::height, &S::image_yscale>},
+    {"sprite_xoffset", GetSpriteMeasure<&CSprite::xorigin, &S::image_xscale>, nullptr, RealSpriteMeasure<&CSprite::xorigin, &S::image_xscale>},
+    {"sprite_yoffset", GetSpriteMeasure<&CSprite::yorigin, &S::image_yscale>, nullptr, RealSpriteMeasure<&CSprite::yorigin, &S::image_yscale>},
+    {"image_xscale", GetField<&S::image_xscale>, SetVia<&CInstance::SetXScale>, RealField<&S::image_xscale>},
+    {"image_yscale", GetField<&S::image_yscale>, SetVia<&CInstance::SetYScale>, RealField<&S::image_yscale>},
+    {"image_angle", GetField<&S::image_angle>, SetVia<&CInstance::SetAngle>, RealField<&S::image_angle>},
+    {"image_alpha", GetField<&S::image_alpha>, SetField<&S::image_alpha>, RealField<&S::image_alpha>},
+    {"image_blend", GetField<&S::image_blend>, SetField<&S::image_blend>, RealField<&S::image_blend>},
+    {"image_speed", GetField<&S::image_speed>, SetField<&S::image_speed>, RealField<&S::image_speed>},
+    {"mask_index", GetField<&S::mask_index>, SetViaInt<&CInstance::SetMask>, RealField<&S::mask_index>},
+    {"path_index", GetField<&S::path_index>, nullptr, RealField<&S::path_index>},
+    {"path_position", GetField<&S::path_position>, SetVia<&CInstance::SetPathPosition>, RealField<&S::path_position>},
+    {"path_positionprevious", GetField<&S::path_positionprevious>, SetVia<&CInstance::SetPathPositionPrevious>, RealField<&S::path_positionprevious>},
+    {"path_speed", GetField<&S::path_speed>, SetField<&S::path_speed>, RealField<&S::path_speed>},
+    {"path_scale", GetField<&S::path_scale>, SetField<&S::path_scale>, RealField<&S::path_scale>},
+    {"path_orientation", GetField<&S::path_orientation>, SetField<&S::path_orientation>, RealField<&S::path_orientation>},
+    {"path_endaction", GetField<&S::path_endaction>, SetField<&S::path_endaction>, RealField<&S::path_endaction>},
+    {"timeline_index", GetField<&S::timeline_index>, SetField<&S::timeline_index>, RealField<&S::timeline_index>},
+    {"timeline_position", GetField<&S::timeline_position>, SetField<&S::timeline_position>, RealField<&S::timeline_position>},
+    {"timeline_speed", GetField<&S::timeline_speed>, SetField<&S::timeline_speed>, RealField<&S::timeline_speed>},
 };
 
 const RVariableDef kRelativeVariable[] = {
@@ -433,10 +449,10 @@ const RVariableDef kGameVariables[] = {
     {"program_directory", GetText<File_ProgramDirectory>, nullptr},
     {"instance_count", GetComputed<InstanceCount>, nullptr},
     {"instance_id", GetInstanceId, nullptr},
-    {"room_width", GetRoomField<&CRoom::width>, nullptr},
-    {"room_height", GetRoomField<&CRoom::height>, nullptr},
+    {"room_width", GetRoomField<&CRoom::width>, nullptr, RealRoomField<&CRoom::width>},
+    {"room_height", GetRoomField<&CRoom::height>, nullptr, RealRoomField<&CRoom::height>},
     {"room_caption", GetRoomField<&CRoom::caption>, SetRoomField<&CRoom::caption>},
-    {"room_speed", GetRoomField<&CRoom::speed>, SetRoomSpeed},
+    {"room_speed", GetRoomField<&CRoom::speed>, SetRoomSpeed, RealRoomField<&CRoom::speed>},
     {"room_persistent", GetRoomField<&CRoom::persistent>, SetRoomField<&CRoom::persistent>},
     {"background_color", GetRoomField<&CRoom::background_color>, SetRoomField<&CRoom::background_color>},
     {"background_showcolor", GetRoomField<&CRoom::show_background_color>,
@@ -509,7 +525,7 @@ const RVariableDef kGameVariables[] = {
 };
 
 void RegisterTable(std::span<const RVariableDef> table, const char* group) {
-  for (const RVariableDef& def : table) RegisterVariable(def.name, def.getter, def.setter, group);
+  for (const RVariableDef& def : table) RegisterVariable(def.name, def.getter, def.setter, group, def.real);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ struct RBuiltinVariable {
   BuiltinGetter getter;
   BuiltinSetter setter;
   std::string group;
+  BuiltinRealGetter real;
 };
 
 std::vector<RBuiltinVariable>& Table() {
@@ -33,7 +34,8 @@ std::unordered_map<std::string_view, int32_t>& Index() {
 
 }  // namespace
 
-void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter setter, std::string_view group) {
+void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter setter, std::string_view group,
+                      BuiltinRealGetter real) {
   auto& table = Table();
   if (table.size() >= MAX_BUILTIN_VARIABLES) {
     Error_ShowMessage("INTERNAL ERROR: Adding too many variables");
@@ -41,7 +43,7 @@ void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter sett
   }
   // Reserved once, so the names the index views never move.
   table.reserve(MAX_BUILTIN_VARIABLES);
-  table.push_back({name, getter, setter, std::string(group)});
+  table.push_back({name, getter, setter, std::string(group), real});
   Index().emplace(table.back().name, static_cast<int32_t>(table.size() - 1));
 }
 
@@ -60,6 +62,7 @@ const std::string& BuiltinNameOf(int32_t id) {
 
 BuiltinGetter Variable_Getter(int32_t id) { return Table()[id].getter; }
 BuiltinSetter Variable_Setter(int32_t id) { return Table()[id].setter; }
+BuiltinRealGetter Variable_RealGetter(int32_t id) { return Table()[id].real; }
 const std::string& Variable_Group(int32_t id) { return Table()[id].group; }
 
 // ---- Variable stores and owners ----

@@ -17,6 +17,9 @@ class CInstance;
 using BuiltinGetter = bool (*)(CInstance* inst, int32_t index, RValue& out);
 // Writes it; returns false when the value is refused.
 using BuiltinSetter = bool (*)(CInstance* inst, int32_t index, const RValue& value);
+// Reads a variable that is always a real and no array, as its getter would
+// read it at index 0, without making a value: the fast read for code.
+using BuiltinRealGetter = double (*)(const CInstance* inst);
 
 constexpr int32_t MAX_BUILTIN_VARIABLES = 500;
 
@@ -25,12 +28,14 @@ struct RVariableDef {
   const char* name;
   BuiltinGetter getter;
   BuiltinSetter setter;
+  BuiltinRealGetter real = nullptr;  // where the variable is always a real
 };
 
 // Appends an entry. At 500 entries shows "INTERNAL ERROR: Adding too many
 // variables" and adds nothing. `group` says what the variable belongs to
 // ("instance", "game"); the reference for authors groups by it.
-void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter setter, std::string_view group = {});
+void RegisterVariable(const char* name, BuiltinGetter getter, BuiltinSetter setter, std::string_view group = {},
+                      BuiltinRealGetter real = nullptr);
 // Number of registered built-in variables.
 int32_t Variable_BuiltinCount();
 // The first entry with exactly that name, or -1.
@@ -40,6 +45,8 @@ const std::string& BuiltinNameOf(int32_t id);
 // Getter and setter of a valid id (setter may be null).
 BuiltinGetter Variable_Getter(int32_t id);
 BuiltinSetter Variable_Setter(int32_t id);
+// The real getter of a valid id, or null.
+BuiltinRealGetter Variable_RealGetter(int32_t id);
 // The group given at registration (valid ids only).
 const std::string& Variable_Group(int32_t id);
 
