@@ -293,7 +293,7 @@ struct RDevice {
   GLint point_origin = GL_UPPER_LEFT;
   // Current state, so that unchanged settings do not end a batch.
   GLuint texture = 0;
-  int32_t texture_width = 1, texture_height = 1;
+  int32_t texture_width = 0, texture_height = 0;
   bool modulate = true, linear = false;
   // The size of every texture made, for the texel tests of point sprites.
   std::unordered_map<GLuint, std::pair<int32_t, int32_t>> texture_sizes;
@@ -823,9 +823,10 @@ void PlatformGL_SetTexture(uint32_t handle) {
   const bool was_untextured = g_Dev.texture == 0;
   g_Dev.texture = handle;
   glBindTexture(GL_TEXTURE_2D, handle ? handle : g_Dev.white);
+  // An unknown size (0) turns every point sprite down.
   const auto size = g_Dev.texture_sizes.find(handle);
-  g_Dev.texture_width = size == g_Dev.texture_sizes.end() ? 1 : size->second.first;
-  g_Dev.texture_height = size == g_Dev.texture_sizes.end() ? 1 : size->second.second;
+  g_Dev.texture_width = size == g_Dev.texture_sizes.end() ? 0 : size->second.first;
+  g_Dev.texture_height = size == g_Dev.texture_sizes.end() ? 0 : size->second.second;
   // Untextured drawing always takes the vertex colour.
   if (!g_Dev.modulate && was_untextured != (handle == 0)) g_Dev.dirty = true;
 }
