@@ -151,9 +151,12 @@ void DrawTextureTiled(int32_t id, double x, double y, double ox, double oy, doub
 // bottom) from the anchor (x, y) before it is turned by `angle` radians
 // (below 0.01 it is not turned), all at depth z. Every image quad is placed
 // here, so that batched and single images land on the same pixels.
+// Whether an angle (radians) turns an image; smaller ones draw it upright.
+inline bool D3D_Turned(double angle) { return std::abs(angle) >= 0.01; }
+
 inline void D3D_PlaceCorners(RVertex quad[4], double x, double y, double left, double top, double right,
                              double bottom, double angle, float z) {
-  const bool turned = std::abs(angle) >= 0.01;
+  const bool turned = D3D_Turned(angle);
   const double c = turned ? std::cos(angle) : 1.0, s = turned ? std::sin(angle) : 0.0;
   // Corner (dx, dy) lands at (x + dx c + dy s, y - dx s + dy c), summed in
   // that order; the terms shared by two corners are computed once.
@@ -203,10 +206,17 @@ class CImageBatch {
   void NewDepth(double depth);
   void NewColour(int32_t colour, double alpha);
   void Put(double x, double y, double ox, double oy, double xs, double ys, double angle, uint32_t colour) {
-    RVertex* quad = PlatformGL_QuadSpace(1);
-    if (quad == nullptr) return;
     const double left = -xs * ox - 0.5, top = -ys * oy - 0.5;
     const double right = left + xs * m_Width, bottom = top + ys * m_Height;
+    if (!D3D_Turned(angle)) {
+      // The corners D3D_PlaceCorners gives an image that is not turned.
+      if (RImageRect* r = PlatformGL_RectSpace())
+        *r = {static_cast<float>(x + left), static_cast<float>(y + top), static_cast<float>(x + right),
+              static_cast<float>(y + bottom), m_U0, m_V0, m_U1, m_V1, colour, m_Z};
+      return;
+    }
+    RVertex* quad = PlatformGL_QuadSpace(1);
+    if (quad == nullptr) return;
     D3D_PlaceCorners(quad, x, y, left, top, right, bottom, angle, m_Z);
     const float us[4] = {m_U0, m_U1, m_U1, m_U0};
     const float vs[4] = {m_V0, m_V0, m_V1, m_V1};

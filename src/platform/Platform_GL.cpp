@@ -283,6 +283,11 @@ struct RDevice {
   // `batch` holds (left uninitialised: callers write quads in place).
   std::unique_ptr<RVertex[]> batch;
   int32_t batch_vertices = 0;
+  // Pending entries added as upright rectangles: their slots' flags and the
+  // rectangles (the slot's vertices are not written); whether any is.
+  std::unique_ptr<bool[]> is_rect;
+  std::unique_ptr<RImageRect[]> rects;
+  bool has_rects = false;
   // The pending quads that go as point sprites, made at the flush.
   std::unique_ptr<RPointVertex[]> points;
   // Point sprites are allowed; the projection maps x and y apart, without
@@ -557,6 +562,8 @@ void BuildBuffers() {
   glEnableVertexAttribArray(0);
   glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kPointStride, field(offsetof(RPointVertex, x)));
   g_Dev.points = std::make_unique_for_overwrite<RPointVertex[]>(kBatchQuads);
+  g_Dev.rects = std::make_unique_for_overwrite<RImageRect[]>(kBatchQuads);
+  g_Dev.is_rect = std::make_unique<bool[]>(kBatchQuads);
   GLfloat range[2] = {1, 1};
   glGetFloatv(GL_POINT_SIZE_RANGE, range);
   g_Dev.max_point_size = range[1];
@@ -897,6 +904,14 @@ RVertex* PlatformGL_QuadSpace(int32_t count) {
   return space;
 }
 
+RImageRect* PlatformGL_RectSpace() {
+  if (PlatformGL_QuadSpace(1) == nullptr) return nullptr;
+  const int32_t slot = g_Dev.batch_vertices / 4 - 1;
+  g_Dev.is_rect[slot] = true;
+  g_Dev.has_rects = true;
+  return &g_Dev.rects[slot];
+}
+
 namespace {
 
 const GLenum kModes[] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
@@ -987,10 +1002,11 @@ struct RTexelPattern {
     }
   }
   // Whether every sample of the side starting at `edge` (not within a margin
-  // of a pixel centre) lies away from texel edges.
-  [[gnu::always_inline]] bool Clear(double edge) const {
+  // of a pixel centre; `whole` the whole number nearest to it) lies away
+  // from texel edges.
+  [[gnu::always_inline]] bool Clear(double edge, double whole) const {
     if (!fixed) return false;
-    const double first = at_a + (Nearest(edge) + 0.5 - edge) * step;  // at the first pixel centre
+    const double first = at_a + (whole + 0.5 - edge) * step;  // at the first pixel centre
     return OffWhole(first * period) > margin * period;
   }
 };
@@ -1001,17 +1017,10 @@ struct RTexelPattern {
 // edge through a pixel centre, a sample on a texel edge) the two ways may
 // round apart, the triangles' corners snapping to 1/256 of a pixel apart
 // from the point's centre. Squares of whole pixels inside the viewport only.
-void MakePointSprite(const RVertex* q, const RPixelMap& map, RTexelPattern (&patterns)[2], RPointVertex& point) {
+void MakePointSprite(const RImageRect& r, const RPixelMap& map, RTexelPattern (&patterns)[2], RPointVertex& point) {
   point.size = 0;
-  if (q[0].x != q[3].x || q[1].x != q[2].x || q[0].y != q[1].y || q[2].y != q[3].y || q[0].u != q[3].u ||
-      q[1].u != q[2].u || q[0].v != q[1].v || q[2].v != q[3].v)
-    return;
-  const uint32_t colour = q[0].colour;
-  if (q[1].colour != colour || q[2].colour != colour || q[3].colour != colour || q[1].z != q[0].z ||
-      q[2].z != q[0].z || q[3].z != q[0].z)
-    return;
-  const double x0 = map.sx * q[0].x + map.tx, x1 = map.sx * q[1].x + map.tx;
-  const double y0 = map.sy * q[0].y + map.ty, y1 = map.sy * q[2].y + map.ty;
+  const double x0 = map.sx * r.x0 + map.tx, x1 = map.sx * r.x1 + map.tx;
+  const double y0 = map.sy * r.y0 + map.ty, y1 = map.sy * r.y1 + map.ty;
   const double left = std::min(x0, x1), top = std::min(y0, y1);
   const double side = Nearest(std::abs(x1 - x0));
   if (side < 1 || side > g_Dev.max_point_size || OffWhole(std::abs(x1 - x0)) > 1e-3 ||
@@ -1019,20 +1028,56 @@ void MakePointSprite(const RVertex* q, const RPixelMap& map, RTexelPattern (&pat
     return;
   // The two ways' edges lie within 1/512 pixel (snapping) and 3e-4 (float
   // rounding) of the edge computed here.
+  // An edge at k + 0.5 lies half a pixel from both whole numbers.
   constexpr double kEdgeMargin = 1.0 / 400;
-  if (OffWhole(left - 0.5) < kEdgeMargin || OffWhole(top - 0.5) < kEdgeMargin) return;
+  const double whole_left = Nearest(left), whole_top = Nearest(top);
+  if (std::abs(left - whole_left) > 0.5 - kEdgeMargin || std::abs(top - whole_top) > 0.5 - kEdgeMargin) return;
   // Every pixel covered lies in the viewport (a point is not clipped to it).
-  if (Nearest(left) < 0 || Nearest(top) < 0 || Nearest(left) + side > g_Dev.viewport[2] ||
-      Nearest(top) + side > g_Dev.viewport[3])
+  if (whole_left < 0 || whole_top < 0 || whole_left + side > g_Dev.viewport[2] ||
+      whole_top + side > g_Dev.viewport[3])
     return;
-  const float u_left = x0 < x1 ? q[0].u : q[1].u, u_right = x0 < x1 ? q[1].u : q[0].u;
-  const float v_top = y0 < y1 ? q[0].v : q[2].v, v_bottom = y0 < y1 ? q[2].v : q[0].v;
+  const float u_left = x0 < x1 ? r.u0 : r.u1, u_right = x0 < x1 ? r.u1 : r.u0;
+  const float v_top = y0 < y1 ? r.v0 : r.v1, v_bottom = y0 < y1 ? r.v1 : r.v0;
   const int32_t n = static_cast<int32_t>(side);
   patterns[0].Set(u_left, u_right, n, g_Dev.texture_width);
   patterns[1].Set(v_top, v_bottom, n, g_Dev.texture_height);
-  if (!patterns[0].Clear(left) || !patterns[1].Clear(top)) return;
-  point = {(q[0].x + q[1].x) * 0.5f, (q[0].y + q[2].y) * 0.5f, q[0].z, colour, static_cast<float>(side),
+  if (!patterns[0].Clear(left, whole_left) || !patterns[1].Clear(top, whole_top)) return;
+  point = {(r.x0 + r.x1) * 0.5f, (r.y0 + r.y1) * 0.5f, r.z, r.colour, static_cast<float>(side),
            u_left, v_top, u_right, v_bottom};
+}
+
+// The quad `q` as an upright rectangle of one colour and depth, if it is one.
+bool AsRect(const RVertex* q, RImageRect& r) {
+  if (q[0].x != q[3].x || q[1].x != q[2].x || q[0].y != q[1].y || q[2].y != q[3].y || q[0].u != q[3].u ||
+      q[1].u != q[2].u || q[0].v != q[1].v || q[2].v != q[3].v)
+    return false;
+  const uint32_t colour = q[0].colour;
+  if (q[1].colour != colour || q[2].colour != colour || q[3].colour != colour || q[1].z != q[0].z ||
+      q[2].z != q[0].z || q[3].z != q[0].z)
+    return false;
+  r = {q[0].x, q[0].y, q[2].x, q[2].y, q[0].u, q[0].v, q[2].u, q[2].v, colour, q[0].z};
+  return true;
+}
+
+// Writes pending entry `i` as quad vertices at `out` (at or before the
+// entry's own slot).
+void WriteQuad(int32_t i, RVertex* out) {
+  if (!g_Dev.is_rect[i]) {
+    std::copy_n(g_Dev.batch.get() + i * 4, 4, out);
+    return;
+  }
+  const RImageRect& r = g_Dev.rects[i];
+  out[0] = {r.x0, r.y0, r.z, r.colour, r.u0, r.v0};
+  out[1] = {r.x1, r.y0, r.z, r.colour, r.u1, r.v0};
+  out[2] = {r.x1, r.y1, r.z, r.colour, r.u1, r.v1};
+  out[3] = {r.x0, r.y1, r.z, r.colour, r.u0, r.v1};
+}
+
+// Gives every pending rectangle its slot's quad vertices.
+void WriteRects(int32_t quads) {
+  if (!g_Dev.has_rects) return;
+  for (int32_t i = 0; i < quads; ++i)
+    if (g_Dev.is_rect[i]) WriteQuad(i, g_Dev.batch.get() + i * 4);
 }
 
 // Cells of the viewport that the triangles of the layer being gathered may
@@ -1139,10 +1184,17 @@ void DrawInLayers(int32_t quads) {
   int32_t sprites = 0;
   RTexelPattern patterns[2];
   for (int32_t i = 0; i < quads; ++i) {
-    MakePointSprite(batch + i * 4, map, patterns, points[i]);
+    RImageRect quad_rect;
+    if (g_Dev.is_rect[i])
+      MakePointSprite(g_Dev.rects[i], map, patterns, points[i]);
+    else if (AsRect(batch + i * 4, quad_rect))
+      MakePointSprite(quad_rect, map, patterns, points[i]);
+    else
+      points[i].size = 0;
     sprites += points[i].size > 0;
   }
   if (sprites < kMinSprites) {
+    WriteRects(quads);
     DrawQuads(batch, quads);
     return;
   }
@@ -1159,7 +1211,6 @@ void DrawInLayers(int32_t quads) {
   };
   int32_t demoted = 0;
   for (int32_t i = 0; i < quads; ++i) {
-    const RVertex* q = batch + i * 4;
     bool as_point = points[i].size > 0;
     if (as_point) {
       const double half = points[i].size * 0.5, x = map.sx * points[i].x + map.tx, y = map.sy * points[i].y + map.ty;
@@ -1178,6 +1229,8 @@ void DrawInLayers(int32_t quads) {
     if (as_point) {
       points[first_point + point_count++] = points[i];
     } else {
+      RVertex* q = batch + triangle_count++ * 4;
+      WriteQuad(i, q);
       double x0 = q[0].x, x1 = q[0].x, y0 = q[0].y, y1 = q[0].y;
       for (int k = 1; k < 4; ++k) {
         x0 = std::min<double>(x0, q[k].x), x1 = std::max<double>(x1, q[k].x);
@@ -1186,7 +1239,6 @@ void DrawInLayers(int32_t quads) {
       const double ax = map.sx * x0 + map.tx, bx = map.sx * x1 + map.tx;
       const double ay = map.sy * y0 + map.ty, by = map.sy * y1 + map.ty;
       g_CoverGrid.Mark(std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by));
-      std::copy(q, q + 4, batch + triangle_count++ * 4);
     }
   }
   draw_layer();
@@ -1201,10 +1253,16 @@ void PlatformGL_Flush() {
   if (g_Dev.batch_vertices == 0) return;
   const int32_t quads = g_Dev.batch_vertices / 4;
   g_Dev.batch_vertices = 0;
-  if (g_Dev.sprites_allowed && g_Dev.plain_projection && !g_Dev.linear && !NeedsGeneral())
+  if (g_Dev.sprites_allowed && g_Dev.plain_projection && !g_Dev.linear && !NeedsGeneral()) {
     DrawInLayers(quads);
-  else
+  } else {
+    WriteRects(quads);
     DrawQuads(g_Dev.batch.get(), quads);
+  }
+  if (g_Dev.has_rects) {
+    std::fill_n(g_Dev.is_rect.get(), quads, false);
+    g_Dev.has_rects = false;
+  }
 }
 
 namespace {

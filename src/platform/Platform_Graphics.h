@@ -129,6 +129,19 @@ constexpr int32_t PLATFORM_QUAD_SPACE = 1024;
 // before its next call of any PlatformGL_ function; the quads then draw
 // exactly as added ones. Null without a device or for a count out of range.
 RVertex* PlatformGL_QuadSpace(int32_t count);
+// An upright image: corner (x0, y0) with texture coordinates (u0, v0), the
+// opposite corner (x1, y1) with (u1, v1), one colour and one depth.
+struct RImageRect {
+  float x0, y0, x1, y1;
+  float u0, v0, u1, v1;
+  uint32_t colour;
+  float z;
+};
+// Room for one more such image at the end of the pending batch, under the
+// terms of PlatformGL_QuadSpace: it draws exactly as the quad (x0, y0),
+// (x1, y0), (x1, y1), (x0, y1) with texture coordinates (u0, v0), (u1, v0),
+// (u1, v1), (u0, v1) would, and costs less to add and to draw.
+RImageRect* PlatformGL_RectSpace();
 // Draws other primitives at once (after the pending quads).
 void PlatformGL_DrawPrimitive(int32_t kind, const RVertex* vertices, int32_t count);
 // Clears the viewport to 0xAARRGGBB.
