@@ -26,6 +26,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
@@ -295,6 +296,9 @@ struct RDevice {
   // origin set now (GL_UPPER_LEFT or GL_LOWER_LEFT).
   bool sprites_allowed = true, plain_projection = false;
   float max_point_size = 1;
+  // How near a pixel centre a square's edge may lie and still round alike
+  // both ways: half the device's subpixel step, and float rounding.
+  double edge_margin = 1.0 / 400;
   GLint point_origin = GL_UPPER_LEFT;
   // Current state, so that unchanged settings do not end a batch.
   GLuint texture = 0;
@@ -567,6 +571,11 @@ void BuildBuffers() {
   GLfloat range[2] = {1, 1};
   glGetFloatv(GL_POINT_SIZE_RANGE, range);
   g_Dev.max_point_size = range[1];
+  // Devices that snap vertices coarser than 1/16 pixel draw no point sprites.
+  GLint subpixel_bits = 0;
+  glGetIntegerv(GL_SUBPIXEL_BITS, &subpixel_bits);
+  if (subpixel_bits < 4) g_Dev.max_point_size = 0;
+  g_Dev.edge_margin = std::ldexp(1.0, -std::min(subpixel_bits, 16) - 1) + 6e-4;
   glBindVertexArray(g_Dev.vao);
 
   std::vector<uint16_t> indices(kBatchQuads * 6);
@@ -990,9 +999,11 @@ struct RTexelPattern {
     a = a_, b = b_, n = n_, size = size_;
     at_a = static_cast<double>(a) * size;
     step = (static_cast<double>(b) - a) * size / n;  // texels a pixel
-    // Beyond the renderer's rounding of coordinates and the distance between
-    // this computation and the device's (about 1e-4 pixels).
-    margin = 1e-4 + size * 1e-6 + std::abs(step) * 2e-4;
+    // Beyond a device's rounding of texel positions (1/256 texel on
+    // hardware that samples in fixed point), its rounding of coordinates and
+    // the distance between this computation and the device's (about 1e-4
+    // pixels).
+    margin = 1.0 / 256 + 1e-4 + size * 1e-6 + std::abs(step) * 2e-4;
     period = 1;
     fixed = OffWhole(step) < 1e-9;
     if (!fixed && step != 0) {
@@ -1026,12 +1037,12 @@ void MakePointSprite(const RImageRect& r, const RPixelMap& map, RTexelPattern (&
   if (side < 1 || side > g_Dev.max_point_size || OffWhole(std::abs(x1 - x0)) > 1e-3 ||
       std::abs(std::abs(y1 - y0) - side) > 1e-3)
     return;
-  // The two ways' edges lie within 1/512 pixel (snapping) and 3e-4 (float
-  // rounding) of the edge computed here.
+  // The two ways' edges lie within half a subpixel step (snapping) and 3e-4
+  // (float rounding) of the edge computed here.
   // An edge at k + 0.5 lies half a pixel from both whole numbers.
-  constexpr double kEdgeMargin = 1.0 / 400;
   const double whole_left = Nearest(left), whole_top = Nearest(top);
-  if (std::abs(left - whole_left) > 0.5 - kEdgeMargin || std::abs(top - whole_top) > 0.5 - kEdgeMargin) return;
+  if (std::abs(left - whole_left) > 0.5 - g_Dev.edge_margin || std::abs(top - whole_top) > 0.5 - g_Dev.edge_margin)
+    return;
   // Every pixel covered lies in the viewport (a point is not clipped to it).
   if (whole_left < 0 || whole_top < 0 || whole_left + side > g_Dev.viewport[2] ||
       whole_top + side > g_Dev.viewport[3])
