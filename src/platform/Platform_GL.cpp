@@ -101,21 +101,15 @@ void main() {
 }
 )";
 
-const char* const kPointFragmentShaders[2] = {
-    R"(#version 330 core
+// Untinted (TINT(c) c) and tinted (TINT(c) (c) * v_colour); the untinted
+// one also serves the shared layout below, whose vertices have no colour.
+const char* const kPointFragmentShader = R"(
 in vec4 v_colour;
 flat in vec4 v_rect;
 uniform sampler2D u_texture;
 out vec4 o_colour;
-void main() { o_colour = texture(u_texture, v_rect.xy + gl_PointCoord * (v_rect.zw - v_rect.xy)); }
-)",
-    R"(#version 330 core
-in vec4 v_colour;
-flat in vec4 v_rect;
-uniform sampler2D u_texture;
-out vec4 o_colour;
-void main() { o_colour = texture(u_texture, v_rect.xy + gl_PointCoord * (v_rect.zw - v_rect.xy)) * v_colour; }
-)"};
+void main() { o_colour = TINT(texture(u_texture, v_rect.xy + gl_PointCoord * (v_rect.zw - v_rect.xy))); }
+)";
 
 // Point sprites that share their side and texture rectangle and are drawn
 // untinted: only the centre is read per point, which is all the more a
@@ -132,12 +126,6 @@ void main() {
 }
 )";
 
-const char* const kSharedPointFragmentShader = R"(#version 330 core
-flat in vec4 v_rect;
-uniform sampler2D u_texture;
-out vec4 o_colour;
-void main() { o_colour = texture(u_texture, v_rect.xy + gl_PointCoord * (v_rect.zw - v_rect.xy)); }
-)";
 
 // A quad drawn as a point sprite: its centre, colour, side in pixels and
 // texture rectangle (as a_rect).
@@ -425,10 +413,13 @@ bool BuildGeneralProgram(RGeneralProgram& g, const char* shade, std::string& err
 bool BuildPrograms(std::string& error) {
   for (int i = 0; i < 2; ++i) {
     g_Dev.programs[i] = LinkProgram(kVertexShader, kFragmentShaders[i], error);
-    g_Dev.point_programs[i] = LinkProgram(kPointVertexShader, kPointFragmentShaders[i], error);
+    const std::string point_fragment =
+        std::string("#version 330 core\n#define TINT(c) ") + (i ? "(c) * v_colour" : "c") + kPointFragmentShader;
+    g_Dev.point_programs[i] = LinkProgram(kPointVertexShader, point_fragment.c_str(), error);
     if (g_Dev.programs[i] == 0 || g_Dev.point_programs[i] == 0) return false;
   }
-  g_Dev.shared_program = LinkProgram(kSharedPointVertexShader, kSharedPointFragmentShader, error);
+  const std::string shared_fragment = std::string("#version 330 core\n#define TINT(c) c") + kPointFragmentShader;
+  g_Dev.shared_program = LinkProgram(kSharedPointVertexShader, shared_fragment.c_str(), error);
   if (g_Dev.shared_program == 0) return false;
   g_Dev.shared_rect = glGetUniformLocation(g_Dev.shared_program, "u_rect");
   return BuildGeneralProgram(g_Dev.general[0], "smooth", error) && BuildGeneralProgram(g_Dev.general[1], "flat", error);

@@ -229,6 +229,12 @@ bool SetRoomField(CInstance*, int32_t, const RValue& v) {
   return true;
 }
 
+// A row for a number of the current room.
+template <auto Member>
+constexpr RVariableDef RoomNumberRow(const char* name, BuiltinSetter setter) {
+  return {name, GetRoomField<Member>, setter, RealRoomField<Member>};
+}
+
 bool SetRoomSpeed(CInstance*, int32_t, const RValue& v) {
   int32_t speed = ToInt(v);
   if (speed <= 0) {
@@ -378,56 +384,69 @@ bool GetText(CInstance*, int32_t, RValue& out) {
 
 using S = RInstanceState;
 
+// A row for an instance field, plain to set unless a setter is given (null:
+// read-only), and always a real.
+template <auto Field>
+constexpr RVariableDef FieldRow(const char* name, BuiltinSetter setter = SetField<Field>) {
+  return {name, GetField<Field>, setter, RealField<Field>};
+}
+
+// A read-only row for a sprite measure.
+template <int32_t CSprite::*Measure, double RInstanceState::*Scale>
+constexpr RVariableDef MeasureRow(const char* name) {
+  return {name, GetSpriteMeasure<Measure, Scale>, nullptr, RealSpriteMeasure<Measure, Scale>};
+}
+
 const RVariableDef kInstanceVariables[] = {
-    {"x", GetField<&S::x>, SetX, RealField<&S::x>},
-    {"y", GetField<&S::y>, SetY, RealField<&S::y>},
-    {"xprevious", GetField<&S::xprevious>, SetField<&S::xprevious>, RealField<&S::xprevious>},
-    {"yprevious", GetField<&S::yprevious>, SetField<&S::yprevious>, RealField<&S::yprevious>},
-    {"xstart", GetField<&S::xstart>, SetField<&S::xstart>, RealField<&S::xstart>},
-    {"ystart", GetField<&S::ystart>, SetField<&S::ystart>, RealField<&S::ystart>},
-    {"hspeed", GetField<&S::hspeed>, SetVia<&CInstance::SetHspeed>, RealField<&S::hspeed>},
-    {"vspeed", GetField<&S::vspeed>, SetVia<&CInstance::SetVspeed>, RealField<&S::vspeed>},
-    {"direction", GetField<&S::direction>, SetVia<&CInstance::SetDirection>, RealField<&S::direction>},
-    {"speed", GetField<&S::speed>, SetVia<&CInstance::SetSpeed>, RealField<&S::speed>},
-    {"friction", GetField<&S::friction>, SetField<&S::friction>, RealField<&S::friction>},
-    {"gravity", GetField<&S::gravity>, SetField<&S::gravity>, RealField<&S::gravity>},
-    {"gravity_direction", GetField<&S::gravity_direction>, SetField<&S::gravity_direction>, RealField<&S::gravity_direction>},
-    {"object_index", GetField<&S::object_index>, nullptr, RealField<&S::object_index>},
-    {"id", GetField<&S::id>, nullptr, RealField<&S::id>},
+    FieldRow<&S::x>("x", SetX),
+    FieldRow<&S::y>("y", SetY),
+    FieldRow<&S::xprevious>("xprevious"),
+    FieldRow<&S::yprevious>("yprevious"),
+    FieldRow<&S::xstart>("xstart"),
+    FieldRow<&S::ystart>("ystart"),
+    FieldRow<&S::hspeed>("hspeed", SetVia<&CInstance::SetHspeed>),
+    FieldRow<&S::vspeed>("vspeed", SetVia<&CInstance::SetVspeed>),
+    FieldRow<&S::direction>("direction", SetVia<&CInstance::SetDirection>),
+    FieldRow<&S::speed>("speed", SetVia<&CInstance::SetSpeed>),
+    FieldRow<&S::friction>("friction"),
+    FieldRow<&S::gravity>("gravity"),
+    FieldRow<&S::gravity_direction>("gravity_direction"),
+    FieldRow<&S::object_index>("object_index", nullptr),
+    FieldRow<&S::id>("id", nullptr),
     {"alarm", GetAlarm, SetAlarm},
-    {"solid", GetField<&S::solid>, SetField<&S::solid>, RealField<&S::solid>},
-    {"visible", GetField<&S::visible>, SetField<&S::visible>, RealField<&S::visible>},
-    {"persistent", GetField<&S::persistent>, SetField<&S::persistent>, RealField<&S::persistent>},
-    {"depth", GetField<&S::depth>, SetVia<&CInstance::SetDepth>, RealField<&S::depth>},
-    {"bbox_left", GetField<&S::bbox_left>, nullptr, RealField<&S::bbox_left>},
-    {"bbox_right", GetField<&S::bbox_right>, nullptr, RealField<&S::bbox_right>},
-    {"bbox_top", GetField<&S::bbox_top>, nullptr, RealField<&S::bbox_top>},
-    {"bbox_bottom", GetField<&S::bbox_bottom>, nullptr, RealField<&S::bbox_bottom>},
-    {"sprite_index", GetField<&S::sprite_index>, SetViaInt<&CInstance::SetSprite>, RealField<&S::sprite_index>},
-    {"image_index", GetField<&S::image_index>, SetField<&S::image_index>, RealField<&S::image_index>},
+    FieldRow<&S::solid>("solid"),
+    FieldRow<&S::visible>("visible"),
+    FieldRow<&S::persistent>("persistent"),
+    FieldRow<&S::depth>("depth", SetVia<&CInstance::SetDepth>),
+    FieldRow<&S::bbox_left>("bbox_left", nullptr),
+    FieldRow<&S::bbox_right>("bbox_right", nullptr),
+    FieldRow<&S::bbox_top>("bbox_top", nullptr),
+    FieldRow<&S::bbox_bottom>("bbox_bottom", nullptr),
+    FieldRow<&S::sprite_index>("sprite_index", SetViaInt<&CInstance::SetSprite>),
+    FieldRow<&S::image_index>("image_index"),
     {"image_single", GetImageSingle, SetImageSingle},
     {"image_number", GetImageNumber, nullptr},
-    {"sprite_width", GetSpriteMeasure<&CSprite::width, &S::image_xscale>, nullptr, RealSpriteMeasure<&CSprite::width, &S::image_xscale>},
-    {"sprite_height", GetSpriteMeasure<&CSprite::height, &S::image_yscale>, nullptr, RealSpriteMeasure<&CSprite::height, &S::image_yscale>},
-    {"sprite_xoffset", GetSpriteMeasure<&CSprite::xorigin, &S::image_xscale>, nullptr, RealSpriteMeasure<&CSprite::xorigin, &S::image_xscale>},
-    {"sprite_yoffset", GetSpriteMeasure<&CSprite::yorigin, &S::image_yscale>, nullptr, RealSpriteMeasure<&CSprite::yorigin, &S::image_yscale>},
-    {"image_xscale", GetField<&S::image_xscale>, SetVia<&CInstance::SetXScale>, RealField<&S::image_xscale>},
-    {"image_yscale", GetField<&S::image_yscale>, SetVia<&CInstance::SetYScale>, RealField<&S::image_yscale>},
-    {"image_angle", GetField<&S::image_angle>, SetVia<&CInstance::SetAngle>, RealField<&S::image_angle>},
-    {"image_alpha", GetField<&S::image_alpha>, SetField<&S::image_alpha>, RealField<&S::image_alpha>},
-    {"image_blend", GetField<&S::image_blend>, SetField<&S::image_blend>, RealField<&S::image_blend>},
-    {"image_speed", GetField<&S::image_speed>, SetField<&S::image_speed>, RealField<&S::image_speed>},
-    {"mask_index", GetField<&S::mask_index>, SetViaInt<&CInstance::SetMask>, RealField<&S::mask_index>},
-    {"path_index", GetField<&S::path_index>, nullptr, RealField<&S::path_index>},
-    {"path_position", GetField<&S::path_position>, SetVia<&CInstance::SetPathPosition>, RealField<&S::path_position>},
-    {"path_positionprevious", GetField<&S::path_positionprevious>, SetVia<&CInstance::SetPathPositionPrevious>, RealField<&S::path_positionprevious>},
-    {"path_speed", GetField<&S::path_speed>, SetField<&S::path_speed>, RealField<&S::path_speed>},
-    {"path_scale", GetField<&S::path_scale>, SetField<&S::path_scale>, RealField<&S::path_scale>},
-    {"path_orientation", GetField<&S::path_orientation>, SetField<&S::path_orientation>, RealField<&S::path_orientation>},
-    {"path_endaction", GetField<&S::path_endaction>, SetField<&S::path_endaction>, RealField<&S::path_endaction>},
-    {"timeline_index", GetField<&S::timeline_index>, SetField<&S::timeline_index>, RealField<&S::timeline_index>},
-    {"timeline_position", GetField<&S::timeline_position>, SetField<&S::timeline_position>, RealField<&S::timeline_position>},
-    {"timeline_speed", GetField<&S::timeline_speed>, SetField<&S::timeline_speed>, RealField<&S::timeline_speed>},
+    MeasureRow<&CSprite::width, &S::image_xscale>("sprite_width"),
+    MeasureRow<&CSprite::height, &S::image_yscale>("sprite_height"),
+    MeasureRow<&CSprite::xorigin, &S::image_xscale>("sprite_xoffset"),
+    MeasureRow<&CSprite::yorigin, &S::image_yscale>("sprite_yoffset"),
+    FieldRow<&S::image_xscale>("image_xscale", SetVia<&CInstance::SetXScale>),
+    FieldRow<&S::image_yscale>("image_yscale", SetVia<&CInstance::SetYScale>),
+    FieldRow<&S::image_angle>("image_angle", SetVia<&CInstance::SetAngle>),
+    FieldRow<&S::image_alpha>("image_alpha"),
+    FieldRow<&S::image_blend>("image_blend"),
+    FieldRow<&S::image_speed>("image_speed"),
+    FieldRow<&S::mask_index>("mask_index", SetViaInt<&CInstance::SetMask>),
+    FieldRow<&S::path_index>("path_index", nullptr),
+    FieldRow<&S::path_position>("path_position", SetVia<&CInstance::SetPathPosition>),
+    FieldRow<&S::path_positionprevious>("path_positionprevious", SetVia<&CInstance::SetPathPositionPrevious>),
+    FieldRow<&S::path_speed>("path_speed"),
+    FieldRow<&S::path_scale>("path_scale"),
+    FieldRow<&S::path_orientation>("path_orientation"),
+    FieldRow<&S::path_endaction>("path_endaction"),
+    FieldRow<&S::timeline_index>("timeline_index"),
+    FieldRow<&S::timeline_position>("timeline_position"),
+    FieldRow<&S::timeline_speed>("timeline_speed"),
 };
 
 const RVariableDef kRelativeVariable[] = {
@@ -449,10 +468,10 @@ const RVariableDef kGameVariables[] = {
     {"program_directory", GetText<File_ProgramDirectory>, nullptr},
     {"instance_count", GetComputed<InstanceCount>, nullptr},
     {"instance_id", GetInstanceId, nullptr},
-    {"room_width", GetRoomField<&CRoom::width>, nullptr, RealRoomField<&CRoom::width>},
-    {"room_height", GetRoomField<&CRoom::height>, nullptr, RealRoomField<&CRoom::height>},
+    RoomNumberRow<&CRoom::width>("room_width", nullptr),
+    RoomNumberRow<&CRoom::height>("room_height", nullptr),
     {"room_caption", GetRoomField<&CRoom::caption>, SetRoomField<&CRoom::caption>},
-    {"room_speed", GetRoomField<&CRoom::speed>, SetRoomSpeed, RealRoomField<&CRoom::speed>},
+    RoomNumberRow<&CRoom::speed>("room_speed", SetRoomSpeed),
     {"room_persistent", GetRoomField<&CRoom::persistent>, SetRoomField<&CRoom::persistent>},
     {"background_color", GetRoomField<&CRoom::background_color>, SetRoomField<&CRoom::background_color>},
     {"background_showcolor", GetRoomField<&CRoom::show_background_color>,
