@@ -38,8 +38,14 @@
 
 namespace {
 
-constexpr int32_t kBatchQuads = 16384;  // 65536 vertices: 16-bit indices suffice
-constexpr int32_t kMaxPrimitiveVertices = kBatchQuads * 4;
+// Quads a batch holds. A full batch is drawn and handed to the renderer, so a
+// software renderer rasterises the first quads of a frame while the rest are
+// still being made.
+constexpr int32_t kBatchQuads = 1024;
+constexpr int32_t kBatchVertices = kBatchQuads * 4;
+static_assert(PLATFORM_QUAD_SPACE <= kBatchQuads);
+// The most vertices one draw call uploads: the size of the streaming buffer.
+constexpr int32_t kMaxPrimitiveVertices = 65536;
 // Frames at one window size that may fail to move the back buffer into the
 // window before it stays out.
 constexpr int32_t kWindowTries = 3;
@@ -101,28 +107,35 @@ void main() {
 }
 )";
 
-// Untinted (TINT(c) c) and tinted (TINT(c) (c) * v_colour); the untinted
-// one also serves the shared layout below, whose vertices have no colour.
+// Untinted (TINT(c) c) and tinted (TINT(c) (c) * v_colour); AT(c) is where
+// sprite coordinate c samples the texture: in the rectangle v_rect, or
+// itself when the rectangle is the whole texture. The untinted one also
+// serves the shared layouts below, whose vertices have no colour.
 const char* const kPointFragmentShader = R"(
 in vec4 v_colour;
 flat in vec4 v_rect;
 uniform sampler2D u_texture;
 out vec4 o_colour;
-void main() { o_colour = TINT(texture(u_texture, v_rect.xy + gl_PointCoord * (v_rect.zw - v_rect.xy))); }
+void main() { o_colour = TINT(texture(u_texture, AT(gl_PointCoord))); }
 )";
 
 // Point sprites that share their side and texture rectangle and are drawn
 // untinted: only the centre is read per point, which is all the more a
-// software renderer saves on each.
-const char* const kSharedPointVertexShader = R"(#version 330 core
+// software renderer saves on each. With RECT the rectangle u_rect is handed
+// on as v_rect; a rectangle that is the whole texture needs nothing.
+const char* const kSharedPointVertexShader = R"(
 layout(location = 0) in vec3 a_position;
 uniform mat4 u_projection;
+#ifdef RECT
 uniform vec4 u_rect;
 flat out vec4 v_rect;
+#endif
 void main() {
   vec4 p = u_projection * vec4(a_position, 1.0);
   gl_Position = vec4(p.x, -p.y, 2.0 * p.z - p.w, p.w);
+#ifdef RECT
   v_rect = u_rect;
+#endif
 }
 )";
 
@@ -232,7 +245,7 @@ struct RGeneralProgram {
 };
 
 // Which vertex buffer layout a draw reads.
-enum class EVertexKind { Flat2D, Immediate3D, Mesh, Sprites, SharedSprites };
+enum class EVertexKind { Flat2D, Immediate3D, Mesh, Sprites, SharedSprites, WholeSprites };
 
 // One copy of a mesh in a batch.
 struct RMeshCopy {
@@ -261,14 +274,15 @@ struct RDevice {
   bool upper_left = false;  // the clip space origin set now
   GLuint programs[2] = {0, 0};  // texture only, texture x colour
   GLuint point_programs[2] = {0, 0};
-  // Point sprites sharing all but their centre, and its u_rect.
-  GLuint shared_program = 0;
+  // Point sprites sharing all but their centre, and the first one's u_rect:
+  // in a texture rectangle, and over the whole texture.
+  GLuint shared_programs[2] = {0, 0};
   GLint shared_rect = -1;
   GLuint vao = 0, vbo = 0, ibo = 0, sampler = 0, white = 0;
   GLuint point_vao = 0, shared_vao = 0;
   GLsizeiptr vbo_offset = 0;  // where the next upload goes
   float projection[16] = {};
-  // The pending quads: `batch_vertices` of the kMaxPrimitiveVertices that
+  // The pending quads: `batch_vertices` of the kBatchVertices that
   // `batch` holds (left uninitialised: callers write quads in place).
   std::unique_ptr<RVertex[]> batch;
   int32_t batch_vertices = 0;
@@ -295,6 +309,7 @@ struct RDevice {
   // The size of every texture made, for the texel tests of point sprites.
   std::unordered_map<GLuint, std::pair<int32_t, int32_t>> texture_sizes;
   int64_t draw_calls = 0, point_sprites = 0;
+  int64_t unsent = 0;  // primitives drawn since the renderer was last handed its work
   // The general pipeline and its state.
   RGeneralProgram general[2];  // smooth, flat
   GLuint vao3d = 0;            // RVertex3D from the streaming buffer
@@ -411,17 +426,24 @@ bool BuildGeneralProgram(RGeneralProgram& g, const char* shade, std::string& err
 }
 
 bool BuildPrograms(std::string& error) {
+  const char* const kVersion = "#version 330 core\n";
+  const char* const kInRect = "#define AT(c) (v_rect.xy + (c) * (v_rect.zw - v_rect.xy))\n";
+  const char* const kWhole = "#define AT(c) (c)\n";
+  const char* const kUntinted = "#define TINT(c) (c)\n";
+  const char* const kTinted = "#define TINT(c) (c) * v_colour\n";
   for (int i = 0; i < 2; ++i) {
     g_Dev.programs[i] = LinkProgram(kVertexShader, kFragmentShaders[i], error);
-    const std::string point_fragment =
-        std::string("#version 330 core\n#define TINT(c) ") + (i ? "(c) * v_colour" : "c") + kPointFragmentShader;
+    const std::string point_fragment = std::string(kVersion) + kInRect + (i ? kTinted : kUntinted) + kPointFragmentShader;
     g_Dev.point_programs[i] = LinkProgram(kPointVertexShader, point_fragment.c_str(), error);
     if (g_Dev.programs[i] == 0 || g_Dev.point_programs[i] == 0) return false;
   }
-  const std::string shared_fragment = std::string("#version 330 core\n#define TINT(c) c") + kPointFragmentShader;
-  g_Dev.shared_program = LinkProgram(kSharedPointVertexShader, shared_fragment.c_str(), error);
-  if (g_Dev.shared_program == 0) return false;
-  g_Dev.shared_rect = glGetUniformLocation(g_Dev.shared_program, "u_rect");
+  for (int i = 0; i < 2; ++i) {
+    const std::string vertex = std::string(kVersion) + (i == 0 ? "#define RECT\n" : "") + kSharedPointVertexShader;
+    const std::string fragment = std::string(kVersion) + (i == 0 ? kInRect : kWhole) + kUntinted + kPointFragmentShader;
+    g_Dev.shared_programs[i] = LinkProgram(vertex.c_str(), fragment.c_str(), error);
+    if (g_Dev.shared_programs[i] == 0) return false;
+  }
+  g_Dev.shared_rect = glGetUniformLocation(g_Dev.shared_programs[0], "u_rect");
   return BuildGeneralProgram(g_Dev.general[0], "smooth", error) && BuildGeneralProgram(g_Dev.general[1], "flat", error);
 }
 
@@ -469,8 +491,8 @@ void Prepare(EVertexKind kind) {
   GLuint program;
   if (kind == EVertexKind::Sprites) {
     program = g_Dev.point_programs[g_Dev.modulate || g_Dev.texture == 0 ? 1 : 0];
-  } else if (kind == EVertexKind::SharedSprites) {
-    program = g_Dev.shared_program;
+  } else if (kind == EVertexKind::SharedSprites || kind == EVertexKind::WholeSprites) {
+    program = g_Dev.shared_programs[kind == EVertexKind::SharedSprites ? 0 : 1];
   } else if (kind != EVertexKind::Flat2D || NeedsGeneral()) {
     general = &g_Dev.general[g_Dev.smooth ? 0 : 1];
     program = general->program;
@@ -490,7 +512,7 @@ void Prepare(EVertexKind kind) {
   if (kind == EVertexKind::Flat2D) glBindVertexArray(g_Dev.vao);
   if (kind == EVertexKind::Immediate3D) glBindVertexArray(g_Dev.vao3d);
   if (kind == EVertexKind::Sprites) glBindVertexArray(g_Dev.point_vao);
-  if (kind == EVertexKind::SharedSprites) glBindVertexArray(g_Dev.shared_vao);
+  if (kind == EVertexKind::SharedSprites || kind == EVertexKind::WholeSprites) glBindVertexArray(g_Dev.shared_vao);
 }
 
 // Ends the batch before a state change and has the uniforms sent again.
@@ -579,7 +601,7 @@ void BuildBuffers() {
   glGenBuffers(1, &g_Dev.ibo);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g_Dev.ibo);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(uint16_t), indices.data(), GL_STATIC_DRAW);
-  g_Dev.batch = std::make_unique_for_overwrite<RVertex[]>(kMaxPrimitiveVertices);
+  g_Dev.batch = std::make_unique_for_overwrite<RVertex[]>(kBatchVertices);
   g_Dev.batch_vertices = 0;
   glGenBuffers(1, &g_Dev.copy_vbo);
   glBindBuffer(GL_ARRAY_BUFFER, g_Dev.copy_vbo);
@@ -639,6 +661,17 @@ GLenum BlendFactor(int32_t code) {
   };
   if (code < 1 || code > 11) return GL_ONE;
   return kFactors[code - 1];
+}
+
+// Counts a draw call of `primitives` primitives; a batch's worth since the
+// last hand-over goes to the renderer now rather than at the present.
+void Drew(int64_t primitives) {
+  ++g_Dev.draw_calls;
+  g_Dev.unsent += primitives;
+  if (g_Dev.unsent >= kBatchQuads) {
+    glFlush();
+    g_Dev.unsent = 0;
+  }
 }
 
 // Streams vertices into the vertex buffer as a ring: each upload goes after
@@ -759,7 +792,8 @@ void PlatformGL_Destroy() {
     if (program) glDeleteProgram(program);
   for (GLuint program : g_Dev.point_programs)
     if (program) glDeleteProgram(program);
-  if (g_Dev.shared_program) glDeleteProgram(g_Dev.shared_program);
+  for (GLuint program : g_Dev.shared_programs)
+    if (program) glDeleteProgram(program);
   for (const RGeneralProgram& g : g_Dev.general)
     if (g.program) glDeleteProgram(g.program);
   SDL_GL_DeleteContext(g_Dev.context);
@@ -898,7 +932,7 @@ void PlatformGL_AddQuad(const RVertex quad[4]) {
 
 RVertex* PlatformGL_QuadSpace(int32_t count) {
   if (g_Dev.context == nullptr || count < 1 || count > PLATFORM_QUAD_SPACE) return nullptr;
-  if (g_Dev.batch_vertices + count * 4 > kMaxPrimitiveVertices || g_Dev.pending_mesh != 0) PlatformGL_Flush();
+  if (g_Dev.batch_vertices + count * 4 > kBatchVertices || g_Dev.pending_mesh != 0) PlatformGL_Flush();
   RVertex* space = g_Dev.batch.get() + g_Dev.batch_vertices;
   g_Dev.batch_vertices += count * 4;
   return space;
@@ -935,8 +969,8 @@ void FlushMeshCopies() {
   glVertexAttribPointer(6, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(RMeshCopy), at(offsetof(RMeshCopy, tint)));
   glDrawArraysInstanced(kModes[g_Dev.pending_kind - 1], g_Dev.pending_first, g_Dev.pending_count,
                         static_cast<GLsizei>(g_Dev.copies.size()));
+  Drew(static_cast<int64_t>(g_Dev.copies.size()) * g_Dev.pending_count / 3);
   g_Dev.copies.clear();
-  ++g_Dev.draw_calls;
 }
 
 }  // namespace
@@ -1133,7 +1167,7 @@ void DrawQuads(const RVertex* quads, int32_t count) {
   Prepare(EVertexKind::Flat2D);
   const int32_t base = UploadVertices(quads, count * 4);
   glDrawElementsBaseVertex(GL_TRIANGLES, count * 6, GL_UNSIGNED_SHORT, nullptr, base);
-  ++g_Dev.draw_calls;
+  Drew(count * 2);
 }
 
 // Draws `count` point sprites.
@@ -1149,8 +1183,12 @@ void DrawPointSprites(const RPointVertex* points, int32_t count) {
              (o.colour == p.colour || !g_Dev.modulate);
   }
   if (shared) {
-    Prepare(EVertexKind::SharedSprites);
-    glUniform4f(g_Dev.shared_rect, p.u0, p.v0, p.u1, p.v1);
+    if (p.u0 == 0 && p.v0 == 0 && p.u1 == 1 && p.v1 == 1) {
+      Prepare(EVertexKind::WholeSprites);
+    } else {
+      Prepare(EVertexKind::SharedSprites);
+      glUniform4f(g_Dev.shared_rect, p.u0, p.v0, p.u1, p.v1);
+    }
     glPointSize(p.size);
   } else {
     Prepare(EVertexKind::Sprites);
@@ -1170,7 +1208,7 @@ void DrawPointSprites(const RPointVertex* points, int32_t count) {
     glPointSize(1);
   else
     glDisable(GL_PROGRAM_POINT_SIZE);
-  ++g_Dev.draw_calls;
+  Drew(count);
   g_Dev.point_sprites += count;
 }
 
@@ -1198,6 +1236,11 @@ void DrawInLayers(int32_t quads) {
   if (sprites < kMinSprites) {
     WriteRects(quads);
     DrawQuads(batch, quads);
+    return;
+  }
+  // A crowd of point sprites alone is one layer.
+  if (sprites == quads) {
+    DrawPointSprites(points, quads);
     return;
   }
   // Both kinds are gathered in place: a layer's points and triangles never
@@ -1279,7 +1322,7 @@ void DrawVertices(EVertexKind layout, int32_t kind, const Vertex* vertices, int3
   Prepare(layout);
   const int32_t first = UploadVertices(vertices, count);
   glDrawArrays(kModes[kind - 1], first, count);
-  ++g_Dev.draw_calls;
+  Drew(count / 3);
 }
 
 }  // namespace
@@ -1708,6 +1751,7 @@ void PlatformGL_PresentLater(int32_t source_width, int32_t source_height, int32_
   // The renderer starts on the frame now, beside whatever the caller does
   // until the frame is shown.
   glFlush();
+  g_Dev.unsent = 0;
   g_Dev.later = {true, source_width, source_height, dest_x, dest_y, dest_width, dest_height, band_colour, smooth};
 }
 

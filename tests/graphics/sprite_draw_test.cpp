@@ -207,6 +207,10 @@ TEST_F(GraphicsTest, PointSpritesDrawTheSamePixelsAsTriangles) {
       DrawTextureExt(textures[run / 8 % 2], (k * 37) % 200 + place, (k * 53) % 120 + place * 0.7, 0, 0, scale,
                      std::abs(scale), 0, run % 4 == 3 ? 0x80C0FF : kGameWhite, run % 5 == 4 ? 0.5 : 1);
     }
+    // Runs that share their side and texture rectangle: the whole texture,
+    // and part of one.
+    for (int32_t k = 0; k < 64; ++k)
+      DrawTextureExt(textures[k / 32], (k * 29) % 220 + 0.3, (k * 31) % 140 + 0.6, 0, 0, 0.5, 0.5, 0, kGameWhite, 1);
   };
   const auto compare = [&](const char* where, const auto& grab) {
     PlatformGL_AllowPointSprites(false);
