@@ -109,14 +109,20 @@ void main() {
 
 // Untinted (TINT(c) c) and tinted (TINT(c) (c) * v_colour); AT(c) is where
 // sprite coordinate c samples the texture: in the rectangle v_rect, or
-// itself when the rectangle is the whole texture. The untinted one also
-// serves the shared layouts below, whose vertices have no colour.
+// itself when the rectangle is the whole texture; CUT(c) drops the clear
+// texels of a texture whose alpha is 0 or 1, drawn without blending. The
+// untinted one also serves the shared layouts below, whose vertices have no
+// colour.
 const char* const kPointFragmentShader = R"(
 in vec4 v_colour;
 flat in vec4 v_rect;
 uniform sampler2D u_texture;
 out vec4 o_colour;
-void main() { o_colour = TINT(texture(u_texture, AT(gl_PointCoord))); }
+void main() {
+  vec4 c = TINT(texture(u_texture, AT(gl_PointCoord)));
+  CUT(c);
+  o_colour = c;
+}
 )";
 
 // Point sprites that share their side and texture rectangle and are drawn
@@ -245,7 +251,18 @@ struct RGeneralProgram {
 };
 
 // Which vertex buffer layout a draw reads.
-enum class EVertexKind { Flat2D, Immediate3D, Mesh, Sprites, SharedSprites, WholeSprites };
+// A texture's size (0 by 0 when unknown, which turns every point sprite
+// down) and whether each texel's alpha is 0 or 1: then blending in the normal
+// way gives either the texel or what lay beneath, and a point sprite that
+// drops its clear texels draws the same without blending, which a software
+// renderer does in much less time. A texture that may be drawn into is not
+// known to be so.
+struct RTextureInfo {
+  int32_t width = 0, height = 0;
+  bool binary_alpha = false;
+};
+
+enum class EVertexKind { Flat2D, Immediate3D, Mesh, Sprites, SharedSprites };
 
 // One copy of a mesh in a batch.
 struct RMeshCopy {
@@ -274,10 +291,10 @@ struct RDevice {
   bool upper_left = false;  // the clip space origin set now
   GLuint programs[2] = {0, 0};  // texture only, texture x colour
   GLuint point_programs[2] = {0, 0};
-  // Point sprites sharing all but their centre, and the first one's u_rect:
-  // in a texture rectangle, and over the whole texture.
-  GLuint shared_programs[2] = {0, 0};
-  GLint shared_rect = -1;
+  // Point sprites sharing all but their centre, by SharedProgram, and the
+  // u_rect of those in a texture rectangle.
+  GLuint shared_programs[4] = {0, 0, 0, 0};
+  GLint shared_rect[2] = {-1, -1};
   GLuint vao = 0, vbo = 0, ibo = 0, sampler = 0, white = 0;
   GLuint point_vao = 0, shared_vao = 0;
   GLsizeiptr vbo_offset = 0;  // where the next upload goes
@@ -304,10 +321,12 @@ struct RDevice {
   GLint point_origin = GL_UPPER_LEFT;
   // Current state, so that unchanged settings do not end a batch.
   GLuint texture = 0;
-  int32_t texture_width = 0, texture_height = 0;
+  RTextureInfo texture_info;  // of the current texture
   bool modulate = true, linear = false;
-  // The size of every texture made, for the texel tests of point sprites.
-  std::unordered_map<GLuint, std::pair<int32_t, int32_t>> texture_sizes;
+  // The blend function is source alpha and inverse source alpha.
+  bool normal_blend = true;
+  // What is known of every texture made, for point sprites.
+  std::unordered_map<GLuint, RTextureInfo> textures;
   int64_t draw_calls = 0, point_sprites = 0;
   int64_t unsent = 0;  // primitives drawn since the renderer was last handed its work
   // The general pipeline and its state.
@@ -425,25 +444,35 @@ bool BuildGeneralProgram(RGeneralProgram& g, const char* shade, std::string& err
   return true;
 }
 
+// The shared point program over the whole texture or a rectangle of it,
+// blended or dropping clear texels.
+int SharedProgram(bool whole, bool cut) { return (whole ? 1 : 0) + (cut ? 2 : 0); }
+
 bool BuildPrograms(std::string& error) {
   const char* const kVersion = "#version 330 core\n";
   const char* const kInRect = "#define AT(c) (v_rect.xy + (c) * (v_rect.zw - v_rect.xy))\n";
   const char* const kWhole = "#define AT(c) (c)\n";
   const char* const kUntinted = "#define TINT(c) (c)\n";
   const char* const kTinted = "#define TINT(c) (c) * v_colour\n";
+  const char* const kBlended = "#define CUT(c)\n";
+  const char* const kCut = "#define CUT(c) if ((c).a < 0.5) discard\n";
   for (int i = 0; i < 2; ++i) {
     g_Dev.programs[i] = LinkProgram(kVertexShader, kFragmentShaders[i], error);
-    const std::string point_fragment = std::string(kVersion) + kInRect + (i ? kTinted : kUntinted) + kPointFragmentShader;
+    const std::string point_fragment =
+        std::string(kVersion) + kInRect + (i ? kTinted : kUntinted) + kBlended + kPointFragmentShader;
     g_Dev.point_programs[i] = LinkProgram(kPointVertexShader, point_fragment.c_str(), error);
     if (g_Dev.programs[i] == 0 || g_Dev.point_programs[i] == 0) return false;
   }
-  for (int i = 0; i < 2; ++i) {
-    const std::string vertex = std::string(kVersion) + (i == 0 ? "#define RECT\n" : "") + kSharedPointVertexShader;
-    const std::string fragment = std::string(kVersion) + (i == 0 ? kInRect : kWhole) + kUntinted + kPointFragmentShader;
-    g_Dev.shared_programs[i] = LinkProgram(vertex.c_str(), fragment.c_str(), error);
-    if (g_Dev.shared_programs[i] == 0) return false;
-  }
-  g_Dev.shared_rect = glGetUniformLocation(g_Dev.shared_programs[0], "u_rect");
+  for (bool whole : {false, true})
+    for (bool cut : {false, true}) {
+      const std::string vertex = std::string(kVersion) + (whole ? "" : "#define RECT\n") + kSharedPointVertexShader;
+      const std::string fragment =
+          std::string(kVersion) + (whole ? kWhole : kInRect) + kUntinted + (cut ? kCut : kBlended) + kPointFragmentShader;
+      GLuint& program = g_Dev.shared_programs[SharedProgram(whole, cut)];
+      program = LinkProgram(vertex.c_str(), fragment.c_str(), error);
+      if (program == 0) return false;
+      if (!whole) g_Dev.shared_rect[cut] = glGetUniformLocation(program, "u_rect");
+    }
   return BuildGeneralProgram(g_Dev.general[0], "smooth", error) && BuildGeneralProgram(g_Dev.general[1], "flat", error);
 }
 
@@ -484,15 +513,16 @@ void SendGeneralUniforms(const RGeneralProgram& g) {
   glUniform1i(g.alpha_test, g_Dev.hidden);
 }
 
-// Selects the program for the next draw, sends what changed since the last
-// one, and binds the vertex layout it reads (a mesh binds its own).
-void Prepare(EVertexKind kind) {
+// Selects the program for the next draw (`shared`: which SharedSprites
+// program), sends what changed since the last one, and binds the vertex
+// layout it reads (a mesh binds its own).
+void Prepare(EVertexKind kind, int shared = 0) {
   const RGeneralProgram* general = nullptr;
   GLuint program;
   if (kind == EVertexKind::Sprites) {
     program = g_Dev.point_programs[g_Dev.modulate || g_Dev.texture == 0 ? 1 : 0];
-  } else if (kind == EVertexKind::SharedSprites || kind == EVertexKind::WholeSprites) {
-    program = g_Dev.shared_programs[kind == EVertexKind::SharedSprites ? 0 : 1];
+  } else if (kind == EVertexKind::SharedSprites) {
+    program = g_Dev.shared_programs[shared];
   } else if (kind != EVertexKind::Flat2D || NeedsGeneral()) {
     general = &g_Dev.general[g_Dev.smooth ? 0 : 1];
     program = general->program;
@@ -512,7 +542,7 @@ void Prepare(EVertexKind kind) {
   if (kind == EVertexKind::Flat2D) glBindVertexArray(g_Dev.vao);
   if (kind == EVertexKind::Immediate3D) glBindVertexArray(g_Dev.vao3d);
   if (kind == EVertexKind::Sprites) glBindVertexArray(g_Dev.point_vao);
-  if (kind == EVertexKind::SharedSprites || kind == EVertexKind::WholeSprites) glBindVertexArray(g_Dev.shared_vao);
+  if (kind == EVertexKind::SharedSprites) glBindVertexArray(g_Dev.shared_vao);
 }
 
 // Ends the batch before a state change and has the uniforms sent again.
@@ -759,6 +789,7 @@ bool PlatformGL_Create(int32_t back_width, int32_t back_height, std::string& err
   glCullFace(GL_BACK);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  g_Dev.normal_blend = true;
   g_Dev.texture = 0;
   g_Dev.modulate = true;
   g_Dev.dirty = true;
@@ -825,7 +856,7 @@ uint32_t PlatformGL_CreateTexture(int32_t width, int32_t height) {
     glDeleteTextures(1, &name);
     return 0;
   }
-  g_Dev.texture_sizes[name] = {width, height};
+  g_Dev.textures[name] = {width, height, true};
   return name;
 }
 
@@ -838,7 +869,19 @@ bool PlatformGL_UploadTexture(uint32_t handle, int32_t width, int32_t height, co
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
   glBindTexture(GL_TEXTURE_2D, g_Dev.texture ? g_Dev.texture : g_Dev.white);
-  return glGetError() == GL_NO_ERROR;
+  const bool ok = glGetError() == GL_NO_ERROR;
+  const auto found = g_Dev.textures.find(handle);
+  if (found != g_Dev.textures.end()) {
+    RTextureInfo& info = found->second;
+    // Texels beyond the image keep what they held.
+    const bool whole = width >= info.width && height >= info.height;
+    info.binary_alpha = ok && (whole || info.binary_alpha) && g_Dev.target_framebuffers.count(handle) == 0 &&
+                        std::all_of(pixels, pixels + static_cast<size_t>(width) * height, [](uint32_t p) {
+                          return (p >> 24) == 0 || (p >> 24) == 0xFF;
+                        });
+    if (handle == g_Dev.texture) g_Dev.texture_info = info;
+  }
+  return ok;
 }
 
 void PlatformGL_FreeTexture(uint32_t handle) {
@@ -854,7 +897,7 @@ void PlatformGL_FreeTexture(uint32_t handle) {
     glDeleteFramebuffers(1, &framebuffer->second);
     g_Dev.target_framebuffers.erase(framebuffer);
   }
-  g_Dev.texture_sizes.erase(handle);
+  g_Dev.textures.erase(handle);
   glDeleteTextures(1, &handle);
 }
 
@@ -864,10 +907,8 @@ void PlatformGL_SetTexture(uint32_t handle) {
   const bool was_untextured = g_Dev.texture == 0;
   g_Dev.texture = handle;
   glBindTexture(GL_TEXTURE_2D, handle ? handle : g_Dev.white);
-  // An unknown size (0) turns every point sprite down.
-  const auto size = g_Dev.texture_sizes.find(handle);
-  g_Dev.texture_width = size == g_Dev.texture_sizes.end() ? 0 : size->second.first;
-  g_Dev.texture_height = size == g_Dev.texture_sizes.end() ? 0 : size->second.second;
+  const auto found = g_Dev.textures.find(handle);
+  g_Dev.texture_info = found == g_Dev.textures.end() ? RTextureInfo{} : found->second;
   // Untextured drawing always takes the vertex colour.
   if (!g_Dev.modulate && was_untextured != (handle == 0)) g_Dev.dirty = true;
 }
@@ -876,6 +917,7 @@ void PlatformGL_SetBlend(int32_t source, int32_t destination) {
   if (g_Dev.context == nullptr) return;
   PlatformGL_Flush();
   glBlendFunc(BlendFactor(source), BlendFactor(destination));
+  g_Dev.normal_blend = BlendFactor(source) == GL_SRC_ALPHA && BlendFactor(destination) == GL_ONE_MINUS_SRC_ALPHA;
 }
 
 void PlatformGL_SetInterpolation(bool linear) {
@@ -1075,8 +1117,8 @@ void MakePointSprite(const RImageRect& r, const RPixelMap& map, RTexelPattern (&
   const float u_left = x0 < x1 ? r.u0 : r.u1, u_right = x0 < x1 ? r.u1 : r.u0;
   const float v_top = y0 < y1 ? r.v0 : r.v1, v_bottom = y0 < y1 ? r.v1 : r.v0;
   const int32_t n = static_cast<int32_t>(side);
-  patterns[0].Set(u_left, u_right, n, g_Dev.texture_width);
-  patterns[1].Set(v_top, v_bottom, n, g_Dev.texture_height);
+  patterns[0].Set(u_left, u_right, n, g_Dev.texture_info.width);
+  patterns[1].Set(v_top, v_bottom, n, g_Dev.texture_info.height);
   if (!patterns[0].Clear(left, whole_left) || !patterns[1].Clear(top, whole_top)) return;
   point = {(r.x0 + r.x1) * 0.5f, (r.y0 + r.y1) * 0.5f, r.z, r.colour, static_cast<float>(side),
            u_left, v_top, u_right, v_bottom};
@@ -1182,13 +1224,12 @@ void DrawPointSprites(const RPointVertex* points, int32_t count) {
     shared = o.size == p.size && o.u0 == p.u0 && o.v0 == p.v0 && o.u1 == p.u1 && o.v1 == p.v1 &&
              (o.colour == p.colour || !g_Dev.modulate);
   }
+  // A texture whose alpha is 0 or 1 needs no blending in the normal way.
+  const bool cut = shared && g_Dev.texture_info.binary_alpha && g_Dev.normal_blend;
   if (shared) {
-    if (p.u0 == 0 && p.v0 == 0 && p.u1 == 1 && p.v1 == 1) {
-      Prepare(EVertexKind::WholeSprites);
-    } else {
-      Prepare(EVertexKind::SharedSprites);
-      glUniform4f(g_Dev.shared_rect, p.u0, p.v0, p.u1, p.v1);
-    }
+    const bool whole = p.u0 == 0 && p.v0 == 0 && p.u1 == 1 && p.v1 == 1;
+    Prepare(EVertexKind::SharedSprites, SharedProgram(whole, cut));
+    if (!whole) glUniform4f(g_Dev.shared_rect[cut], p.u0, p.v0, p.u1, p.v1);
     glPointSize(p.size);
   } else {
     Prepare(EVertexKind::Sprites);
@@ -1203,7 +1244,9 @@ void DrawPointSprites(const RPointVertex* points, int32_t count) {
                                     static_cast<GLsizeiptr>(sizeof(RVertex)) * kMaxPrimitiveVertices, points, count);
   // Other points keep the size 1 they are drawn at.
   if (!shared) glEnable(GL_PROGRAM_POINT_SIZE);
+  if (cut) glDisable(GL_BLEND);
   glDrawArrays(GL_POINTS, base, count);
+  if (cut) glEnable(GL_BLEND);
   if (shared)
     glPointSize(1);
   else
@@ -1563,6 +1606,9 @@ GLuint TargetFramebuffer(GLuint texture) {
     return 0;
   }
   g_Dev.target_framebuffers.emplace(texture, framebuffer);
+  const auto info = g_Dev.textures.find(texture);
+  if (info != g_Dev.textures.end()) info->second.binary_alpha = false;
+  if (texture == g_Dev.texture) g_Dev.texture_info.binary_alpha = false;
   return framebuffer;
 }
 

@@ -212,24 +212,38 @@ TEST_F(GraphicsTest, PointSpritesDrawTheSamePixelsAsTriangles) {
     for (int32_t k = 0; k < 64; ++k)
       DrawTextureExt(textures[k / 32], (k * 29) % 220 + 0.3, (k * 31) % 140 + 0.6, 0, 0, 0.5, 0.5, 0, kGameWhite, 1);
   };
-  const auto compare = [&](const char* where, const auto& grab) {
+  const auto compare = [&](const char* where, const auto& grab, const auto& scene) {
     PlatformGL_AllowPointSprites(false);
-    draw();
+    scene();
     const CBitmap32 triangles = grab();
     PlatformGL_AllowPointSprites(true);
     const int64_t before = PlatformGL_PointSprites();
-    draw();
+    scene();
     const CBitmap32 points = grab();
     EXPECT_GT(PlatformGL_PointSprites() - before, 48) << where;
     EXPECT_TRUE(points.pixels == triangles.pixels) << where;
   };
-  compare("back buffer", [&] { return Grab(240, 160); });
+  const auto back_buffer = [&] { return Grab(240, 160); };
+  compare("back buffer", back_buffer, draw);
   const int32_t surface = Surface_Create(240, 160);
   ASSERT_TRUE(Surface_SetTarget(surface));
-  compare("surface", [&] {
-    CBitmap32 image;
-    Surface_Read(surface, 0, 0, 240, 160, image);
-    return image;
-  });
+  compare(
+      "surface",
+      [&] {
+        CBitmap32 image;
+        Surface_Read(surface, 0, 0, 240, 160, image);
+        return image;
+      },
+      draw);
+  // A surface drawn into half transparent has texels of any alpha.
+  const int32_t square = Surface_Create(32, 32);
+  ASSERT_TRUE(Surface_SetTarget(square));
+  D3D_Clear(0);
+  DrawTextureExt(textures[0], 0, 0, 0, 0, 1, 1, 0, kGameWhite, 0.5);
   Surface_ResetTarget();
+  compare("drawn surface", back_buffer, [&] {
+    D3D_Clear(0xFFFFFF);
+    for (int32_t k = 0; k < 64; ++k)
+      DrawTextureExt(Surface_Get(square)->texture, (k * 29) % 200, (k * 31) % 120, 0, 0, 1, 1, 0, kGameWhite, 1);
+  });
 }
