@@ -147,13 +147,13 @@ void DrawTextureTiled(int32_t id, double x, double y, double ox, double oy, doub
                       bool tile_v, double area_left, double area_top, double area_width, double area_height,
                       int32_t colour, double alpha);
 
-// The corner positions of a quad whose corners lie at (left or right, top or
-// bottom) from the anchor (x, y) before it is turned by `angle` radians
-// (below 0.01 it is not turned), all at depth z. Every image quad is placed
-// here, so that batched and single images land on the same pixels.
 // Whether an angle (radians) turns an image; smaller ones draw it upright.
 inline bool D3D_Turned(double angle) { return std::abs(angle) >= 0.01; }
 
+// The corner positions of a quad whose corners lie at (left or right, top or
+// bottom) from the anchor (x, y) before it is turned by `angle` radians
+// (unless D3D_Turned, it is not), all at depth z. Every image quad is placed
+// here, so that batched and single images land on the same pixels.
 inline void D3D_PlaceCorners(RVertex quad[4], double x, double y, double left, double top, double right,
                              double bottom, double angle, float z) {
   const bool turned = D3D_Turned(angle);

@@ -551,18 +551,27 @@ void StateChanged() {
   g_Dev.dirty = true;
 }
 
+// Attribute `index` of the bound vertex array: `count` floats at `offset`
+// in vertices `stride` bytes apart.
+void FloatAttribute(GLuint index, GLint count, GLsizei stride, size_t offset) {
+  glEnableVertexAttribArray(index);
+  glVertexAttribPointer(index, count, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offset));
+}
+
+// A colour attribute: 0xAARRGGBB in memory is B, G, R, A, which GL_BGRA reads
+// as RGBA.
+void ColourAttribute(GLuint index, GLsizei stride, size_t offset) {
+  glEnableVertexAttribArray(index);
+  glVertexAttribPointer(index, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(offset));
+}
+
 // The attributes of a vertex that begins with an RVertex3D, in the bound
 // vertex array and buffer.
 void Point3DAttributes(GLsizei stride) {
-  auto field = [](size_t offset) { return reinterpret_cast<void*>(offset); };
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, field(offsetof(RVertex3D, x)));
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, field(offsetof(RVertex3D, colour)));
-  glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, field(offsetof(RVertex3D, u)));
-  glEnableVertexAttribArray(3);
-  glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, stride, field(offsetof(RVertex3D, nx)));
+  FloatAttribute(0, 3, stride, offsetof(RVertex3D, x));
+  ColourAttribute(1, stride, offsetof(RVertex3D, colour));
+  FloatAttribute(2, 2, stride, offsetof(RVertex3D, u));
+  FloatAttribute(3, 3, stride, offsetof(RVertex3D, nx));
 }
 
 void BuildBuffers() {
@@ -571,14 +580,9 @@ void BuildBuffers() {
   glGenBuffers(1, &g_Dev.vbo);
   glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
   glBufferData(GL_ARRAY_BUFFER, sizeof(RVertex) * kMaxPrimitiveVertices, nullptr, GL_STREAM_DRAW);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(RVertex), reinterpret_cast<void*>(offsetof(RVertex, x)));
-  glEnableVertexAttribArray(1);
-  // 0xAARRGGBB in memory is B, G, R, A: GL_BGRA reads it as RGBA.
-  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(RVertex),
-                        reinterpret_cast<void*>(offsetof(RVertex, colour)));
-  glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(RVertex), reinterpret_cast<void*>(offsetof(RVertex, u)));
+  FloatAttribute(0, 3, sizeof(RVertex), offsetof(RVertex, x));
+  ColourAttribute(1, sizeof(RVertex), offsetof(RVertex, colour));
+  FloatAttribute(2, 2, sizeof(RVertex), offsetof(RVertex, u));
   // Vertices without a normal, a tint or a copy read these constants.
   glVertexAttrib3f(3, 0, 0, 0);
   glVertexAttrib1f(4, 0);
@@ -593,21 +597,15 @@ void BuildBuffers() {
   glGenVertexArrays(1, &g_Dev.point_vao);
   glBindVertexArray(g_Dev.point_vao);
   glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
-  const auto field = [](size_t offset) { return reinterpret_cast<void*>(offset); };
   constexpr GLsizei kPointStride = sizeof(RPointVertex);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kPointStride, field(offsetof(RPointVertex, x)));
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, kPointStride, field(offsetof(RPointVertex, colour)));
-  glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 1, GL_FLOAT, GL_FALSE, kPointStride, field(offsetof(RPointVertex, size)));
-  glEnableVertexAttribArray(3);
-  glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, kPointStride, field(offsetof(RPointVertex, u0)));
+  FloatAttribute(0, 3, kPointStride, offsetof(RPointVertex, x));
+  ColourAttribute(1, kPointStride, offsetof(RPointVertex, colour));
+  FloatAttribute(2, 1, kPointStride, offsetof(RPointVertex, size));
+  FloatAttribute(3, 4, kPointStride, offsetof(RPointVertex, u0));
   glGenVertexArrays(1, &g_Dev.shared_vao);
   glBindVertexArray(g_Dev.shared_vao);
   glBindBuffer(GL_ARRAY_BUFFER, g_Dev.vbo);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kPointStride, field(offsetof(RPointVertex, x)));
+  FloatAttribute(0, 3, kPointStride, offsetof(RPointVertex, x));
   g_Dev.points = std::make_unique_for_overwrite<RPointVertex[]>(kBatchQuads);
   g_Dev.rects = std::make_unique_for_overwrite<RImageRect[]>(kBatchQuads);
   g_Dev.is_rect = std::make_unique<bool[]>(kBatchQuads);
@@ -1528,9 +1526,7 @@ uint32_t PlatformGL_CreateMesh(const RMeshVertex* vertices, int32_t count) {
   glBindBuffer(GL_ARRAY_BUFFER, mesh.vbo);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(RMeshVertex)) * count, vertices, GL_STATIC_DRAW);
   Point3DAttributes(sizeof(RMeshVertex));
-  glEnableVertexAttribArray(4);
-  glVertexAttribPointer(4, 1, GL_FLOAT, GL_FALSE, sizeof(RMeshVertex),
-                        reinterpret_cast<void*>(offsetof(RMeshVertex, tint)));
+  FloatAttribute(4, 1, sizeof(RMeshVertex), offsetof(RMeshVertex, tint));
   // Each copy's offset and tint; where they lie is set when copies are drawn.
   for (GLuint location : {5u, 6u}) {
     glEnableVertexAttribArray(location);
